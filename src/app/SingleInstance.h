@@ -1,0 +1,64 @@
+#pragma once
+// One Tolvo per user: the first process listens on a local socket, later ones
+// hand their arguments to it and exit.
+//
+// The hand-over side uses plain POSIX sockets, so a process that only hands
+// over never builds a QApplication and exits within milliseconds.
+
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace tolvo::instance {
+
+/// The socket's path: $XDG_RUNTIME_DIR/tolvo/instance (a folder of the user's, mode 0700),
+/// or a per-user folder under the temporary folder when there is no runtime folder.
+QString socketPath();
+
+/// Sends one message to the running instance and waits for its reply.
+/// Nothing when no instance answers within timeoutMs.
+std::optional<QJsonObject> request(const QJsonObject& message, int timeoutMs = 5000);
+
+/// The outcome of claim().
+struct Claim {
+    enum class Role { HandedOver, Primary, Failed } role = Role::Failed;
+    int listeningSocket = -1; ///< for Primary: a bound, listening socket to give to InstanceServer
+    QString problem;          ///< for Failed
+};
+
+/// Either hands the messages to a running instance, or becomes the instance:
+/// binds the socket (taking over one left by a crashed instance) while holding
+/// a lock, so that two processes starting at once end as one instance.
+Claim claim(const QList<QJsonObject>& messages);
+
+/// The instance's side: accepts connections, reads framed messages and answers each.
+class InstanceServer : public QObject {
+    Q_OBJECT
+public:
+    /// Gets a message and returns the reply to send. It must not block (no modal
+    /// dialogs): the sender waits for the reply, so queue the real work.
+    using Handler = std::function<QJsonObject(const QJsonObject& message)>;
+
+    explicit InstanceServer(Handler handler, QObject* parent = nullptr);
+    ~InstanceServer() override;
+
+    /// Serves on a socket that claim() bound.
+    bool listen(int listeningSocket);
+    /// Binds and serves the socket path itself (for tests and when claim() was not used).
+    bool listen(const QString& path);
+
+private:
+    void accept();
+    void serve(QLocalSocket* socket);
+
+    Handler m_handler;
+    QLocalServer* m_server = nullptr;
+};
+
+} // namespace tolvo::instance

@@ -1,0 +1,244 @@
+// tolvo-cli check and resolve URL: following tolvo:// links the way the
+// application does, through the routing table, without opening a window.
+#include "cli/CliCommand.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "document/OutlineFromPdf.h"
+#include "document/pdf/PdfDocument.h"
+#include "links/LinkGrammar.h"
+#include "outline/OutlineTree.h"
+#include "routing/LinkScanner.h"
+#include "routing/RoutingTable.h"
+
+#include <QFile>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <map>
+#include <memory>
+
+namespace tolvo::cli {
+
+int runResolve(const QStringList& args, Output& io); // TocCommands.cpp: resolve FILE TARGET
+
+namespace {
+
+const char kCheckHelp[]
+    = "Usage: tolvo-cli check [--json] [--notes] [FILE...]\n\n"
+      "Finds every tolvo:// link in the text, Markdown, HTML or RTF FILEs (and, with\n"
+      "--notes, in the five notes areas) and follows it through the routing table:\n"
+      "  ok        it finds its PDF and its target names a place there\n"
+      "  no-pdf    no routing prefix fits, or its PDF is gone\n"
+      "  no-place  the PDF is found, but the target names nothing in it\n"
+      "Plain output: FILE:LINE: STATE URL. --json: an array of {\"file\", \"line\", \"url\", \"state\"}.\n\n"
+      "Exit status: 0 every link works, 1 a link is broken or a FILE could not be read,\n"
+      "2 wrong usage.\n";
+
+// A PDF opened once for all the links into it.
+class PdfPlaces {
+public:
+    explicit PdfPlaces(const QString& path)
+    {
+        pdf::OpenResult opened = pdf::openDocument(path);
+        if (!opened.document) {
+            m_error = opened.error;
+            return;
+        }
+        m_document = std::move(opened.document);
+        m_tree = outlineTreeForPdf(*m_document);
+        const QStringList labels = m_document->pageLabels();
+        for (int i = int(labels.size()) - 1; i >= 0; --i)
+            m_pageOfLabel.insert(labels[i], i);
+    }
+
+    bool isOpen() const { return bool(m_document); }
+    const QString& error() const { return m_error; }
+
+    /// Whether following the target moves the view (what resolve FILE TARGET reads as other than none).
+    bool namesAPlace(const QString& target) const
+    {
+        const PageLabelLookup lookup = [this](const QString& label) -> std::optional<int> {
+            const auto found = m_pageOfLabel.constFind(label);
+            return found == m_pageOfLabel.cend() ? std::nullopt : std::optional<int>(*found);
+        };
+        const OutlineMatcher matcher = [this](const QStringList& components) -> std::optional<int> {
+            const std::optional<OutlineTree::Items> matches = m_tree.moiMatchingURLSuffix(components);
+            return matches ? std::optional<int>(m_tree.indexOf(matches->front())) : std::nullopt;
+        };
+        return readTarget(target, lookup, matcher).kind != TargetReading::Kind::None;
+    }
+
+private:
+    std::unique_ptr<pdf::Document> m_document;
+    OutlineTree m_tree;
+    QHash<QString, int> m_pageOfLabel;
+    QString m_error;
+};
+
+struct Checked {
+    QString file;
+    int line;
+    QString url;
+    QString state;
+};
+
+// The text of a notes file and its format; nothing when it cannot be read.
+std::optional<std::pair<QString, NoteFormat>> readNotesFile(const QString& path, Output& io)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        io.err += QStringLiteral("tolvo-cli: check: cannot read %1: %2\n").arg(path, file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.readAll();
+    const NoteFormat format = guessNoteFormat(path, bytes);
+    // RTF keeps everything beyond ASCII in escapes; raw bytes there are the ANSI code page.
+    return std::pair { format == NoteFormat::Rtf ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes), format };
+}
+
+} // namespace
+
+int runCheck(const QStringList& args, Output& io)
+{
+    bool json = false;
+    bool notes = false;
+    bool optionsEnded = false;
+    QStringList files;
+    for (const QString& arg : args) {
+        if (optionsEnded || !arg.startsWith(u'-') || arg == QLatin1String("-")) {
+            files << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("--json")) {
+            json = true;
+        } else if (arg == QLatin1String("--notes")) {
+            notes = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            io.out += QString::fromUtf8(kCheckHelp);
+            return Ok;
+        } else {
+            return usageError(io, QStringLiteral("check: unknown option '%1'").arg(arg));
+        }
+    }
+    if (files.isEmpty() && !notes)
+        return usageError(io, QStringLiteral("check: give FILEs to check, or --notes"));
+
+    // Every link first, so that the routing table is resolved (one search for moved PDFs) only once.
+    bool unreadable = false;
+    QList<Checked> links;
+    for (const QString& path : std::as_const(files)) {
+        const auto content = readNotesFile(path, io);
+        if (!content) {
+            unreadable = true;
+            continue;
+        }
+        for (const FoundLink& l : findLinks(content->first, content->second))
+            links.append({ path, l.line, l.url, QString() });
+    }
+    Defaults& defaults = Defaults::standard();
+    if (notes) {
+        for (int i = 0; i < 5; ++i) {
+            const QString key = keys::sharedNotes(i);
+            for (const FoundLink& l : findLinks(defaults.stringForKey(key), NoteFormat::Html))
+                links.append({ key, l.line, l.url, QString() });
+        }
+    }
+
+    QHash<QString, ResolvedReference> routes;
+    QStringList order;
+    if (!links.isEmpty()) {
+        RoutingTable routing(defaults);
+        for (const RoutingTable::Entry& e : routing.resolveEntries()) {
+            routes.insert(e.prefix, e.resolved);
+            order.append(e.prefix);
+        }
+    }
+    std::map<QString, std::unique_ptr<PdfPlaces>> opened;
+    bool broken = false;
+    for (Checked& c : links) {
+        const std::optional<LinkParts> parts = splitLinkURL(c.url, order);
+        const auto route = parts ? routes.constFind(parts->prefix) : routes.cend();
+        const ResolvedReference* file = route != routes.cend() ? &*route : nullptr;
+        if (!file || !file->found()) {
+            c.state = QStringLiteral("no-pdf");
+        } else if (parts->target.isEmpty()) {
+            c.state = QStringLiteral("ok"); // the PDF as a whole
+        } else {
+            std::unique_ptr<PdfPlaces>& places = opened[file->filePath];
+            if (!places) {
+                places = std::make_unique<PdfPlaces>(file->filePath);
+                if (!places->isOpen())
+                    io.err += QStringLiteral("tolvo-cli: check: %1\n").arg(places->error());
+            }
+            c.state = !places->isOpen()              ? QStringLiteral("no-pdf")
+                : places->namesAPlace(parts->target) ? QStringLiteral("ok")
+                                                     : QStringLiteral("no-place");
+        }
+        broken = broken || c.state != QLatin1String("ok");
+    }
+
+    if (json) {
+        QJsonArray array;
+        for (const Checked& c : std::as_const(links))
+            array.append(
+                QJsonObject { { "file", c.file }, { "line", c.line }, { "url", c.url }, { "state", c.state } });
+        io.out += QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
+    } else {
+        for (const Checked& c : std::as_const(links))
+            io.out += QStringLiteral("%1:%2: %3 %4\n").arg(c.file).arg(c.line).arg(c.state, c.url);
+    }
+    return broken || unreadable ? FileError : Ok;
+}
+
+int runResolveURL(const QString& url, bool json, Output& io)
+{
+    const auto notFound = [&io, &url](const QString& why) {
+        io.err += QStringLiteral("Unable to locate PDF\ntolvo-cli: resolve: %1: %2\n").arg(url, why);
+        return NotFound;
+    };
+    Defaults& defaults = Defaults::standard();
+    RoutingTable routing(defaults);
+    // Dispatch tries the first key that fits and no other, even when it no longer reaches its PDF.
+    const std::optional<LinkParts> parts = splitLinkURL(url, routing.keys());
+    if (!parts)
+        return notFound(QStringLiteral("no routing prefix fits"));
+    const std::optional<ResolvedReference> file = routing.resolvePrefix(parts->prefix);
+    if (!file || !file->found()) {
+        const QString state = file ? referenceStateName(file->state) : QStringLiteral("missing");
+        return notFound(QStringLiteral("the PDF of %1 is %2%3")
+                            .arg(parts->prefix, state,
+                                file && !file->recordedPath.isEmpty() ? QStringLiteral(" (%1)").arg(file->recordedPath)
+                                                                      : QString()));
+    }
+
+    if (file->state == ReferenceState::Moved)
+        io.err += QStringLiteral(
+            "tolvo-cli: resolve: the PDF of %1 was found at %2; the routing table names it there now\n")
+                      .arg(parts->prefix, file->filePath);
+
+    Output read;
+    QStringList resolveArgs;
+    if (json)
+        resolveArgs << QStringLiteral("--json");
+    resolveArgs << QStringLiteral("--") << file->filePath << parts->target;
+    const int code = runResolve(resolveArgs, read);
+    io.err += read.err;
+    if (code != Ok) {
+        io.out += read.out;
+        return code;
+    }
+    if (json) {
+        QJsonObject object = QJsonDocument::fromJson(read.out.toUtf8()).object();
+        object.insert(QStringLiteral("file"), file->filePath);
+        object.insert(QStringLiteral("prefix"), parts->prefix);
+        io.out += QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+    } else {
+        io.out += QStringLiteral("file: %1\nprefix: %2\n").arg(file->filePath, parts->prefix) + read.out;
+    }
+    return Ok;
+}
+
+} // namespace tolvo::cli

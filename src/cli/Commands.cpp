@@ -1,0 +1,32 @@
+// The command table of tolvo-cli. Each command lives in a file of its own.
+#include "cli/CliCommand.h"
+
+namespace tolvo::cli {
+
+int runPrefix(const QStringList& args, Output& io);
+int runInfo(const QStringList& args, Output& io);
+int runDefaults(const QStringList& args, Output& io);
+int runRoutes(const QStringList& args, Output& io);
+int runCheck(const QStringList& args, Output& io);
+int runToc(const QStringList& args, Output& io);
+int runResolve(const QStringList& args, Output& io);
+int runOpml(const QStringList& args, Output& io);
+int runRender(const QStringList& args, Output& io);
+
+const QList<Command>& commands()
+{
+    static const QList<Command> table = {
+        {"prefix", "prefix [--] TEXT | --assign PREFIX FILE  the link prefix made from TEXT; store one for FILE", false, runPrefix},
+        {"info", "info FILE --json            page count, page labels, outline and annotation counts", false, runInfo},
+        {"defaults", "defaults [KEY [VALUE] | --delete KEY]  show or change the stored options", false, runDefaults},
+        {"routes", "routes [--json]             the routing table: each prefix, its PDF and whether it is reached", false, runRoutes},
+        {"check", "check [--json] [--notes] [FILE...]  follow every tolvo:// link in notes files: ok, no-pdf, no-place", false, runCheck},
+        {"toc", "toc FILE [--prefix P] [--json]  every outline entry with its TOC link", false, runToc},
+        {"resolve", "resolve FILE TARGET | URL [--json]  where a link target (or a whole tolvo:// URL) leads", false, runResolve},
+        {"opml", "opml FILE [--style 0|1|2] [--prefix P] [-o OUT]  the outline as an OPML file", false, runOpml},
+        {"render", "render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png  a page with its label box, as PNG", true, runRender},
+    };
+    return table;
+}
+
+} // namespace tolvo::cli

@@ -1,0 +1,53 @@
+// tolvo-cli prefix: the link prefix that a text makes.
+#include "cli/CliCommand.h"
+
+#include "links/PathStrings.h"
+
+namespace tolvo::cli {
+
+namespace {
+
+const char kPrefixHelp[] = "Usage: tolvo-cli prefix [--] TEXT\n\n"
+                           "Prints the link prefix made from TEXT: its letters, digits, \".\", \"-\" and \"/\",\n"
+                           "ending in \"/\". Use \"--\" before a TEXT that begins with \"-\".\n\n"
+                           "Exit status: 0 printed, 1 nothing of TEXT can be a prefix, 2 wrong usage.\n";
+
+} // namespace
+
+int runPrefixAssign(const QStringList& args, Output& io); // RoutingCommands.cpp
+
+int runPrefix(const QStringList& args, Output& io)
+{
+    if (!args.isEmpty() && args.first() == QLatin1String("--assign"))
+        return runPrefixAssign(args.mid(1), io);
+    QStringList operands;
+    bool optionsEnded = false;
+    for (const QString& arg : args) {
+        if (optionsEnded || arg == QLatin1String("-") || !arg.startsWith(u'-')) {
+            operands << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            io.out += QString::fromUtf8(kPrefixHelp);
+            return Ok;
+        } else {
+            return usageError(io, QStringLiteral("prefix: unknown option '%1'").arg(arg));
+        }
+    }
+    if (operands.isEmpty())
+        return usageError(io, QStringLiteral("prefix: TEXT is missing"));
+    if (operands.size() > 1)
+        return usageError(
+            io, QStringLiteral("prefix: one TEXT expected, got %1 (quote a text with blanks)").arg(operands.size()));
+
+    const std::optional<QString> prefix = prefixCompatibleString(operands.front());
+    if (!prefix) {
+        io.err += QStringLiteral("tolvo-cli: prefix: \"%1\" has no letters or digits to make a prefix of\n")
+                      .arg(operands.front());
+        return FileError;
+    }
+    io.out += *prefix + QLatin1Char('\n');
+    return Ok;
+}
+
+} // namespace tolvo::cli

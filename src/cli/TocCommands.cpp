@@ -1,0 +1,298 @@
+// tolvo-cli toc, resolve and opml: a PDF's table of contents as Tolvo links it.
+#include "cli/CliCommand.h"
+#include "app/Defaults.h"
+#include "routing/DocumentPrefix.h"
+#include "document/OutlineFromPdf.h"
+#include "document/pdf/PdfDocument.h"
+#include "links/LinkGrammar.h"
+#include "outline/Opml.h"
+#include "outline/OutlineTree.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace tolvo::cli {
+
+namespace {
+
+/// The prefix that links to the PDF at path start with, when none is given:
+/// the routed or auto-matched one, else the file name's.
+QString defaultPrefixFor(const QString& path)
+{
+    return defaultPrefixForFile(Defaults::standard(), QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+}
+
+const char* const tocUsage = "Usage: tolvo-cli toc FILE [--prefix P] [--json]\n"
+                             "Every outline entry of FILE in outline order with its TOC link. Plain: one line\n"
+                             "per entry, indented two spaces per level, the title, a tab and the link. JSON: an\n"
+                             "array of {depth, title, pageLabel, myDepth, target, url}. P ends with \"/\" (one is\n"
+                             "added when missing).\n";
+const char* const resolveUsage = "Usage: tolvo-cli resolve FILE TARGET [--json]\n"
+                                 "       tolvo-cli resolve URL [--json]\n"
+                                 "A whole tolvo:// URL finds its PDF through the routing table first (exit 3 with\n"
+                                 "\"Unable to locate PDF\" when none); the JSON then also has \"file\" and \"prefix\".\n"
+                                 "Where a link to FILE with TARGET after the prefix leads: reading page, toc,\n"
+                                 "location or none, with the page index (from 0), its label, the point, and for\n"
+                                 "a TOC entry its title and the titles from the top level down.\n";
+const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style 0|1|2] [--prefix P] [-o OUT]\n"
+                              "The table of contents of FILE as an OPML file: style 0 url attributes (the\n"
+                              "default), 1 tolvo attributes, 2 the link inside the text. Written to OUT when\n"
+                              "given (replacing it only once complete), else to standard output.\n";
+
+struct Arguments {
+    QStringList positional;
+    QHash<QString, QString> values;
+    bool json = false;
+    bool help = false;
+};
+
+// Options that take a value are listed in valued; "--json" is the one flag.
+std::optional<Arguments> parse(const QStringList& args, const QStringList& valued, bool takesJson, const char* command,
+                               Output& io)
+{
+    Arguments parsed;
+    bool optionsDone = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsDone || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
+            parsed.positional << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsDone = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            parsed.help = true;
+        } else if (takesJson && arg == QLatin1String("--json")) {
+            parsed.json = true;
+        } else if (valued.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                usageError(io, QStringLiteral("%1: %2 needs a value").arg(QLatin1String(command), arg));
+                return std::nullopt;
+            }
+            parsed.values.insert(arg, args[++i]);
+        } else {
+            usageError(io, QStringLiteral("%1: unknown option '%2'").arg(QLatin1String(command), arg));
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+struct OpenedOutline {
+    std::unique_ptr<pdf::Document> document;
+    OutlineTree tree;
+};
+
+std::optional<OpenedOutline> openOutline(const QString& path, Output& io)
+{
+    pdf::OpenResult opened = pdf::openDocument(path);
+    if (!opened.document) {
+        io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
+        return std::nullopt;
+    }
+    OutlineTree tree = outlineTreeForPdf(*opened.document);
+    return OpenedOutline {std::move(opened.document), std::move(tree)};
+}
+
+QString prefixOption(const Arguments& parsed, const QString& path)
+{
+    QString prefix = parsed.values.value(QStringLiteral("--prefix"), defaultPrefixFor(path));
+    if (!prefix.endsWith(QLatin1Char('/')))
+        prefix += QLatin1Char('/');
+    return prefix;
+}
+
+QString oneLine(QString text)
+{
+    for (QChar& c : text)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    return text;
+}
+
+QJsonArray pointArray(QPointF point)
+{
+    return QJsonArray {point.x(), point.y()};
+}
+
+} // namespace
+
+int runToc(const QStringList& args, Output& io)
+{
+    const std::optional<Arguments> parsed = parse(args, {QStringLiteral("--prefix")}, true, "toc", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QLatin1String(tocUsage);
+        return Ok;
+    }
+    if (parsed->positional.size() != 1)
+        return usageError(io, QStringLiteral("toc takes one FILE"));
+    if (parsed->values.contains(QStringLiteral("--prefix")) && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
+        return usageError(io, QStringLiteral("toc: the prefix is empty"));
+    const QString path = parsed->positional.first();
+    std::optional<OpenedOutline> opened = openOutline(path, io);
+    if (!opened)
+        return FileError;
+    const QString prefix = prefixOption(*parsed, path);
+    const OutlineTree& tree = opened->tree;
+
+    QJsonArray entries;
+    QString plain;
+    for (const MyOutlineItem* item : tree.items()) {
+        const int depth = tree.levelOf(item);
+        const QString target = tree.makeShortURLForMOI(item);
+        const QString url = tocLink(prefix, target);
+        if (parsed->json) {
+            entries.append(QJsonObject {
+                {QStringLiteral("depth"), depth},
+                {QStringLiteral("title"), item->pageTitle()},
+                {QStringLiteral("pageLabel"), item->pageLabel()},
+                {QStringLiteral("myDepth"), qint64(item->myDepth())},
+                {QStringLiteral("target"), target},
+                {QStringLiteral("url"), url},
+            });
+        } else {
+            plain += QString(2 * (depth - 1), QLatin1Char(' ')) + oneLine(item->pageTitle()) + QLatin1Char('\t') + url
+                + QLatin1Char('\n');
+        }
+    }
+    io.out += parsed->json ? QString::fromUtf8(QJsonDocument(entries).toJson(QJsonDocument::Indented)) : plain;
+    return Ok;
+}
+
+int runResolveURL(const QString& url, bool json, Output& io); // CheckCommand.cpp
+
+int runResolve(const QStringList& args, Output& io)
+{
+    const std::optional<Arguments> parsed = parse(args, {}, true, "resolve", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QLatin1String(resolveUsage);
+        return Ok;
+    }
+    if (parsed->positional.size() == 1 && parsed->positional[0].startsWith(kLinkScheme))
+        return runResolveURL(parsed->positional[0], parsed->json, io); // CheckCommand.cpp
+    if (parsed->positional.size() != 2)
+        return usageError(io, QStringLiteral("resolve takes FILE and TARGET, or a tolvo:// URL"));
+    std::optional<OpenedOutline> opened = openOutline(parsed->positional[0], io);
+    if (!opened)
+        return FileError;
+    const QString& target = parsed->positional[1];
+    const OutlineTree& tree = opened->tree;
+
+    // Pages are looked up by exact label, the earliest page first.
+    const QStringList labels = opened->document->pageLabels();
+    QHash<QString, int> pageOfLabel;
+    for (int i = labels.size() - 1; i >= 0; --i)
+        pageOfLabel.insert(labels[i], i);
+    const PageLabelLookup lookup = [&](const QString& label) -> std::optional<int> {
+        const auto found = pageOfLabel.constFind(label);
+        return found == pageOfLabel.cend() ? std::nullopt : std::optional<int>(*found);
+    };
+    const OutlineMatcher matcher = [&](const QStringList& components) -> std::optional<int> {
+        const std::optional<OutlineTree::Items> matches = tree.moiMatchingURLSuffix(components);
+        return matches ? std::optional<int>(tree.indexOf(matches->front())) : std::nullopt;
+    };
+
+    const TargetReading reading = readTarget(target, lookup, matcher);
+    TargetReading place = reading;
+    const MyOutlineItem* item = nullptr;
+    if (reading.kind == TargetReading::Kind::TitlePath) {
+        item = tree.items()[std::size_t(reading.matchId)];
+        place = readLocationOrPageLabel(item->pageLabel(), lookup);
+    }
+
+    QString kind;
+    switch (reading.kind) {
+    case TargetReading::Kind::Page:
+        kind = QStringLiteral("page");
+        break;
+    case TargetReading::Kind::TitlePath:
+        kind = QStringLiteral("toc");
+        break;
+    case TargetReading::Kind::Location:
+        kind = QStringLiteral("location");
+        break;
+    case TargetReading::Kind::None:
+        kind = QStringLiteral("none");
+        break;
+    }
+    const bool onPage = place.kind == TargetReading::Kind::Page || place.kind == TargetReading::Kind::Location;
+    const bool atPoint = place.kind == TargetReading::Kind::Location;
+    QStringList tocPath;
+    for (const MyOutlineItem* at = item; at; at = at->parent())
+        tocPath.prepend(at->pageTitle());
+
+    if (parsed->json) {
+        QJsonObject object {
+            {QStringLiteral("reading"), kind},
+            {QStringLiteral("pageIndex"), onPage ? QJsonValue(place.pageIndex) : QJsonValue()},
+            {QStringLiteral("pageLabel"), onPage ? QJsonValue(labels[place.pageIndex]) : QJsonValue()},
+        };
+        if (atPoint)
+            object.insert(QStringLiteral("point"), pointArray(place.origin));
+        if (item) {
+            object.insert(QStringLiteral("tocTitle"), item->pageTitle());
+            object.insert(QStringLiteral("tocPath"), QJsonArray::fromStringList(tocPath));
+        }
+        io.out += QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
+        return Ok;
+    }
+    io.out += QStringLiteral("reading: %1\n").arg(kind);
+    if (onPage)
+        io.out += QStringLiteral("page: %1 (label %2)\n").arg(place.pageIndex).arg(labels[place.pageIndex]);
+    if (atPoint)
+        io.out += QStringLiteral("point: %1 %2\n").arg(place.origin.x()).arg(place.origin.y());
+    if (item)
+        io.out += QStringLiteral("toc: %1\n").arg(oneLine(tocPath.join(QStringLiteral(" > "))));
+    return Ok;
+}
+
+int runOpml(const QStringList& args, Output& io)
+{
+    const std::optional<Arguments> parsed
+        = parse(args, {QStringLiteral("--style"), QStringLiteral("--prefix"), QStringLiteral("-o")}, false, "opml", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QLatin1String(opmlUsage);
+        return Ok;
+    }
+    if (parsed->positional.size() != 1)
+        return usageError(io, QStringLiteral("opml takes one FILE"));
+    const QString style = parsed->values.value(QStringLiteral("--style"), QStringLiteral("0"));
+    if (style != QLatin1String("0") && style != QLatin1String("1") && style != QLatin1String("2"))
+        return usageError(io, QStringLiteral("opml: the style is 0, 1 or 2, not '%1'").arg(style));
+    if (parsed->values.contains(QStringLiteral("--prefix")) && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
+        return usageError(io, QStringLiteral("opml: the prefix is empty"));
+    if (parsed->values.contains(QStringLiteral("-o")) && parsed->values.value(QStringLiteral("-o")).isEmpty())
+        return usageError(io, QStringLiteral("opml: the output file name is empty"));
+
+    const QString path = parsed->positional.first();
+    std::optional<OpenedOutline> opened = openOutline(path, io);
+    if (!opened)
+        return FileError;
+    const QString text = OPMLFileText(opened->tree, QFileInfo(path).fileName(), prefixOption(*parsed, path),
+                                      style.toULongLong());
+
+    if (!parsed->values.contains(QStringLiteral("-o"))) {
+        io.out += text;
+        return Ok;
+    }
+    const QString out = parsed->values.value(QStringLiteral("-o"));
+    QSaveFile file(out);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
+        io.err += QStringLiteral("tolvo-cli: cannot write %1: %2\n").arg(out, file.errorString());
+        return FileError;
+    }
+    return Ok;
+}
+
+} // namespace tolvo::cli

@@ -1,0 +1,149 @@
+#include "document/DocumentMenus.h"
+
+#include "document/MyDocument.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace tolvo {
+
+namespace {
+
+QAction* add(QMenu* menu, const QString& text, const QKeySequence& key, const std::function<void()>& fire)
+{
+    QAction* action = menu->addAction(text);
+    if (!key.isEmpty())
+        action->setShortcut(key);
+    QObject::connect(action, &QAction::triggered, menu, [fire] { fire(); });
+    return action;
+}
+
+} // namespace
+
+DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
+    : QObject(bar)
+    , m_document(document)
+    , m_bar(bar)
+{
+    MyDocument* d = &document;
+
+    QMenu* file = addMenu(tr("&File"));
+    add(file, tr("&Open..."), QKeySequence::Open, [d] { d->openDocument(); });
+    add(file, tr("Open &Containing Folder"), QKeySequence(), [d] { d->openPDFCommandFired(); });
+    file->addSeparator();
+    add(file, tr("Link &Prefix..."), QKeySequence(), [d] { d->configurePrefix(); });
+    add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(), [d] { d->exportAsOPML(); });
+    file->addSeparator();
+    add(file, tr("&Close"), QKeySequence::Close, [d] { d->close(); });
+    add(file, tr("&Quit"), QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
+
+    QMenu* edit = addMenu(tr("&Edit"));
+    add(edit, tr("Paste Rich Text into Notes"), QKeySequence(tr("Ctrl+Alt+V")), [d] { d->insertClipboardRichText(); });
+    add(edit, tr("Paste Plain Text into Notes"), QKeySequence(tr("Ctrl+Shift+V")),
+        [d] { d->insertClipboardPlainText(); });
+
+    QMenu* view = addMenu(tr("&View"));
+    const struct {
+        int tag;
+        QString text;
+    } displays[] = {
+        {1001, tr("Single Page")},
+        {1002, tr("Single Page Continuous")},
+        {1003, tr("Two Pages")},
+        {1004, tr("Two Pages Continuous")},
+        {1000, tr("Book Display")},
+    };
+    for (const auto& entry : displays) {
+        const int tag = entry.tag;
+        QAction* action = add(view, entry.text, QKeySequence(), [d, tag] { d->PDFDisplayChange(tag); });
+        action->setData(tag);
+        action->setCheckable(true);
+        m_display.append(action);
+    }
+    std::sort(m_display.begin(), m_display.end(),
+              [](QAction* a, QAction* b) { return a->data().toInt() < b->data().toInt(); });
+    view->addSeparator();
+    const struct {
+        int tag;
+        QString text;
+        QList<QKeySequence> keys;
+    } zooms[] = {
+        {401, tr("Zoom to &Fit"), {QKeySequence(tr("Ctrl+9"))}},
+        {402, tr("Zoom &In"), {QKeySequence::ZoomIn, QKeySequence(tr("Ctrl+="))}},
+        {403, tr("Zoom &Out"), {QKeySequence::ZoomOut}},
+        {404, tr("&Actual Size"), {QKeySequence(tr("Ctrl+0"))}},
+    };
+    for (const auto& entry : zooms) {
+        const int tag = entry.tag;
+        QAction* action = add(view, entry.text, QKeySequence(), [d, tag] { d->PDFChangeZoom(tag); });
+        action->setShortcuts(entry.keys);
+        action->setData(tag);
+        m_zoom.append(action);
+    }
+    view->addSeparator();
+    add(view, tr("Show or Hide &Table of Contents"), QKeySequence(tr("F9")), [d] { d->TOCToggleView(); });
+    add(view, tr("Fold &Sidebars"), QKeySequence(tr("Ctrl+F9")), [d] { d->collapseSidebarSplitViews(); });
+    QMenu* toc = view->addMenu(tr("Table of &Contents Levels"));
+    m_menus.append(toc);
+    add(toc, tr("Collapse All Levels"), QKeySequence(), [d] { d->TOCCollapseAllLevels(); });
+    add(toc, tr("Expand All Levels"), QKeySequence(), [d] { d->TOCExpandAllLevels(); });
+    add(toc, tr("Expand Level 1"), QKeySequence(), [d] { d->TOCExpandLevel1(); });
+    add(toc, tr("Expand Level 2"), QKeySequence(), [d] { d->TOCExpandLevel2(); });
+    add(toc, tr("Expand Level 3"), QKeySequence(), [d] { d->TOCExpandLevel3(); });
+    add(view, tr("Focus on Table of Contents"), QKeySequence(tr("Ctrl+Shift+O")), [d] { d->focusOnTOC(); });
+
+    QMenu* go = addMenu(tr("&Go"));
+    add(go, tr("&Go to Page..."), QKeySequence(tr("Ctrl+G")), [d] { d->showGotoPDFPagePanel(); });
+    go->addSeparator();
+    add(go, tr("&Previous Page"), QKeySequence(tr("Ctrl+PgUp")), [d] { d->PDFprevPage(); });
+    add(go, tr("&Next Page"), QKeySequence(tr("Ctrl+PgDown")), [d] { d->PDFnextPage(); });
+    go->addSeparator();
+    add(go, tr("&Back"), QKeySequence(tr("Alt+Left")), [d] { d->PDFgoBack(); });
+    add(go, tr("&Forward"), QKeySequence(tr("Alt+Right")), [d] { d->PDFgoForward(); });
+
+    QMenu* notes = addMenu(tr("&Notes"));
+    const std::function<void()> areas[] = {[d] { d->notesArea1(); }, [d] { d->notesArea2(); },
+                                           [d] { d->notesArea3(); }, [d] { d->notesArea4(); },
+                                           [d] { d->notesArea5(); }};
+    for (int i = 0; i < 5; ++i)
+        add(notes, tr("Notes Area %1").arg(i + 1), QKeySequence(tr("Ctrl+%1").arg(i + 1)), areas[i]);
+
+    for (QMenu* menu : std::as_const(m_menus))
+        connect(menu, &QMenu::aboutToShow, this, &DocumentMenus::validateAll);
+}
+
+QMenu* DocumentMenus::addMenu(const QString& title)
+{
+    QMenu* menu = m_bar->addMenu(title);
+    m_menus.append(menu);
+    return menu;
+}
+
+QAction* DocumentMenus::actionForTag(int tag) const
+{
+    for (const QList<QAction*>* list : {&m_display, &m_zoom})
+        for (QAction* action : *list)
+            if (action->data().toInt() == tag)
+                return action;
+    return nullptr;
+}
+
+QList<QAction*> DocumentMenus::allActions() const
+{
+    QList<QAction*> all;
+    for (QMenu* menu : m_menus)
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator() && !action->menu())
+                all.append(action);
+    return all;
+}
+
+void DocumentMenus::validateAll()
+{
+    for (QAction* action : allActions())
+        m_document.validateMenuItem(action);
+}
+
+} // namespace tolvo

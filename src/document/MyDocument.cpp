@@ -1,0 +1,328 @@
+// Loading a document and setting up its window.
+#include "document/MyDocument.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "document/DocumentMenus.h"
+#include "document/DocumentWindow.h"
+#include "ui_MyDocument.h"
+#include "document/FileReveal.h"
+#include "document/GotoPageSheet.h"
+#include "document/NotesPane.h"
+#include "document/NotesStore.h"
+#include "document/OpenErrorAlert.h"
+#include "document/OutlineFromPdf.h"
+#include "document/OutlinePane.h"
+#include "document/PrefixSheet.h"
+#include "document/WindowLayout.h"
+#include "document/pdf/PdfDocument.h"
+#include "outline/OutlineModel.h"
+#include "outline/OutlineTree.h"
+#include "pageview/LabelPDFView.h"
+#include "routing/DocumentPrefix.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcDocument, "tolvo.document")
+
+namespace tolvo {
+
+MyDocument::MyDocument(DocumentEnvironment environment, QObject* parent)
+    : QObject(parent)
+    , m_env(std::move(environment))
+    , m_outline(std::make_unique<OutlineTree>())
+{
+}
+
+MyDocument::~MyDocument() = default;
+
+Defaults& MyDocument::defaults() const
+{
+    return m_env.defaults ? *m_env.defaults : Defaults::standard();
+}
+
+QString MyDocument::fileName() const
+{
+    return QFileInfo(m_path).fileName();
+}
+
+void MyDocument::revealFile(const QString& path) const
+{
+    if (m_env.revealFile)
+        m_env.revealFile(path);
+    else
+        tolvo::revealFile(path);
+}
+
+bool MyDocument::readFromURL(const QString& path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo::exists(absolute))
+        return m_pdfdoc != nullptr;
+    if (!m_pdfdoc) {
+        pdf::OpenResult opened = pdf::openDocument(absolute);
+        if (opened.document) {
+            m_pdfdoc = std::move(opened.document);
+            m_path = absolute;
+        } else {
+            qCWarning(lcDocument).noquote() << "Cannot open" << absolute << ":" << opened.error;
+        }
+    }
+    if (m_pdfdoc)
+        return true;
+    showOpenErrorAlert(absolute, [this](const QString& file) { revealFile(file); });
+    return false;
+}
+
+void MyDocument::makeWindowControllers()
+{
+    if (m_window)
+        return;
+    m_window = std::make_unique<DocumentWindow>();
+    connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] { emit closed(this); });
+    windowControllerDidLoadNib();
+}
+
+void MyDocument::windowControllerDidLoadNib()
+{
+    Ui::MyDocument& ui = m_window->ui();
+
+    // 1. The search pane starts closed.
+    ui.searchSplitView->setPosition(0, 0, false);
+
+    // 2. The page view gets the PDF.
+    if (!m_pdfdoc)
+        return;
+    auto* view = new pageview::LabelPDFView(ui.pageViewContainer);
+    view->setObjectName(QStringLiteral("pdfview"));
+    view->setDefaults(&defaults());
+    ui.pageViewLayout->addWidget(view);
+    m_pdfview = view;
+    view->setDocument(m_pdfdoc.get());
+    view->setPageLabelLocation(QStringLiteral("Q4"));
+    connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
+    m_menus = std::make_unique<DocumentMenus>(*this, ui.menubar);
+    connect(view, &pageview::PageView::displayModeChanged, m_menus.get(), &DocumentMenus::validateAll);
+
+    // 3. The prefix.
+    PrefixCallbacks callbacks;
+    callbacks.alert = [this](const QString& message, const QString& informative) {
+        showPrefixAlert(message, informative);
+    };
+    callbacks.beep = [] { QApplication::beep(); };
+    callbacks.showPrefixSheet = [this](const QString& prefix, const QString& pdfPath) {
+        showPrefixSheet(prefix, pdfPath);
+    };
+    callbacks.prefixChanged = [this](const QString& prefix) {
+        if (m_pdfview) {
+            m_pdfview->setPrefix(prefix);
+            m_pdfview->viewport()->update();
+        }
+        emit prefixChanged(prefix);
+    };
+    callbacks.validate = m_env.validateRoutingDictionary;
+    m_prefix = std::make_unique<DocumentPrefix>(defaults(), m_path, std::move(callbacks));
+    m_prefix->assignPrefix(m_env.prefixesInUse ? m_env.prefixesInUse() : QSet<QString>());
+
+    // 4 and 5. The outline, like the label map of step 12, waits for the first page to show:
+    // making it costs a big manual more than drawing that page (finishSetUp).
+
+    // 6. The page view's display, at the top of the first page.
+    setUpPageView();
+
+    // 7. The notes areas with their ruler.
+    m_notes = std::make_unique<NotesPane>(
+        ui.notesPane, ui.tabview,
+        NotesPane::Views {ui.textview1, ui.textview2, ui.textview3, ui.textview4, ui.textview5}, ui.notesRuler,
+        m_env.notes ? *m_env.notes : NotesStore::shared(), defaults());
+    m_notes->showRulers();
+    m_layout = std::make_unique<WindowLayout>(
+        m_window.get(), ui.mainSplitView,
+        [this] {
+            return defaults().boolForKey(QString::fromLatin1(keys::kShouldHideTOCViewIfMissingTOC))
+                && outline().outlinedata_array().empty();
+        },
+        [this](int width) { m_notes->setTextWidth(width); });
+    connect(ui.keepWindowOnTop, &QAction::toggled, this, &MyDocument::keepWindowOnTopFired);
+    const QList<QAction*> segments = {ui.tocSegment0, ui.tocSegment1, ui.tocSegment2,
+                                      ui.tocSegment3, ui.tocSegment4, ui.tocSegment5};
+    for (int i = 0; i < int(segments.size()); ++i)
+        connect(segments[i], &QAction::triggered, this, [this, i] { tocCommandControlClicked(i); });
+
+    // 8. The window, titled, in front.
+    pdfViewPageChanged();
+    bringWindowsForward();
+
+    // 9. A moment after the window shows, the top-left corner of the first page.
+    positionAtFirstPage();
+
+    // 10. The notes tab chosen last; the panes' widths follow the outline (finishSetUp).
+    m_notes->selectStoredTab();
+
+    // 14. Typing goes to the notes.
+    selectedTextView()->setFocus(Qt::OtherFocusReason);
+
+    // The rest once the first page is on screen, or soon in any case.
+    connect(
+        m_pdfview, &pageview::PageView::visiblePagesDrawn, this,
+        [this] { QTimer::singleShot(0, this, &MyDocument::finishSetUp); }, Qt::SingleShotConnection);
+    QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::finishSetUp);
+}
+
+void MyDocument::finishSetUp()
+{
+    if (m_setUpFinished || !m_pdfdoc || !m_window)
+        return;
+    m_setUpFinished = true;
+    setUpOutline();
+    m_layout->positionInitialDividers();
+    m_labels = PageLabelIndex(m_pdfdoc->pageLabels());
+}
+
+void MyDocument::finishSetUpNow() const
+{
+    // Asking for the outline or the labels before they were made makes them now.
+    const_cast<MyDocument*>(this)->finishSetUp();
+}
+
+const OutlineTree& MyDocument::outline() const
+{
+    finishSetUpNow();
+    return *m_outline;
+}
+
+const QHash<QString, int>& MyDocument::pageLabel2pageIndex() const
+{
+    finishSetUpNow();
+    return m_labels.pageLabel2pageIndex();
+}
+
+void MyDocument::setUpOutline()
+{
+    Ui::MyDocument& ui = m_window->ui();
+    m_outline = std::make_unique<OutlineTree>(outlineTreeForPdf(*m_pdfdoc));
+    m_outlinePane = std::make_unique<OutlinePane>(ui.outlineview);
+    m_outlinePane->setTree(*m_outline);
+    connect(m_outlinePane.get(), &OutlinePane::itemChosen, this, &MyDocument::outlineItemChosen);
+}
+
+void MyDocument::setUpPageView()
+{
+    pageview::LabelPDFView* view = m_pdfview;
+    view->setDisplayMode(pageview::DisplayMode::SinglePageContinuous);
+    view->setAutoScales(true);
+    if (m_pdfdoc->pageCount() > 0) {
+        const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
+        view->goToDestination({0, QPointF(media.x() + media.width() / 2, media.y() + media.height())});
+    }
+    view->viewport()->update();
+    // PDFs dropped on the pages are not opened from here.
+    view->setAcceptDrops(false);
+}
+
+void MyDocument::positionAtFirstPage()
+{
+    if (m_pdfdoc->pageCount() <= 0)
+        return;
+    const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
+    const pdf::Destination topLeft {0, QPointF(media.x(), media.y() + media.height())};
+    QTimer::singleShot(kFirstPositioningDelayMs, this, [this, topLeft] {
+        if (!m_pdfview)
+            return;
+        m_pdfview->goToDestination(topLeft);
+        // Where a window opens is no place to go back to.
+        m_pdfview->navigator().clear();
+        bringWindowsForward();
+    });
+    bringWindowsForward();
+}
+
+void MyDocument::bringWindowsForward()
+{
+    if (!m_window)
+        return;
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void MyDocument::close()
+{
+    if (m_window)
+        m_window->close();
+}
+
+QString MyDocument::windowTitleForCurrentPage() const
+{
+    const int count = m_pdfdoc ? m_pdfdoc->pageCount() : 0;
+    const int current = m_pdfview ? std::max(0, m_pdfview->currentPage()) : 0;
+    return QStringLiteral("%1 (page %2 of %3)").arg(fileName()).arg(current + 1).arg(count);
+}
+
+void MyDocument::pdfViewPageChanged()
+{
+    if (m_window)
+        m_window->setWindowTitle(windowTitleForCurrentPage());
+}
+
+pageview::LabelPDFView* MyDocument::pdfview() const
+{
+    return m_pdfview;
+}
+
+PrefixSheet* MyDocument::prefixWindow() const
+{
+    return m_prefixSheet;
+}
+
+GotoPageSheet* MyDocument::gotoPDFPagePanel() const
+{
+    return m_gotoSheet;
+}
+
+QString MyDocument::prefix() const
+{
+    return m_prefix ? m_prefix->prefix() : QStringLiteral("prefix");
+}
+
+bool MyDocument::shouldConfirmPrefix() const
+{
+    return m_prefix ? m_prefix->shouldConfirmPrefix() : true;
+}
+
+OutlineModel* MyDocument::treecontroller() const
+{
+    finishSetUpNow();
+    return m_outlinePane ? m_outlinePane->treecontroller() : nullptr;
+}
+
+TLNSOutlineView* MyDocument::outlineview() const
+{
+    return m_window ? m_window->ui().outlineview : nullptr;
+}
+
+TLSplitView* MyDocument::mainSplitView() const
+{
+    return m_window ? m_window->ui().mainSplitView : nullptr;
+}
+
+TLSplitView* MyDocument::searchSplitView() const
+{
+    return m_window ? m_window->ui().searchSplitView : nullptr;
+}
+
+QTextEdit* MyDocument::selectedTextView() const
+{
+    return m_notes ? m_notes->selectedTextView() : nullptr;
+}
+
+QString MyDocument::tabviewselectedlabel() const
+{
+    return m_notes ? m_notes->tabviewselectedlabel() : QString();
+}
+
+} // namespace tolvo

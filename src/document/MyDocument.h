@@ -1,0 +1,248 @@
+#pragma once
+// One open PDF: its PDF services, outline tree, prefix and window.
+//
+// A document is made by reading a file (readFromURL), then its window is made
+// from the layout "MyDocument" and set up in a fixed order
+// (windowControllerDidLoadNib). It lives until its window closes.
+//
+// The named commands are slots here; the panes (notes, TOC, layout, sheets)
+// live in their own classes and the slots hand over to them.
+
+#include "document/PageLabelIndex.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QLineEdit;
+class QTextEdit;
+
+namespace tolvo {
+
+namespace pdf {
+class Document;
+}
+namespace pageview {
+class LabelPDFView;
+}
+
+class Defaults;
+class DocumentMenus;
+class DocumentPrefix;
+class DocumentWindow;
+class GotoPageSheet;
+class MyOutlineItem;
+class NotesPane;
+class NotesStore;
+class OutlineModel;
+class OutlinePane;
+class OutlineTree;
+class PrefixSheet;
+class TLNSOutlineView;
+class TLSplitView;
+class WindowLayout;
+
+/// What a document needs from the application around it. Empty members take
+/// the process's own (the standard defaults store, the shared notes, the file manager).
+struct DocumentEnvironment {
+    Defaults* defaults = nullptr;
+    NotesStore* notes = nullptr;
+    /// The prefixes of the other open documents, which a temporary prefix avoids.
+    std::function<QSet<QString>()> prefixesInUse;
+    /// The application's routing check (validateRoutingDictionary).
+    std::function<void()> validateRoutingDictionary;
+    /// Shows a file selected in its folder.
+    std::function<void(const QString& path)> revealFile;
+    /// The Open command: lets the user choose PDFs to open.
+    std::function<void(QWidget* window)> openDocuments;
+};
+
+/// One open PDF and its window.
+class MyDocument : public QObject {
+    Q_OBJECT
+public:
+    /// The delay of a new window's first positioning at the top-left of its first page.
+    static constexpr int kFirstPositioningDelayMs = 400;
+    /// The outline, the label map and the panes' widths are made once the first page shows,
+    /// and at the latest this long after the window set-up.
+    static constexpr int kFinishSetUpLatestMs = 300;
+    /// Window levels set by keepWindowOnTopFired.
+    static constexpr int kStatusWindowLevel = 25;
+    static constexpr int kNormalWindowLevel = 0;
+
+    explicit MyDocument(DocumentEnvironment environment = {}, QObject* parent = nullptr);
+    ~MyDocument() override;
+
+    // ---- Loading and the window ---------------------------------------------
+
+    /// Reads the PDF at path. A missing file answers true when the document already
+    /// holds a PDF, else false, reading nothing. A file that cannot be read as a PDF
+    /// beeps, shows "Error opening PDF" and answers false.
+    bool readFromURL(const QString& path);
+    /// The window layout's name.
+    static QString windowNibName() { return QStringLiteral("MyDocument"); }
+    /// Makes the window from the layout and sets it up (windowControllerDidLoadNib).
+    void makeWindowControllers();
+    /// The window set-up, in its fixed order.
+    void windowControllerDidLoadNib();
+    /// The set-up steps that wait for the first page to show: the outline and its view, the
+    /// main dividers, the label map. Runs once; any use of the outline or labels runs it first.
+    void finishSetUp();
+
+    const pdf::Document* pdfdoc() const { return m_pdfdoc.get(); }
+    QString filePath() const { return m_path; }
+    /// The PDF file's name, the last component of its path.
+    QString fileName() const;
+    pageview::LabelPDFView* pdfview() const;
+    DocumentWindow* myWindow() const { return m_window.get(); }
+    /// "name (page n of count)" for the current page.
+    QString windowTitleForCurrentPage() const;
+
+    // ---- Prefix ---------------------------------------------------------------
+
+    QString prefix() const;
+    bool shouldConfirmPrefix() const;
+    /// The document's prefix registry (assignment, storing, the prefix sheet's result).
+    DocumentPrefix* documentPrefix() const { return m_prefix.get(); }
+    PrefixSheet* prefixWindow() const;
+
+    // ---- Outline --------------------------------------------------------------
+
+    /// The outline tree (empty for a PDF without outline).
+    const OutlineTree& outline() const;
+    OutlineModel* treecontroller() const;
+    TLNSOutlineView* outlineview() const;
+
+    // ---- Navigation -----------------------------------------------------------
+
+    /// True when the target, read as a plain page label with one trailing "/" dropped,
+    /// names a page; a well-formed location target gives false.
+    bool isValidPageLabel(const QString& target) const;
+    /// The first page whose label equals the text exactly.
+    std::optional<int> pageForLabel(const QString& label) const;
+    /// Page label to page index, the last page of a shared label.
+    const QHash<QString, int>& pageLabel2pageIndex() const;
+    GotoPageSheet* gotoPDFPagePanel() const;
+    QLineEdit* gotoPDFPageTextField() const;
+
+    /// Enables the item and sets the check marks of the display items from the page view.
+    bool validateMenuItem(QAction* item) const;
+    DocumentMenus* menus() const { return m_menus.get(); }
+
+    // ---- Notes and layout -----------------------------------------------------
+
+    /// The selected notes area's text view, where inserts go.
+    QTextEdit* selectedTextView() const;
+    QString tabviewselectedlabel() const;
+    NotesPane* notesPane() const { return m_notes.get(); }
+    TLSplitView* mainSplitView() const;
+    TLSplitView* searchSplitView() const;
+    WindowLayout* windowLayout() const { return m_layout.get(); }
+    /// 25 while the window is kept above others, else 0.
+    int windowLevel() const { return m_windowLevel; }
+
+public slots:
+    /// Sets the window title for the current page.
+    void pdfViewPageChanged();
+    /// Goes to a link target or typed target: a title path of the outline first, else
+    /// a location or page label.
+    void gotoString(const QString& target);
+    /// Goes to a location target, or to the page of a page label; nothing when no page has it.
+    void moveToPageLabel(const QString& target);
+    void PDFprevPage();
+    void PDFnextPage();
+    void PDFgoBack();
+    void PDFgoForward();
+    void showGotoPDFPagePanel();
+    /// Ends the go-to sheet with the button's tag.
+    void dismissGotoPDFPagePanel(int tag);
+    /// Return code 1 sends the sheet's text to gotoString.
+    void gotoPDFPagePanelHasEnded(int returnCode);
+    /// Tags 1000 (book display) and 1001 to 1004 (display modes); others are ignored.
+    void PDFDisplayChange(int tag);
+    /// Tags 401 (fit), 402 (in), 403 (out), 404 (actual size); others are ignored.
+    void PDFChangeZoom(int tag);
+    /// Shows the PDF file selected in its folder.
+    void openPDFCommandFired();
+
+    void TOCCollapseAllLevels();
+    void TOCExpandAllLevels();
+    void TOCExpandLevel1();
+    void TOCExpandLevel2();
+    void TOCExpandLevel3();
+    /// The TOC command control: segments 0 to 4 are the five commands above, 5 TOCToggleView.
+    void tocCommandControlClicked(int segment);
+    /// Makes the outline view the window's first responder.
+    void focusOnTOC();
+
+    void TOCToggleView();
+    void revertToIBDesignedThreeFrameWindow();
+    void revertToTwoFrameWindowWithMinimumIBWidth();
+    void collapseSidebarSplitViews();
+    void keepWindowOnTopFired(bool on);
+
+    void notesArea1();
+    void notesArea2();
+    void notesArea3();
+    void notesArea4();
+    void notesArea5();
+    void insertClipboardRichText();
+    void insertClipboardPlainText();
+
+    /// Opens the prefix sheet.
+    void configurePrefix();
+    /// Ends the prefix sheet with the button's tag.
+    void endPrefixSheet(int tag);
+    /// Return code 1 makes the typed text the prefix and stores it.
+    void prefixSheetDidEnd(int returnCode);
+
+    /// Writes the outline as an OPML file chosen in a save dialog.
+    void exportAsOPML();
+    /// The Open command of the window's File menu.
+    void openDocument();
+    /// Closes the window, and with it the document.
+    void close();
+
+signals:
+    /// The window has closed; the document's owner may delete it now.
+    void closed(tolvo::MyDocument* document);
+    void prefixChanged(const QString& prefix);
+
+private:
+    Defaults& defaults() const;
+    void finishSetUpNow() const;
+    void revealFile(const QString& path) const;
+    void showPrefixAlert(const QString& message, const QString& informative);
+    void showPrefixSheet(const QString& prefix, const QString& pdfPath);
+    void outlineItemChosen(const MyOutlineItem* item);
+    void setUpPageView();
+    void setUpOutline();
+    void positionAtFirstPage();
+    void bringWindowsForward();
+
+    DocumentEnvironment m_env;
+    QString m_path;
+    // The PDF and the tree outlive the window, whose views show them.
+    std::unique_ptr<pdf::Document> m_pdfdoc;
+    std::unique_ptr<OutlineTree> m_outline;
+    PageLabelIndex m_labels;
+    std::unique_ptr<DocumentPrefix> m_prefix;
+    std::unique_ptr<DocumentWindow> m_window;
+    std::unique_ptr<OutlinePane> m_outlinePane;
+    std::unique_ptr<NotesPane> m_notes;
+    std::unique_ptr<WindowLayout> m_layout;
+    std::unique_ptr<DocumentMenus> m_menus;
+    QPointer<pageview::LabelPDFView> m_pdfview;
+    QPointer<GotoPageSheet> m_gotoSheet;
+    QPointer<PrefixSheet> m_prefixSheet;
+    int m_windowLevel = kNormalWindowLevel;
+    bool m_setUpFinished = false;
+};
+
+} // namespace tolvo

@@ -1,0 +1,41 @@
+#pragma once
+// Ties one window's notes text view to one shared notes area.
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QTextEdit;
+
+namespace tolvo {
+
+class NotesStore;
+
+/// Where a cursor at `position` in oldText belongs in newText, when another
+/// window replaced the text: before the changed stretch it stays, after it it
+/// moves by the change in length, inside it it goes to the stretch's new end.
+int mapCursorPosition(const QString& oldText, const QString& newText, int position);
+
+/// Shows area `area` of the store in view, stores every edit of the view, and
+/// takes in the edits of other windows without moving this view's cursor or
+/// scroll position more than the change requires.
+class NotesBinding : public QObject {
+    Q_OBJECT
+public:
+    NotesBinding(QTextEdit* view, int area, NotesStore& store, QObject* parent = nullptr);
+
+    int area() const { return m_area; }
+    QTextEdit* view() const { return m_view; }
+
+private:
+    void viewEdited();
+    void storeChanged(int area, const QString& html, const void* source);
+    void show(const QString& html);
+
+    QPointer<QTextEdit> m_view;
+    int m_area;
+    NotesStore& m_store;
+    bool m_applying = false;
+};
+
+} // namespace tolvo

@@ -1,0 +1,135 @@
+#include "document/NotesPane.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "document/ClipboardRichText.h"
+#include "document/NotesBinding.h"
+#include "document/NotesFormatBar.h"
+#include "document/NotesStore.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTextCursor>
+#include <QTextEdit>
+
+#include <algorithm>
+
+namespace tolvo {
+
+NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, NotesFormatBar* ruler,
+                     NotesStore& store, Defaults& defaults, QObject* parent)
+    : QObject(parent)
+    , m_pane(pane)
+    , m_tabview(tabview)
+    , m_views(views)
+    , m_ruler(ruler)
+    , m_defaults(defaults)
+{
+    for (int i = 0; i < 5; ++i)
+        m_bindings[i] = new NotesBinding(m_views[i], i, store, this);
+    if (m_ruler) {
+        m_ruler->hide();
+        for (QAction* action : m_ruler->formatActions())
+            m_pane->addAction(action);
+        m_ruler->setTextView(selectedTextView());
+    }
+    connect(m_tabview, &QTabWidget::currentChanged, this, &NotesPane::tabSelected);
+}
+
+NotesPane::~NotesPane() = default;
+
+QString NotesPane::tabviewselectedlabel() const
+{
+    const int index = m_tabview->currentIndex();
+    return index >= 0 ? m_tabview->tabText(index) : QString();
+}
+
+QTextEdit* NotesPane::selectedTextView() const
+{
+    const QString label = tabviewselectedlabel();
+    for (int i = 1; i < 5; ++i)
+        if (label == QString::number(i + 1))
+            return m_views[i];
+    return m_views[0];
+}
+
+QTextEdit* NotesPane::textView(int index) const
+{
+    return index >= 0 && index < 5 ? m_views[index] : nullptr;
+}
+
+void NotesPane::selectArea(int index)
+{
+    if (index < 0 || index >= 5)
+        return;
+    m_tabview->setCurrentIndex(index);
+    // Clicking the tab already selected changes nothing, yet the choice is remembered too.
+    tabSelected(index);
+}
+
+void NotesPane::selectStoredTab()
+{
+    const qint64 stored = m_defaults.integerForKey(QString::fromLatin1(keys::kLastSelectedScratchpad));
+    m_tabview->setCurrentIndex(stored >= 0 && stored < 5 ? int(stored) : 0);
+}
+
+void NotesPane::showRulers()
+{
+    if (m_ruler)
+        m_ruler->show();
+}
+
+void NotesPane::setTextWidth(int width)
+{
+    for (QTextEdit* view : m_views)
+        view->setMaximumWidth(std::max(0, width));
+}
+
+void NotesPane::tabSelected(int index)
+{
+    if (index < 0 || index >= 5)
+        return;
+    if (m_ruler)
+        m_ruler->setTextView(selectedTextView());
+    m_defaults.setValue(QString::fromLatin1(keys::kLastSelectedScratchpad), index);
+    m_defaults.synchronize();
+}
+
+void NotesPane::insertBetweenSpaces(const std::function<void(QTextCursor&)>& insert)
+{
+    QTextEdit* view = selectedTextView();
+    QTextCursor cursor = view->textCursor();
+    // Both spaces take the format at the insertion point, not the inserted text's last format (a link).
+    const QTextCharFormat around = cursor.charFormat();
+    cursor.beginEditBlock();
+    cursor.insertText(QStringLiteral(" "), around);
+    insert(cursor);
+    cursor.insertText(QStringLiteral(" "), around);
+    cursor.endEditBlock();
+    view->setTextCursor(cursor);
+    view->setFocus(Qt::OtherFocusReason);
+}
+
+void NotesPane::insertClipboardRichText()
+{
+    const std::optional<QTextDocumentFragment> fragment = richTextFromMimeData(QGuiApplication::clipboard()->mimeData());
+    if (!fragment || fragment->isEmpty())
+        return;
+    insertBetweenSpaces([&](QTextCursor& cursor) { cursor.insertFragment(*fragment); });
+}
+
+void NotesPane::insertClipboardPlainText()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasText())
+        return;
+    const QString text = data->text();
+    if (text.isEmpty())
+        return;
+    insertBetweenSpaces([&](QTextCursor& cursor) { cursor.insertText(text); });
+}
+
+} // namespace tolvo

@@ -1,0 +1,20 @@
+#pragma once
+// Text out of Poppler's core objects. Adapter-internal: includes Poppler headers.
+
+#include <QString>
+
+#include <optional>
+
+class GooString;
+class Object;
+
+namespace tolvo::pdf {
+
+/// A PDF text string as text: UTF-16 (either byte order mark), UTF-8 (its mark) or PDFDocEncoding.
+/// Language marks (ESC ... ESC) inside UTF-16 are dropped.
+QString decodeTextString(const GooString& bytes);
+
+/// The text of a string object; nothing when the object is not a string.
+std::optional<QString> textOf(const Object& object);
+
+} // namespace tolvo::pdf

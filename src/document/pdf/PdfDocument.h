@@ -1,0 +1,157 @@
+#pragma once
+// PDF document services: the one interface through which Tolvo reads, draws,
+// searches and inspects PDFs. The Poppler adapter behind it is the only code
+// that sees Poppler.
+//
+// Page space: PDF user space of the unrotated page, in points, y growing
+// upward. A destination written as [page /XYZ 72 700 0] is the point (72, 700).
+// A rectangle in page space is a QRectF whose x() and y() are its lower-left corner
+// (the smallest x and y) and whose width and height are positive.
+//
+// Threads: one Document may be used by one thread at a time. A worker thread
+// (rendering, text search) takes its own copy with reopen().
+
+#include <QImage>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tolvo::pdf {
+
+/// Where an outline entry or a link leads: a page and, when the PDF names one, a point on it.
+/// /XYZ gives (left, top); a left or top written as null is taken from the corner of the page
+/// that shows top-left (both null: no point). /FitH and /FitBH give their top, /FitV and /FitBV
+/// their left, the other coordinate again from that corner; /FitR gives the corner of its
+/// rectangle that shows top-left; /Fit and /FitB give no point.
+struct Destination {
+    int pageIndex = -1;
+    std::optional<QPointF> point; ///< page space
+};
+
+/// One entry of the PDF's outline, with its children in order.
+struct OutlineEntry {
+    QString title;
+    std::optional<Destination> destination; ///< nothing when the entry leads nowhere
+    std::vector<OutlineEntry> children;
+};
+
+/// The geometry of one page.
+struct PageGeometry {
+    QRectF mediaBox; ///< page space
+    QRectF cropBox;  ///< page space; what readers see
+    int rotation = 0; ///< 0, 90, 180 or 270, clockwise as displayed
+    /// The displayed size in points (the crop box, turned by the rotation).
+    QSizeF displaySize() const;
+};
+
+/// One annotation of a page, as the search pane and the export see it.
+struct Annotation {
+    /// The PDF subtype as named there: "Text", "FreeText", "Popup", "Highlight",
+    /// "Underline", "StrikeOut", "Squiggly", "Link", "Ink", ...
+    QString type;
+    bool isMarkup = false; ///< text markup: highlight, underline, strike-out, squiggly
+    /// For markup: highlight 0, strike-out 1, underline 2, squiggly 3; -1 otherwise.
+    int markupType = -1;
+    std::optional<QString> contents; ///< nothing when the annotation has no /Contents
+    QRectF bounds;                   ///< page space
+    QVector<QPointF> quadPoints;     ///< page space, four per quadrilateral, as stored in the PDF
+    int pageIndex = -1;
+};
+
+/// One word of a page's text layer, in reading order.
+struct TextWord {
+    QString text;
+    QRectF bounds; ///< page space
+    bool spaceAfter = false;
+    bool lineEndsAfter = false;
+    int index = -1; ///< its place in words(pageIndex)
+    int line = -1; ///< the line of the page it belongs to, counted from 0 in reading order
+};
+
+/// One line of selected text on one page.
+struct SelectionLine {
+    int pageIndex = -1;
+    QString text;
+    QRectF bounds; ///< page space
+    int lineIndex = -1; ///< the line of the page (TextWord::line)
+    /// The selected words of that line, in reading order; a line made without words is kept as it
+    /// is by TextSelection::add.
+    std::vector<TextWord> words {};
+};
+
+/// Selected text: its string, its lines in reading order, its bounds per page.
+struct TextSelection {
+    QString text;
+    std::vector<SelectionLine> lines;
+    bool isEmpty() const { return lines.empty(); }
+    /// The pages that the selection touches, in order.
+    QVector<int> pages() const;
+    /// The union of the selection's line bounds on one page (empty when it does not touch it).
+    QRectF boundsForPage(int pageIndex) const;
+    /// Merges another selection into this one: a word selected by both appears once, lines stay
+    /// in page and reading order, and the text is rebuilt (words joined by spaces, lines by line breaks).
+    void add(const TextSelection& other);
+    /// A selection made of words of one page (each with its index and line set), in any order.
+    static TextSelection fromWords(int pageIndex, std::vector<TextWord> words);
+};
+
+class Document {
+public:
+    virtual ~Document() = default;
+
+    /// The file this document was opened from (absolute path).
+    virtual QString filePath() const = 0;
+
+    /// A fresh Document over the same file, for a worker thread; nothing when the file can no longer be read.
+    virtual std::unique_ptr<Document> reopen() const = 0;
+
+    virtual int pageCount() const = 0;
+
+    /// The page's label as readers see it: the PDF's own label, else "1", "2", ...
+    virtual QString pageLabel(int pageIndex) const = 0;
+    /// Every page's label, in page order.
+    virtual QStringList pageLabels() const = 0;
+
+    virtual PageGeometry pageGeometry(int pageIndex) const = 0;
+
+    /// The outline; empty when the PDF has none.
+    virtual std::vector<OutlineEntry> outline() const = 0;
+
+    /// The annotations of one page, in the page's order.
+    virtual std::vector<Annotation> annotations(int pageIndex) const = 0;
+
+    /// The words of one page's text layer that lie on the visible (cropped) page.
+    virtual std::vector<TextWord> words(int pageIndex) const = 0;
+
+    /// The text inside a rectangle of a page (page space).
+    virtual TextSelection selectionForRect(int pageIndex, const QRectF& rect) const = 0;
+    /// The text from one point to another, in reading order, possibly across pages.
+    virtual TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage,
+                                             const QPointF& to) const = 0;
+
+    /// Case-insensitive matches of text on one page, as rectangles in page space.
+    virtual QVector<QRectF> search(int pageIndex, const QString& text) const = 0;
+
+    /// The page drawn at scale pixels per point, its annotations included.
+    /// shouldAbort is polled while drawing; an aborted draw gives a null image.
+    virtual QImage render(int pageIndex, double scale,
+                          const std::function<bool()>& shouldAbort = {}) const = 0;
+};
+
+/// The outcome of opening a PDF: the document, or a reason a person can read.
+struct OpenResult {
+    std::unique_ptr<Document> document;
+    QString error; ///< empty when document is set
+};
+
+/// Opens a PDF file. Never throws; a damaged, encrypted or non-PDF file gives an error text.
+OpenResult openDocument(const QString& path);
+
+} // namespace tolvo::pdf

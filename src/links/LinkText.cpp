@@ -1,0 +1,169 @@
+// Link rendering: display texts, styled links, Markdown links, the user font.
+#include "links/LinkText.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "links/LinkGrammar.h"
+
+namespace tolvo {
+
+LinkStyle linkStyleFromString(const QString& stored)
+{
+    if (stored == QLatin1String(keys::kLinkStyleExpanded))
+        return LinkStyle::Expanded;
+    if (stored == QLatin1String(keys::kLinkStyleCondensed))
+        return LinkStyle::Condensed;
+    if (stored == QLatin1String(keys::kLinkStyleCondensedWithTOCTitle))
+        return LinkStyle::CondensedWithTOCTitle;
+    return LinkStyle::Other;
+}
+
+QString linkStyleString(LinkStyle style)
+{
+    switch (style) {
+    case LinkStyle::Expanded:
+        return QString::fromLatin1(keys::kLinkStyleExpanded);
+    case LinkStyle::Condensed:
+        return QString::fromLatin1(keys::kLinkStyleCondensed);
+    case LinkStyle::CondensedWithTOCTitle:
+        return QString::fromLatin1(keys::kLinkStyleCondensedWithTOCTitle);
+    case LinkStyle::Other:
+        break;
+    }
+    return {};
+}
+
+LinkStyle currentLinkStyle(const Defaults& defaults)
+{
+    return linkStyleFromString(defaults.stringForKey(QString::fromLatin1(keys::kURLRichTextPreference)));
+}
+
+LinkPlace LinkPlace::page(const QString& pageLabel)
+{
+    LinkPlace place;
+    place.kind = Kind::Page;
+    place.target = pageLabel;
+    place.pageLabel = pageLabel;
+    return place;
+}
+
+LinkPlace LinkPlace::toc(const QString& tocTarget, const QString& tocTitle)
+{
+    LinkPlace place;
+    place.kind = Kind::Toc;
+    place.target = tocTarget;
+    place.tocTitle = tocTitle;
+    return place;
+}
+
+LinkPlace LinkPlace::location(const QString& pageLabel, QPointF point)
+{
+    LinkPlace place;
+    place.kind = Kind::Location;
+    place.target = locationTarget(pageLabel, point);
+    place.pageLabel = pageLabel;
+    return place;
+}
+
+QString LinkPlace::shownTarget() const
+{
+    return kind == Kind::Location ? pageLabel : target;
+}
+
+QString urlText(const QString& prefix, const LinkPlace& place)
+{
+    switch (place.kind) {
+    case LinkPlace::Kind::Page:
+        return pageLink(prefix, place.target);
+    case LinkPlace::Kind::Toc:
+        return tocLink(prefix, place.target);
+    case LinkPlace::Kind::Location:
+        return kLinkScheme + prefix + place.target + u'/'; // as locationLink() writes it
+    }
+    return {};
+}
+
+QString displayText(LinkStyle style, const QString& prefix, const LinkPlace& place)
+{
+    switch (style) {
+    case LinkStyle::Expanded:
+        return kLinkScheme + prefix + place.target + QStringLiteral("/ ");
+    case LinkStyle::Condensed:
+        return prefix + place.shownTarget() + QStringLiteral("/ ");
+    case LinkStyle::CondensedWithTOCTitle:
+        return prefix + (place.kind == LinkPlace::Kind::Toc ? place.tocTitle : place.shownTarget())
+            + QStringLiteral("/ ");
+    case LinkStyle::Other:
+        break;
+    }
+    return prefix + place.shownTarget() + u' ';
+}
+
+RichText styledLink(const QString& displayText, const QString& urlText, bool underline, LinkCover cover)
+{
+    RichText text(displayText);
+    const qsizetype covered = cover == LinkCover::WholeText ? displayText.size() : displayText.size() - 1;
+    if (covered <= 0)
+        return text;
+    text.changeAttributes(0, covered, [&](TextAttributes& a) {
+        a.link = urlText;
+        a.color = kLinkBlue;
+        a.underline = underline;
+    });
+    return text;
+}
+
+QString markdownLabel(LinkStyle style, const QString& displayText)
+{
+    const qsizetype closing = style == LinkStyle::Other ? 1 : 2;
+    return displayText.left(std::max<qsizetype>(0, displayText.size() - closing));
+}
+
+namespace {
+
+// Characters that end an inline link destination written without angle brackets.
+bool needsAngleBrackets(const QString& url)
+{
+    for (const QChar c : url) {
+        if (c == u' ' || c == u'(' || c == u')' || c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QString markdownLink(const QString& label, const QString& urlText)
+{
+    const QString destination = needsAngleBrackets(urlText) ? u'<' + urlText + u'>' : urlText;
+    return u'[' + label + QStringLiteral("](") + destination + u')';
+}
+
+RichText LinkRendering::styledLink(bool underline) const
+{
+    return tolvo::styledLink(displayText, urlText, underline);
+}
+
+LinkRendering renderLink(LinkStyle style, const QString& prefix, const LinkPlace& place)
+{
+    LinkRendering r;
+    r.urlText = urlText(prefix, place);
+    r.displayText = displayText(style, prefix, place);
+    r.markdownLink = markdownLink(markdownLabel(style, r.displayText), r.urlText);
+    return r;
+}
+
+FontSpec storedUserFont(const Defaults& defaults)
+{
+    return FontSpec { defaults.stringForKey(QString::fromLatin1(keys::kFontNameForRichTextCopiedFromPDF)),
+        double(defaults.floatForKey(QString::fromLatin1(keys::kFontSizeForRichTextCopiedFromPDF))) };
+}
+
+void applyUserPreferredFont(RichText& text, const std::optional<FontSpec>& font)
+{
+    if (!font || font->family.isEmpty())
+        return;
+    text.setFont(*font);
+}
+
+} // namespace tolvo

@@ -1,0 +1,520 @@
+#include "pageview/PageView.h"
+
+#include "pageview/PageRenderer.h"
+#include "pageview/DisplaySpace.h"
+
+#include <QResizeEvent>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tolvo::pageview {
+
+namespace {
+
+// The steps of zoom in and zoom out.
+constexpr double kZoomSteps[] = {0.1, 0.125, 0.25, 0.333, 0.5, 0.667, 0.75, 0.9, 1.0, 1.1, 1.25,
+                                 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0};
+
+qint64 cacheBytesFromEnvironment()
+{
+    bool ok = false;
+    const qint64 mb = qEnvironmentVariable("TOLVO_PAGE_CACHE_MB").toLongLong(&ok);
+    return ok && mb > 0 ? mb * 1024 * 1024 : PageView::kDefaultCacheBytes;
+}
+
+} // namespace
+
+PageView::PageView(QWidget* parent)
+    : QAbstractScrollArea(parent)
+    , m_navigator(new PageNavigator(this))
+    , m_renderer(new PageRenderer(this))
+    , m_cache(cacheBytesFromEnvironment())
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameShape(QFrame::NoFrame);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(false);
+    verticalScrollBar()->setSingleStep(20);
+    horizontalScrollBar()->setSingleStep(20);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_renderTimer.setSingleShot(true);
+    m_renderTimer.setInterval(0);
+    connect(&m_renderTimer, &QTimer::timeout, this, &PageView::requestRendering);
+    m_autoScrollTimer.setInterval(30);
+    connect(&m_autoScrollTimer, &QTimer::timeout, this, &PageView::autoScroll);
+    connect(m_renderer, &PageRenderer::pageRendered, this, &PageView::pageRendered);
+}
+
+PageView::~PageView() = default;
+
+void PageView::setDocument(const pdf::Document* document)
+{
+    m_renderer->setDocument(nullptr);
+    m_document = document;
+    m_geometry.clear();
+    m_cache.clear();
+    m_failed.clear();
+    m_selection = {};
+    m_selectionAnchor = {};
+    m_navigator->clear();
+    m_shownPage = 0;
+    if (document) {
+        const int count = document->pageCount();
+        m_geometry.reserve(count);
+        for (int i = 0; i < count; ++i)
+            m_geometry.append(document->pageGeometry(i));
+        m_renderer->setDocument(document, 2);
+    }
+    QVector<QSizeF> sizes;
+    sizes.reserve(m_geometry.size());
+    for (const pdf::PageGeometry& g : m_geometry)
+        sizes.append(displaySizeOf(g));
+    m_layout.setPages(sizes, m_mode, m_book);
+    // A new document's first page is news even at the index that was current before.
+    m_currentPage = -1;
+    relayout(std::nullopt);
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    updateCurrentPage(0);
+    emit selectionChanged();
+    viewport()->update();
+    scheduleRendering();
+}
+
+pdf::PageGeometry PageView::pageGeometry(int pageIndex) const
+{
+    return (pageIndex >= 0 && pageIndex < m_geometry.size()) ? m_geometry[pageIndex] : pdf::PageGeometry {};
+}
+
+// --- display ---------------------------------------------------------------
+
+void PageView::setDisplayMode(DisplayMode mode)
+{
+    if (mode == m_mode)
+        return;
+    const PageLocation here = viewLocation();
+    m_mode = mode;
+    setVerticalScrollBarPolicy(isContinuous(mode) ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    QVector<QSizeF> sizes;
+    for (const pdf::PageGeometry& g : m_geometry)
+        sizes.append(displaySizeOf(g));
+    m_layout.setPages(sizes, m_mode, m_book);
+    const int current = m_currentPage;
+    m_shownPage = current >= 0 ? current : 0;
+    relayout(std::nullopt);
+    // The spot at the top-left corner stays there if it is on the current page; else the current page shows from its top.
+    if (here.pageIndex >= 0 && here.pageIndex == current && isContinuous(mode))
+        showLocation(here);
+    else if (current >= 0)
+        showPageTop(current);
+    emit displayModeChanged();
+}
+
+void PageView::setDisplaysAsBook(bool book)
+{
+    if (book == m_book)
+        return;
+    m_book = book;
+    QVector<QSizeF> sizes;
+    for (const pdf::PageGeometry& g : m_geometry)
+        sizes.append(displaySizeOf(g));
+    const int current = m_currentPage;
+    m_layout.setPages(sizes, m_mode, m_book);
+    m_shownPage = current >= 0 ? current : 0;
+    relayout(std::nullopt);
+    if (current >= 0)
+        showPageTop(current);
+    emit displayModeChanged();
+}
+
+void PageView::setAutoScales(bool autoScales)
+{
+    if (autoScales == m_autoScales)
+        return;
+    m_autoScales = autoScales;
+    const double before = m_scale;
+    relayout(QPointF(0, 0));
+    if (m_scale != before)
+        emit scaleChanged(m_scale);
+}
+
+void PageView::setScaleFactor(double scale)
+{
+    setScale(scale, QPointF(viewport()->width() / 2.0, viewport()->height() / 2.0));
+}
+
+void PageView::setScale(double scale, std::optional<QPointF> anchorViewPoint)
+{
+    scale = std::clamp(scale, kMinimumScaleFactor, kMaximumScaleFactor);
+    m_autoScales = false;
+    if (std::abs(scale - m_scale) < 1e-9)
+        return;
+    m_scale = scale;
+    relayout(anchorViewPoint);
+    emit scaleChanged(m_scale);
+}
+
+void PageView::zoomIn()
+{
+    for (double step : kZoomSteps)
+        if (step > m_scale * 1.001) {
+            setScaleFactor(step);
+            return;
+        }
+}
+
+void PageView::zoomOut()
+{
+    for (auto it = std::rbegin(kZoomSteps); it != std::rend(kZoomSteps); ++it)
+        if (*it < m_scale / 1.001) {
+            setScaleFactor(*it);
+            return;
+        }
+}
+
+void PageView::zoomToActualSize()
+{
+    setScaleFactor(1.0);
+}
+
+// --- layout ----------------------------------------------------------------
+
+void PageView::relayout(std::optional<QPointF> anchorViewPoint)
+{
+    std::optional<std::pair<PageLocation, QPointF>> anchor;
+    if (anchorViewPoint && m_layout.documentSize().isValid()) {
+        const int page = pageForPoint(*anchorViewPoint, true);
+        if (page >= 0)
+            anchor = std::make_pair(PageLocation {page, convertPointToPage(*anchorViewPoint, page)}, *anchorViewPoint);
+    }
+    if (m_inLayout) {
+        m_layoutAgain = true;
+        return;
+    }
+    m_inLayout = true;
+    // Showing or hiding a scroll bar resizes the viewport, which asks for another pass.
+    for (int pass = 0; pass < 3; ++pass) {
+        m_layoutAgain = false;
+        computeLayout();
+        if (!m_layoutAgain)
+            break;
+    }
+    m_inLayout = false;
+    if (anchor && m_layout.isShown(anchor->first.pageIndex)) {
+        const QPointF now = convertPointFromPage(anchor->first.point, anchor->first.pageIndex);
+        scrollBy(now.x() - anchor->second.x(), now.y() - anchor->second.y());
+    }
+    afterScroll();
+    viewport()->update();
+}
+
+void PageView::computeLayout()
+{
+    const QSizeF size = viewport()->size();
+    if (m_autoScales && m_layout.pageCount() > 0)
+        m_scale = std::clamp(m_layout.fitScale(size, m_shownPage), 0.02, kMaximumScaleFactor);
+    m_layout.layout(m_scale, size, m_shownPage);
+    updateScrollBars();
+}
+
+void PageView::updateScrollBars()
+{
+    const QSizeF doc = m_layout.documentSize();
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, int(std::ceil(doc.width() - view.width()))));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setRange(0, std::max(0, int(std::ceil(doc.height() - view.height()))));
+    verticalScrollBar()->setPageStep(view.height());
+}
+
+void PageView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    relayout(QPointF(0, 0));
+}
+
+QPointF PageView::scrollOffset() const
+{
+    return QPointF(horizontalScrollBar()->value(), verticalScrollBar()->value());
+}
+
+void PageView::scrollBy(double dx, double dy)
+{
+    horizontalScrollBar()->setValue(int(std::lround(horizontalScrollBar()->value() + dx)));
+    verticalScrollBar()->setValue(int(std::lround(verticalScrollBar()->value() + dy)));
+}
+
+void PageView::scrollContentsBy(int, int)
+{
+    viewport()->update();
+    if (!m_inLayout)
+        afterScroll();
+}
+
+void PageView::afterScroll()
+{
+    updateCurrentPage();
+    scheduleRendering();
+}
+
+QVector<int> PageView::visiblePages() const
+{
+    return m_layout.pagesIn(QRectF(scrollOffset(), QSizeF(viewport()->size())));
+}
+
+void PageView::updateCurrentPage(int preferred)
+{
+    const QRectF visible(scrollOffset(), QSizeF(viewport()->size()));
+    const int sticky = preferred >= 0 ? preferred : m_currentPage;
+    int best = -1;
+    double bestArea = -1;
+    for (int page : m_layout.pagesIn(visible)) {
+        const QRectF part = m_layout.pageRect(page).intersected(visible);
+        const double area = part.width() * part.height();
+        const double tolerance = std::max(1.0, bestArea * 1e-6);
+        if (area > bestArea + tolerance || (std::abs(area - bestArea) <= tolerance && page == sticky)) {
+            best = page;
+            bestArea = std::max(area, bestArea);
+        }
+    }
+    if (best < 0 && m_layout.pageCount() > 0)
+        best = std::clamp(sticky, 0, m_layout.pageCount() - 1);
+    if (best >= 0 && !isContinuous(m_mode))
+        m_shownPage = best;
+    if (best != m_currentPage) {
+        m_currentPage = best;
+        emit pageChanged(best);
+    }
+}
+
+// --- coordinates -----------------------------------------------------------
+
+QTransform PageView::pageToView(int pageIndex) const
+{
+    const QRectF rect = m_layout.pageRect(pageIndex);
+    if (rect.isNull())
+        return QTransform();
+    const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
+    const double sx = size.width() > 0 ? rect.width() / size.width() : m_scale;
+    const double sy = size.height() > 0 ? rect.height() / size.height() : m_scale;
+    const QPointF origin = rect.topLeft() - scrollOffset();
+    return pageToDisplayTransform(m_geometry[pageIndex]) * QTransform(sx, 0, 0, sy, origin.x(), origin.y());
+}
+
+QPointF PageView::convertPointToPage(const QPointF& viewPoint, int pageIndex) const
+{
+    if (!m_layout.isShown(pageIndex))
+        return QPointF();
+    return pageToView(pageIndex).inverted().map(viewPoint);
+}
+
+QPointF PageView::convertPointFromPage(const QPointF& pagePoint, int pageIndex) const
+{
+    if (!m_layout.isShown(pageIndex))
+        return QPointF();
+    return pageToView(pageIndex).map(pagePoint);
+}
+
+QRectF PageView::convertRectFromPage(const QRectF& pageRect, int pageIndex) const
+{
+    if (!m_layout.isShown(pageIndex))
+        return QRectF();
+    return pageToView(pageIndex).mapRect(pageRect);
+}
+
+int PageView::pageForPoint(const QPointF& viewPoint, bool nearest) const
+{
+    return m_layout.pageAt(viewPoint + scrollOffset(), nearest);
+}
+
+QRectF PageView::pageRectInView(int pageIndex) const
+{
+    const QRectF rect = m_layout.pageRect(pageIndex);
+    return rect.isNull() ? rect : rect.translated(-scrollOffset());
+}
+
+// --- navigation ------------------------------------------------------------
+
+pdf::Destination PageView::currentDestination() const
+{
+    pdf::Destination destination;
+    destination.pageIndex = m_currentPage;
+    if (m_currentPage < 0)
+        return destination;
+    const QRectF crop = m_geometry[m_currentPage].cropBox.normalized();
+    const QPointF point = convertPointToPage(QPointF(0, 0), m_currentPage);
+    destination.point = QPointF(std::clamp(point.x(), crop.left(), crop.right()),
+                                std::clamp(point.y(), crop.top(), crop.bottom()));
+    return destination;
+}
+
+PageLocation PageView::viewLocation() const
+{
+    const int page = pageForPoint(QPointF(0, 0), true);
+    if (page < 0)
+        return PageLocation {};
+    return PageLocation {page, convertPointToPage(QPointF(0, 0), page)};
+}
+
+void PageView::jumpWith(const std::function<void()>& move)
+{
+    if (m_layout.pageCount() == 0)
+        return;
+    m_navigator->update(viewLocation());
+    move();
+    m_navigator->jump(viewLocation());
+}
+
+void PageView::showRowOf(int pageIndex)
+{
+    if (isContinuous(m_mode) || m_layout.rowOfPage(pageIndex) == m_layout.shownRow())
+        return;
+    m_shownPage = pageIndex;
+    relayout(std::nullopt);
+}
+
+void PageView::showPageTop(int pageIndex)
+{
+    showRowOf(pageIndex);
+    const QRectF rect = m_layout.pageRect(pageIndex);
+    const int row = m_layout.rowOfPage(pageIndex);
+    // The top of the row, so that two pages of different heights both start in view.
+    double top = rect.top();
+    for (int p : {m_layout.rows()[row].left, m_layout.rows()[row].right})
+        if (p >= 0)
+            top = std::min(top, m_layout.pageRect(p).top());
+    verticalScrollBar()->setValue(int(std::floor(top - PageLayout::kMargin)));
+    updateCurrentPage(pageIndex);
+}
+
+void PageView::showLocation(const PageLocation& location)
+{
+    if (location.pageIndex < 0 || location.pageIndex >= m_layout.pageCount())
+        return;
+    showRowOf(location.pageIndex);
+    const QPointF at = convertPointFromPage(location.point, location.pageIndex);
+    scrollBy(at.x(), at.y());
+    updateCurrentPage(location.pageIndex);
+}
+
+void PageView::showRect(const QRectF& pageRect, int pageIndex)
+{
+    showRowOf(pageIndex);
+    const QRectF rect = convertRectFromPage(pageRect.normalized(), pageIndex);
+    const QRectF view(QPointF(0, 0), QSizeF(viewport()->size()));
+    if (!view.contains(rect)) {
+        auto offset = [](double low, double high, double extent) {
+            // Centred when it fits, else its start at the view's start.
+            return (high - low) <= extent ? (low + high) / 2 - extent / 2 : low;
+        };
+        scrollBy(offset(rect.left(), rect.right(), view.width()), offset(rect.top(), rect.bottom(), view.height()));
+    }
+    updateCurrentPage(pageIndex);
+}
+
+void PageView::goToPage(int pageIndex)
+{
+    if (pageIndex < 0 || pageIndex >= m_layout.pageCount())
+        return;
+    jumpWith([&] { showPageTop(pageIndex); });
+}
+
+void PageView::goToDestination(const pdf::Destination& destination)
+{
+    if (destination.pageIndex < 0 || destination.pageIndex >= m_layout.pageCount())
+        return;
+    if (!destination.point) {
+        goToPage(destination.pageIndex);
+        return;
+    }
+    jumpWith([&] { showLocation(PageLocation {destination.pageIndex, *destination.point}); });
+}
+
+void PageView::goToRect(const QRectF& pageRect, int pageIndex)
+{
+    if (pageIndex < 0 || pageIndex >= m_layout.pageCount())
+        return;
+    jumpWith([&] { showRect(pageRect, pageIndex); });
+}
+
+bool PageView::canGoToPreviousPage() const
+{
+    return m_currentPage >= 0 && m_layout.rowOfPage(m_currentPage) > 0;
+}
+
+bool PageView::canGoToNextPage() const
+{
+    return m_currentPage >= 0 && m_layout.rowOfPage(m_currentPage) + 1 < m_layout.rows().size();
+}
+
+void PageView::goToPreviousPage()
+{
+    if (canGoToPreviousPage())
+        showPageTop(m_layout.rows()[m_layout.rowOfPage(m_currentPage) - 1].first());
+}
+
+void PageView::goToNextPage()
+{
+    if (canGoToNextPage())
+        showPageTop(m_layout.rows()[m_layout.rowOfPage(m_currentPage) + 1].first());
+}
+
+void PageView::goToFirstPage()
+{
+    if (m_layout.pageCount() > 0)
+        showPageTop(0);
+}
+
+void PageView::goToLastPage()
+{
+    if (m_layout.pageCount() == 0)
+        return;
+    showPageTop(m_layout.pageCount() - 1);
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+    updateCurrentPage(m_layout.pageCount() - 1);
+}
+
+void PageView::goBack()
+{
+    m_navigator->update(viewLocation());
+    if (const auto place = m_navigator->back())
+        showLocation(*place);
+}
+
+void PageView::goForward()
+{
+    m_navigator->update(viewLocation());
+    if (const auto place = m_navigator->forward())
+        showLocation(*place);
+}
+
+// --- selection -------------------------------------------------------------
+
+void PageView::setCurrentSelection(const pdf::TextSelection& selection)
+{
+    m_selection = selection;
+    viewport()->update();
+    emit selectionChanged();
+}
+
+void PageView::clearSelection()
+{
+    if (m_selection.isEmpty() && m_selection.text.isEmpty())
+        return;
+    setCurrentSelection(pdf::TextSelection {});
+}
+
+void PageView::scrollSelectionToVisible()
+{
+    if (m_selection.isEmpty())
+        return;
+    const int page = m_selection.lines.front().pageIndex;
+    if (page < 0 || page >= m_layout.pageCount())
+        return;
+    showRect(m_selection.boundsForPage(page), page);
+}
+
+} // namespace tolvo::pageview

@@ -1,0 +1,214 @@
+#pragma once
+// The page view: shows a PDF's pages in one of four display modes, scales and
+// zooms, moves to pages, destinations and rectangles with a history of jumps,
+// converts between view and page coordinates, and selects text. It knows
+// nothing of links; LabelPDFView builds on it.
+//
+// Pages are drawn by worker threads (PageRenderer) into a bounded cache
+// (ImageCache); the main thread only paints finished images, and a plain
+// page-coloured sheet until a page's image arrives.
+//
+// The current page is the shown page with the largest visible area; when
+// several show the same area (two pages side by side, or small pages that are
+// all in view), the page that was current stays current if it is one of them,
+// else the first of them in page order.
+
+#include "document/pdf/PdfDocument.h"
+#include "pageview/ImageCache.h"
+#include "pageview/PageLayout.h"
+#include "pageview/PageNavigator.h"
+
+#include <QAbstractScrollArea>
+#include <QTimer>
+
+#include <optional>
+
+namespace tolvo::pageview {
+
+class PageRenderer;
+
+class PageView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    static constexpr double kMinimumScaleFactor = 0.1;
+    static constexpr double kMaximumScaleFactor = 10;
+    static constexpr qint64 kDefaultCacheBytes = 256LL * 1024 * 1024;
+
+    /// A view with the default cache bound (256 MiB, or TOLVO_PAGE_CACHE_MB from the environment).
+    explicit PageView(QWidget* parent = nullptr);
+    ~PageView() override;
+
+    /// Shows a document, not owned: it must outlive the view or be replaced first. nullptr shows nothing.
+    /// Starts the rendering workers over copies of it; clears the history and the selection.
+    void setDocument(const pdf::Document* document);
+    const pdf::Document* document() const { return m_document; }
+    int pageCount() const { return int(m_geometry.size()); }
+    /// The geometry of a page as the view took it from the document.
+    pdf::PageGeometry pageGeometry(int pageIndex) const;
+
+    // Display
+    void setDisplayMode(DisplayMode mode);
+    DisplayMode displayMode() const { return m_mode; }
+    /// In the two-up modes, shows the first page alone, as a cover.
+    void setDisplaysAsBook(bool book);
+    bool displaysAsBook() const { return m_book; }
+    /// Automatic scaling: fit width in the continuous modes, whole page otherwise; follows resizes.
+    void setAutoScales(bool autoScales);
+    bool autoScales() const { return m_autoScales; }
+    /// Logical pixels per PDF point; 1 is actual size. Turns automatic scaling off.
+    void setScaleFactor(double scale);
+    double scaleFactor() const { return m_scale; }
+    bool canZoomIn() const { return m_scale < kMaximumScaleFactor - 1e-9; }
+    bool canZoomOut() const { return m_scale > kMinimumScaleFactor + 1e-9; }
+
+    // Navigation
+    /// The current page (see the class comment), -1 without pages.
+    int currentPage() const { return m_currentPage; }
+    /// The current page and the point of it at the view's top-left corner, kept inside its crop box.
+    pdf::Destination currentDestination() const;
+    /// Jumps to the top of a page (recorded in the history).
+    void goToPage(int pageIndex);
+    /// Jumps so that the destination's point is at the view's top-left corner (recorded).
+    void goToDestination(const pdf::Destination& destination);
+    /// Jumps so that a rectangle of a page (page space) is in view; no move when it is already (recorded).
+    void goToRect(const QRectF& pageRect, int pageIndex);
+    bool canGoToPreviousPage() const;
+    bool canGoToNextPage() const;
+    bool canGoBack() const { return m_navigator->backAvailable(); }
+    bool canGoForward() const { return m_navigator->forwardAvailable(); }
+    /// The history of jumps.
+    PageNavigator& navigator() { return *m_navigator; }
+
+    // Coordinates. View points are in the viewport's logical pixels.
+    QPointF convertPointToPage(const QPointF& viewPoint, int pageIndex) const;
+    QPointF convertPointFromPage(const QPointF& pagePoint, int pageIndex) const;
+    /// A page-space rectangle as it lies in the view (its bounding box).
+    QRectF convertRectFromPage(const QRectF& pageRect, int pageIndex) const;
+    /// The page under a view point; with nearest, the closest shown page when none is; else -1.
+    int pageForPoint(const QPointF& viewPoint, bool nearest) const;
+    /// The page's rectangle in the view; null when it is not laid out (non-continuous modes).
+    QRectF pageRectInView(int pageIndex) const;
+    /// The pages that are at least partly in view, in page order.
+    QVector<int> visiblePages() const;
+
+    // Selection
+    const pdf::TextSelection& currentSelection() const { return m_selection; }
+    void setCurrentSelection(const pdf::TextSelection& selection);
+    void clearSelection();
+    /// Scrolls the selection's first page bounds into view (not recorded in the history).
+    void scrollSelectionToVisible();
+
+    // Rendering
+    void setCacheLimit(qint64 bytes);
+    qint64 cacheLimit() const { return m_cache.maxBytes(); }
+    qint64 cachedBytes() const { return m_cache.bytes(); }
+    /// True when every visible page has its image at the current scale (or could not be drawn).
+    bool visiblePagesReady() const;
+
+public slots:
+    void zoomIn();
+    void zoomOut();
+    void zoomToActualSize();
+    void goToPreviousPage();
+    void goToNextPage();
+    void goToFirstPage();
+    void goToLastPage();
+    void goBack();
+    void goForward();
+    /// Copies the selected text as plain text; beeps when nothing is selected.
+    virtual void copy();
+
+signals:
+    void pageChanged(int pageIndex);
+    void scaleChanged(double scale);
+    void displayModeChanged();
+    void selectionChanged();
+    /// Emitted after a paint in which every visible page was drawn from its finished image.
+    void visiblePagesDrawn();
+
+protected:
+    /// Draws one page. The painter is in the page's display space: points from the top-left
+    /// corner of the page as shown, y down. The base draws the page image or its placeholder.
+    virtual void drawPage(QPainter& painter, int pageIndex);
+    /// A double-click on the view; the base selects the word under it.
+    virtual void pageDoubleClicked(QMouseEvent* event);
+    /// A click with Shift held; the base extends the selection to the point.
+    virtual void pageShiftClicked(QMouseEvent* event);
+
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    struct Hit {
+        int pageIndex = -1;
+        QPointF point;
+    };
+
+    // Layout and scrolling (PageView.cpp)
+    void relayout(std::optional<QPointF> anchorViewPoint);
+    void computeLayout();
+    void updateScrollBars();
+    QPointF scrollOffset() const;
+    void scrollBy(double dx, double dy);
+    void afterScroll();
+    void updateCurrentPage(int preferred = -1);
+    void setScale(double scale, std::optional<QPointF> anchorViewPoint);
+    void showRowOf(int pageIndex);
+    void showPageTop(int pageIndex);
+    void showLocation(const PageLocation& location);
+    void showRect(const QRectF& pageRect, int pageIndex);
+    PageLocation viewLocation() const;
+    void jumpWith(const std::function<void()>& move);
+    QTransform pageToView(int pageIndex) const;
+
+    // Rendering (PageViewRendering.cpp)
+    double renderScaleFor(int pageIndex) const;
+    PageImageKey imageKeyFor(int pageIndex) const;
+    void scheduleRendering();
+    void requestRendering();
+    void pageRendered(int pageIndex, double scale, const QImage& image);
+    void drawPageImage(QPainter& painter, int pageIndex);
+    void paintSelection(QPainter& painter, int pageIndex);
+
+    // Input (PageViewInput.cpp)
+    Hit hitAt(const QPointF& viewPoint) const;
+    void selectTo(const QPointF& viewPoint);
+    void autoScroll();
+    bool scrollWithinOrTurn(double dy);
+
+    const pdf::Document* m_document = nullptr;
+    QVector<pdf::PageGeometry> m_geometry;
+    PageLayout m_layout;
+    DisplayMode m_mode = DisplayMode::SinglePageContinuous;
+    bool m_book = false;
+    bool m_autoScales = false;
+    double m_scale = 1;
+    int m_shownPage = 0; // selects the row in the non-continuous modes
+    int m_currentPage = -1;
+    bool m_inLayout = false;
+    bool m_layoutAgain = false;
+    PageNavigator* m_navigator;
+
+    PageRenderer* m_renderer;
+    ImageCache m_cache;
+    QSet<PageImageKey> m_failed;
+    QTimer m_renderTimer;
+
+    pdf::TextSelection m_selection;
+    Hit m_selectionAnchor;
+    bool m_pressed = false;
+    bool m_selecting = false;
+    QPointF m_pressPoint;
+    QPointF m_lastMousePoint;
+    QTimer m_autoScrollTimer;
+    int m_wheelTurnAccumulator = 0;
+};
+
+} // namespace tolvo::pageview

@@ -1,0 +1,195 @@
+// The page view's painting and its traffic with the rendering workers.
+#include "pageview/PageRenderer.h"
+#include "pageview/DisplaySpace.h"
+#include "pageview/PageView.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace tolvo::pageview {
+
+namespace {
+
+// A page image never exceeds this many pixels (64 MiB); beyond it, at great zoom, the
+// page is drawn at the largest scale within it and enlarged.
+constexpr double kMaxPagePixels = 16.0 * 1024 * 1024;
+// Pages drawn ahead of the visible ones, after and before them.
+constexpr int kPagesAhead = 4;
+constexpr int kPagesBehind = 2;
+
+const QColor kPageColour(Qt::white);
+
+} // namespace
+
+double PageView::renderScaleFor(int pageIndex) const
+{
+    const double scale = m_scale * viewport()->devicePixelRatioF();
+    const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
+    const double area = size.width() * size.height();
+    if (area > 0 && area * scale * scale > kMaxPagePixels)
+        return std::sqrt(kMaxPagePixels / area);
+    return scale;
+}
+
+PageImageKey PageView::imageKeyFor(int pageIndex) const
+{
+    return PageImageKey {pageIndex, PageImageKey::keyForScale(renderScaleFor(pageIndex))};
+}
+
+void PageView::setCacheLimit(qint64 bytes)
+{
+    m_cache.setMaxBytes(std::max<qint64>(0, bytes));
+}
+
+bool PageView::visiblePagesReady() const
+{
+    for (int page : visiblePages()) {
+        const PageImageKey key = imageKeyFor(page);
+        if (!m_cache.contains(key) && !m_failed.contains(key))
+            return false;
+    }
+    return true;
+}
+
+void PageView::scheduleRendering()
+{
+    if (m_document && !m_renderTimer.isActive())
+        m_renderTimer.start();
+}
+
+void PageView::requestRendering()
+{
+    if (!m_document || m_geometry.isEmpty())
+        return;
+    const QVector<int> visible = visiblePages();
+    QSet<PageImageKey> pinned;
+    for (int page : visible)
+        pinned.insert(imageKeyFor(page));
+    m_cache.setPinned(pinned);
+
+    std::vector<RenderRequest> wanted;
+    QSet<int> listed;
+    qint64 budget = m_cache.maxBytes() / 2; // what the pages ahead and behind may take
+    auto want = [&](int page, bool ahead) {
+        if (page < 0 || page >= m_geometry.size() || listed.contains(page))
+            return;
+        listed.insert(page);
+        const PageImageKey key = imageKeyFor(page);
+        if (ahead) {
+            const QSizeF size = displaySizeOf(m_geometry[page]) * key.scale();
+            budget -= qint64(size.width() * size.height() * 4);
+            if (budget < 0)
+                return;
+        }
+        if (!m_cache.contains(key) && !m_failed.contains(key))
+            wanted.push_back(RenderRequest {page, renderScaleFor(page)});
+    };
+    // The current page first, then the other visible ones, then the neighbours.
+    if (visible.contains(m_currentPage))
+        want(m_currentPage, false);
+    for (int page : visible)
+        want(page, false);
+    if (!visible.isEmpty()) {
+        for (int i = 1; i <= kPagesAhead; ++i)
+            want(visible.back() + i, true);
+        for (int i = 1; i <= kPagesBehind; ++i)
+            want(visible.front() - i, true);
+    }
+    m_renderer->setWanted(wanted);
+}
+
+void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
+{
+    if (pageIndex < 0 || pageIndex >= m_geometry.size())
+        return;
+    const PageImageKey key {pageIndex, PageImageKey::keyForScale(scale)};
+    if (image.isNull())
+        m_failed.insert(key);
+    else
+        m_cache.insert(key, image);
+    const QRectF rect = pageRectInView(pageIndex);
+    if (!rect.isNull() && rect.intersects(viewport()->rect()))
+        viewport()->update(rect.toAlignedRect().adjusted(-1, -1, 1, 1));
+}
+
+void PageView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    bool ready = true;
+    for (int page : visiblePages()) {
+        const QRectF rect = pageRectInView(page);
+        if (!rect.intersects(event->rect()))
+            continue;
+        painter.setPen(QColor(0, 0, 0, 70));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect.adjusted(-0.5, -0.5, 0.5, 0.5));
+        const QSizeF size = displaySizeOf(m_geometry[page]);
+        if (size.width() > 0 && size.height() > 0) {
+            painter.save();
+            painter.translate(rect.topLeft());
+            painter.scale(rect.width() / size.width(), rect.height() / size.height());
+            drawPage(painter, page);
+            painter.restore();
+        }
+        paintSelection(painter, page);
+        const PageImageKey key = imageKeyFor(page);
+        ready = ready && (m_cache.contains(key) || m_failed.contains(key));
+    }
+    painter.end();
+    if (!ready)
+        scheduleRendering();
+    else if (m_document)
+        emit visiblePagesDrawn();
+}
+
+void PageView::drawPage(QPainter& painter, int pageIndex)
+{
+    drawPageImage(painter, pageIndex);
+}
+
+void PageView::drawPageImage(QPainter& painter, int pageIndex)
+{
+    const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
+    const QRectF target = painter.transform().mapRect(QRectF(QPointF(0, 0), size));
+    const double dpr = viewport()->devicePixelRatioF();
+    auto snap = [dpr](double v) { return std::round(v * dpr) / dpr; };
+    // On whole device pixels, so that an image drawn at this scale lands pixel for pixel.
+    const QRectF aligned(QPointF(snap(target.left()), snap(target.top())),
+                         QPointF(snap(target.right()), snap(target.bottom())));
+    painter.save();
+    painter.resetTransform();
+    const PageImageKey key = imageKeyFor(pageIndex);
+    const QImage image = m_cache.find(key);
+    if (!image.isNull()) {
+        painter.drawImage(aligned, image);
+    } else {
+        painter.fillRect(aligned, kPageColour);
+        const QImage other = m_cache.findAnyScale(pageIndex, key.scaleKey);
+        if (!other.isNull()) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(aligned, other);
+        } else if (m_failed.contains(key)) {
+            painter.setPen(QColor(120, 120, 120));
+            painter.drawText(aligned, Qt::AlignCenter | Qt::TextWordWrap, tr("This page could not be drawn."));
+        }
+    }
+    painter.restore();
+}
+
+void PageView::paintSelection(QPainter& painter, int pageIndex)
+{
+    if (m_selection.isEmpty())
+        return;
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    const QColor colour(158, 203, 255);
+    for (const pdf::SelectionLine& line : m_selection.lines)
+        if (line.pageIndex == pageIndex)
+            painter.fillRect(convertRectFromPage(line.bounds, pageIndex), colour);
+    painter.restore();
+}
+
+} // namespace tolvo::pageview

@@ -1,0 +1,176 @@
+#include "routing/DocumentPrefix.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "links/PathStrings.h"
+#include "routing/AutoMatch.h"
+#include "routing/RoutingTable.h"
+
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+namespace tolvo {
+
+namespace {
+
+constexpr int kTemporaryPrefixCount = 200;
+constexpr int kTemporaryDraws = 64;
+
+QString temporaryPrefixText(int n)
+{
+    return QStringLiteral("prefix-%1/").arg(n);
+}
+
+} // namespace
+
+QString unableToConnectMessage()
+{
+    return QStringLiteral("Unable to connect Tolvo prefix to PDF");
+}
+
+QString temporaryPrefix(const QSet<QString>& taken, const std::function<int(int)>& random)
+{
+    const auto draw = [&random](int bound) {
+        const int n = random ? random(bound) : int(QRandomGenerator::global()->bounded(bound));
+        return qBound(0, n, bound - 1);
+    };
+    for (int i = 0; i < kTemporaryDraws; ++i) {
+        const QString candidate = temporaryPrefixText(draw(kTemporaryPrefixCount));
+        if (!taken.contains(candidate))
+            return candidate;
+    }
+    // Unlucky draws, or nearly every number taken: the first free one, beyond 199 only when all are.
+    for (int n = 0;; ++n)
+        if (!taken.contains(temporaryPrefixText(n)))
+            return temporaryPrefixText(n);
+}
+
+QString defaultPrefixForFile(Defaults& defaults, const QString& pdfPath)
+{
+    RoutingTable routing(defaults, SearchScope::none());
+    QStringList keys = routing.keysForPath(pdfPath);
+    if (keys.isEmpty())
+        keys = routing.keysForMovedFile(pdfPath);
+    if (const auto routed = routing.preferredKey(keys))
+        return *routed;
+    if (const auto matched = autoMatchPrefix(defaults, pdfPath))
+        return *matched;
+    if (const auto fromName = prefixCompatibleString(QFileInfo(pdfPath).fileName()))
+        return *fromName;
+    return QStringLiteral("document/");
+}
+
+DocumentPrefix::DocumentPrefix(Defaults& defaults, QString pdfPath, PrefixCallbacks callbacks)
+    : m_defaults(defaults)
+    , m_pdfPath(std::move(pdfPath))
+    , m_callbacks(std::move(callbacks))
+{
+}
+
+void DocumentPrefix::assignPrefix(const QSet<QString>& prefixesInUse)
+{
+    m_prefix = QStringLiteral("prefix");
+    m_shouldConfirmPrefix = true;
+    m_origin = Origin::Loading;
+
+    RoutingTable routing(m_defaults, SearchScope::none());
+    QStringList routed = routing.keysForPath(m_pdfPath);
+    if (routed.isEmpty()) {
+        // The PDF moved here since its prefix was stored: it keeps its prefix, and its entries learn the new place.
+        routed = routing.keysForMovedFile(m_pdfPath);
+        const auto renewed = routed.isEmpty() ? std::nullopt : FileReference::make(m_pdfPath);
+        if (renewed) {
+            QList<RoutingTable::Entry> entries;
+            const QVariantMap table = routing.dictionary();
+            for (const QString& key : std::as_const(routed)) {
+                RoutingTable::Entry e { key, table.value(key), {} };
+                e.resolved.state = ReferenceState::Moved;
+                e.resolved.filePath = m_pdfPath;
+                e.resolved.renewed = *renewed;
+                if (const auto old = FileReference::fromVariant(e.stored))
+                    e.resolved.renewed->assigned = old->assigned;
+                entries.append(e);
+            }
+            routing.renew(entries);
+        }
+    }
+    if (const auto key = routing.preferredKey(routed)) {
+        m_prefix = *key;
+        m_shouldConfirmPrefix = false;
+        m_origin = Origin::Routed;
+    } else if (const auto matched = autoMatchPrefix(m_defaults, m_pdfPath)) {
+        m_prefix = *matched;
+        m_shouldConfirmPrefix = false;
+        m_origin = Origin::AutoMatched;
+        store(m_prefix);
+    } else {
+        QSet<QString> taken = prefixesInUse;
+        for (const QString& key : routing.keys())
+            taken.insert(key);
+        m_prefix = temporaryPrefix(taken, m_random);
+        m_origin = Origin::Temporary;
+    }
+    notifyPrefix();
+}
+
+bool DocumentPrefix::store(const QString& prefix)
+{
+    RoutingTable routing(m_defaults, SearchScope::none());
+    const RoutingTable::StoreResult result = routing.storePrefix(prefix, m_pdfPath);
+    if (!result.ok()) {
+        const QString informative = result.failure == RoutingTable::StoreResult::Failure::Write
+            ? QStringLiteral("Tolvo was unable to save its settings. As a result, following tolvo://%1 links may "
+                             "not open the correct PDF.")
+                  .arg(prefix)
+            : QStringLiteral("Tolvo was unable to obtain a secure bookmark to access the PDF located at \"%1\". As a "
+                             "result, following tolvo://%2 links may not open the correct PDF.")
+                  .arg(m_pdfPath, prefix);
+        if (m_callbacks.alert)
+            m_callbacks.alert(unableToConnectMessage(), informative);
+        return false;
+    }
+    if (m_defaults.boolForKey(QString::fromLatin1(keys::kAutomaticallyValidate)) && m_callbacks.validate)
+        m_callbacks.validate();
+    return true;
+}
+
+bool DocumentPrefix::storePrefix(const QString& prefix)
+{
+    m_prefix = prefix;
+    const bool stored = store(prefix);
+    notifyPrefix();
+    return stored;
+}
+
+void DocumentPrefix::configurePrefix()
+{
+    if (m_callbacks.showPrefixSheet)
+        m_callbacks.showPrefixSheet(m_prefix, m_pdfPath);
+}
+
+void DocumentPrefix::prefixSheetDidEnd(int returnCode, const QString& typedText)
+{
+    if (returnCode != 1)
+        return;
+    std::optional<QString> chosen = prefixCompatibleString(typedText);
+    if (!chosen) {
+        // Nothing usable was typed: an empty key would route nothing, so the old prefix stays.
+        if (m_callbacks.beep)
+            m_callbacks.beep();
+        return;
+    }
+    if (!chosen->endsWith(QLatin1Char('/')))
+        chosen->append(QLatin1Char('/'));
+    m_origin = Origin::Chosen;
+    // The user has just named the prefix: asking for one later would be wrong.
+    m_shouldConfirmPrefix = false;
+    storePrefix(*chosen);
+}
+
+void DocumentPrefix::notifyPrefix()
+{
+    if (m_callbacks.prefixChanged)
+        m_callbacks.prefixChanged(m_prefix);
+}
+
+} // namespace tolvo

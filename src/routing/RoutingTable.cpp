@@ -1,0 +1,181 @@
+#include "routing/RoutingTable.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "routing/FileIdentity.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tolvo {
+
+namespace {
+
+QString routingKey()
+{
+    return QString::fromLatin1(keys::kRoutingDictionary);
+}
+
+// Two stored values are the same reference when they parse to the same record
+// (the file may have turned numbers into doubles since this process wrote them).
+bool sameReference(const QVariant& a, const QVariant& b)
+{
+    const auto ra = FileReference::fromVariant(a);
+    const auto rb = FileReference::fromVariant(b);
+    if (!ra || !rb)
+        return !ra && !rb && a == b;
+    return ra->toData() == rb->toData();
+}
+
+} // namespace
+
+RoutingTable::RoutingTable(Defaults& defaults, SearchScope scope)
+    : m_defaults(defaults)
+    , m_scope(std::move(scope))
+{
+}
+
+QVariantMap RoutingTable::dictionary() const
+{
+    return m_defaults.dictionaryForKey(routingKey());
+}
+
+QStringList RoutingTable::keys() const
+{
+    return dictionary().keys();
+}
+
+QStringList RoutingTable::keysForPath(const QString& pdfPath) const
+{
+    QStringList found;
+    const QVariantMap table = dictionary();
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        const std::optional<QString> path = bookmarkPath(it.value());
+        if (path && *path == pdfPath)
+            found.append(it.key());
+    }
+    return found;
+}
+
+QStringList RoutingTable::keysForMovedFile(const QString& pdfPath) const
+{
+    QStringList found;
+    const std::optional<FileStat> opened = statFile(pdfPath);
+    if (!opened || !opened->isRegularFile)
+        return found;
+    std::optional<QByteArray> openedFingerprint; // read only when some entry has this size
+    const QVariantMap table = dictionary();
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        const std::optional<FileReference> ref = FileReference::fromVariant(it.value());
+        if (!ref || ref->path() == pdfPath)
+            continue;
+        bool same = ref->inode != 0 && ref->device == opened->device && ref->inode == opened->inode
+            && ref->isSameFile(pdfPath, *opened);
+        if (!same && ref->size == opened->size) {
+            if (!openedFingerprint)
+                openedFingerprint = contentFingerprint(pdfPath);
+            same = !openedFingerprint->isEmpty() && *openedFingerprint == ref->fingerprint;
+        }
+        if (!same)
+            continue;
+        // A copy of a file that is still in its place does not take over its prefix.
+        const std::optional<FileStat> there = statFile(ref->path());
+        if (there && ref->isSameFile(ref->path(), *there))
+            continue;
+        found.append(it.key());
+    }
+    return found;
+}
+
+std::optional<QString> RoutingTable::preferredKey(const QStringList& candidates) const
+{
+    if (candidates.isEmpty())
+        return std::nullopt;
+    const QVariantMap table = dictionary();
+    QString best = candidates.first();
+    QDateTime bestTime;
+    for (const QString& key : candidates) {
+        const auto ref = FileReference::fromVariant(table.value(key));
+        if (ref && ref->assigned.isValid() && (!bestTime.isValid() || ref->assigned > bestTime)) {
+            best = key;
+            bestTime = ref->assigned;
+        }
+    }
+    return best;
+}
+
+RoutingTable::StoreResult RoutingTable::storePrefix(const QString& prefix, const QString& pdfPath)
+{
+    StoreResult result;
+    if (prefix.isEmpty()) {
+        result.failure = StoreResult::Failure::Reference;
+        result.error = QStringLiteral("an empty prefix cannot be stored");
+        return result;
+    }
+    QString why;
+    const std::optional<FileReference> ref = FileReference::make(pdfPath, &why);
+    if (!ref) {
+        result.failure = StoreResult::Failure::Reference;
+        result.error = why;
+        return result;
+    }
+    const QVariant value = ref->toVariant();
+    const bool written = m_defaults.updateValue(routingKey(), [&](const QVariant& current) {
+        QVariantMap table = current.toMap();
+        table.insert(prefix, value);
+        return QVariant(table);
+    });
+    if (!written) {
+        result.failure = StoreResult::Failure::Write;
+        result.error = QStringLiteral("cannot write the settings file");
+    }
+    return result;
+}
+
+std::optional<ResolvedReference> RoutingTable::resolvePrefix(const QString& key)
+{
+    const QList<Entry> entries
+        = resolveEntries([&key](const QString& prefix, const QString&) { return prefix == key; });
+    if (entries.isEmpty())
+        return std::nullopt;
+    return entries.constFirst().resolved;
+}
+
+QList<RoutingTable::Entry> RoutingTable::resolveEntries(const RowFilter& filter, bool* renewed)
+{
+    QList<Entry> entries;
+    QVariantList stored;
+    const QVariantMap table = dictionary();
+    for (auto it = table.cbegin(); it != table.cend(); ++it) {
+        if (filter && !filter(it.key(), URLPathStringFromBookmarkData(it.value()).toString()))
+            continue;
+        entries.append({ it.key(), it.value(), {} });
+        stored.append(it.value());
+    }
+    const QList<ResolvedReference> resolved = resolveFileReferences(stored, m_scope);
+    for (qsizetype i = 0; i < entries.size(); ++i)
+        entries[i].resolved = resolved[i];
+    const bool written = renew(entries);
+    if (renewed)
+        *renewed = written;
+    return entries;
+}
+
+bool RoutingTable::renew(const QList<Entry>& entries)
+{
+    QList<const Entry*> moved;
+    for (const Entry& e : entries)
+        if (e.resolved.state == ReferenceState::Moved && e.resolved.renewed)
+            moved.append(&e);
+    if (moved.isEmpty())
+        return true;
+    return m_defaults.updateValue(routingKey(), [&moved](const QVariant& current) {
+        QVariantMap table = current.toMap();
+        for (const Entry* e : moved)
+            if (table.contains(e->prefix) && sameReference(table.value(e->prefix), e->stored))
+                table.insert(e->prefix, e->resolved.renewed->toVariant());
+        return QVariant(table);
+    });
+}
+
+} // namespace tolvo

@@ -1,0 +1,574 @@
+// The document window: what its set-up leaves visible, the title, navigation and the
+// go-to sheet, the display check marks, the outline pane, notes across windows, the
+// alert for a file that is no PDF, the OPML command, the prefix sheet and the controller.
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "document/DocumentController.h"
+#include "document/DocumentMenus.h"
+#include "document/DocumentWindow.h"
+#include "document/GotoPageSheet.h"
+#include "document/MyDocument.h"
+#include "document/NotesStore.h"
+#include "document/OpmlExport.h"
+#include "document/PrefixSheet.h"
+#include "document/TLNSOutlineView.h"
+#include "document/TLSplitView.h"
+#include "document/pdf/PdfDocument.h"
+#include "outline/OutlineModel.h"
+#include "outline/OutlineTree.h"
+#include "pageview/LabelPDFView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace tolvo;
+
+namespace {
+
+QString fixture(const QString& name)
+{
+    return qEnvironmentVariable("TOLVO_FIXTURES") + QStringLiteral("/docwin/") + name;
+}
+
+// Calls act with the first modal dialog of type T that shows up.
+template <typename T>
+void whenModalShows(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(dialog);
+        }
+    });
+    timer->start();
+}
+
+QPushButton* buttonWithText(QWidget* parent, const QString& text)
+{
+    for (QPushButton* button : parent->findChildren<QPushButton*>())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+} // namespace
+
+class TestMyDocument : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_config;
+    std::unique_ptr<Defaults> m_defaults;
+    std::unique_ptr<NotesStore> m_notes;
+    QStringList m_revealed;
+    std::vector<std::unique_ptr<MyDocument>> m_docs;
+
+    DocumentEnvironment environment()
+    {
+        DocumentEnvironment env;
+        env.defaults = m_defaults.get();
+        env.notes = m_notes.get();
+        env.revealFile = [this](const QString& path) { m_revealed.append(path); };
+        return env;
+    }
+
+    MyDocument* open(const QString& name)
+    {
+        auto doc = std::make_unique<MyDocument>(environment());
+        if (!doc->readFromURL(fixture(name)))
+            return nullptr;
+        doc->makeWindowControllers();
+        m_docs.push_back(std::move(doc));
+        return m_docs.back().get();
+    }
+
+    static void waitForDividers(MyDocument* doc)
+    {
+        doc->finishSetUp();
+        QTRY_VERIFY(!doc->mainSplitView()->isAnimating());
+        QTest::qWait(TLSplitView::kAnimationMs + 100);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The page view and anything else that reaches for the standard store see a scratch folder.
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        QVERIFY(QFile::exists(fixture("Report.pdf")));
+    }
+
+    void init()
+    {
+        QFile::remove(m_config.filePath("test.json"));
+        m_defaults = std::make_unique<Defaults>(m_config.filePath("test.json"));
+        registerTolvoDefaults(*m_defaults);
+        m_notes = std::make_unique<NotesStore>(*m_defaults);
+        m_revealed.clear();
+    }
+
+    void cleanup()
+    {
+        m_docs.clear();
+        m_notes.reset();
+        m_defaults.reset();
+    }
+
+    void setUpLeavesItsMarks()
+    {
+        m_defaults->setValue("TolvoLastSelectedScratchpad", 3);
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        DocumentWindow* window = doc->myWindow();
+        QVERIFY(window->isVisible());
+        // The search pane is closed; the pages carry the PDF with their label box bottom right.
+        QCOMPARE(doc->searchSplitView()->paneLength(0), 0);
+        pageview::LabelPDFView* view = doc->pdfview();
+        QCOMPARE(view->document(), doc->pdfdoc());
+        QCOMPARE(view->pageLabelLocation(), QString("Q4"));
+        // A PDF never seen before gets a temporary prefix, which the page view shows.
+        QVERIFY(QRegularExpression("^prefix-\\d+/$").match(doc->prefix()).hasMatch());
+        QVERIFY(doc->shouldConfirmPrefix());
+        QCOMPARE(view->prefix(), doc->prefix());
+        QCOMPARE(view->displayMode(), pageview::DisplayMode::SinglePageContinuous);
+        QVERIFY(view->autoScales());
+        QVERIFY(!view->acceptDrops());
+        QVERIFY(window->findChild<QWidget*>("notesRuler")->isVisible());
+        QCOMPARE(window->windowTitle(), QString("Report.pdf (page 1 of 12)"));
+        QCOMPARE(doc->tabviewselectedlabel(), QString("4"));
+        QCOMPARE(window->focusWidget(), doc->selectedTextView());
+
+        // Once the first page shows: the outline, the label map and the panes.
+        QTRY_VERIFY(doc->treecontroller());
+        QCOMPARE(doc->treecontroller()->rowCount(), 4);
+        QCOMPARE(doc->outlineview()->indentation(), 22);
+        QCOMPARE(doc->pageLabel2pageIndex().size(), 12);
+        QCOMPARE(doc->pageLabel2pageIndex().value("12"), 11);
+        waitForDividers(doc);
+        QCOMPARE(doc->mainSplitView()->dividerPosition(0), 250);
+        QCOMPARE(doc->mainSplitView()->dividerPosition(1), 500);
+        QCOMPARE(window->width(), 1103);
+    }
+
+    void firstPositioningShowsTopLeftOfFirstPage()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        doc->pdfview()->goToPage(5);
+        QCOMPARE(doc->pdfview()->currentPage(), 5);
+        QTRY_COMPARE_WITH_TIMEOUT(doc->pdfview()->currentPage(), 0, 2000);
+        const pdf::Destination here = doc->pdfview()->currentDestination();
+        QVERIFY(here.point);
+        QVERIFY(qAbs(here.point->y() - 792) < 2);
+        QVERIFY(here.point->x() < 2);
+        // The window opened here; there is nothing to go back to.
+        QVERIFY(!doc->pdfview()->canGoBack());
+    }
+
+    void withoutOutline()
+    {
+        // The option to hide a missing TOC is on by default.
+        MyDocument* doc = open("NoOutline.pdf");
+        QVERIFY(doc);
+        QCOMPARE(doc->outline().outlinedata_array().size(), std::size_t(0));
+        waitForDividers(doc);
+        QCOMPARE(doc->mainSplitView()->dividerPosition(0), 250);
+        QCOMPARE(doc->mainSplitView()->paneLength(1), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(doc->pdfview()->currentPage(), 0, 2000);
+        // The TOC toggle shows three panes: the TOC pane counts as hidden.
+        doc->TOCToggleView();
+        QTRY_COMPARE(doc->myWindow()->width(), 1103);
+        QTest::qWait(TLSplitView::kAnimationMs + 100);
+        QCOMPARE(doc->mainSplitView()->dividerPosition(1), 500);
+    }
+
+    void titleFollowsThePage()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        doc->PDFnextPage();
+        QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 2 of 12)"));
+        doc->pdfview()->goToPage(11);
+        QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 12 of 12)"));
+        doc->PDFgoBack();
+        QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 2 of 12)"));
+        doc->PDFgoForward();
+        QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 12 of 12)"));
+        doc->PDFprevPage();
+        QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 11 of 12)"));
+    }
+
+    void gotoSheet_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("selectedTitle");
+        QTest::newRow("page label") << "Report.pdf" << "12" << 1 << 11 << "";
+        QTest::newRow("page label with slash") << "Report.pdf" << "7/" << 1 << 6 << "";
+        QTest::newRow("title path") << "Report.pdf" << "meth/analy" << 1 << 4 << "Analysis";
+        QTest::newRow("title path wins over a page") << "Report.pdf" << "results" << 1 << 7 << "Results";
+        QTest::newRow("location") << "Report.pdf" << "9/@loc/72x/400y" << 1 << 8 << "";
+        QTest::newRow("names nothing") << "Report.pdf" << "no-such-thing" << 1 << 2 << "";
+        QTest::newRow("cancelled") << "Report.pdf" << "12" << 0 << 2 << "";
+        QTest::newRow("shared label goes to the first") << "Labels.pdf" << "iii" << 1 << 2 << "";
+        QTest::newRow("roman label is exact") << "Labels.pdf" << "III" << 1 << 2 << "";
+        QTest::newRow("arabic after roman") << "Labels.pdf" << "3" << 1 << 6 << "";
+    }
+    void gotoSheet()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, typed);
+        QFETCH(int, button);
+        QFETCH(int, page);
+        QFETCH(QString, selectedTitle);
+        MyDocument* doc = open(file);
+        QVERIFY(doc);
+        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        doc->pdfview()->goToPage(2);
+        doc->showGotoPDFPagePanel();
+        GotoPageSheet* sheet = doc->gotoPDFPagePanel();
+        QVERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+        doc->gotoPDFPageTextField()->setText(typed);
+        QPushButton* press = buttonWithText(sheet, button == 1 ? "Go" : "Cancel");
+        QVERIFY(press);
+        press->click();
+        QVERIFY(!sheet->isVisible());
+        QTRY_COMPARE(doc->pdfview()->currentPage(), page);
+        const QModelIndex current = doc->outlineview()->currentIndex();
+        if (selectedTitle.isEmpty()) {
+            QVERIFY(!current.isValid());
+        } else {
+            QCOMPARE(current.data().toString(), selectedTitle);
+            QCOMPARE(doc->myWindow()->focusWidget(), doc->outlineview());
+        }
+    }
+
+    void validPageLabels_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("label") << "ii" << true;
+        QTest::newRow("label and slash") << "ii/" << true;
+        QTest::newRow("two slashes") << "ii//" << false;
+        QTest::newRow("other case") << "II" << false;
+        QTest::newRow("location") << "ii/@loc/10x/20y" << false;
+        QTest::newRow("no such label") << "v" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void validPageLabels()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, valid);
+        MyDocument* doc = open("Labels.pdf");
+        QVERIFY(doc);
+        QCOMPARE(doc->isValidPageLabel(target), valid);
+    }
+
+    void sharedLabelsMapBothWays()
+    {
+        MyDocument* doc = open("Labels.pdf");
+        QVERIFY(doc);
+        QCOMPARE(doc->pageForLabel("iii"), std::optional<int>(2));
+        QCOMPARE(doc->pageLabel2pageIndex().value("iii"), 3);
+        QCOMPARE(doc->pageForLabel("0"), std::nullopt);
+    }
+
+    void displayCheckMarks_data()
+    {
+        QTest::addColumn<QList<int>>("tags");
+        QTest::addColumn<QList<int>>("checked");
+        QTest::newRow("as opened") << QList<int> {} << QList<int> {1002};
+        QTest::newRow("two-up then single") << QList<int> {1003, 1001} << QList<int> {1001};
+        QTest::newRow("book and a mode") << QList<int> {1004, 1000} << QList<int> {1000, 1004};
+        QTest::newRow("book twice") << QList<int> {1000, 1000} << QList<int> {1002};
+        QTest::newRow("unlisted tag") << QList<int> {1003, 999, 1005} << QList<int> {1003};
+    }
+    void displayCheckMarks()
+    {
+        QFETCH(QList<int>, tags);
+        QFETCH(QList<int>, checked);
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        for (int tag : tags)
+            doc->PDFDisplayChange(tag);
+        for (QAction* item : doc->menus()->displayActions()) {
+            QVERIFY(doc->validateMenuItem(item));
+            QVERIFY(item->isEnabled());
+            QCOMPARE(item->isChecked(), checked.contains(item->data().toInt()));
+        }
+    }
+
+    void zoomCommands()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        pageview::LabelPDFView* view = doc->pdfview();
+        doc->PDFChangeZoom(404);
+        QCOMPARE(view->scaleFactor(), 1.0);
+        QVERIFY(!view->autoScales());
+        doc->PDFChangeZoom(402);
+        QVERIFY(view->scaleFactor() > 1.0);
+        doc->PDFChangeZoom(403);
+        doc->PDFChangeZoom(403);
+        QVERIFY(view->scaleFactor() < 1.0);
+        const double before = view->scaleFactor();
+        doc->PDFChangeZoom(405);
+        QCOMPARE(view->scaleFactor(), before);
+        doc->PDFChangeZoom(401);
+        QVERIFY(view->autoScales());
+        // The menu items carry the tags and the keys people expect.
+        QCOMPARE(doc->menus()->actionForTag(404)->shortcut(), QKeySequence("Ctrl+0"));
+        QVERIFY(doc->menus()->actionForTag(402)->shortcuts().contains(QKeySequence(QKeySequence::ZoomIn)));
+    }
+
+    void outlinePane()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        TLNSOutlineView* view = doc->outlineview();
+        OutlineModel* model = doc->treecontroller();
+        QVERIFY(model);
+        // Titles are not edited in place.
+        QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+        const QModelIndex results = model->index(2, 0);
+        QCOMPARE(results.data().toString(), QString("Results"));
+        view->setCurrentIndex(results);
+        QTRY_COMPARE(doc->pdfview()->currentPage(), 7);
+
+        const QModelIndex methods = model->index(1, 0);
+        const QModelIndex analysis = model->index(1, 0, methods);
+        doc->tocCommandControlClicked(1); // expand all
+        QVERIFY(view->isExpanded(methods) && view->isExpanded(analysis));
+        doc->tocCommandControlClicked(2); // level 1
+        QVERIFY(view->isExpanded(methods) && !view->isExpanded(analysis));
+        doc->TOCExpandLevel2();
+        QVERIFY(view->isExpanded(methods) && view->isExpanded(analysis));
+        doc->tocCommandControlClicked(0); // collapse all
+        QVERIFY(!view->isExpanded(methods) && !view->isExpanded(analysis));
+        // Segment 5 hides the TOC pane.
+        doc->tocCommandControlClicked(5);
+        QTest::qWait(TLSplitView::kAnimationMs + 150);
+        QCOMPARE(doc->mainSplitView()->paneLength(1), 0);
+    }
+
+    void unreadableFileAlerts()
+    {
+        QString message, informative;
+        QStringList buttons;
+        whenModalShows<QMessageBox>([&](QMessageBox* box) {
+            message = box->text();
+            informative = box->informativeText();
+            for (QAbstractButton* b : box->buttons())
+                buttons.append(b->text());
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            buttonWithText(box, "Open Containing Folder")->click();
+        });
+        auto doc = std::make_unique<MyDocument>(environment());
+        QVERIFY(!doc->readFromURL(fixture("NotAPdf.pdf")));
+        QCOMPARE(message, QString("Error opening PDF"));
+        QCOMPARE(informative,
+                 QString("Tolvo could not open the PDF \"NotAPdf.pdf\" located at \"%1\"").arg(fixture("NotAPdf.pdf")));
+        QCOMPARE(buttons, QStringList({"OK", "Open Containing Folder"}));
+        QCOMPARE(m_revealed, QStringList {fixture("NotAPdf.pdf")});
+        QVERIFY(!doc->pdfdoc());
+    }
+
+    void missingFileAnswersQuietly()
+    {
+        auto doc = std::make_unique<MyDocument>(environment());
+        QVERIFY(!doc->readFromURL(fixture("gone.pdf")));
+        QVERIFY(!QApplication::activeModalWidget());
+        // A document that holds its PDF keeps it when the file has gone.
+        QTemporaryDir dir;
+        const QString copy = dir.filePath("copy.pdf");
+        QVERIFY(QFile::copy(fixture("Report.pdf"), copy));
+        QVERIFY(doc->readFromURL(copy));
+        QVERIFY(QFile::remove(copy));
+        QVERIFY(doc->readFromURL(copy));
+        QCOMPARE(doc->pdfdoc()->pageCount(), 12);
+    }
+
+    void notesAreSharedByWindows()
+    {
+        MyDocument* one = open("Report.pdf");
+        MyDocument* two = open("Labels.pdf");
+        QVERIFY(one && two);
+        one->notesArea2();
+        QTextEdit* typing = one->selectedTextView();
+        typing->clear();
+        QTest::keyClicks(typing, "Compare with Labels");
+        two->notesArea2();
+        QCOMPARE(two->selectedTextView()->toPlainText(), QString("Compare with Labels"));
+        QVERIFY(m_notes->flush());
+        Defaults fresh(m_config.filePath("test.json"));
+        registerTolvoDefaults(fresh);
+        QTextDocument stored;
+        stored.setHtml(fresh.stringForKey("sharedNotes2"));
+        QCOMPARE(stored.toPlainText(), QString("Compare with Labels"));
+    }
+
+    void selectedTabCarriesToNewWindow()
+    {
+        MyDocument* one = open("Report.pdf");
+        QVERIFY(one);
+        one->myWindow()->findChild<QTabWidget*>("tabview")->setCurrentIndex(3); // a click on tab "4"
+        MyDocument* two = open("Labels.pdf");
+        QVERIFY(two);
+        QCOMPARE(two->tabviewselectedlabel(), QString("4"));
+        QCOMPARE(two->selectedTextView(), two->myWindow()->findChild<QTextEdit*>("textview4"));
+        QCOMPARE(two->myWindow()->focusWidget(), two->myWindow()->findChild<QTextEdit*>("textview4"));
+        QCOMPARE(one->tabviewselectedlabel(), QString("4"));
+    }
+
+    void opmlExport_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QString>("typedName");
+        QTest::addColumn<QString>("declaration");
+        QTest::newRow("style 0") << 0 << "toc" << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+        QTest::newRow("style 1") << 1 << "toc.opml" << "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+        QTest::newRow("style 2, other extension") << 2 << "toc.txt"
+                                                  << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+    }
+    void opmlExport()
+    {
+        QFETCH(int, style);
+        QFETCH(QString, typedName);
+        QFETCH(QString, declaration);
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QTemporaryDir dir;
+        doc->exportAsOPML();
+        auto* dialog = doc->myWindow()->findChild<OpmlSaveDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->opmlSaveComboBox()->count(), 3);
+        QCOMPARE(dialog->opmlSaveComboBox()->currentIndex(), 0);
+        QCOMPARE(dialog->opmlSaveAccessoryView()->isVisible(), true);
+        dialog->opmlSaveComboBox()->setCurrentIndex(style);
+        dialog->setDirectory(dir.path());
+        dialog->selectFile(dir.filePath(typedName));
+        static_cast<QDialog*>(dialog)->accept();
+        const QString written = withOpmlExtension(dir.filePath(typedName));
+        QTRY_VERIFY(QFile::exists(written));
+        QFile file(written);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY(text.startsWith(declaration + "\n"));
+        QVERIFY(text.contains("Regression Models"));
+        QVERIFY(text.contains("tolvo://" + doc->prefix()));
+    }
+
+    void opmlExportCancelledWritesNothing()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QTemporaryDir dir;
+        doc->exportAsOPML();
+        auto* dialog = doc->myWindow()->findChild<OpmlSaveDialog*>();
+        QVERIFY(dialog);
+        dialog->setDirectory(dir.path());
+        dialog->selectFile(dir.filePath("never"));
+        static_cast<QDialog*>(dialog)->reject();
+        QTest::qWait(50);
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void prefixSheet_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("words") << "My Notes" << 1 << "My.Notes/";
+        QTest::newRow("folders") << "a/b" << 1 << "a/b/";
+        QTest::newRow("cancelled") << "Other" << 0 << "";
+        QTest::newRow("nothing usable keeps the prefix") << "!!!" << 1 << "";
+    }
+    void prefixSheet()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, button);
+        QFETCH(QString, expected);
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        const QString before = doc->prefix();
+        doc->configurePrefix();
+        PrefixSheet* sheet = doc->prefixWindow();
+        QVERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->prefixText()->text(), before);
+        QVERIFY(sheet->prefixPathControl()->text().endsWith("Report.pdf"));
+        sheet->prefixText()->setText(typed);
+        doc->endPrefixSheet(button);
+        QVERIFY(!sheet->isVisible());
+        const QString now = expected.isEmpty() ? before : expected;
+        QCOMPARE(doc->prefix(), now);
+        QCOMPARE(doc->pdfview()->prefix(), now);
+        if (!expected.isEmpty()) {
+            QVERIFY(!doc->shouldConfirmPrefix());
+            Defaults fresh(m_config.filePath("test.json"));
+            registerTolvoDefaults(fresh);
+            QVERIFY(fresh.dictionaryForKey("routingDictionarySandboxed").contains(expected));
+        }
+    }
+
+    void keepOnTop()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        doc->myWindow()->findChild<QAction*>("keepWindowOnTop")->trigger();
+        QCOMPARE(doc->windowLevel(), 25);
+        QVERIFY(doc->myWindow()->windowFlags() & Qt::WindowStaysOnTopHint);
+        QVERIFY(doc->myWindow()->isVisible());
+        doc->keepWindowOnTopFired(false);
+        QCOMPARE(doc->windowLevel(), 0);
+        QVERIFY(!(doc->myWindow()->windowFlags() & Qt::WindowStaysOnTopHint));
+        QVERIFY(!doc->myWindow()->findChild<QAction*>("keepWindowOnTop")->isChecked());
+    }
+
+    void controllerOpensOnceAndFreesOnClose()
+    {
+        DocumentController controller(environment());
+        MyDocument* report = controller.openDocument(fixture("Report.pdf"));
+        MyDocument* labels = controller.openDocument(fixture("Labels.pdf"));
+        QVERIFY(report && labels);
+        QCOMPARE(controller.openDocument(fixture("../docwin/Report.pdf")), report);
+        QCOMPARE(controller.documents(), (QList<MyDocument*> {report, labels}));
+        // Two temporary prefixes never coincide.
+        QVERIFY(report->prefix() != labels->prefix());
+        QCOMPARE(controller.prefixesInUse(report), QSet<QString> {labels->prefix()});
+
+        QPointer<MyDocument> closing(report);
+        QSignalSpy closed(&controller, &DocumentController::documentClosed);
+        report->close();
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(controller.documents(), QList<MyDocument*> {labels});
+        QTRY_VERIFY(closing.isNull());
+
+        // A missing file is reported and opens nothing.
+        bool alerted = false;
+        whenModalShows<QMessageBox>([&](QMessageBox* box) {
+            alerted = box->text().contains("gone.pdf");
+            box->accept();
+        });
+        QVERIFY(!controller.openDocument(fixture("gone.pdf")));
+        QVERIFY(alerted);
+        QCOMPARE(controller.documents().size(), 1);
+    }
+};
+
+QTEST_MAIN(TestMyDocument)
+#include "test_mydocument.moc"

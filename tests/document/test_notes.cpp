@@ -1,0 +1,324 @@
+// The shared notes areas: one text in every window, kept in the defaults store,
+// other processes' changes taken in, the selected tab remembered, clipboard inserts.
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "document/NotesBinding.h"
+#include "document/NotesFormatBar.h"
+#include "document/NotesPane.h"
+#include "document/NotesStore.h"
+#include "document/NotesTextView.h"
+#include "links/RichText.h"
+#include "links/RtfWriter.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QtTest>
+
+using namespace tolvo;
+
+namespace {
+
+// The widgets of one window's notes pane.
+struct NotesWindow {
+    QWidget pane;
+    QTabWidget* tabs;
+    NotesPane::Views views {};
+    NotesFormatBar* ruler;
+    std::unique_ptr<NotesPane> notes;
+
+    NotesWindow(NotesStore& store, Defaults& defaults)
+    {
+        tabs = new QTabWidget(&pane);
+        for (int i = 0; i < 5; ++i) {
+            views[i] = new NotesTextView;
+            tabs->addTab(views[i], QString::number(i + 1));
+        }
+        ruler = new NotesFormatBar(&pane);
+        notes = std::make_unique<NotesPane>(&pane, tabs, views, ruler, store, defaults);
+    }
+};
+
+void typeAt(QTextEdit* view, int position, const QString& text)
+{
+    QTextCursor cursor(view->document());
+    cursor.setPosition(position);
+    cursor.insertText(text);
+}
+
+} // namespace
+
+class TestNotes : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString path() const { return m_dir.filePath("defaults.json"); }
+    std::unique_ptr<Defaults> freshDefaults() const
+    {
+        auto d = std::make_unique<Defaults>(path());
+        registerTolvoDefaults(*d);
+        return d;
+    }
+
+private slots:
+    void init() { QFile::remove(path()); }
+
+    void cursorMapping_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("edit after the cursor") << "abc def" << "abc defX" << 2 << 2;
+        QTest::newRow("edit before the cursor") << "abc def" << "Xabc def" << 5 << 6;
+        QTest::newRow("deletion before the cursor") << "abc def" << "bc def" << 5 << 4;
+        QTest::newRow("cursor inside the change") << "abc def" << "aXYZf" << 3 << 4;
+        QTest::newRow("same text") << "abc" << "abc" << 1 << 1;
+        QTest::newRow("insertion at the cursor") << "abc" << "abcd" << 3 << 3;
+        QTest::newRow("repeated letters") << "aaaa" << "aaaaa" << 2 << 2;
+        QTest::newRow("emptied") << "abc" << "" << 2 << 0;
+        QTest::newRow("position beyond the text") << "ab" << "ab" << 9 << 2;
+    }
+    void cursorMapping()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        QFETCH(int, position);
+        QFETCH(int, expected);
+        QCOMPARE(mapCursorPosition(before, after, position), expected);
+    }
+
+    void editShowsInEveryWindowAndIsStored()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        NotesWindow two(store, *defaults);
+        // A new area shows the template.
+        QVERIFY(one.views[1]->toPlainText() == two.views[1]->toPlainText());
+
+        one.views[1]->setPlainText("Read chapter 2 again");
+        QCOMPARE(two.views[1]->toPlainText(), QString("Read chapter 2 again"));
+        QVERIFY(two.views[0]->toPlainText() != QString("Read chapter 2 again"));
+        // Edits travel whole, both ways: the last edit of an area wins in every window.
+        typeAt(two.views[1], 0, ">> ");
+        QCOMPARE(one.views[1]->toPlainText(), QString(">> Read chapter 2 again"));
+
+        QVERIFY(store.flush());
+        auto reread = freshDefaults();
+        QTextDocument stored;
+        stored.setHtml(reread->stringForKey("sharedNotes2"));
+        QCOMPARE(stored.toPlainText(), QString(">> Read chapter 2 again"));
+    }
+
+    void otherWindowKeepsItsCursor()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        NotesWindow two(store, *defaults);
+        one.views[0]->setPlainText("alpha beta gamma");
+        QTextCursor cursor = two.views[0]->textCursor();
+        cursor.setPosition(6);
+        cursor.setPosition(10, QTextCursor::KeepAnchor); // "beta" selected
+        two.views[0]->setTextCursor(cursor);
+
+        typeAt(one.views[0], 0, "1. ");
+        QCOMPARE(two.views[0]->textCursor().selectedText(), QString("beta"));
+        typeAt(one.views[0], int(one.views[0]->toPlainText().size()), " delta");
+        QCOMPARE(two.views[0]->textCursor().selectedText(), QString("beta"));
+    }
+
+    void richTextSurvivesTheStore()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        one.views[2]->setHtml("<p><b>bold</b> and <a href=\"tolvo://ab/iv/\">a link</a></p>");
+        QVERIFY(store.flush());
+        auto reread = freshDefaults();
+        NotesStore again(*reread);
+        NotesWindow later(again, *reread);
+        const QString html = later.views[2]->toHtml();
+        QVERIFY(html.contains("tolvo://ab/iv/"));
+        QVERIFY(html.contains("font-weight:700") || html.contains("font-weight:600"));
+    }
+
+    void writesAtMostOncePerInterval()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        one.views[0]->setPlainText("first");
+        // The first edit after a quiet moment is written at once (on the next turn of the event loop).
+        QTRY_VERIFY_WITH_TIMEOUT(freshDefaults()->stringForKey("sharedNotes1").contains("first"), 500);
+        one.views[0]->setPlainText("second");
+        QTest::qWait(200);
+        QVERIFY(!freshDefaults()->stringForKey("sharedNotes1").contains("second"));
+        QVERIFY(store.hasUnsavedEdits());
+        QTRY_VERIFY_WITH_TIMEOUT(freshDefaults()->stringForKey("sharedNotes1").contains("second"),
+                                 NotesStore::kWriteIntervalMs + 500);
+        QVERIFY(!store.hasUnsavedEdits());
+    }
+
+    void anotherProcessChangeIsTakenIn()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults, path());
+        NotesWindow one(store, *defaults);
+        one.views[3]->setPlainText("mine");
+        QVERIFY(store.flush());
+
+        // Another process writes area 4.
+        auto other = freshDefaults();
+        QTextDocument theirs;
+        theirs.setPlainText("theirs");
+        other->setValue("sharedNotes4", theirs.toHtml());
+        QVERIFY(other->synchronize());
+        QTRY_COMPARE(one.views[3]->toPlainText(), QString("theirs"));
+    }
+
+    void unsavedLocalEditWinsOverAnotherProcess()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        one.views[4]->setPlainText("written");
+        QVERIFY(store.flush());
+        one.views[4]->setPlainText("typed, not yet written");
+
+        auto other = freshDefaults();
+        other->setValue("sharedNotes5", QString("<p>theirs</p>"));
+        QVERIFY(other->synchronize());
+        store.refresh();
+        QCOMPARE(one.views[4]->toPlainText(), QString("typed, not yet written"));
+        QVERIFY(store.flush());
+        QTextDocument stored;
+        stored.setHtml(freshDefaults()->stringForKey("sharedNotes5"));
+        QCOMPARE(stored.toPlainText(), QString("typed, not yet written"));
+    }
+
+    void selectedTab_data()
+    {
+        QTest::addColumn<qint64>("stored");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("first") << qint64(0) << "1";
+        QTest::newRow("fourth") << qint64(3) << "4";
+        QTest::newRow("last") << qint64(4) << "5";
+        QTest::newRow("beyond the tabs") << qint64(7) << "1";
+        QTest::newRow("negative") << qint64(-1) << "1";
+    }
+    void selectedTab()
+    {
+        QFETCH(qint64, stored);
+        QFETCH(QString, label);
+        auto defaults = freshDefaults();
+        defaults->setValue("TolvoLastSelectedScratchpad", stored);
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        window.notes->selectStoredTab();
+        QCOMPARE(window.notes->tabviewselectedlabel(), label);
+        QCOMPARE(window.notes->selectedTextView(), window.views[label.toInt() - 1]);
+    }
+
+    void tabChoiceIsRememberedForTheNextWindow()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow one(store, *defaults);
+        one.tabs->setCurrentIndex(3); // as a click on tab "4" does
+        QCOMPARE(freshDefaults()->integerForKey("TolvoLastSelectedScratchpad"), 3);
+        one.notes->selectArea(1);
+        QCOMPARE(freshDefaults()->integerForKey("TolvoLastSelectedScratchpad"), 1);
+        NotesWindow two(store, *defaults);
+        two.notes->selectStoredTab();
+        QCOMPARE(two.notes->tabviewselectedlabel(), QString("2"));
+    }
+
+    void clipboardInserts_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("rich");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("html") << "text/html" << QByteArray("<b>bold words</b>") << true << "ab bold words cd";
+        QTest::newRow("rich text, plain only") << "text/plain" << QByteArray("plain words") << true << "abcd";
+        QTest::newRow("plain text") << "text/plain" << QByteArray("plain words") << false << "ab plain words cd";
+        QTest::newRow("plain text, html only") << "text/html" << QByteArray("<i>x</i>") << false << "abcd";
+        QTest::newRow("rtf") << "text/rtf" << QByteArray("{\\rtf1\\ansi {\\b rtf words}}") << true
+                             << "ab rtf words cd";
+        QTest::newRow("damaged rtf") << "text/rtf" << QByteArray("not rtf at all") << true << "abcd";
+    }
+    void clipboardInserts()
+    {
+        QFETCH(QString, format);
+        QFETCH(QByteArray, data);
+        QFETCH(bool, rich);
+        QFETCH(QString, expected);
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        QTextEdit* view = window.notes->selectedTextView();
+        view->setPlainText("abcd");
+        QTextCursor cursor = view->textCursor();
+        cursor.setPosition(2);
+        view->setTextCursor(cursor);
+        auto* mime = new QMimeData;
+        mime->setData(format, data);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        if (rich)
+            window.notes->insertClipboardRichText();
+        else
+            window.notes->insertClipboardPlainText();
+        QCOMPARE(view->toPlainText(), expected);
+    }
+
+    void pastedRichTextKeepsItsFormatAndLinks()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        QTextEdit* view = window.notes->selectedTextView();
+        view->clear();
+        RichText link("chapter 1", TextAttributes {QString("tolvo://ab/ch.1/"), kLinkBlue, false, std::nullopt});
+        auto* mime = new QMimeData;
+        mime->setData("text/rtf", toRtf(link));
+        QGuiApplication::clipboard()->setMimeData(mime);
+        window.notes->insertClipboardRichText();
+        QCOMPARE(view->toPlainText(), QString(" chapter 1 "));
+        QTextCursor at(view->document());
+        at.setPosition(3);
+        QCOMPARE(at.charFormat().anchorHref(), QString("tolvo://ab/ch.1/"));
+        // The closing space carries no link.
+        at.setPosition(view->document()->characterCount() - 1);
+        QVERIFY(at.charFormat().anchorHref().isEmpty());
+    }
+
+    void rulerFormatsTheSelectedArea()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        window.notes->selectArea(2);
+        QTextEdit* view = window.views[2];
+        view->setPlainText("make this a link");
+        view->selectAll();
+        window.ruler->applyLink("tolvo://ab/iv/");
+        QTextCursor at(view->document());
+        at.setPosition(4);
+        QCOMPARE(at.charFormat().anchorHref(), QString("tolvo://ab/iv/"));
+        window.ruler->toggleList(QTextListFormat::ListDisc);
+        QVERIFY(view->textCursor().currentList());
+        window.ruler->toggleList(QTextListFormat::ListDisc);
+        QVERIFY(!view->textCursor().currentList());
+        // The edits went to the store like typing does.
+        QVERIFY(store.html(2).contains("tolvo://ab/iv/"));
+    }
+};
+
+QTEST_MAIN(TestNotes)
+#include "test_notes.moc"

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that Tolvo's build, the app and the tests need.
+# Safe to run again: apt-get skips what is already there. Runs as root or through sudo.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config git
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+  libpoppler-qt6-dev libpoppler-private-dev
+  libbenchmark-dev
+  # run: fonts, desktop integration, the file manager hand-off
+  fonts-dejavu-core xdg-utils desktop-file-utils shared-mime-info
+  qt6-qpa-plugins qt6-wayland
+  # tests: fixture PDFs, headless and end-to-end GUI runs, independent oracles
+  python3 python3-fitz poppler-utils pandoc pdfgrep octave-doc
+  xvfb xauth xdotool x11-utils imagemagick
+  appstream
+)
+
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+elif command -v sudo >/dev/null 2>&1; then
+  sudo=(sudo)
+else
+  echo "setup: run this as root or install sudo" >&2
+  exit 1
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all ${#packages[@]} packages are installed"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -q
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds Tolvo with warnings as errors and runs every test.
+#   tools/test.sh              build in build/ci and run the suite
+#   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup-debian.sh
+
+dir=build/ci
+flags=(-DTOLVO_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+  dir=build/asan
+  flags=(-DTOLVO_WERROR=ON -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DTOLVO_BUILD_BENCH=OFF)
+  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+
+cmake -S . -B "$dir" -G Ninja "${flags[@]}"
+cmake --build "$dir" --parallel "$(nproc)"
+ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)"
