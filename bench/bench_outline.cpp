@@ -116,12 +116,30 @@ void matchOnePathFirstUse(benchmark::State& state, const TreeMaker& make)
     }
 }
 
-void BM_Links10k_Fast(benchmark::State& s) { linksOfEveryItem(s, generated10k); }
-void BM_Links10k_FastAgain(benchmark::State& s) { linksOfEveryItemAgain(s, generated10k); }
-void BM_Links10k_Reference(benchmark::State& s) { linksOfEveryItemByReference(s, generated10k); }
-void BM_MatchPath10k_Fast(benchmark::State& s) { matchOnePath(s, generated10k, false); }
-void BM_MatchPath10k_Reference(benchmark::State& s) { matchOnePath(s, generated10k, true); }
-void BM_MatchPath10k_FirstUse(benchmark::State& s) { matchOnePathFirstUse(s, generated10k); }
+void BM_Links10k_Fast(benchmark::State& s)
+{
+    linksOfEveryItem(s, generated10k);
+}
+void BM_Links10k_FastAgain(benchmark::State& s)
+{
+    linksOfEveryItemAgain(s, generated10k);
+}
+void BM_Links10k_Reference(benchmark::State& s)
+{
+    linksOfEveryItemByReference(s, generated10k);
+}
+void BM_MatchPath10k_Fast(benchmark::State& s)
+{
+    matchOnePath(s, generated10k, false);
+}
+void BM_MatchPath10k_Reference(benchmark::State& s)
+{
+    matchOnePath(s, generated10k, true);
+}
+void BM_MatchPath10k_FirstUse(benchmark::State& s)
+{
+    matchOnePathFirstUse(s, generated10k);
+}
 
 const OutlineTree& manual()
 {
@@ -176,7 +194,8 @@ OutlineTree chain(int levels, const std::function<QString(int)>& title)
     top.push_back(std::make_unique<MyOutlineItem>(title(1), QStringLiteral("1/@loc/0x/1y/")));
     MyOutlineItem* at = top.back().get();
     for (int level = 2; level <= levels; ++level)
-        at = at->appendChild(std::make_unique<MyOutlineItem>(title(level), QStringLiteral("1/@loc/0x/%1y/").arg(level)));
+        at = at->appendChild(
+            std::make_unique<MyOutlineItem>(title(level), QStringLiteral("1/@loc/0x/%1y/").arg(level)));
     return OutlineTree(std::move(top));
 }
 
@@ -190,7 +209,7 @@ OutlineTree flat(int count, const std::function<QString(int)>& title)
 
 QString longTitle(int seed, bool oneWord)
 {
-    std::mt19937 random {unsigned(seed)};
+    std::mt19937 random { unsigned(seed) };
     QString text;
     while (text.size() < 100000) {
         const int length = oneWord ? 100000 : 2 + int(random() % 9);
@@ -209,8 +228,8 @@ OutlineTree withLongTitles(bool oneWord)
     std::vector<std::unique_ptr<MyOutlineItem>> top;
     for (std::size_t i = 0; i < base.outlinedata_array().size(); ++i) {
         const MyOutlineItem* item = base.outlinedata_array()[i];
-        top.push_back(std::make_unique<MyOutlineItem>(i % 10 == 3 ? longTitle(int(i), oneWord) : item->pageTitle(),
-                                                      item->pageLabel()));
+        top.push_back(std::make_unique<MyOutlineItem>(
+            i % 10 == 3 ? longTitle(int(i), oneWord) : item->pageTitle(), item->pageLabel()));
         for (const MyOutlineItem* child : item->children())
             top.back()->appendChild(std::make_unique<MyOutlineItem>(child->pageTitle(), child->pageLabel()));
     }
@@ -270,7 +289,8 @@ void BM_Bad_Opml1000Levels(benchmark::State& s)
 }
 void BM_Bad_MatchPath100k(benchmark::State& s)
 {
-    matchOnePath(s, [] { return testing::manualLikeOutline(100000, 5); }, false);
+    matchOnePath(
+        s, [] { return testing::manualLikeOutline(100000, 5); }, false);
 }
 
 } // namespace

@@ -37,9 +37,9 @@ double pdftoppm(const QString& pdf, int first, int last)
     QElapsedTimer timer;
     timer.start();
     QProcess process;
-    process.start(QStringLiteral("pdftoppm"), {QStringLiteral("-f"), QString::number(first), QStringLiteral("-l"),
-                                               QString::number(last), QStringLiteral("-r"), QStringLiteral("72"), pdf,
-                                               out.filePath(QStringLiteral("page"))});
+    process.start(QStringLiteral("pdftoppm"),
+        { QStringLiteral("-f"), QString::number(first), QStringLiteral("-l"), QString::number(last),
+            QStringLiteral("-r"), QStringLiteral("72"), pdf, out.filePath(QStringLiteral("page")) });
     if (!process.waitForFinished(600000) || process.exitCode() != 0)
         return -1;
     return double(timer.nsecsElapsed()) / 1e6;
@@ -75,7 +75,7 @@ Window openWindow(const QString& pdf, qint64 cacheBytes = LabelPDFView::kDefault
     w.view = std::make_unique<LabelPDFView>();
     w.view->setCacheLimit(cacheBytes);
     w.view->setPrefix(QStringLiteral("bench/"));
-    w.view->resize(900, 1000);
+    w.view->resize(900, 700); // at 100 % one page fills the view: the first page alone is drawn first
     w.view->show();
     w.view->setDocument(w.document.get());
     return w;
@@ -128,14 +128,14 @@ int main(int argc, char** argv)
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TOLVO_BENCH_PDF_DIR);
     QProcess make;
     make.setProcessChannelMode(QProcess::ForwardedChannels);
-    make.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(TOLVO_BENCH_SCRIPT), dir});
+    make.start(QStringLiteral("/usr/bin/python3"), { QStringLiteral(TOLVO_BENCH_SCRIPT), dir });
     if (!make.waitForFinished(1800000) || make.exitCode() != 0) {
         std::fprintf(stderr, "bench_pageview: could not make the PDFs in %s\n", qPrintable(dir));
         return 1;
     }
     const QString thousand = QDir(dir).filePath(QStringLiteral("bench-1000.pdf"));
     const QString twoThousand = QDir(dir).filePath(QStringLiteral("bench-2000.pdf"));
-    QStringList manuals = {thousand};
+    QStringList manuals = { thousand };
     if (QFile::exists(QStringLiteral("/usr/share/doc/octave/octave.pdf")))
         manuals << QStringLiteral("/usr/share/doc/octave/octave.pdf");
 
@@ -147,8 +147,8 @@ int main(int argc, char** argv)
             view.push_back(firstPageMs(pdf));
             poppler.push_back(pdftoppm(pdf, 1, 1));
         }
-        std::printf("%-40s %12.1f %12.1f %8.2f\n", qPrintable(QFileInfo(pdf).fileName()), median(view),
-                    median(poppler), median(view) / median(poppler));
+        std::printf("%-40s %12.1f %12.1f %8.2f\n", qPrintable(QFileInfo(pdf).fileName()), median(view), median(poppler),
+            median(view) / median(poppler));
     }
 
     std::printf("\n%-40s %12s %12s %8s\n", "scrolling through 100 pages", "view p/s", "pdftoppm p/s", "ratio");
@@ -162,8 +162,8 @@ int main(int argc, char** argv)
             view.push_back(100 / (scrollThrough(*w.view, 100) / 1000));
             poppler.push_back(100 / (pdftoppm(pdf, 1, 100) / 1000));
         }
-        std::printf("%-40s %12.1f %12.1f %8.2f\n", qPrintable(QFileInfo(pdf).fileName()), median(view),
-                    median(poppler), median(view) / median(poppler));
+        std::printf("%-40s %12.1f %12.1f %8.2f\n", qPrintable(QFileInfo(pdf).fileName()), median(view), median(poppler),
+            median(view) / median(poppler));
     }
 
     const long before = peakResidentKiB();
@@ -176,8 +176,8 @@ int main(int argc, char** argv)
         const double boundMiB = LabelPDFView::kDefaultCacheBytes / 1048576.0;
         std::printf("\nwhole %d-page PDF at 100 %%: %.1f s; peak resident %.1f MiB (before it: %.1f MiB); "
                     "cache %.1f MiB at the end; bound + 150 MB = %.1f MiB\n",
-                    w.document->pageCount(), ms / 1000, after / 1024.0, before / 1024.0,
-                    w.view->cachedBytes() / 1048576.0, boundMiB + 150e6 / 1048576.0);
+            w.document->pageCount(), ms / 1000, after / 1024.0, before / 1024.0, w.view->cachedBytes() / 1048576.0,
+            boundMiB + 150e6 / 1048576.0);
     }
     return 0;
 }

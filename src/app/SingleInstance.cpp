@@ -189,11 +189,13 @@ Claim claim(const QList<QJsonObject>& messages)
 
     Fd peer(connectTo(path));
     if (peer.get() >= 0) {
-        // An instance that takes longer than this to acknowledge is hung; we do not replace it.
-        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        // An instance still starting on a busy machine may take seconds to answer;
+        // one that takes longer than this is hung, and we do not replace it.
+        const auto deadline = Clock::now() + std::chrono::seconds(30);
         for (const QJsonObject& message : messages) {
             if (!exchange(peer.get(), message, deadline)) {
                 result.problem = QStringLiteral("the running Tolvo did not answer");
+                result.instanceUnresponsive = true;
                 return result;
             }
         }

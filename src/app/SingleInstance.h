@@ -30,6 +30,9 @@ struct Claim {
     enum class Role { HandedOver, Primary, Failed } role = Role::Failed;
     int listeningSocket = -1; ///< for Primary: a bound, listening socket to give to InstanceServer
     QString problem;          ///< for Failed
+    /// For Failed: an instance is there but did not answer in time. Starting a
+    /// second one beside it would split the documents between two processes.
+    bool instanceUnresponsive = false;
 };
 
 /// Either hands the messages to a running instance, or becomes the instance:

@@ -1,101 +1,81 @@
-// Tolvo's entry point. For now one window per PDF named on the command line,
-// showing what the PDF services read; the document window replaces it.
+// Tolvo's entry point: one instance per user. A later `tolvo FILE` or
+// `tolvo URL` hands its arguments to the running instance and exits before
+// any GUI is built.
 #include "app/Defaults.h"
-#include "document/pdf/PdfDocument.h"
+#include "app/InstanceProtocol.h"
+#include "app/SingleInstance.h"
+#include "app/VantrelAppDelegate.h"
+#include "document/BenchmarkOpen.h"
 
-#include <QAction>
 #include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QLabel>
-#include <QMainWindow>
-#include <QMenuBar>
-#include <QMessageBox>
-#include <QVBoxLayout>
+#include <QIcon>
+#include <QDir>
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
-class PdfSummaryWindow : public QMainWindow {
-public:
-    explicit PdfSummaryWindow(QWidget* parent = nullptr)
-        : QMainWindow(parent)
-    {
-        setAttribute(Qt::WA_DeleteOnClose);
-        auto* label = new QLabel(this);
-        label->setAlignment(Qt::AlignCenter);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        label->setMargin(24);
-        m_label = label;
-        setCentralWidget(label);
-        QMenu* file = menuBar()->addMenu(tr("&File"));
-        QAction* open = file->addAction(tr("&Open..."), this, [this] { chooseFile(); });
-        open->setShortcut(QKeySequence::Open);
-        QAction* close = file->addAction(tr("&Close"), this, &QWidget::close);
-        close->setShortcut(QKeySequence::Close);
-        QAction* quit = file->addAction(tr("&Quit"), qApp, &QApplication::closeAllWindows);
-        quit->setShortcut(QKeySequence::Quit);
-        showEmpty();
-        resize(520, 320);
-    }
+constexpr char kUsage[] = "Usage: tolvo [FILE.pdf | tolvo://URL]...\n"
+                          "       tolvo --benchmark-open FILE.pdf\n"
+                          "Opens PDFs and follows tolvo:// links, in the running Tolvo if there is one.\n"
+                          "See also tolvo-cli --help.\n";
 
-    bool openFile(const QString& path)
-    {
-        tolvo::pdf::OpenResult result = tolvo::pdf::openDocument(path);
-        if (!result.document) {
-            QMessageBox box(QMessageBox::Warning, tr("Error opening PDF"), tr("Error opening PDF"), QMessageBox::Ok,
-                            this);
-            box.setInformativeText(result.error);
-            box.exec();
-            return false;
-        }
-        const QString name = QFileInfo(path).fileName();
-        const int pages = result.document->pageCount();
-        m_label->setText(tr("<h2>%1</h2><p>%n page(s)</p>", nullptr, pages).arg(name.toHtmlEscaped()));
-        setWindowTitle(tr("%1 - Tolvo").arg(name));
-        m_document = std::move(result.document);
-        return true;
-    }
-
-private:
-    void showEmpty()
-    {
-        m_label->setText(tr("<h2>Tolvo</h2><p>Open a PDF with File, Open (Ctrl+O).</p>"));
-        setWindowTitle(tr("Tolvo"));
-    }
-
-    void chooseFile()
-    {
-        const QString path = QFileDialog::getOpenFileName(this, tr("Open PDF"), QString(), tr("PDF files (*.pdf)"));
-        if (!path.isEmpty())
-            openFile(path);
-    }
-
-    QLabel* m_label = nullptr;
-    std::unique_ptr<tolvo::pdf::Document> m_document;
-};
+void setIdentity()
+{
+    QCoreApplication::setOrganizationName(QString());
+    QCoreApplication::setApplicationName(QStringLiteral("Tolvo"));
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    if (arguments.value(0) == QLatin1String("--help") || arguments.value(0) == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
     // Registered before anything can read a key.
     tolvo::Defaults::standard();
 
+    if (arguments.value(0) == QLatin1String("--benchmark-open")) {
+        if (arguments.size() != 2) {
+            std::fputs(kUsage, stderr);
+            return 2;
+        }
+        QApplication app(argc, argv);
+        setIdentity();
+        return tolvo::runBenchmarkOpen(arguments[1]);
+    }
+
+    const QString cwd = QDir::currentPath();
+    QStringList dropped;
+    const tolvo::instance::Claim claim = tolvo::instance::claim(tolvo::instance::openMessages(arguments, cwd, &dropped));
+    for (const QString& argument : dropped)
+        std::fprintf(stderr, "tolvo: argument too long, ignored: %.80s...\n", argument.toLocal8Bit().constData());
+    if (claim.role == tolvo::instance::Claim::Role::HandedOver)
+        return 0;
+    if (claim.role == tolvo::instance::Claim::Role::Failed && claim.instanceUnresponsive) {
+        std::fprintf(stderr, "tolvo: %s\n", claim.problem.toLocal8Bit().constData());
+        return 1;
+    }
+    if (claim.role == tolvo::instance::Claim::Role::Failed)
+        std::fprintf(stderr, "tolvo: %s; running on its own\n", claim.problem.toLocal8Bit().constData());
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName(QString());
-    QApplication::setApplicationName(QStringLiteral("Tolvo"));
+    setIdentity();
     QApplication::setApplicationDisplayName(QStringLiteral("Tolvo"));
     QApplication::setDesktopFileName(QStringLiteral("tolvo"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tolvo.svg")));
+    QApplication::setQuitOnLastWindowClosed(true);
 
-    QStringList files = app.arguments().mid(1);
-    if (files.isEmpty()) {
-        (new PdfSummaryWindow)->show();
-    } else {
-        for (const QString& file : files) {
-            auto* window = new PdfSummaryWindow;
-            window->show();
-            window->openFile(file);
-        }
-    }
+    tolvo::VantrelAppDelegate delegate(claim.listeningSocket);
+    delegate.applicationDidFinishLaunching(arguments, cwd);
     return app.exec();
 }

@@ -12,6 +12,9 @@ int runToc(const QStringList& args, Output& io);
 int runResolve(const QStringList& args, Output& io);
 int runOpml(const QStringList& args, Output& io);
 int runRender(const QStringList& args, Output& io);
+int runSearch(const QStringList& args, Output& io);
+int runAnnotations(const QStringList& args, Output& io);
+int runStatus(const QStringList& args, Output& io);
 
 const QList<Command>& commands()
 {
@@ -25,6 +28,9 @@ const QList<Command>& commands()
         {"resolve", "resolve FILE TARGET | URL [--json]  where a link target (or a whole tolvo:// URL) leads", false, runResolve},
         {"opml", "opml FILE [--style 0|1|2] [--prefix P] [-o OUT]  the outline as an OPML file", false, runOpml},
         {"render", "render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png  a page with its label box, as PNG", true, runRender},
+        {"search", "search FILE QUERY [--json]  outline, annotation and text matches, as the search pane lists them", false, runSearch},
+        {"annotations", "annotations FILE [--format rtf|markdown|html|json] [--kinds K,...] [--quotes|--no-quotes] [--prefix P] [-o OUT]  the annotation export", false, runAnnotations},
+        {"status", "status [--json]             the running Tolvo's open documents and the alert on screen", false, runStatus},
     };
     return table;
 }

@@ -17,13 +17,12 @@ namespace tolvo::cli {
 
 namespace {
 
-const char* const renderUsage
-    = "Usage: tolvo-cli render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png\n"
-      "Draws the page labelled LABEL (the first page that carries it) at N dots per inch\n"
-      "(default 96; 72 is one pixel per point), with the red box of prefix and page label\n"
-      "where the options TolvoPDFViewRedBoxLocationPref and TolvoPDFViewRedBoxSizePref put\n"
-      "it, and writes it as a PNG image. P is the prefix shown in the box; by default the\n"
-      "prefix that links to FILE start with (routed, auto-matched, or made from its name).\n";
+const char* const renderUsage = "Usage: tolvo-cli render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png\n"
+                                "Draws the page labelled LABEL (the first page that carries it) at N dots per inch\n"
+                                "(default 96; 72 is one pixel per point), with the red box of prefix and page label\n"
+                                "where the options TolvoPDFViewRedBoxLocationPref and TolvoPDFViewRedBoxSizePref put\n"
+                                "it, and writes it as a PNG image. P is the prefix shown in the box; by default the\n"
+                                "prefix that links to FILE start with (routed, auto-matched, or made from its name).\n";
 
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 2400;
@@ -79,9 +78,8 @@ std::optional<RenderArguments> parseRender(const QStringList& args, Output& io, 
             bool ok = false;
             parsed.dpi = text.toInt(&ok);
             if (!ok || parsed.dpi < 1 || parsed.dpi > kMaxDpi) {
-                *code = usageError(io, QStringLiteral("render: --dpi takes a whole number from 1 to %1, not '%2'")
-                                           .arg(kMaxDpi)
-                                           .arg(text));
+                *code = usageError(io,
+                    QStringLiteral("render: --dpi takes a whole number from 1 to %1, not '%2'").arg(kMaxDpi).arg(text));
                 return std::nullopt;
             }
         } else {

@@ -12,7 +12,7 @@ namespace {
 
 const QStringList& rtfTypes()
 {
-    static const QStringList types = {QStringLiteral("text/rtf"), QStringLiteral("application/rtf")};
+    static const QStringList types = { QStringLiteral("text/rtf"), QStringLiteral("application/rtf") };
     return types;
 }
 

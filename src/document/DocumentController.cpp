@@ -24,9 +24,9 @@ void reportMissingFile(const QString& path)
     // What a desktop says of a file that is not there: the document does not open.
     QApplication::beep();
     QMessageBox alert(QMessageBox::Warning, QStringLiteral("Error opening PDF"),
-                      QObject::tr("The file \"%1\" could not be opened because there is no such file.")
-                          .arg(QFileInfo(path).fileName()),
-                      QMessageBox::Ok);
+        QObject::tr("The file \"%1\" could not be opened because there is no such file.")
+            .arg(QFileInfo(path).fileName()),
+        QMessageBox::Ok);
     alert.setInformativeText(QObject::tr("Nothing was found at \"%1\".").arg(QFileInfo(path).absoluteFilePath()));
     alert.exec();
 }

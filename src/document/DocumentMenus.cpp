@@ -34,7 +34,7 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(file, tr("Open &Containing Folder"), QKeySequence(), [d] { d->openPDFCommandFired(); });
     file->addSeparator();
     add(file, tr("Link &Prefix..."), QKeySequence(), [d] { d->configurePrefix(); });
-    add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(), [d] { d->exportAsOPML(); });
+    add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(tr("Ctrl+Shift+E")), [d] { d->exportAsOPML(); });
     file->addSeparator();
     add(file, tr("&Close"), QKeySequence::Close, [d] { d->close(); });
     add(file, tr("&Quit"), QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
@@ -43,17 +43,19 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(edit, tr("Paste Rich Text into Notes"), QKeySequence(tr("Ctrl+Alt+V")), [d] { d->insertClipboardRichText(); });
     add(edit, tr("Paste Plain Text into Notes"), QKeySequence(tr("Ctrl+Shift+V")),
         [d] { d->insertClipboardPlainText(); });
+    add(edit, tr("Clear Formatting of Notes Text"), QKeySequence(tr("Ctrl+Shift+Space")),
+        [d] { d->clearSelectedTextFormatting(); });
 
     QMenu* view = addMenu(tr("&View"));
     const struct {
         int tag;
         QString text;
     } displays[] = {
-        {1001, tr("Single Page")},
-        {1002, tr("Single Page Continuous")},
-        {1003, tr("Two Pages")},
-        {1004, tr("Two Pages Continuous")},
-        {1000, tr("Book Display")},
+        { 1001, tr("Single Page") },
+        { 1002, tr("Single Page Continuous") },
+        { 1003, tr("Two Pages") },
+        { 1004, tr("Two Pages Continuous") },
+        { 1000, tr("Book Display") },
     };
     for (const auto& entry : displays) {
         const int tag = entry.tag;
@@ -63,17 +65,17 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         m_display.append(action);
     }
     std::sort(m_display.begin(), m_display.end(),
-              [](QAction* a, QAction* b) { return a->data().toInt() < b->data().toInt(); });
+        [](QAction* a, QAction* b) { return a->data().toInt() < b->data().toInt(); });
     view->addSeparator();
     const struct {
         int tag;
         QString text;
         QList<QKeySequence> keys;
     } zooms[] = {
-        {401, tr("Zoom to &Fit"), {QKeySequence(tr("Ctrl+9"))}},
-        {402, tr("Zoom &In"), {QKeySequence::ZoomIn, QKeySequence(tr("Ctrl+="))}},
-        {403, tr("Zoom &Out"), {QKeySequence::ZoomOut}},
-        {404, tr("&Actual Size"), {QKeySequence(tr("Ctrl+0"))}},
+        { 401, tr("Zoom to &Fit"), { QKeySequence(tr("Ctrl+9")) } },
+        { 402, tr("Zoom &In"), { QKeySequence::ZoomIn, QKeySequence(tr("Ctrl+=")) } },
+        { 403, tr("Zoom &Out"), { QKeySequence::ZoomOut } },
+        { 404, tr("&Actual Size"), { QKeySequence(tr("Ctrl+0")) } },
     };
     for (const auto& entry : zooms) {
         const int tag = entry.tag;
@@ -104,9 +106,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(go, tr("&Forward"), QKeySequence(tr("Alt+Right")), [d] { d->PDFgoForward(); });
 
     QMenu* notes = addMenu(tr("&Notes"));
-    const std::function<void()> areas[] = {[d] { d->notesArea1(); }, [d] { d->notesArea2(); },
-                                           [d] { d->notesArea3(); }, [d] { d->notesArea4(); },
-                                           [d] { d->notesArea5(); }};
+    const std::function<void()> areas[] = { [d] { d->notesArea1(); }, [d] { d->notesArea2(); },
+        [d] { d->notesArea3(); }, [d] { d->notesArea4(); }, [d] { d->notesArea5(); } };
     for (int i = 0; i < 5; ++i)
         add(notes, tr("Notes Area %1").arg(i + 1), QKeySequence(tr("Ctrl+%1").arg(i + 1)), areas[i]);
 
@@ -123,7 +124,7 @@ QMenu* DocumentMenus::addMenu(const QString& title)
 
 QAction* DocumentMenus::actionForTag(int tag) const
 {
-    for (const QList<QAction*>* list : {&m_display, &m_zoom})
+    for (const QList<QAction*>* list : { &m_display, &m_zoom })
         for (QAction* action : *list)
             if (action->data().toInt() == tag)
                 return action;

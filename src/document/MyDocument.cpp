@@ -5,7 +5,6 @@
 #include "app/DefaultsKeys.h"
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
-#include "ui_MyDocument.h"
 #include "document/FileReveal.h"
 #include "document/GotoPageSheet.h"
 #include "document/NotesPane.h"
@@ -20,6 +19,7 @@
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
 #include "routing/DocumentPrefix.h"
+#include "ui_MyDocument.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -110,13 +110,11 @@ void MyDocument::windowControllerDidLoadNib()
 
     // 3. The prefix.
     PrefixCallbacks callbacks;
-    callbacks.alert = [this](const QString& message, const QString& informative) {
-        showPrefixAlert(message, informative);
-    };
+    callbacks.alert
+        = [this](const QString& message, const QString& informative) { showPrefixAlert(message, informative); };
     callbacks.beep = [] { QApplication::beep(); };
-    callbacks.showPrefixSheet = [this](const QString& prefix, const QString& pdfPath) {
-        showPrefixSheet(prefix, pdfPath);
-    };
+    callbacks.showPrefixSheet
+        = [this](const QString& prefix, const QString& pdfPath) { showPrefixSheet(prefix, pdfPath); };
     callbacks.prefixChanged = [this](const QString& prefix) {
         if (m_pdfview) {
             m_pdfview->setPrefix(prefix);
@@ -135,9 +133,8 @@ void MyDocument::windowControllerDidLoadNib()
     setUpPageView();
 
     // 7. The notes areas with their ruler.
-    m_notes = std::make_unique<NotesPane>(
-        ui.notesPane, ui.tabview,
-        NotesPane::Views {ui.textview1, ui.textview2, ui.textview3, ui.textview4, ui.textview5}, ui.notesRuler,
+    m_notes = std::make_unique<NotesPane>(ui.notesPane, ui.tabview,
+        NotesPane::Views { ui.textview1, ui.textview2, ui.textview3, ui.textview4, ui.textview5 }, ui.notesRuler,
         m_env.notes ? *m_env.notes : NotesStore::shared(), defaults());
     m_notes->showRulers();
     m_layout = std::make_unique<WindowLayout>(
@@ -148,8 +145,8 @@ void MyDocument::windowControllerDidLoadNib()
         },
         [this](int width) { m_notes->setTextWidth(width); });
     connect(ui.keepWindowOnTop, &QAction::toggled, this, &MyDocument::keepWindowOnTopFired);
-    const QList<QAction*> segments = {ui.tocSegment0, ui.tocSegment1, ui.tocSegment2,
-                                      ui.tocSegment3, ui.tocSegment4, ui.tocSegment5};
+    const QList<QAction*> segments
+        = { ui.tocSegment0, ui.tocSegment1, ui.tocSegment2, ui.tocSegment3, ui.tocSegment4, ui.tocSegment5 };
     for (int i = 0; i < int(segments.size()); ++i)
         connect(segments[i], &QAction::triggered, this, [this, i] { tocCommandControlClicked(i); });
 
@@ -217,7 +214,7 @@ void MyDocument::setUpPageView()
     view->setAutoScales(true);
     if (m_pdfdoc->pageCount() > 0) {
         const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
-        view->goToDestination({0, QPointF(media.x() + media.width() / 2, media.y() + media.height())});
+        view->goToDestination({ 0, QPointF(media.x() + media.width() / 2, media.y() + media.height()) });
     }
     view->viewport()->update();
     // PDFs dropped on the pages are not opened from here.
@@ -229,7 +226,7 @@ void MyDocument::positionAtFirstPage()
     if (m_pdfdoc->pageCount() <= 0)
         return;
     const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
-    const pdf::Destination topLeft {0, QPointF(media.x(), media.y() + media.height())};
+    const pdf::Destination topLeft { 0, QPointF(media.x(), media.y() + media.height()) };
     QTimer::singleShot(kFirstPositioningDelayMs, this, [this, topLeft] {
         if (!m_pdfview)
             return;

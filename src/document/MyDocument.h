@@ -44,6 +44,7 @@ class OutlineModel;
 class OutlinePane;
 class OutlineTree;
 class PrefixSheet;
+class RichText;
 class TLNSOutlineView;
 class TLSplitView;
 class WindowLayout;
@@ -147,6 +148,10 @@ public:
     /// 25 while the window is kept above others, else 0.
     int windowLevel() const { return m_windowLevel; }
 
+    /// Gives the whole text the user's font for copied rich text (its name and size from the
+    /// defaults store); leaves it unchanged when no installed font has that name.
+    void applyUserPreferredFontToMutableAttributedString(RichText& text) const;
+
 public slots:
     /// Sets the window title for the current page.
     void pdfViewPageChanged();
@@ -194,6 +199,8 @@ public slots:
     void notesArea5();
     void insertClipboardRichText();
     void insertClipboardPlainText();
+    /// Removes the character formatting (bold, fonts, colours, links) from the selected notes text.
+    void clearSelectedTextFormatting();
 
     /// Opens the prefix sheet.
     void configurePrefix();
@@ -221,6 +228,8 @@ private:
     void showPrefixAlert(const QString& message, const QString& informative);
     void showPrefixSheet(const QString& prefix, const QString& pdfPath);
     void outlineItemChosen(const MyOutlineItem* item);
+    /// Shows a TOC entry's destination at the top-left corner of the page view.
+    void showOutlineItem(const MyOutlineItem* item);
     void setUpPageView();
     void setUpOutline();
     void positionAtFirstPage();

@@ -2,19 +2,24 @@
 // prefix, OPML export and the file commands.
 #include "document/MyDocument.h"
 
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
-#include "ui_MyDocument.h"
 #include "document/NotesPane.h"
 #include "document/OpmlExport.h"
 #include "document/OutlinePane.h"
 #include "document/PrefixSheet.h"
 #include "document/WindowLayout.h"
+#include "links/RichText.h"
 #include "routing/DocumentPrefix.h"
+#include "ui_MyDocument.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextEdit>
 
 namespace tolvo {
 
@@ -159,6 +164,26 @@ void MyDocument::insertClipboardPlainText()
 {
     if (m_notes)
         m_notes->insertClipboardPlainText();
+}
+
+void MyDocument::clearSelectedTextFormatting()
+{
+    QTextEdit* view = selectedTextView();
+    if (!view)
+        return;
+    QTextCursor cursor = view->textCursor();
+    if (cursor.hasSelection())
+        cursor.setCharFormat(QTextCharFormat());
+    view->setCurrentCharFormat(QTextCharFormat());
+}
+
+void MyDocument::applyUserPreferredFontToMutableAttributedString(RichText& text) const
+{
+    const QString name = defaults().stringForKey(QString::fromLatin1(keys::kFontNameForRichTextCopiedFromPDF));
+    const float size = defaults().floatForKey(QString::fromLatin1(keys::kFontSizeForRichTextCopiedFromPDF));
+    if (name.isEmpty() || !QFontDatabase::hasFamily(name))
+        return;
+    text.setFont(FontSpec { name, double(size) });
 }
 
 void MyDocument::configurePrefix()

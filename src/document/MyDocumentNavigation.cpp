@@ -4,12 +4,12 @@
 
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
-#include "ui_MyDocument.h"
 #include "document/GotoPageSheet.h"
 #include "document/OutlinePane.h"
 #include "links/LinkGrammar.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
+#include "ui_MyDocument.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -83,7 +83,7 @@ void MyDocument::gotoString(const QString& target)
     switch (reading.kind) {
     case TargetReading::Kind::TitlePath: {
         const MyOutlineItem* item = tree.items().at(std::size_t(reading.matchId));
-        moveToPageLabel(item->pageLabel());
+        showOutlineItem(item);
         if (m_outlinePane)
             m_outlinePane->selectItem(item);
         focusOnTOC();
@@ -102,6 +102,21 @@ void MyDocument::gotoString(const QString& target)
 
 void MyDocument::outlineItemChosen(const MyOutlineItem* item)
 {
+    showOutlineItem(item);
+}
+
+void MyDocument::showOutlineItem(const MyOutlineItem* item)
+{
+    if (!m_pdfview)
+        return;
+    // A TOC entry shows as a reader shows a heading: its point at the top-left corner of the
+    // view, not merely somewhere in view as a spot of a location link is.
+    if (const std::optional<LocationTarget> location = parseLocationTarget(item->pageLabel())) {
+        if (const std::optional<int> page = pageForLabel(location->pageLabel)) {
+            m_pdfview->goToDestination({ *page, location->point });
+            return;
+        }
+    }
     moveToPageLabel(item->pageLabel());
 }
 

@@ -15,7 +15,8 @@ namespace {
 QAction* makeAction(QToolBar* bar, const QString& text, const QString& tip, const QKeySequence& key, bool checkable)
 {
     QAction* action = bar->addAction(text);
-    action->setToolTip(key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+    action->setToolTip(
+        key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
     action->setShortcut(key);
     // The keys work where the bar's owner also adds the action (the notes pane), not over the page view.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -167,8 +168,8 @@ void NotesFormatBar::askForLink()
         return;
     const QString current = m_view->textCursor().charFormat().anchorHref();
     bool ok = false;
-    const QString url = QInputDialog::getText(this, tr("Link"), tr("URL (empty removes the link):"), QLineEdit::Normal,
-                                              current, &ok);
+    const QString url
+        = QInputDialog::getText(this, tr("Link"), tr("URL (empty removes the link):"), QLineEdit::Normal, current, &ok);
     if (ok)
         applyLink(url.trimmed());
 }

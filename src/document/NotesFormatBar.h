@@ -27,7 +27,7 @@ public:
     QAction* numberedListAction() const { return m_numbers; }
     QAction* linkAction() const { return m_link; }
     /// The six actions above, for adding their keys to the widget around the text views.
-    QList<QAction*> formatActions() const { return {m_bold, m_italic, m_underline, m_bullets, m_numbers, m_link}; }
+    QList<QAction*> formatActions() const { return { m_bold, m_italic, m_underline, m_bullets, m_numbers, m_link }; }
 
     /// Makes the selection a link to url; an empty url removes the links from the
     /// selection. With nothing selected, inserts url as linked text.

@@ -19,8 +19,8 @@
 
 namespace tolvo {
 
-NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, NotesFormatBar* ruler,
-                     NotesStore& store, Defaults& defaults, QObject* parent)
+NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, NotesFormatBar* ruler, NotesStore& store,
+    Defaults& defaults, QObject* parent)
     : QObject(parent)
     , m_pane(pane)
     , m_tabview(tabview)
@@ -115,7 +115,8 @@ void NotesPane::insertBetweenSpaces(const std::function<void(QTextCursor&)>& ins
 
 void NotesPane::insertClipboardRichText()
 {
-    const std::optional<QTextDocumentFragment> fragment = richTextFromMimeData(QGuiApplication::clipboard()->mimeData());
+    const std::optional<QTextDocumentFragment> fragment
+        = richTextFromMimeData(QGuiApplication::clipboard()->mimeData());
     if (!fragment || fragment->isEmpty())
         return;
     insertBetweenSpaces([&](QTextCursor& cursor) { cursor.insertFragment(*fragment); });

@@ -29,7 +29,7 @@ public:
 
     /// Binds the views (tabs "1" to "5" of tabview) to the store; pane is the widget around them.
     NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, NotesFormatBar* ruler, NotesStore& store,
-              Defaults& defaults, QObject* parent = nullptr);
+        Defaults& defaults, QObject* parent = nullptr);
     ~NotesPane() override;
 
     /// The label of the selected tab: "1" to "5".

@@ -70,8 +70,8 @@ NotesStore::~NotesStore()
 NotesStore& NotesStore::shared()
 {
     // Owned by the application object, so that its last write happens while Qt is still up.
-    static NotesStore* store = new NotesStore(Defaults::standard(), Defaults::standardFilePath(),
-                                              QCoreApplication::instance());
+    static NotesStore* store
+        = new NotesStore(Defaults::standard(), Defaults::standardFilePath(), QCoreApplication::instance());
     return *store;
 }
 

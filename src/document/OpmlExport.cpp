@@ -82,30 +82,31 @@ bool writeOpmlFile(const QString& path, const QString& text, QString* error)
     return true;
 }
 
-void exportAsOPML(QWidget* window, const OutlineTree& outline, const QString& pdfFileName,
-                  std::function<QString()> currentPrefix)
+void exportAsOPML(
+    QWidget* window, const OutlineTree& outline, const QString& pdfFileName, std::function<QString()> currentPrefix)
 {
     auto* dialog = new OpmlSaveDialog(window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<QWidget> owner(window);
-    QObject::connect(dialog, &QDialog::finished, window, [dialog, owner, &outline, pdfFileName, currentPrefix](int result) {
-        if (result != QDialog::Accepted || !owner)
-            return;
-        const QString path = dialog->chosenPath();
-        if (path.isEmpty())
-            return;
-        const QString text = OPMLFileText(outline, pdfFileName, currentPrefix ? currentPrefix() : QString(),
-                                          quint64(dialog->style()));
-        qCInfo(lcOpml).noquote() << "OPML is: \n" + text;
-        QString error;
-        if (!writeOpmlFile(path, text, &error)) {
-            // A lost export should not pass for a saved one.
-            QMessageBox alert(QMessageBox::Warning, QObject::tr("Export failed"),
-                              QObject::tr("The OPML file could not be saved."), QMessageBox::Ok, owner);
-            alert.setInformativeText(QObject::tr("Tolvo could not write \"%1\": %2").arg(path, error));
-            alert.exec();
-        }
-    });
+    QObject::connect(
+        dialog, &QDialog::finished, window, [dialog, owner, &outline, pdfFileName, currentPrefix](int result) {
+            if (result != QDialog::Accepted || !owner)
+                return;
+            const QString path = dialog->chosenPath();
+            if (path.isEmpty())
+                return;
+            const QString text = OPMLFileText(
+                outline, pdfFileName, currentPrefix ? currentPrefix() : QString(), quint64(dialog->style()));
+            qCInfo(lcOpml).noquote() << "OPML is: \n" + text;
+            QString error;
+            if (!writeOpmlFile(path, text, &error)) {
+                // A lost export should not pass for a saved one.
+                QMessageBox alert(QMessageBox::Warning, QObject::tr("Export failed"),
+                    QObject::tr("The OPML file could not be saved."), QMessageBox::Ok, owner);
+                alert.setInformativeText(QObject::tr("Tolvo could not write \"%1\": %2").arg(path, error));
+                alert.exec();
+            }
+        });
     dialog->open();
 }
 

@@ -40,7 +40,7 @@ bool writeOpmlFile(const QString& path, const QString& text, QString* error);
 
 /// Runs the dialog as a sheet on window; on confirmation writes the outline's OPML in the
 /// chosen style with the prefix as it is then, and reports a failed write.
-void exportAsOPML(QWidget* window, const OutlineTree& outline, const QString& pdfFileName,
-                  std::function<QString()> currentPrefix);
+void exportAsOPML(
+    QWidget* window, const OutlineTree& outline, const QString& pdfFileName, std::function<QString()> currentPrefix);
 
 } // namespace tolvo

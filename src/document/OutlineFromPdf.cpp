@@ -37,15 +37,15 @@ QPointF displayedTopLeft(const pdf::PageGeometry& geometry)
     }
 }
 
-std::optional<OutlineNodeDestination> ownDestination(const pdf::OutlineEntry& entry, const QStringList& labels,
-                                                     const pdf::Document& document)
+std::optional<OutlineNodeDestination> ownDestination(
+    const pdf::OutlineEntry& entry, const QStringList& labels, const pdf::Document& document)
 {
     if (!entry.destination || entry.destination->pageIndex < 0 || entry.destination->pageIndex >= labels.size())
         return std::nullopt;
     const int page = entry.destination->pageIndex;
-    const QPointF point = entry.destination->point ? *entry.destination->point
-                                                   : displayedTopLeft(document.pageGeometry(page));
-    return OutlineNodeDestination {labels[page], point};
+    const QPointF point
+        = entry.destination->point ? *entry.destination->point : displayedTopLeft(document.pageGeometry(page));
+    return OutlineNodeDestination { labels[page], point };
 }
 
 // Children before parents, with an explicit stack: an entry without a
@@ -58,14 +58,14 @@ void resolveDestinations(PdfOutline& outline, const pdf::Document& document)
     };
     std::vector<Frame> stack;
     for (auto it = outline.entries.rbegin(); it != outline.entries.rend(); ++it)
-        stack.push_back({&*it, false});
+        stack.push_back({ &*it, false });
     while (!stack.empty()) {
         Frame frame = stack.back();
         stack.pop_back();
         if (!frame.childrenDone) {
-            stack.push_back({frame.entry, true});
+            stack.push_back({ frame.entry, true });
             for (auto it = frame.entry->children.rbegin(); it != frame.entry->children.rend(); ++it)
-                stack.push_back({&*it, false});
+                stack.push_back({ &*it, false });
             continue;
         }
         std::optional<OutlineNodeDestination> destination = ownDestination(*frame.entry, outline.labels, document);
@@ -107,10 +107,7 @@ public:
     }
 
 private:
-    const std::vector<pdf::OutlineEntry>& children() const
-    {
-        return m_entry ? m_entry->children : m_outline->entries;
-    }
+    const std::vector<pdf::OutlineEntry>& children() const { return m_entry ? m_entry->children : m_outline->entries; }
 
     std::shared_ptr<const PdfOutline> m_outline;
     const pdf::OutlineEntry* m_entry; ///< nothing for the root

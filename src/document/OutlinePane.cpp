@@ -38,11 +38,11 @@ void OutlinePane::setTree(const OutlineTree& tree)
     header->setSectionResizeMode(OutlineModel::TitleColumn, QHeaderView::Stretch);
     header->setSectionResizeMode(OutlineModel::PageLabelColumn, QHeaderView::ResizeToContents);
     // Keys move the selection, and the pages follow it, as a click does.
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (!m_selecting)
-                    rowChosen(current);
-            });
+    connect(
+        m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+            if (!m_selecting)
+                rowChosen(current);
+        });
 }
 
 void OutlinePane::rowChosen(const QModelIndex& index)

@@ -125,11 +125,11 @@ void TLSplitView::setPositionDivider0(int p0, int p1)
     m_animating = true;
     const int total = length();
     // The panes as the two positions cut the splitter; the end step puts the dividers exactly.
-    QList<int> to = {std::max(0, p0), std::max(0, p1 - p0), std::max(0, total - p1)};
+    QList<int> to = { std::max(0, p0), std::max(0, p1 - p0), std::max(0, total - p1) };
     for (int i = 3; i < count(); ++i)
         to.append(0);
     animateSizes(to, [this, p0, p1] {
-        endAnimationComplex({{QStringLiteral("position0"), p0}, {QStringLiteral("position1"), p1}});
+        endAnimationComplex({ { QStringLiteral("position0"), p0 }, { QStringLiteral("position1"), p1 } });
     });
 }
 
@@ -156,11 +156,11 @@ void TLSplitView::setPosition(int position, int dividerIndex, bool animate)
     for (int i = 0; i + 1 < count(); ++i)
         positions.append(i == dividerIndex ? position : dividerPosition(i));
     // A folded neighbour is shown again from nothing.
-    for (int pane : {dividerIndex, dividerIndex + 1})
+    for (int pane : { dividerIndex, dividerIndex + 1 })
         if (widget(pane) && widget(pane)->isHidden())
             widget(pane)->show();
     animateSizes(sizesForPositions(positions), [this, position, dividerIndex] {
-        endAnimation({{QStringLiteral("position"), position}, {QStringLiteral("dividerIndex"), dividerIndex}});
+        endAnimation({ { QStringLiteral("position"), position }, { QStringLiteral("dividerIndex"), dividerIndex } });
     });
 }
 

@@ -9,7 +9,7 @@
 namespace tolvo {
 
 WindowLayout::WindowLayout(QWidget* window, TLSplitView* mainSplitView, std::function<bool()> hideTOC,
-                           std::function<void(int)> setNotesTextWidth, QObject* parent)
+    std::function<void(int)> setNotesTextWidth, QObject* parent)
     : QObject(parent)
     , m_window(window)
     , m_split(mainSplitView)
@@ -22,7 +22,8 @@ WindowLayout::WindowLayout(QWidget* window, TLSplitView* mainSplitView, std::fun
     m_split->setStretchFactor(2, 1);
     // A new window shows its three panes at once; the first positioning then has nothing left to move.
     const int h = m_split->handleWidth();
-    m_split->setSizes({kNotesDivider, kTocDivider - kNotesDivider - h, std::max(0, kThreePaneWidth - kTocDivider - h)});
+    m_split->setSizes(
+        { kNotesDivider, kTocDivider - kNotesDivider - h, std::max(0, kThreePaneWidth - kTocDivider - h) });
     connect(m_split, &TLSplitView::subviewsResized, this, &WindowLayout::splitViewDidResizeSubviews);
 }
 
@@ -51,7 +52,7 @@ void WindowLayout::TOCToggleView()
 void WindowLayout::revertToIBDesignedThreeFrameWindow()
 {
     setWindowWidth(kThreePaneWidth);
-    m_split->setPositions({kNotesDivider, kTocDivider}, {0, 1});
+    m_split->setPositions({ kNotesDivider, kTocDivider }, { 0, 1 });
     if (m_setNotesTextWidth)
         m_setNotesTextWidth(kNotesTextWidth);
 }
@@ -59,7 +60,7 @@ void WindowLayout::revertToIBDesignedThreeFrameWindow()
 void WindowLayout::revertToTwoFrameWindowWithMinimumIBWidth()
 {
     setWindowWidth(std::max(m_window->width(), kMinimumWidth));
-    m_split->setPositions({kNotesDivider, kNotesDivider}, {0, 1});
+    m_split->setPositions({ kNotesDivider, kNotesDivider }, { 0, 1 });
 }
 
 void WindowLayout::collapseSidebarSplitViews()

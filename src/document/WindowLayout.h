@@ -33,7 +33,7 @@ public:
     /// option to hide a missing TOC is on and the outline is empty); setNotesTextWidth gives
     /// the five notes text views a width.
     WindowLayout(QWidget* window, TLSplitView* mainSplitView, std::function<bool()> hideTOC,
-                 std::function<void(int)> setNotesTextWidth, QObject* parent = nullptr);
+        std::function<void(int)> setNotesTextWidth, QObject* parent = nullptr);
 
     /// Shows or hides the TOC pane; from folded sidebars brings back the two or three panes.
     void TOCToggleView();

@@ -51,13 +51,12 @@ void MyOutlineItem::updateDepthForChildDepth(quint64 childDepth)
 
 QString MyOutlineItem::description() const
 {
-    return QStringLiteral("pg[%1] %2 [children %3]")
-        .arg(m_pageLabel, m_pageTitle, QString::number(m_children.size()));
+    return QStringLiteral("pg[%1] %2 [children %3]").arg(m_pageLabel, m_pageTitle, QString::number(m_children.size()));
 }
 
 std::optional<QString> MyOutlineItem::longSuffixUpToParent(quint64 n) const
 {
-    std::vector<const MyOutlineItem*> chain {this};
+    std::vector<const MyOutlineItem*> chain { this };
     for (quint64 i = 0; i < n; ++i) {
         const MyOutlineItem* up = chain.back()->m_parent;
         if (!up)
@@ -73,15 +72,15 @@ std::optional<QString> MyOutlineItem::longSuffixUpToParent(quint64 n) const
     return path;
 }
 
-std::optional<std::vector<const MyOutlineItem*>>
-MyOutlineItem::matchesForURLSuffixArray(const QStringList& components) const
+std::optional<std::vector<const MyOutlineItem*>> MyOutlineItem::matchesForURLSuffixArray(
+    const QStringList& components) const
 {
     if (components.isEmpty())
         return std::nullopt;
     const qsizetype last = components.size() - 1;
     std::vector<const MyOutlineItem*> matches;
     // Depth-first, children in order: (item, index of the component it must match).
-    std::vector<std::pair<const MyOutlineItem*, qsizetype>> stack {{this, 0}};
+    std::vector<std::pair<const MyOutlineItem*, qsizetype>> stack { { this, 0 } };
     while (!stack.empty()) {
         const auto [item, c] = stack.back();
         stack.pop_back();

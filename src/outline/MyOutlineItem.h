@@ -2,8 +2,8 @@
 // One entry of a PDF's table of contents, as Tolvo keeps it.
 
 #include <QList>
-#include <QStringList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <cstddef>

@@ -34,8 +34,8 @@ QString openingElement(const QString& indent, const QString& title, const QStrin
     switch (style) {
     case 1:
         return QStringLiteral("%1<outline text=\"%2\" tolvo=\"%3 \">")
-            .arg(indent, opmlEscaped(title), opmlEscaped(link) + QLatin1String(" &lt;") + opmlEscaped(link)
-                     + QLatin1String("&gt;"));
+            .arg(indent, opmlEscaped(title),
+                opmlEscaped(link) + QLatin1String(" &lt;") + opmlEscaped(link) + QLatin1String("&gt;"));
     case 2:
         return QStringLiteral("%1<outline text=\"%2\">").arg(indent, opmlEscaped(title + QLatin1Char(' ') + link));
     default:
@@ -114,13 +114,13 @@ QString MyOutlineItem::OPMLreadyWithPrefix(const QString& prefix, quint64 level,
     std::vector<Frame> stack;
     const auto open = [&](const MyOutlineItem* item, quint64 itemLevel) {
         const QString indent(qsizetype(itemLevel), u'\t');
-        const QString element = openingElement(indent, opmlCleanTitle(item->m_pageTitle),
-                                               opmlItemLink(prefix, item->m_pageLabel), style);
+        const QString element
+            = openingElement(indent, opmlCleanTitle(item->m_pageTitle), opmlItemLink(prefix, item->m_pageLabel), style);
         if (item->m_children.empty()) {
             out += element + QLatin1String("</outline>\n");
         } else {
             out += QLatin1Char('\n') + element + QLatin1Char('\n');
-            stack.push_back({item, itemLevel, 0});
+            stack.push_back({ item, itemLevel, 0 });
         }
     };
     open(this, level);
@@ -151,8 +151,8 @@ QString OPMLFileText(const OutlineTree& tree, const QString& fileName, const QSt
     QString body;
     for (const MyOutlineItem* item : tree.outlinedata_array())
         body += item->OPMLreadyWithPrefix(prefix, 1, style);
-    return QStringList {declaration, root, QStringLiteral("<head>"), titleLine, QStringLiteral("</head>"),
-                        QStringLiteral("<body>"), body, QStringLiteral("</body>"), QStringLiteral("</opml>")}
+    return QStringList { declaration, root, QStringLiteral("<head>"), titleLine, QStringLiteral("</head>"),
+        QStringLiteral("<body>"), body, QStringLiteral("</body>"), QStringLiteral("</opml>") }
                .join(u'\n')
         + u'\n';
 }

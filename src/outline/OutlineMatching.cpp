@@ -1,50 +1,20 @@
 // Title-path matching over the tree, and the choice of an item's short link path.
-#include "links/PathStrings.h"
 #include "outline/OutlineIndex.h"
 #include "outline/OutlineTree.h"
-
-#include <cstdlib>
+#include "outline/PathVariants.h"
 
 namespace tolvo {
 
-namespace {
-
-QStringList componentsOf(const QString& path)
-{
-    return path.split(u'/', Qt::SkipEmptyParts);
-}
-
-// The mean distance of a path's words from five characters: cut at every "/"
-// and ".", empty pieces counting as length 0.
-double wordLengthScore(const QString& path)
-{
-    qint64 sum = 0;
-    qint64 pieces = 1;
-    qsizetype length = 0;
-    for (QChar c : path) {
-        if (c == u'/' || c == u'.') {
-            sum += std::llabs(qint64(length) - 5);
-            ++pieces;
-            length = 0;
-        } else {
-            ++length;
-        }
-    }
-    sum += std::llabs(qint64(length) - 5);
-    return double(sum) / double(pieces);
-}
-
-} // namespace
-
 std::optional<OutlineTree::Items> OutlineTree::moiMatchingURLSuffix(const QStringList& given) const
 {
-    QStringList components;
+    if (m_items.empty())
+        return std::nullopt;
+    const OutlineIndex& idx = index();
+    OutlineIndex::Components components;
     for (const QString& c : given)
         if (!c.isEmpty())
-            components.append(c);
-    if (components.isEmpty() || m_items.empty())
-        return std::nullopt;
-    const std::vector<int> found = index().matches(components);
+            components.push_back(idx.componentId(c));
+    const std::vector<int> found = idx.matches(components);
     if (found.empty())
         return std::nullopt;
     Items items;
@@ -56,23 +26,15 @@ std::optional<OutlineTree::Items> OutlineTree::moiMatchingURLSuffix(const QStrin
 
 std::optional<OutlineTree::Items> OutlineTree::moiMatchingURLSuffix(const QString& path) const
 {
-    return moiMatchingURLSuffix(componentsOf(path));
+    return moiMatchingURLSuffix(path.split(u'/', Qt::SkipEmptyParts));
 }
 
 bool OutlineTree::moiMatchingURLSuffix(const QString& path, const MyOutlineItem* onlyMatches) const
 {
-    return isOnlyMatch(componentsOf(path), onlyMatches);
-}
-
-bool OutlineTree::isOnlyMatch(const QStringList& components, const MyOutlineItem* item) const
-{
-    if (components.isEmpty() || !contains(item))
+    if (!contains(onlyMatches))
         return false;
     const OutlineIndex& idx = index();
-    if (!idx.isMatched(components, item->m_index))
-        return false;
-    // The item matches; any second match is enough to refute it.
-    return idx.matches(components, 2).size() == 1;
+    return idx.onlyMatch(idx.componentsOfPath(path)) == onlyMatches->m_index;
 }
 
 QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
@@ -82,42 +44,49 @@ QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
         return item ? item->m_pageLabel : QString();
     const OutlineIndex& idx = index();
 
-    // The shortest path of ancestor titles that names the item alone.
-    QString shortest;
-    QStringList components;
+    // The shortest path of ancestor titles that names the item alone. Items
+    // with the same titles above them share these paths, so each path's only
+    // match is kept with it.
     QString path;
+    OutlineIndex::Components components;
+    int node = -1;
     bool unique = false;
-    const MyOutlineItem* at = item;
-    for (bool first = true; at; at = at->m_parent, first = false) {
+    for (const MyOutlineItem* at = item; at; at = at->m_parent) {
         const QString& dotted = idx.dottedTitle(at->m_index);
-        path = first ? dotted : dotted + u'/' + path;
-        if (!dotted.isEmpty())
-            components.prepend(dotted);
-        if (isOnlyMatch(components, item)) {
+        path = at == item ? dotted : dotted + u'/' + path;
+        if (!dotted.isEmpty()) {
+            const int component = idx.componentId(dotted);
+            components.insert(components.begin(), component);
+            node = idx.prependComponent(node, component);
+        }
+        if (idx.onlyMatchOfPath(node, components) == item->m_index) {
             unique = true;
             break;
         }
     }
     if (!unique)
         return item->m_pageLabel;
-    shortest = path;
 
     // Among its shortened variants, the one with words nearest five characters
     // that still names the item alone; ties keep the earlier, longer variant.
-    const QStringList variants = miniComponentsSeparatedByString(shortest, QStringLiteral("/"));
-    qsizetype best = 0;
+    const PathVariants variants(path);
+    int best = 0;
     double bestScore = 0;
-    for (qsizetype k = 0; k < variants.size(); ++k) {
-        const double score = wordLengthScore(variants[k]);
-        if (k == 0 || score < bestScore) {
-            best = k;
+    for (int v = 0; v < variants.count(); ++v) {
+        const double score = variants.score(v);
+        if (v == 0 || score < bestScore) {
+            best = v;
             bestScore = score;
         }
     }
-    for (qsizetype k = best; k >= 1; --k)
-        if (isOnlyMatch(componentsOf(variants[k]), item))
-            return variants[k];
-    return shortest;
+    for (int v = best; v >= 1; --v) {
+        OutlineIndex::Components components;
+        for (const QString& c : variants.components(v))
+            components.push_back(idx.componentId(c));
+        if (idx.onlyMatch(components) == item->m_index)
+            return variants.text(v);
+    }
+    return path;
 }
 
 } // namespace tolvo

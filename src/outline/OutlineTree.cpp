@@ -48,7 +48,7 @@ OutlineTree::OutlineTree(std::vector<std::unique_ptr<MyOutlineItem>> topLevelIte
         stack.pop_back();
         item->m_index = int(m_items.size());
         m_items.push_back(item);
-        m_facts.push_back({level, 0});
+        m_facts.push_back({ level, 0 });
         for (auto it = item->m_children.rbegin(); it != item->m_children.rend(); ++it)
             stack.emplace_back(it->get(), level + 1);
     }
@@ -148,8 +148,8 @@ OutlineIndex& OutlineTree::index() const
         titles.reserve(m_items.size());
         for (std::size_t i = 0; i < m_items.size(); ++i) {
             const MyOutlineItem* item = m_items[i];
-            shape.push_back({item->m_parent ? item->m_parent->m_index : -1, m_facts[i].level, m_facts[i].subtreeEnd,
-                             item->m_myDepth});
+            shape.push_back({ item->m_parent ? item->m_parent->m_index : -1, m_facts[i].level, m_facts[i].subtreeEnd,
+                item->m_myDepth });
             titles.push_back(item->m_pageTitle);
         }
         m_index = std::make_unique<OutlineIndex>(std::move(shape), titles);

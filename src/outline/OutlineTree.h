@@ -75,14 +75,13 @@ public:
 
 private:
     struct ItemFacts {
-        int level = 0;     ///< 1 for top-level items
+        int level = 0; ///< 1 for top-level items
         int subtreeEnd = 0; ///< one past the last pre-order position of the subtree
     };
 
     void tagEachMOIWithDepth();
     void prepareMOIDepthArray();
     OutlineIndex& index() const;
-    bool isOnlyMatch(const QStringList& components, const MyOutlineItem* item) const;
 
     std::vector<std::unique_ptr<MyOutlineItem>> m_topLevel;
     Items m_topLevelItems;

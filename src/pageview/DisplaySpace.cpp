@@ -25,10 +25,17 @@ QTransform pageToDisplayTransform(const pdf::PageGeometry& geometry)
     const QTransform toUnrotated(1, 0, 0, -1, -box.left(), box.top() + h);
     QTransform turn;
     switch (normalizedRotation(geometry.rotation)) {
-    case 90: turn = QTransform(0, 1, -1, 0, h, 0); break;      // (u, v) -> (h - v, u)
-    case 180: turn = QTransform(-1, 0, 0, -1, w, h); break;    // (u, v) -> (w - u, h - v)
-    case 270: turn = QTransform(0, -1, 1, 0, 0, w); break;     // (u, v) -> (v, w - u)
-    default: break;
+    case 90: // (u, v) -> (h - v, u)
+        turn = QTransform(0, 1, -1, 0, h, 0);
+        break;
+    case 180: // (u, v) -> (w - u, h - v)
+        turn = QTransform(-1, 0, 0, -1, w, h);
+        break;
+    case 270: // (u, v) -> (v, w - u)
+        turn = QTransform(0, -1, 1, 0, 0, w);
+        break;
+    default:
+        break;
     }
     return toUnrotated * turn;
 }

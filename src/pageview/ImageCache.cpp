@@ -39,7 +39,7 @@ void ImageCache::insert(const PageImageKey& key, const QImage& image)
         m_entries.erase(it.value());
         m_index.erase(it);
     }
-    m_entries.push_front(Entry {key, image});
+    m_entries.push_front(Entry { key, image });
     m_index.insert(key, m_entries.begin());
     m_scalesOfPage[key.pageIndex].insert(key.scaleKey);
     m_bytes += bytesOf(image);
@@ -64,7 +64,7 @@ QImage ImageCache::findAnyScale(int pageIndex, qint64 preferredScaleKey) const
     for (qint64 s : *scales)
         if (best < 0 || std::llabs(s - preferredScaleKey) < std::llabs(best - preferredScaleKey))
             best = s;
-    return m_index.value(PageImageKey {pageIndex, best})->image;
+    return m_index.value(PageImageKey { pageIndex, best })->image;
 }
 
 void ImageCache::clear()

@@ -39,10 +39,10 @@ QString pageLabelLocationForOption(const QString& option, const QString& current
 BoxDivisors boxDivisorsForOption(const QString& option)
 {
     if (option == QLatin1String("Small"))
-        return BoxDivisors {5, 22};
+        return BoxDivisors { 5, 22 };
     if (option == QLatin1String("Large"))
-        return BoxDivisors {3, 18};
-    return BoxDivisors {4, 20};
+        return BoxDivisors { 3, 18 };
+    return BoxDivisors { 4, 20 };
 }
 
 QRectF labelBoxRect(const QRectF& pageBox, const QString& location, BoxDivisors divisors)
@@ -88,7 +88,8 @@ QTransform transformForPage(const pdf::PageGeometry& geometry)
         t.rotate(90);
         t.translate(0, -h);
         break;
-    default: break;
+    default:
+        break;
     }
     t.translate(-box.x(), -box.y());
     return t;
@@ -110,7 +111,7 @@ QString resolvedFontFamily(const QString& fontName)
     if (QFontDatabase::hasFamily(fontName)) {
         family = fontName;
     } else {
-        for (const char* candidate : {"DejaVu Sans", "Liberation Sans", "Noto Sans", "Cantarell", "Arial"})
+        for (const char* candidate : { "DejaVu Sans", "Liberation Sans", "Noto Sans", "Cantarell", "Arial" })
             if (QFontDatabase::hasFamily(QString::fromLatin1(candidate))) {
                 family = QString::fromLatin1(candidate);
                 break;
@@ -195,9 +196,9 @@ QByteArray makeIconLocationData(const QString& pageLabel, const QPointF& pagePoi
     QJsonObject object;
     object.insert(QStringLiteral("pageLabel"), pageLabel);
     object.insert(QStringLiteral("pagePointAsString"),
-                  QStringLiteral("{%1, %2}")
-                      .arg(QString::number(pagePoint.x(), 'g', QLocale::FloatingPointShortest),
-                           QString::number(pagePoint.y(), 'g', QLocale::FloatingPointShortest)));
+        QStringLiteral("{%1, %2}")
+            .arg(QString::number(pagePoint.x(), 'g', QLocale::FloatingPointShortest),
+                QString::number(pagePoint.y(), 'g', QLocale::FloatingPointShortest)));
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
 
@@ -213,8 +214,7 @@ std::optional<std::pair<QString, QPointF>> readIconLocationData(const QByteArray
     const QJsonValue point = object.value(QStringLiteral("pagePointAsString"));
     if (!label.isString() || !point.isString())
         return std::nullopt;
-    static const QRegularExpression form(
-        QStringLiteral(R"(^\s*\{\s*([-+0-9.eE]+)\s*,\s*([-+0-9.eE]+)\s*\}\s*$)"));
+    static const QRegularExpression form(QStringLiteral(R"(^\s*\{\s*([-+0-9.eE]+)\s*,\s*([-+0-9.eE]+)\s*\}\s*$)"));
     const QRegularExpressionMatch match = form.match(point.toString());
     if (!match.hasMatch())
         return std::nullopt;
@@ -286,8 +286,8 @@ void drawLabelOverlayInPageSpace(QPainter& painter, const QRectF& pageBox, const
 
 void readLabelBoxOptions(const Defaults& defaults, LabelOverlay& overlay)
 {
-    overlay.location = pageLabelLocationForOption(defaults.stringForKey(QString::fromLatin1(keys::kRedBoxLocation)),
-                                                  overlay.location);
+    overlay.location = pageLabelLocationForOption(
+        defaults.stringForKey(QString::fromLatin1(keys::kRedBoxLocation)), overlay.location);
     overlay.divisors = boxDivisorsForOption(defaults.stringForKey(QString::fromLatin1(keys::kRedBoxSize)));
 }
 

@@ -81,7 +81,7 @@ struct LabelOverlay {
     QString prefix;
     QString pageLabel;
     std::optional<QPointF> iconPoint; ///< page space; the icon is drawn only when set
-    QSvgRenderer* icon = nullptr;     ///< not owned
+    QSvgRenderer* icon = nullptr; ///< not owned
 };
 
 /// Draws a page's overlay. The painter must be in the page's display space (points from the

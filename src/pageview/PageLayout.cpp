@@ -26,14 +26,14 @@ void PageLayout::setPages(const QVector<QSizeF>& displaySizes, DisplayMode mode,
     const int count = int(m_sizes.size());
     if (!isTwoUp(mode)) {
         for (int i = 0; i < count; ++i)
-            m_rows.append(Row {i, -1});
+            m_rows.append(Row { i, -1 });
     } else {
         int i = 0;
         // A book opens with its cover alone, on the right-hand side.
         if (m_book && count > 0)
-            m_rows.append(Row {-1, i++});
+            m_rows.append(Row { -1, i++ });
         for (; i < count; i += 2)
-            m_rows.append(Row {i, i + 1 < count ? i + 1 : -1});
+            m_rows.append(Row { i, i + 1 < count ? i + 1 : -1 });
     }
     for (int r = 0; r < m_rows.size(); ++r) {
         if (m_rows[r].left >= 0)
@@ -91,7 +91,7 @@ double PageLayout::fitScale(const QSizeF& viewport, int shownPage) const
     const bool twoUp = isTwoUp(m_mode);
     auto extent = [&](const Row& row) {
         RowExtent e;
-        for (int p : {row.left, row.right}) {
+        for (int p : { row.left, row.right }) {
             if (p < 0)
                 continue;
             e.halfWidth = std::max(e.halfWidth, twoUp ? m_sizes[p].width() : m_sizes[p].width() / 2);
@@ -134,7 +134,7 @@ void PageLayout::layout(double scale, const QSizeF& viewport, int shownPage)
 
     double half = 0; // the widest half row, in pixels
     for (int r : rows)
-        for (int p : {m_rows[r].left, m_rows[r].right})
+        for (int p : { m_rows[r].left, m_rows[r].right })
             if (p >= 0)
                 half = std::max(half, twoUp ? m_sizes[p].width() * scale : m_sizes[p].width() * scale / 2);
     const double contentWidth = 2 * half + 2 * kMargin + (twoUp ? kGap : 0);
@@ -142,7 +142,7 @@ void PageLayout::layout(double scale, const QSizeF& viewport, int shownPage)
     double y = kMargin;
     for (int r : rows) {
         double rowHeight = 0;
-        for (int p : {m_rows[r].left, m_rows[r].right})
+        for (int p : { m_rows[r].left, m_rows[r].right })
             if (p >= 0)
                 rowHeight = std::max(rowHeight, m_sizes[p].height() * scale);
         m_rowTop[r] = y;
@@ -188,10 +188,10 @@ QVector<int> PageLayout::pagesIn(const QRectF& area) const
     if (rows.isEmpty())
         return pages;
     // Rows are laid out top to bottom: find the first whose bottom reaches the area.
-    auto it = std::lower_bound(rows.begin(), rows.end(), area.top(),
-                               [&](int r, double top) { return m_rowBottom[r] < top; });
+    auto it = std::lower_bound(
+        rows.begin(), rows.end(), area.top(), [&](int r, double top) { return m_rowBottom[r] < top; });
     for (; it != rows.end() && m_rowTop[*it] <= area.bottom(); ++it)
-        for (int p : {m_rows[*it].left, m_rows[*it].right})
+        for (int p : { m_rows[*it].left, m_rows[*it].right })
             if (p >= 0 && m_rects[p].intersects(area))
                 pages.append(p);
     return pages;
@@ -202,20 +202,20 @@ int PageLayout::pageAt(const QPointF& point, bool nearest) const
     const QVector<int> rows = shownRows();
     if (rows.isEmpty())
         return -1;
-    auto it = std::lower_bound(rows.begin(), rows.end(), point.y(),
-                               [&](int r, double y) { return m_rowBottom[r] < y; });
+    auto it
+        = std::lower_bound(rows.begin(), rows.end(), point.y(), [&](int r, double y) { return m_rowBottom[r] < y; });
     // The candidates: the row reaching the point and the one above it.
     int best = -1;
     double bestDistance = std::numeric_limits<double>::infinity();
     auto consider = [&](int r) {
-        for (int p : {m_rows[r].left, m_rows[r].right}) {
+        for (int p : { m_rows[r].left, m_rows[r].right }) {
             if (p < 0)
                 continue;
             const QRectF& rect = m_rects[p];
             if (rect.contains(point))
                 return p;
-            const double dx = std::max({rect.left() - point.x(), 0.0, point.x() - rect.right()});
-            const double dy = std::max({rect.top() - point.y(), 0.0, point.y() - rect.bottom()});
+            const double dx = std::max({ rect.left() - point.x(), 0.0, point.x() - rect.right() });
+            const double dy = std::max({ rect.top() - point.y(), 0.0, point.y() - rect.bottom() });
             const double distance = std::hypot(dx, dy);
             if (distance < bestDistance) {
                 bestDistance = distance;

@@ -2,6 +2,8 @@
 
 #include "pageview/ImageCache.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -16,6 +18,7 @@ namespace {
 struct Job {
     PageImageKey key;
     double scale = 1;
+    bool urgent = true;
     std::shared_ptr<std::atomic<bool>> abort;
 };
 
@@ -25,12 +28,12 @@ struct Job {
 struct PageRenderer::Shared {
     std::mutex mutex;
     std::condition_variable wake;
-    std::deque<Job> queue;               // wanted and not started
-    std::vector<Job> running;            // started, one per busy worker
-    QSet<PageImageKey> posted;           // drawn, on their way to the owner
+    std::deque<Job> queue; // wanted and not started
+    std::vector<Job> running; // started, one per busy worker
+    QSet<PageImageKey> posted; // drawn, on their way to the owner
     bool stopping = false;
     std::vector<std::thread> threads;
-    std::atomic<int> aborted {0};
+    std::atomic<int> aborted { 0 };
 };
 
 PageRenderer::PageRenderer(QObject* parent)
@@ -80,52 +83,72 @@ void PageRenderer::setDocument(const pdf::Document* document, int workers)
         return;
     // Results of an earlier document never reach the owner: a fresh Shared per document.
     m_shared = std::make_shared<Shared>();
-    for (int i = 0; i < std::max(1, workers); ++i) {
-        std::shared_ptr<pdf::Document> copy(document->reopen());
-        std::shared_ptr<Shared> shared = m_shared;
-        shared->threads.emplace_back([shared, copy, this] {
-            for (;;) {
-                Job job;
-                {
-                    std::unique_lock lock(shared->mutex);
-                    shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
-                    if (shared->stopping)
-                        return;
-                    job = shared->queue.front();
-                    shared->queue.pop_front();
-                    shared->running.push_back(job);
-                }
-                QImage image;
-                if (copy)
-                    image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
-                const bool aborted = job.abort->load();
-                {
-                    std::lock_guard lock(shared->mutex);
-                    std::erase_if(shared->running, [&](const Job& j) { return j.abort == job.abort; });
-                    if (aborted) {
-                        shared->aborted.fetch_add(1);
-                        continue;
-                    }
-                    shared->posted.insert(job.key);
-                }
-                const int page = job.key.pageIndex;
-                const double scale = job.scale;
-                const PageImageKey key = job.key;
-                // Queued to the owner's thread; a result for an earlier document is dropped there.
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, shared, page, scale, key, image] {
-                        {
-                            std::lock_guard lock(shared->mutex);
-                            shared->posted.remove(key);
-                        }
-                        if (shared == m_shared)
-                            emit pageRendered(page, scale, image);
-                    },
-                    Qt::QueuedConnection);
-            }
+    startWorker(m_shared, document);
+    // The first worker draws the first page while the others' copies are being made.
+    const std::shared_ptr<Shared> shared = m_shared;
+    for (int i = 1; i < workers; ++i)
+        QTimer::singleShot(0, this, [this, shared, document] {
+            if (shared == m_shared)
+                startWorker(shared, document);
         });
-    }
+}
+
+void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document)
+{
+    std::shared_ptr<pdf::Document> copy(document->reopen());
+    shared->threads.emplace_back([shared, copy, this] {
+        for (;;) {
+            Job job;
+            {
+                std::unique_lock lock(shared->mutex);
+                // Pages on screen first: the next page ahead waits while one on screen is being drawn.
+                shared->wake.wait(lock, [&] {
+                    if (shared->stopping)
+                        return true;
+                    if (shared->queue.empty())
+                        return false;
+                    return shared->queue.front().urgent
+                        || std::none_of(shared->running.begin(), shared->running.end(),
+                            [](const Job& j) { return j.urgent && !j.abort->load(); });
+                });
+                if (shared->stopping)
+                    return;
+                job = shared->queue.front();
+                shared->queue.pop_front();
+                shared->running.push_back(job);
+            }
+            QImage image;
+            if (copy)
+                image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
+            const bool aborted = job.abort->load();
+            {
+                std::lock_guard lock(shared->mutex);
+                std::erase_if(shared->running, [&](const Job& j) { return j.abort == job.abort; });
+                if (job.urgent)
+                    shared->wake.notify_all(); // pages ahead may start now
+                if (aborted) {
+                    shared->aborted.fetch_add(1);
+                    continue;
+                }
+                shared->posted.insert(job.key);
+            }
+            const int page = job.key.pageIndex;
+            const double scale = job.scale;
+            const PageImageKey key = job.key;
+            // Queued to the owner's thread; a result for an earlier document is dropped there.
+            QMetaObject::invokeMethod(
+                this,
+                [this, shared, page, scale, key, image] {
+                    {
+                        std::lock_guard lock(shared->mutex);
+                        shared->posted.remove(key);
+                    }
+                    if (shared == m_shared)
+                        emit pageRendered(page, scale, image);
+                },
+                Qt::QueuedConnection);
+        }
+    });
 }
 
 void PageRenderer::setWanted(const std::vector<RenderRequest>& requests)
@@ -137,7 +160,7 @@ void PageRenderer::setWanted(const std::vector<RenderRequest>& requests)
         QSet<PageImageKey> wanted;
         m_shared->queue.clear();
         for (const RenderRequest& r : requests) {
-            const PageImageKey key {r.pageIndex, PageImageKey::keyForScale(r.scale)};
+            const PageImageKey key { r.pageIndex, PageImageKey::keyForScale(r.scale) };
             if (wanted.contains(key))
                 continue;
             wanted.insert(key);
@@ -147,7 +170,7 @@ void PageRenderer::setWanted(const std::vector<RenderRequest>& requests)
             for (const Job& j : m_shared->running)
                 started = started || (j.key == key && !j.abort->load());
             if (!started)
-                m_shared->queue.push_back(Job {key, r.scale, std::make_shared<std::atomic<bool>>(false)});
+                m_shared->queue.push_back(Job { key, r.scale, r.urgent, std::make_shared<std::atomic<bool>>(false) });
         }
         for (Job& j : m_shared->running)
             if (!wanted.contains(j.key))

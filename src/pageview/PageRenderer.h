@@ -21,6 +21,8 @@ namespace tolvo::pageview {
 struct RenderRequest {
     int pageIndex = -1;
     double scale = 1;
+    /// A page on screen. While one waits or is being drawn, no worker starts a page that is not.
+    bool urgent = true;
 };
 
 class PageRenderer : public QObject {
@@ -30,7 +32,8 @@ public:
     ~PageRenderer() override;
 
     /// Stops the workers of the previous document and starts `workers` over copies of this one
-    /// (nullptr: none). The copies are made here, on the caller's thread; drawing happens on the workers.
+    /// (nullptr: none). The copies are made on the caller's thread, the first at once and the
+    /// others at its next turn of the event loop; drawing happens on the workers only.
     void setDocument(const pdf::Document* document, int workers = 2);
     int workerCount() const;
 
@@ -46,6 +49,7 @@ signals:
 
 private:
     struct Shared;
+    void startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document);
     void stopWorkers();
 
     std::shared_ptr<Shared> m_shared;

@@ -1,7 +1,8 @@
 #include "pageview/PageView.h"
 
-#include "pageview/PageRenderer.h"
 #include "pageview/DisplaySpace.h"
+#include "pageview/PageGeometryScanner.h"
+#include "pageview/PageRenderer.h"
 
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -13,9 +14,18 @@ namespace tolvo::pageview {
 
 namespace {
 
+// Pages measured before the first page is shown; the rest are measured in the background.
+constexpr int kPagesMeasuredFirst = 8;
+constexpr int kMeasureLaterMs = 300;
+
+bool sameGeometry(const pdf::PageGeometry& a, const pdf::PageGeometry& b)
+{
+    return a.cropBox == b.cropBox && a.mediaBox == b.mediaBox && a.rotation == b.rotation;
+}
+
 // The steps of zoom in and zoom out.
-constexpr double kZoomSteps[] = {0.1, 0.125, 0.25, 0.333, 0.5, 0.667, 0.75, 0.9, 1.0, 1.1, 1.25,
-                                 1.5, 1.75, 2.0, 2.5, 3.0, 4.0, 5.0, 6.0, 8.0, 10.0};
+constexpr double kZoomSteps[] = { 0.1, 0.125, 0.25, 0.333, 0.5, 0.667, 0.75, 0.9, 1.0, 1.1, 1.25, 1.5, 1.75, 2.0, 2.5,
+    3.0, 4.0, 5.0, 6.0, 8.0, 10.0 };
 
 qint64 cacheBytesFromEnvironment()
 {
@@ -28,6 +38,7 @@ qint64 cacheBytesFromEnvironment()
 
 PageView::PageView(QWidget* parent)
     : QAbstractScrollArea(parent)
+    , m_scanner(new PageGeometryScanner(this))
     , m_navigator(new PageNavigator(this))
     , m_renderer(new PageRenderer(this))
     , m_cache(cacheBytesFromEnvironment())
@@ -46,6 +57,7 @@ PageView::PageView(QWidget* parent)
     m_autoScrollTimer.setInterval(30);
     connect(&m_autoScrollTimer, &QTimer::timeout, this, &PageView::autoScroll);
     connect(m_renderer, &PageRenderer::pageRendered, this, &PageView::pageRendered);
+    connect(m_scanner, &PageGeometryScanner::geometryRead, this, &PageView::geometryRead);
 }
 
 PageView::~PageView() = default;
@@ -53,8 +65,10 @@ PageView::~PageView() = default;
 void PageView::setDocument(const pdf::Document* document)
 {
     m_renderer->setDocument(nullptr);
+    m_scanner->stop();
     m_document = document;
     m_geometry.clear();
+    m_measured.clear();
     m_cache.clear();
     m_failed.clear();
     m_selection = {};
@@ -62,31 +76,102 @@ void PageView::setDocument(const pdf::Document* document)
     m_navigator->clear();
     m_shownPage = 0;
     if (document) {
-        const int count = document->pageCount();
+        const int count = std::max(0, document->pageCount());
+        const int first = std::min(count, kPagesMeasuredFirst);
         m_geometry.reserve(count);
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < first; ++i)
             m_geometry.append(document->pageGeometry(i));
+        m_measured.fill(true, first);
+        m_geometry.resize(count, first > 0 ? m_geometry.back() : pdf::PageGeometry {});
+        m_measured.resize(count, false);
         m_renderer->setDocument(document, 2);
+        // Measuring the rest waits until the first pages are on screen (or a moment has passed),
+        // so that it does not compete with drawing them.
+        if (first < count) {
+            auto begin = std::make_shared<std::function<void()>>();
+            auto started = std::make_shared<bool>(false);
+            *begin = [this, document, first, started] {
+                if (*started || m_document != document)
+                    return;
+                *started = true;
+                m_scanner->start(document, first);
+            };
+            connect(
+                this, &PageView::visiblePagesDrawn, m_scanner, [begin] { (*begin)(); }, Qt::SingleShotConnection);
+            QTimer::singleShot(kMeasureLaterMs, m_scanner, [begin] { (*begin)(); });
+        }
     }
-    QVector<QSizeF> sizes;
-    sizes.reserve(m_geometry.size());
-    for (const pdf::PageGeometry& g : m_geometry)
-        sizes.append(displaySizeOf(g));
-    m_layout.setPages(sizes, m_mode, m_book);
     // A new document's first page is news even at the index that was current before.
     m_currentPage = -1;
-    relayout(std::nullopt);
+    rebuildLayout();
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
     updateCurrentPage(0);
     emit selectionChanged();
     viewport()->update();
-    scheduleRendering();
+    // The first pages are asked for at once, before anything else waiting in the event loop.
+    m_renderTimer.stop();
+    requestRendering();
+}
+
+void PageView::rebuildLayout()
+{
+    QVector<QSizeF> sizes;
+    sizes.reserve(m_geometry.size());
+    for (const pdf::PageGeometry& g : m_geometry)
+        sizes.append(displaySizeOf(g));
+    const std::optional<Anchor> anchor = anchorAt(QPointF(0, 0));
+    m_layout.setPages(sizes, m_mode, m_book);
+    layoutKeeping(anchor);
+}
+
+void PageView::ensureMeasured(const QVector<int>& pages)
+{
+    if (!m_document)
+        return;
+    bool changed = false;
+    for (int page : pages) {
+        if (page < 0 || page >= m_measured.size() || m_measured[page])
+            continue;
+        const pdf::PageGeometry g = m_document->pageGeometry(page);
+        m_measured[page] = true;
+        if (!sameGeometry(g, m_geometry[page])) {
+            m_geometry[page] = g;
+            changed = true;
+        }
+    }
+    if (changed)
+        rebuildLayout();
+}
+
+void PageView::geometryRead(int first, const QVector<pdf::PageGeometry>& pages)
+{
+    bool changed = false;
+    for (int i = 0; i < pages.size(); ++i) {
+        const int page = first + i;
+        if (page >= m_measured.size() || m_measured[page])
+            continue;
+        m_measured[page] = true;
+        if (!sameGeometry(pages[i], m_geometry[page])) {
+            m_geometry[page] = pages[i];
+            changed = true;
+        }
+    }
+    // Until a page is measured it is laid out like the one before it, as most PDFs are.
+    if (const int next = first + int(pages.size()); changed && next < m_geometry.size() && !m_measured[next])
+        for (int page = next; page < m_geometry.size() && !m_measured[page]; ++page)
+            m_geometry[page] = m_geometry[next - 1];
+    if (changed)
+        rebuildLayout();
 }
 
 pdf::PageGeometry PageView::pageGeometry(int pageIndex) const
 {
-    return (pageIndex >= 0 && pageIndex < m_geometry.size()) ? m_geometry[pageIndex] : pdf::PageGeometry {};
+    if (pageIndex < 0 || pageIndex >= m_geometry.size())
+        return pdf::PageGeometry {};
+    if (!m_measured[pageIndex] && m_document)
+        return m_document->pageGeometry(pageIndex);
+    return m_geometry[pageIndex];
 }
 
 // --- display ---------------------------------------------------------------
@@ -105,7 +190,8 @@ void PageView::setDisplayMode(DisplayMode mode)
     const int current = m_currentPage;
     m_shownPage = current >= 0 ? current : 0;
     relayout(std::nullopt);
-    // The spot at the top-left corner stays there if it is on the current page; else the current page shows from its top.
+    // The spot at the top-left corner stays there if it is on the current page; else the current page shows from its
+    // top.
     if (here.pageIndex >= 0 && here.pageIndex == current && isContinuous(mode))
         showLocation(here);
     else if (current >= 0)
@@ -182,14 +268,23 @@ void PageView::zoomToActualSize()
 
 // --- layout ----------------------------------------------------------------
 
+std::optional<PageView::Anchor> PageView::anchorAt(std::optional<QPointF> viewPoint) const
+{
+    if (!viewPoint || !m_layout.documentSize().isValid())
+        return std::nullopt;
+    const int page = pageForPoint(*viewPoint, true);
+    if (page < 0)
+        return std::nullopt;
+    return Anchor { PageLocation { page, convertPointToPage(*viewPoint, page) }, *viewPoint };
+}
+
 void PageView::relayout(std::optional<QPointF> anchorViewPoint)
 {
-    std::optional<std::pair<PageLocation, QPointF>> anchor;
-    if (anchorViewPoint && m_layout.documentSize().isValid()) {
-        const int page = pageForPoint(*anchorViewPoint, true);
-        if (page >= 0)
-            anchor = std::make_pair(PageLocation {page, convertPointToPage(*anchorViewPoint, page)}, *anchorViewPoint);
-    }
+    layoutKeeping(anchorAt(anchorViewPoint));
+}
+
+void PageView::layoutKeeping(std::optional<Anchor> anchor)
+{
     if (m_inLayout) {
         m_layoutAgain = true;
         return;
@@ -203,9 +298,9 @@ void PageView::relayout(std::optional<QPointF> anchorViewPoint)
             break;
     }
     m_inLayout = false;
-    if (anchor && m_layout.isShown(anchor->first.pageIndex)) {
-        const QPointF now = convertPointFromPage(anchor->first.point, anchor->first.pageIndex);
-        scrollBy(now.x() - anchor->second.x(), now.y() - anchor->second.y());
+    if (anchor && m_layout.isShown(anchor->location.pageIndex)) {
+        const QPointF now = convertPointFromPage(anchor->location.point, anchor->location.pageIndex);
+        scrollBy(now.x() - anchor->viewPoint.x(), now.y() - anchor->viewPoint.y());
     }
     afterScroll();
     viewport()->update();
@@ -256,6 +351,7 @@ void PageView::scrollContentsBy(int, int)
 
 void PageView::afterScroll()
 {
+    ensureMeasured(visiblePages());
     updateCurrentPage();
     scheduleRendering();
 }
@@ -346,8 +442,8 @@ pdf::Destination PageView::currentDestination() const
         return destination;
     const QRectF crop = m_geometry[m_currentPage].cropBox.normalized();
     const QPointF point = convertPointToPage(QPointF(0, 0), m_currentPage);
-    destination.point = QPointF(std::clamp(point.x(), crop.left(), crop.right()),
-                                std::clamp(point.y(), crop.top(), crop.bottom()));
+    destination.point
+        = QPointF(std::clamp(point.x(), crop.left(), crop.right()), std::clamp(point.y(), crop.top(), crop.bottom()));
     return destination;
 }
 
@@ -356,7 +452,7 @@ PageLocation PageView::viewLocation() const
     const int page = pageForPoint(QPointF(0, 0), true);
     if (page < 0)
         return PageLocation {};
-    return PageLocation {page, convertPointToPage(QPointF(0, 0), page)};
+    return PageLocation { page, convertPointToPage(QPointF(0, 0), page) };
 }
 
 void PageView::jumpWith(const std::function<void()>& move)
@@ -370,6 +466,7 @@ void PageView::jumpWith(const std::function<void()>& move)
 
 void PageView::showRowOf(int pageIndex)
 {
+    ensureMeasured({ pageIndex });
     if (isContinuous(m_mode) || m_layout.rowOfPage(pageIndex) == m_layout.shownRow())
         return;
     m_shownPage = pageIndex;
@@ -383,7 +480,7 @@ void PageView::showPageTop(int pageIndex)
     const int row = m_layout.rowOfPage(pageIndex);
     // The top of the row, so that two pages of different heights both start in view.
     double top = rect.top();
-    for (int p : {m_layout.rows()[row].left, m_layout.rows()[row].right})
+    for (int p : { m_layout.rows()[row].left, m_layout.rows()[row].right })
         if (p >= 0)
             top = std::min(top, m_layout.pageRect(p).top());
     verticalScrollBar()->setValue(int(std::floor(top - PageLayout::kMargin)));
@@ -430,7 +527,7 @@ void PageView::goToDestination(const pdf::Destination& destination)
         goToPage(destination.pageIndex);
         return;
     }
-    jumpWith([&] { showLocation(PageLocation {destination.pageIndex, *destination.point}); });
+    jumpWith([&] { showLocation(PageLocation { destination.pageIndex, *destination.point }); });
 }
 
 void PageView::goToRect(const QRectF& pageRect, int pageIndex)

@@ -25,6 +25,7 @@
 
 namespace tolvo::pageview {
 
+class PageGeometryScanner;
 class PageRenderer;
 
 class PageView : public QAbstractScrollArea {
@@ -43,7 +44,11 @@ public:
     void setDocument(const pdf::Document* document);
     const pdf::Document* document() const { return m_document; }
     int pageCount() const { return int(m_geometry.size()); }
-    /// The geometry of a page as the view took it from the document.
+    /// The geometry of a page, from the document.
+    ///
+    /// A long document's pages are measured in the background after the first few; until a
+    /// page is, the view lays it out like the page before it (and measures it at once when it
+    /// comes into view or is gone to). Conversions for such a page are then approximate.
     pdf::PageGeometry pageGeometry(int pageIndex) const;
 
     // Display
@@ -150,9 +155,19 @@ private:
         int pageIndex = -1;
         QPointF point;
     };
+    /// A page point to keep at a view point across a new layout.
+    struct Anchor {
+        PageLocation location;
+        QPointF viewPoint;
+    };
 
     // Layout and scrolling (PageView.cpp)
+    void ensureMeasured(const QVector<int>& pages);
+    void geometryRead(int first, const QVector<pdf::PageGeometry>& pages);
+    void rebuildLayout();
+    std::optional<Anchor> anchorAt(std::optional<QPointF> viewPoint) const;
     void relayout(std::optional<QPointF> anchorViewPoint);
+    void layoutKeeping(std::optional<Anchor> anchor);
     void computeLayout();
     void updateScrollBars();
     QPointF scrollOffset() const;
@@ -185,6 +200,8 @@ private:
 
     const pdf::Document* m_document = nullptr;
     QVector<pdf::PageGeometry> m_geometry;
+    QVector<bool> m_measured; // false: m_geometry holds an estimate
+    PageGeometryScanner* m_scanner;
     PageLayout m_layout;
     DisplayMode m_mode = DisplayMode::SinglePageContinuous;
     bool m_book = false;

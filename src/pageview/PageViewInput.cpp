@@ -17,7 +17,7 @@ PageView::Hit PageView::hitAt(const QPointF& viewPoint) const
     const int page = pageForPoint(viewPoint, true);
     if (page < 0)
         return Hit {};
-    return Hit {page, convertPointToPage(viewPoint, page)};
+    return Hit { page, convertPointToPage(viewPoint, page) };
 }
 
 void PageView::selectTo(const QPointF& viewPoint)
@@ -101,7 +101,7 @@ void PageView::pageDoubleClicked(QMouseEvent* event)
         if (word.bounds.normalized().contains(hit.point)) {
             pdf::TextSelection selection;
             selection.text = word.text;
-            selection.lines.push_back(pdf::SelectionLine {hit.pageIndex, word.text, word.bounds.normalized()});
+            selection.lines.push_back(pdf::SelectionLine { hit.pageIndex, word.text, word.bounds.normalized() });
             m_selectionAnchor = hit;
             setCurrentSelection(selection);
             return;
@@ -196,11 +196,21 @@ void PageView::keyPressEvent(QKeyEvent* event)
     const double page = std::max(line, viewport()->height() * 0.9);
     const bool hasHorizontal = horizontalScrollBar()->maximum() > 0;
     switch (event->key()) {
-    case Qt::Key_Down: scrollWithinOrTurn(line); break;
-    case Qt::Key_Up: scrollWithinOrTurn(-line); break;
-    case Qt::Key_PageDown: scrollWithinOrTurn(page); break;
-    case Qt::Key_PageUp: scrollWithinOrTurn(-page); break;
-    case Qt::Key_Space: scrollWithinOrTurn(event->modifiers() & Qt::ShiftModifier ? -page : page); break;
+    case Qt::Key_Down:
+        scrollWithinOrTurn(line);
+        break;
+    case Qt::Key_Up:
+        scrollWithinOrTurn(-line);
+        break;
+    case Qt::Key_PageDown:
+        scrollWithinOrTurn(page);
+        break;
+    case Qt::Key_PageUp:
+        scrollWithinOrTurn(-page);
+        break;
+    case Qt::Key_Space:
+        scrollWithinOrTurn(event->modifiers() & Qt::ShiftModifier ? -page : page);
+        break;
     case Qt::Key_Left:
         if (hasHorizontal)
             scrollBy(-line, 0);
@@ -213,9 +223,15 @@ void PageView::keyPressEvent(QKeyEvent* event)
         else
             goToNextPage();
         break;
-    case Qt::Key_Home: goToFirstPage(); break;
-    case Qt::Key_End: goToLastPage(); break;
-    default: QAbstractScrollArea::keyPressEvent(event); return;
+    case Qt::Key_Home:
+        goToFirstPage();
+        break;
+    case Qt::Key_End:
+        goToLastPage();
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
     }
     event->accept();
 }

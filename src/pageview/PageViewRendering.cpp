@@ -1,6 +1,6 @@
 // The page view's painting and its traffic with the rendering workers.
-#include "pageview/PageRenderer.h"
 #include "pageview/DisplaySpace.h"
+#include "pageview/PageRenderer.h"
 #include "pageview/PageView.h"
 
 #include <QPaintEvent>
@@ -35,7 +35,7 @@ double PageView::renderScaleFor(int pageIndex) const
 
 PageImageKey PageView::imageKeyFor(int pageIndex) const
 {
-    return PageImageKey {pageIndex, PageImageKey::keyForScale(renderScaleFor(pageIndex))};
+    return PageImageKey { pageIndex, PageImageKey::keyForScale(renderScaleFor(pageIndex)) };
 }
 
 void PageView::setCacheLimit(qint64 bytes)
@@ -84,7 +84,7 @@ void PageView::requestRendering()
                 return;
         }
         if (!m_cache.contains(key) && !m_failed.contains(key))
-            wanted.push_back(RenderRequest {page, renderScaleFor(page)});
+            wanted.push_back(RenderRequest { page, renderScaleFor(page), !ahead });
     };
     // The current page first, then the other visible ones, then the neighbours.
     if (visible.contains(m_currentPage))
@@ -104,7 +104,7 @@ void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
 {
     if (pageIndex < 0 || pageIndex >= m_geometry.size())
         return;
-    const PageImageKey key {pageIndex, PageImageKey::keyForScale(scale)};
+    const PageImageKey key { pageIndex, PageImageKey::keyForScale(scale) };
     if (image.isNull())
         m_failed.insert(key);
     else
@@ -157,8 +157,8 @@ void PageView::drawPageImage(QPainter& painter, int pageIndex)
     const double dpr = viewport()->devicePixelRatioF();
     auto snap = [dpr](double v) { return std::round(v * dpr) / dpr; };
     // On whole device pixels, so that an image drawn at this scale lands pixel for pixel.
-    const QRectF aligned(QPointF(snap(target.left()), snap(target.top())),
-                         QPointF(snap(target.right()), snap(target.bottom())));
+    const QRectF aligned(
+        QPointF(snap(target.left()), snap(target.top())), QPointF(snap(target.right()), snap(target.bottom())));
     painter.save();
     painter.resetTransform();
     const PageImageKey key = imageKeyFor(pageIndex);

@@ -14,6 +14,7 @@
 #include "document/TLNSOutlineView.h"
 #include "document/TLSplitView.h"
 #include "document/pdf/PdfDocument.h"
+#include "links/RichText.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
@@ -22,6 +23,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -40,8 +42,7 @@ QString fixture(const QString& name)
 }
 
 // Calls act with the first modal dialog of type T that shows up.
-template <typename T>
-void whenModalShows(std::function<void(T*)> act)
+template <typename T> void whenModalShows(std::function<void(T*)> act)
 {
     auto* timer = new QTimer;
     timer->setInterval(20);
@@ -105,6 +106,8 @@ private slots:
     {
         // The page view and anything else that reaches for the standard store see a scratch folder.
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        // The exported OPML goes to the log; the tests read the files instead.
+        QLoggingCategory::setFilterRules(QStringLiteral("tolvo.opml.info=false"));
         QVERIFY(QFile::exists(fixture("Report.pdf")));
     }
 
@@ -216,16 +219,26 @@ private slots:
         QTest::addColumn<int>("button");
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("selectedTitle");
-        QTest::newRow("page label") << "Report.pdf" << "12" << 1 << 11 << "";
-        QTest::newRow("page label with slash") << "Report.pdf" << "7/" << 1 << 6 << "";
-        QTest::newRow("title path") << "Report.pdf" << "meth/analy" << 1 << 4 << "Analysis";
-        QTest::newRow("title path wins over a page") << "Report.pdf" << "results" << 1 << 7 << "Results";
-        QTest::newRow("location") << "Report.pdf" << "9/@loc/72x/400y" << 1 << 8 << "";
-        QTest::newRow("names nothing") << "Report.pdf" << "no-such-thing" << 1 << 2 << "";
-        QTest::newRow("cancelled") << "Report.pdf" << "12" << 0 << 2 << "";
-        QTest::newRow("shared label goes to the first") << "Labels.pdf" << "iii" << 1 << 2 << "";
-        QTest::newRow("roman label is exact") << "Labels.pdf" << "III" << 1 << 2 << "";
-        QTest::newRow("arabic after roman") << "Labels.pdf" << "3" << 1 << 6 << "";
+        QTest::newRow("page label") << "Report.pdf"
+                                    << "12" << 1 << 11 << "";
+        QTest::newRow("page label with slash") << "Report.pdf"
+                                               << "7/" << 1 << 6 << "";
+        QTest::newRow("title path") << "Report.pdf"
+                                    << "meth/analy" << 1 << 4 << "Analysis";
+        QTest::newRow("title path wins over a page") << "Report.pdf"
+                                                     << "results" << 1 << 7 << "Results";
+        QTest::newRow("location") << "Report.pdf"
+                                  << "9/@loc/72x/400y" << 1 << 8 << "";
+        QTest::newRow("names nothing") << "Report.pdf"
+                                       << "no-such-thing" << 1 << 2 << "";
+        QTest::newRow("cancelled") << "Report.pdf"
+                                   << "12" << 0 << 2 << "";
+        QTest::newRow("shared label goes to the first") << "Labels.pdf"
+                                                        << "iii" << 1 << 2 << "";
+        QTest::newRow("roman label is exact") << "Labels.pdf"
+                                              << "III" << 1 << 2 << "";
+        QTest::newRow("arabic after roman") << "Labels.pdf"
+                                            << "3" << 1 << 6 << "";
     }
     void gotoSheet()
     {
@@ -291,11 +304,11 @@ private slots:
     {
         QTest::addColumn<QList<int>>("tags");
         QTest::addColumn<QList<int>>("checked");
-        QTest::newRow("as opened") << QList<int> {} << QList<int> {1002};
-        QTest::newRow("two-up then single") << QList<int> {1003, 1001} << QList<int> {1001};
-        QTest::newRow("book and a mode") << QList<int> {1004, 1000} << QList<int> {1000, 1004};
-        QTest::newRow("book twice") << QList<int> {1000, 1000} << QList<int> {1002};
-        QTest::newRow("unlisted tag") << QList<int> {1003, 999, 1005} << QList<int> {1003};
+        QTest::newRow("as opened") << QList<int> {} << QList<int> { 1002 };
+        QTest::newRow("two-up then single") << QList<int> { 1003, 1001 } << QList<int> { 1001 };
+        QTest::newRow("book and a mode") << QList<int> { 1004, 1000 } << QList<int> { 1000, 1004 };
+        QTest::newRow("book twice") << QList<int> { 1000, 1000 } << QList<int> { 1002 };
+        QTest::newRow("unlisted tag") << QList<int> { 1003, 999, 1005 } << QList<int> { 1003 };
     }
     void displayCheckMarks()
     {
@@ -349,6 +362,9 @@ private slots:
         QCOMPARE(results.data().toString(), QString("Results"));
         view->setCurrentIndex(results);
         QTRY_COMPARE(doc->pdfview()->currentPage(), 7);
+        // The entry's point (72, 756) stands at the top of the view, as a heading does.
+        const pdf::Destination top = doc->pdfview()->currentDestination();
+        QVERIFY(top.point && qAbs(top.point->y() - 756) < 2);
 
         const QModelIndex methods = model->index(1, 0);
         const QModelIndex analysis = model->index(1, 0, methods);
@@ -382,9 +398,9 @@ private slots:
         QVERIFY(!doc->readFromURL(fixture("NotAPdf.pdf")));
         QCOMPARE(message, QString("Error opening PDF"));
         QCOMPARE(informative,
-                 QString("Tolvo could not open the PDF \"NotAPdf.pdf\" located at \"%1\"").arg(fixture("NotAPdf.pdf")));
-        QCOMPARE(buttons, QStringList({"OK", "Open Containing Folder"}));
-        QCOMPARE(m_revealed, QStringList {fixture("NotAPdf.pdf")});
+            QString("Tolvo could not open the PDF \"NotAPdf.pdf\" located at \"%1\"").arg(fixture("NotAPdf.pdf")));
+        QCOMPARE(buttons, QStringList({ "OK", "Open Containing Folder" }));
+        QCOMPARE(m_revealed, QStringList { fixture("NotAPdf.pdf") });
         QVERIFY(!doc->pdfdoc());
     }
 
@@ -440,8 +456,10 @@ private slots:
         QTest::addColumn<int>("style");
         QTest::addColumn<QString>("typedName");
         QTest::addColumn<QString>("declaration");
-        QTest::newRow("style 0") << 0 << "toc" << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
-        QTest::newRow("style 1") << 1 << "toc.opml" << "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+        QTest::newRow("style 0") << 0 << "toc"
+                                 << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
+        QTest::newRow("style 1") << 1 << "toc.opml"
+                                 << "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
         QTest::newRow("style 2, other extension") << 2 << "toc.txt"
                                                   << "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>";
     }
@@ -539,6 +557,52 @@ private slots:
         QVERIFY(!doc->myWindow()->findChild<QAction*>("keepWindowOnTop")->isChecked());
     }
 
+    void userFont_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("applied");
+        QTest::newRow("installed font") << "DejaVu Serif" << true;
+        QTest::newRow("no such font") << "No Such Font 42" << false;
+    }
+    void userFont()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, applied);
+        m_defaults->setValue("kUDKeyFontNameForRichTextCopiedFromPDF", name);
+        m_defaults->setValue("kUDKeyFontSizeForRichTextCopiedFromPDF", 14.5);
+        MyDocument doc(environment());
+        RichText text("see ");
+        text.append(
+            "tolvo://ab/iv/", TextAttributes { QString("tolvo://ab/iv/"), kLinkBlue, false, FontSpec { "Other", 9 } });
+        const RichText before = text;
+        doc.applyUserPreferredFontToMutableAttributedString(text);
+        if (!applied) {
+            QCOMPARE(text, before);
+            return;
+        }
+        QCOMPARE(text.toPlainText(), before.toPlainText());
+        for (const TextRun& run : text.runs())
+            QCOMPARE(run.attributes.font, std::optional<FontSpec>(FontSpec { name, 14.5 }));
+        // The link stays a link.
+        QCOMPARE(text.runs().last().attributes.link, std::optional<QString>("tolvo://ab/iv/"));
+    }
+
+    void clearFormattingOfNotes()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QTextEdit* view = doc->selectedTextView();
+        view->setHtml("<b>bold</b> <a href=\"tolvo://x/1/\">link</a>");
+        view->selectAll();
+        doc->clearSelectedTextFormatting();
+        QTextCursor at(view->document());
+        at.setPosition(2);
+        QVERIFY(at.charFormat().fontWeight() < QFont::Bold);
+        at.setPosition(7);
+        QVERIFY(at.charFormat().anchorHref().isEmpty());
+        QCOMPARE(view->toPlainText(), QString("bold link"));
+    }
+
     void controllerOpensOnceAndFreesOnClose()
     {
         DocumentController controller(environment());
@@ -546,16 +610,16 @@ private slots:
         MyDocument* labels = controller.openDocument(fixture("Labels.pdf"));
         QVERIFY(report && labels);
         QCOMPARE(controller.openDocument(fixture("../docwin/Report.pdf")), report);
-        QCOMPARE(controller.documents(), (QList<MyDocument*> {report, labels}));
+        QCOMPARE(controller.documents(), (QList<MyDocument*> { report, labels }));
         // Two temporary prefixes never coincide.
         QVERIFY(report->prefix() != labels->prefix());
-        QCOMPARE(controller.prefixesInUse(report), QSet<QString> {labels->prefix()});
+        QCOMPARE(controller.prefixesInUse(report), QSet<QString> { labels->prefix() });
 
         QPointer<MyDocument> closing(report);
         QSignalSpy closed(&controller, &DocumentController::documentClosed);
         report->close();
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(controller.documents(), QList<MyDocument*> {labels});
+        QCOMPARE(controller.documents(), QList<MyDocument*> { labels });
         QTRY_VERIFY(closing.isNull());
 
         // A missing file is reported and opens nothing.

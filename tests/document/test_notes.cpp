@@ -73,15 +73,24 @@ private slots:
         QTest::addColumn<QString>("after");
         QTest::addColumn<int>("position");
         QTest::addColumn<int>("expected");
-        QTest::newRow("edit after the cursor") << "abc def" << "abc defX" << 2 << 2;
-        QTest::newRow("edit before the cursor") << "abc def" << "Xabc def" << 5 << 6;
-        QTest::newRow("deletion before the cursor") << "abc def" << "bc def" << 5 << 4;
-        QTest::newRow("cursor inside the change") << "abc def" << "aXYZf" << 3 << 4;
-        QTest::newRow("same text") << "abc" << "abc" << 1 << 1;
-        QTest::newRow("insertion at the cursor") << "abc" << "abcd" << 3 << 3;
-        QTest::newRow("repeated letters") << "aaaa" << "aaaaa" << 2 << 2;
-        QTest::newRow("emptied") << "abc" << "" << 2 << 0;
-        QTest::newRow("position beyond the text") << "ab" << "ab" << 9 << 2;
+        QTest::newRow("edit after the cursor") << "abc def"
+                                               << "abc defX" << 2 << 2;
+        QTest::newRow("edit before the cursor") << "abc def"
+                                                << "Xabc def" << 5 << 6;
+        QTest::newRow("deletion before the cursor") << "abc def"
+                                                    << "bc def" << 5 << 4;
+        QTest::newRow("cursor inside the change") << "abc def"
+                                                  << "aXYZf" << 3 << 4;
+        QTest::newRow("same text") << "abc"
+                                   << "abc" << 1 << 1;
+        QTest::newRow("insertion at the cursor") << "abc"
+                                                 << "abcd" << 3 << 3;
+        QTest::newRow("repeated letters") << "aaaa"
+                                          << "aaaaa" << 2 << 2;
+        QTest::newRow("emptied") << "abc"
+                                 << "" << 2 << 0;
+        QTest::newRow("position beyond the text") << "ab"
+                                                  << "ab" << 9 << 2;
     }
     void cursorMapping()
     {
@@ -160,8 +169,8 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!freshDefaults()->stringForKey("sharedNotes1").contains("second"));
         QVERIFY(store.hasUnsavedEdits());
-        QTRY_VERIFY_WITH_TIMEOUT(freshDefaults()->stringForKey("sharedNotes1").contains("second"),
-                                 NotesStore::kWriteIntervalMs + 500);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            freshDefaults()->stringForKey("sharedNotes1").contains("second"), NotesStore::kWriteIntervalMs + 500);
         QVERIFY(!store.hasUnsavedEdits());
     }
 
@@ -249,8 +258,7 @@ private slots:
         QTest::newRow("rich text, plain only") << "text/plain" << QByteArray("plain words") << true << "abcd";
         QTest::newRow("plain text") << "text/plain" << QByteArray("plain words") << false << "ab plain words cd";
         QTest::newRow("plain text, html only") << "text/html" << QByteArray("<i>x</i>") << false << "abcd";
-        QTest::newRow("rtf") << "text/rtf" << QByteArray("{\\rtf1\\ansi {\\b rtf words}}") << true
-                             << "ab rtf words cd";
+        QTest::newRow("rtf") << "text/rtf" << QByteArray("{\\rtf1\\ansi {\\b rtf words}}") << true << "ab rtf words cd";
         QTest::newRow("damaged rtf") << "text/rtf" << QByteArray("not rtf at all") << true << "abcd";
     }
     void clipboardInserts()
@@ -284,7 +292,7 @@ private slots:
         NotesWindow window(store, *defaults);
         QTextEdit* view = window.notes->selectedTextView();
         view->clear();
-        RichText link("chapter 1", TextAttributes {QString("tolvo://ab/ch.1/"), kLinkBlue, false, std::nullopt});
+        RichText link("chapter 1", TextAttributes { QString("tolvo://ab/ch.1/"), kLinkBlue, false, std::nullopt });
         auto* mime = new QMimeData;
         mime->setData("text/rtf", toRtf(link));
         QGuiApplication::clipboard()->setMimeData(mime);

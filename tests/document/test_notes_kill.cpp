@@ -31,7 +31,7 @@ private slots:
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
         helper.setProcessEnvironment(env);
-        helper.start(QCoreApplication::applicationDirPath() + "/notes_kill_helper", {file, text, ending});
+        helper.start(QCoreApplication::applicationDirPath() + "/notes_kill_helper", { file, text, ending });
         QVERIFY(helper.waitForStarted());
         QByteArray out;
         while (!out.contains("typed") && helper.waitForReadyRead(10000))

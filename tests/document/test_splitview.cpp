@@ -31,7 +31,7 @@ struct ThreePanes {
         window.resize(width, 400);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        split->setSizes({300, 300, width - 610});
+        split->setSizes({ 300, 300, width - 610 });
         QCOMPARE(split->dividerPosition(0), 300);
     }
 };
@@ -62,9 +62,9 @@ private slots:
     {
         QTest::addColumn<QList<int>>("positions");
         QTest::addColumn<QList<int>>("indexes");
-        QTest::newRow("lengths differ") << QList<int> {100, 200} << QList<int> {0};
-        QTest::newRow("as many indexes as panes") << QList<int> {1, 2, 3} << QList<int> {0, 1, 1};
-        QTest::newRow("no such divider") << QList<int> {100} << QList<int> {2};
+        QTest::newRow("lengths differ") << QList<int> { 100, 200 } << QList<int> { 0 };
+        QTest::newRow("as many indexes as panes") << QList<int> { 1, 2, 3 } << QList<int> { 0, 1, 1 };
+        QTest::newRow("no such divider") << QList<int> { 100 } << QList<int> { 2 };
     }
     void setPositionsRefusesBadLists()
     {
@@ -85,10 +85,10 @@ private slots:
         QTest::addColumn<QList<int>>("indexes");
         QTest::addColumn<int>("divider0");
         QTest::addColumn<int>("divider1");
-        QTest::newRow("three panes") << QList<int> {250, 500} << QList<int> {0, 1} << 250 << 500;
-        QTest::newRow("toc folded") << QList<int> {250, 250} << QList<int> {0, 1} << 250 << 255;
-        QTest::newRow("second divider only") << QList<int> {700} << QList<int> {1} << 300 << 700;
-        QTest::newRow("both folded") << QList<int> {0, 0} << QList<int> {0, 1} << 0 << 5;
+        QTest::newRow("three panes") << QList<int> { 250, 500 } << QList<int> { 0, 1 } << 250 << 500;
+        QTest::newRow("toc folded") << QList<int> { 250, 250 } << QList<int> { 0, 1 } << 250 << 255;
+        QTest::newRow("second divider only") << QList<int> { 700 } << QList<int> { 1 } << 300 << 700;
+        QTest::newRow("both folded") << QList<int> { 0, 0 } << QList<int> { 0, 1 } << 0 << 5;
     }
     void setPositionsMovesDividers()
     {
@@ -138,10 +138,10 @@ private slots:
     void endStepsSetPositionsAtOnce()
     {
         ThreePanes panes;
-        panes.split->endAnimationComplex({{"position0", 200}, {"position1", 600}});
+        panes.split->endAnimationComplex({ { "position0", 200 }, { "position1", 600 } });
         QCOMPARE(panes.split->dividerPosition(0), 200);
         QCOMPARE(panes.split->dividerPosition(1), 600);
-        panes.split->endAnimation({{"position", 650}, {"dividerIndex", 1}});
+        panes.split->endAnimation({ { "position", 650 }, { "dividerIndex", 1 } });
         QCOMPARE(panes.split->dividerPosition(1), 650);
         QVERIFY(!panes.split->isAnimating());
     }
@@ -172,7 +172,7 @@ private slots:
         Delegate delegate;
         view.setDelegate(&delegate);
         QTest::keySequence(&view, QKeySequence::Copy);
-        QCOMPARE(delegate.copies, QList<QObject*> {&view});
+        QCOMPARE(delegate.copies, QList<QObject*> { &view });
     }
 
     void tableCommandsGoToDelegate()
@@ -182,8 +182,8 @@ private slots:
         view.setDelegate(&delegate);
         QTest::keySequence(&view, QKeySequence::Copy);
         QTest::keySequence(&view, QKeySequence::Paste);
-        QCOMPARE(delegate.copies, QList<QObject*> {&view});
-        QCOMPARE(delegate.pastes, QList<QObject*> {&view});
+        QCOMPARE(delegate.copies, QList<QObject*> { &view });
+        QCOMPARE(delegate.pastes, QList<QObject*> { &view });
     }
 
     void copyWithoutDelegateMethodDoesNothing()

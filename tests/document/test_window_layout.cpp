@@ -35,7 +35,7 @@ struct Window {
         window.show();
         if (!QTest::qWaitForWindowExposed(&window))
             qFatal("window not shown");
-        split->setSizes({notes, toc, width - notes - toc - 10});
+        split->setSizes({ notes, toc, width - notes - toc - 10 });
     }
 
     int width() const { return window.width(); }

@@ -76,7 +76,8 @@ inline OutlineTree copyOf(const OutlineTree& tree)
         const auto [from, to] = stack.back();
         stack.pop_back();
         for (const MyOutlineItem* child : from->children())
-            stack.emplace_back(child, to->appendChild(std::make_unique<MyOutlineItem>(child->pageTitle(), child->pageLabel())));
+            stack.emplace_back(
+                child, to->appendChild(std::make_unique<MyOutlineItem>(child->pageTitle(), child->pageLabel())));
     }
     return OutlineTree(std::move(top));
 }
@@ -94,31 +95,84 @@ public:
     QString title()
     {
         static const QStringList fixed = {
-            QStringLiteral("Chapter 1"), QStringLiteral("Chapter 11"), QStringLiteral("Chapter 2"),
-            QStringLiteral("Chapter 12"), QStringLiteral("Introduction"), QStringLiteral("Intro"),
-            QStringLiteral("Introduction to Methods"), QStringLiteral("Methods"), QStringLiteral("Results"),
-            QStringLiteral("Appendix"), QStringLiteral("Appendix A"), QStringLiteral("Preface"),
-            QStringLiteral("Summary"), QStringLiteral("Summary and Results"), QStringLiteral("Data"),
-            QStringLiteral("data"), QStringLiteral("1. Introduction"), QStringLiteral("Part A: Methods and Results"),
-            QStringLiteral("Results 2012"), QStringLiteral("12"), QStringLiteral("---"), QString(),
-            QStringLiteral("..."), QStringLiteral("A & B <x>"), QStringLiteral("Résumé"), QStringLiteral("Überblick"),
-            QStringLiteral("Éditions"), QStringLiteral("İstanbul"), QStringLiteral("\U0001D400 Bold"),
-            QStringLiteral("chapt"), QStringLiteral("ch. 1"), QStringLiteral("Method"), QStringLiteral("Meth"),
-            QStringLiteral("Chapter 1 Introduction"), QStringLiteral("a"), QStringLiteral("e"),
-            QStringLiteral("Notation"), QStringLiteral("Notes"), QStringLiteral("note"), QStringLiteral("Index"),
+            QStringLiteral("Chapter 1"),
+            QStringLiteral("Chapter 11"),
+            QStringLiteral("Chapter 2"),
+            QStringLiteral("Chapter 12"),
+            QStringLiteral("Introduction"),
+            QStringLiteral("Intro"),
+            QStringLiteral("Introduction to Methods"),
+            QStringLiteral("Methods"),
+            QStringLiteral("Results"),
+            QStringLiteral("Appendix"),
+            QStringLiteral("Appendix A"),
+            QStringLiteral("Preface"),
+            QStringLiteral("Summary"),
+            QStringLiteral("Summary and Results"),
+            QStringLiteral("Data"),
+            QStringLiteral("data"),
+            QStringLiteral("1. Introduction"),
+            QStringLiteral("Part A: Methods and Results"),
+            QStringLiteral("Results 2012"),
+            QStringLiteral("12"),
+            QStringLiteral("---"),
+            QString(),
+            QStringLiteral("..."),
+            QStringLiteral("A & B <x>"),
+            QStringLiteral("Résumé"),
+            QStringLiteral("Überblick"),
+            QStringLiteral("Éditions"),
+            QStringLiteral("İstanbul"),
+            QStringLiteral("\U0001D400 Bold"),
+            QStringLiteral("chapt"),
+            QStringLiteral("ch. 1"),
+            QStringLiteral("Method"),
+            QStringLiteral("Meth"),
+            QStringLiteral("Chapter 1 Introduction"),
+            QStringLiteral("a"),
+            QStringLiteral("e"),
+            QStringLiteral("Notation"),
+            QStringLiteral("Notes"),
+            QStringLiteral("note"),
+            QStringLiteral("Index"),
         };
         static const QStringList words = {
-            QStringLiteral("intro"), QStringLiteral("introduction"), QStringLiteral("method"), QStringLiteral("data"),
-            QStringLiteral("result"), QStringLiteral("results"), QStringLiteral("the"), QStringLiteral("a"),
-            QStringLiteral("analysis"), QStringLiteral("ana"), QStringLiteral("value"), QStringLiteral("values"),
-            QStringLiteral("Tolvo"), QStringLiteral("usage"), QStringLiteral("use"), QStringLiteral("1"),
-            QStringLiteral("11"), QStringLiteral("2"), QStringLiteral("x"), QStringLiteral("matrix"),
-            QStringLiteral("matrices"), QStringLiteral("ratio"), QStringLiteral("lineare"), QStringLiteral("Über"),
+            QStringLiteral("intro"),
+            QStringLiteral("introduction"),
+            QStringLiteral("method"),
+            QStringLiteral("data"),
+            QStringLiteral("result"),
+            QStringLiteral("results"),
+            QStringLiteral("the"),
+            QStringLiteral("a"),
+            QStringLiteral("analysis"),
+            QStringLiteral("ana"),
+            QStringLiteral("value"),
+            QStringLiteral("values"),
+            QStringLiteral("Tolvo"),
+            QStringLiteral("usage"),
+            QStringLiteral("use"),
+            QStringLiteral("1"),
+            QStringLiteral("11"),
+            QStringLiteral("2"),
+            QStringLiteral("x"),
+            QStringLiteral("matrix"),
+            QStringLiteral("matrices"),
+            QStringLiteral("ratio"),
+            QStringLiteral("lineare"),
+            QStringLiteral("Über"),
         };
-        static const QStringList separators = {QStringLiteral(" "), QStringLiteral(". "), QStringLiteral(": "),
-                                               QStringLiteral("-"), QStringLiteral("  "), QStringLiteral("/")};
+        static const QStringList separators = { QStringLiteral(" "), QStringLiteral(". "), QStringLiteral(": "),
+            QStringLiteral("-"), QStringLiteral("  "), QStringLiteral("/") };
         if (pick(3) == 0)
             return fixed[pick(int(fixed.size()))];
+        if (pick(40) == 0) {
+            // Near the length beyond which words are no longer shortened.
+            QString word;
+            for (int i = 250 + pick(12); i > 0; --i)
+                word += QLatin1Char("tabeo"[pick(5)]);
+            return pick(2) ? word : QStringLiteral("Part ") + word;
+        }
         QString t;
         const int n = 1 + pick(3);
         for (int i = 0; i < n; ++i) {
@@ -144,7 +198,8 @@ public:
             if (!all.empty()) {
                 switch (shape) {
                 case 1:
-                    parent = pick(6) == 0 ? nullptr : all[all.size() - 1 - std::size_t(pick(std::min<int>(2, int(all.size()))))];
+                    parent = pick(6) == 0 ? nullptr
+                                          : all[all.size() - 1 - std::size_t(pick(std::min<int>(2, int(all.size()))))];
                     break;
                 case 2:
                     parent = pick(5) == 0 ? nullptr : all[0];
@@ -180,24 +235,66 @@ inline OutlineTree manualLikeOutline(int count, unsigned seed = 1)
     std::mt19937 random(seed);
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
     static const QStringList recurring = {
-        QStringLiteral("Introduction"), QStringLiteral("Overview"), QStringLiteral("Examples"),
-        QStringLiteral("Syntax"), QStringLiteral("Options"), QStringLiteral("Return Value"),
-        QStringLiteral("Errors"), QStringLiteral("See Also"), QStringLiteral("Notes"), QStringLiteral("Description"),
+        QStringLiteral("Introduction"),
+        QStringLiteral("Overview"),
+        QStringLiteral("Examples"),
+        QStringLiteral("Syntax"),
+        QStringLiteral("Options"),
+        QStringLiteral("Return Value"),
+        QStringLiteral("Errors"),
+        QStringLiteral("See Also"),
+        QStringLiteral("Notes"),
+        QStringLiteral("Description"),
     };
     static const QStringList words = {
-        QStringLiteral("Matrix"), QStringLiteral("Functions"), QStringLiteral("Strings"), QStringLiteral("Data"),
-        QStringLiteral("Input"), QStringLiteral("Output"), QStringLiteral("Plotting"), QStringLiteral("Graphics"),
-        QStringLiteral("Arithmetic"), QStringLiteral("Linear"), QStringLiteral("Algebra"), QStringLiteral("Sets"),
-        QStringLiteral("Statistics"), QStringLiteral("Signal"), QStringLiteral("Processing"), QStringLiteral("Images"),
-        QStringLiteral("Audio"), QStringLiteral("Objects"), QStringLiteral("Classes"), QStringLiteral("Packages"),
-        QStringLiteral("Containers"), QStringLiteral("Structures"), QStringLiteral("Cell"), QStringLiteral("Arrays"),
-        QStringLiteral("Errors"), QStringLiteral("Warnings"), QStringLiteral("Debugging"), QStringLiteral("Files"),
-        QStringLiteral("Evaluation"), QStringLiteral("Expressions"), QStringLiteral("Operators"),
-        QStringLiteral("Variables"), QStringLiteral("Statements"), QStringLiteral("Loops"), QStringLiteral("Sparse"),
-        QStringLiteral("Numerical"), QStringLiteral("Integration"), QStringLiteral("Differential"),
-        QStringLiteral("Equations"), QStringLiteral("Optimization"), QStringLiteral("Polynomial"),
-        QStringLiteral("Interpolation"), QStringLiteral("Geometry"), QStringLiteral("System"),
-        QStringLiteral("Utilities"), QStringLiteral("Java"), QStringLiteral("Interface"), QStringLiteral("Testing"),
+        QStringLiteral("Matrix"),
+        QStringLiteral("Functions"),
+        QStringLiteral("Strings"),
+        QStringLiteral("Data"),
+        QStringLiteral("Input"),
+        QStringLiteral("Output"),
+        QStringLiteral("Plotting"),
+        QStringLiteral("Graphics"),
+        QStringLiteral("Arithmetic"),
+        QStringLiteral("Linear"),
+        QStringLiteral("Algebra"),
+        QStringLiteral("Sets"),
+        QStringLiteral("Statistics"),
+        QStringLiteral("Signal"),
+        QStringLiteral("Processing"),
+        QStringLiteral("Images"),
+        QStringLiteral("Audio"),
+        QStringLiteral("Objects"),
+        QStringLiteral("Classes"),
+        QStringLiteral("Packages"),
+        QStringLiteral("Containers"),
+        QStringLiteral("Structures"),
+        QStringLiteral("Cell"),
+        QStringLiteral("Arrays"),
+        QStringLiteral("Errors"),
+        QStringLiteral("Warnings"),
+        QStringLiteral("Debugging"),
+        QStringLiteral("Files"),
+        QStringLiteral("Evaluation"),
+        QStringLiteral("Expressions"),
+        QStringLiteral("Operators"),
+        QStringLiteral("Variables"),
+        QStringLiteral("Statements"),
+        QStringLiteral("Loops"),
+        QStringLiteral("Sparse"),
+        QStringLiteral("Numerical"),
+        QStringLiteral("Integration"),
+        QStringLiteral("Differential"),
+        QStringLiteral("Equations"),
+        QStringLiteral("Optimization"),
+        QStringLiteral("Polynomial"),
+        QStringLiteral("Interpolation"),
+        QStringLiteral("Geometry"),
+        QStringLiteral("System"),
+        QStringLiteral("Utilities"),
+        QStringLiteral("Java"),
+        QStringLiteral("Interface"),
+        QStringLiteral("Testing"),
     };
     auto phrase = [&](int n) {
         QStringList p;
@@ -212,20 +309,23 @@ inline OutlineTree manualLikeOutline(int count, unsigned seed = 1)
     auto make = [&](const QString& title) {
         ++made;
         page += pick(3);
-        return std::make_unique<MyOutlineItem>(title, QStringLiteral("%1/@loc/72x/%2y/").arg(page).arg(700 - pick(600)));
+        return std::make_unique<MyOutlineItem>(
+            title, QStringLiteral("%1/@loc/72x/%2y/").arg(page).arg(700 - pick(600)));
     };
     top.push_back(make(QStringLiteral("Preface")));
     for (int chapter = 1; made < count; ++chapter) {
         MyOutlineItem* c = top.emplace_back(make(QStringLiteral("%1 %2").arg(chapter).arg(phrase(1 + pick(2))))).get();
         const int sections = 3 + pick(12);
         for (int s = 1; s <= sections && made < count; ++s) {
-            const QString title = pick(3) == 0 ? recurring[pick(int(recurring.size()))]
-                                               : QStringLiteral("%1.%2 %3").arg(chapter).arg(s).arg(phrase(1 + pick(3)));
+            const QString title = pick(3) == 0
+                ? recurring[pick(int(recurring.size()))]
+                : QStringLiteral("%1.%2 %3").arg(chapter).arg(s).arg(phrase(1 + pick(3)));
             MyOutlineItem* sec = c->appendChild(make(title));
             const int subsections = pick(3) == 0 ? 0 : pick(8);
             for (int u = 1; u <= subsections && made < count; ++u) {
-                const QString sub = pick(4) == 0 ? recurring[pick(int(recurring.size()))]
-                                                 : QStringLiteral("%1.%2.%3 %4").arg(chapter).arg(s).arg(u).arg(phrase(1 + pick(3)));
+                const QString sub = pick(4) == 0
+                    ? recurring[pick(int(recurring.size()))]
+                    : QStringLiteral("%1.%2.%3 %4").arg(chapter).arg(s).arg(u).arg(phrase(1 + pick(3)));
                 MyOutlineItem* subItem = sec->appendChild(make(sub));
                 if (pick(6) == 0)
                     for (int e = 0; e < 1 + pick(3) && made < count; ++e)

@@ -58,7 +58,7 @@ public:
         if (!hasDotEquivalent(item->pageTitle(), c.first()))
             return std::nullopt;
         if (c.size() == 1)
-            return Items {item};
+            return Items { item };
         Items list;
         for (const MyOutlineItem* child : item->children())
             if (const std::optional<Items> below = matchesForURLSuffixArray(child, c.mid(1)))

@@ -20,8 +20,8 @@ const char* const kLayoutOutline = "Intro | i/@loc/0x/700y/\n"
 
 QString head(const char* declaration, const char* root, const QString& titleLines)
 {
-    return QLatin1String(declaration) + QLatin1Char('\n') + QLatin1String(root) + QStringLiteral("\n<head>\n") + titleLines
-        + QStringLiteral("\n</head>\n<body>\n");
+    return QLatin1String(declaration) + QLatin1Char('\n') + QLatin1String(root) + QStringLiteral("\n<head>\n")
+        + titleLines + QStringLiteral("\n</head>\n<body>\n");
 }
 
 // What a parser must read back: characters XML cannot hold become U+FFFD.
@@ -54,9 +54,9 @@ QString cleaned(const QString& title)
 
 QString randomText(std::mt19937& random, int maxLength)
 {
-    static const QList<char16_t> pool = {u'a', u'Z', u'5', u' ', u'&', u'<', u'>', u'"', u'\'', u';', u'#', u'%',
-                                         u'\n', u'\r', u'\t', 0x0B, 0x01, 0x1F, 0x7F, 0x85, 0xE9, 0x4E2D, 0x2028,
-                                         0xD83D, 0xDE00, 0xDC00, 0xFFFE, 0xFFFF, 0xFFFD, 0x00A0};
+    static const QList<char16_t> pool
+        = { u'a', u'Z', u'5', u' ', u'&', u'<', u'>', u'"', u'\'', u';', u'#', u'%', u'\n', u'\r', u'\t', 0x0B, 0x01,
+              0x1F, 0x7F, 0x85, 0xE9, 0x4E2D, 0x2028, 0xD83D, 0xDE00, 0xDC00, 0xFFFE, 0xFFFF, 0xFFFD, 0x00A0 };
     std::uniform_int_distribution<int> length(0, maxLength);
     std::uniform_int_distribution<int> which(0, int(pool.size()) - 1);
     QString text;
@@ -79,26 +79,32 @@ private slots:
     {
         QTest::addColumn<quint64>("style");
         QTest::addColumn<QString>("expected");
-        const QString body0 = QStringLiteral("\t<outline text=\"Intro\" type=\"link\" url=\"tolvo://doc/i/@loc/0x/700y/\"></outline>\n"
-                                             "\n"
-                                             "\t<outline text=\"Part 1\" type=\"link\" url=\"tolvo://doc/1/@loc/0x/700y/\">\n"
-                                             "\t\t<outline text=\"Section\" type=\"link\" url=\"tolvo://doc/2/@loc/72x/600y/\"></outline>\n"
-                                             "\t</outline>\n");
+        const QString body0 = QStringLiteral(
+            "\t<outline text=\"Intro\" type=\"link\" url=\"tolvo://doc/i/@loc/0x/700y/\"></outline>\n"
+            "\n"
+            "\t<outline text=\"Part 1\" type=\"link\" url=\"tolvo://doc/1/@loc/0x/700y/\">\n"
+            "\t\t<outline text=\"Section\" type=\"link\" url=\"tolvo://doc/2/@loc/72x/600y/\"></outline>\n"
+            "\t</outline>\n");
         const QString tail = QStringLiteral("\n</body>\n</opml>\n");
         const QString title = QStringLiteral("\t<title>\"book.pdf\"</title>");
-        const QString file0 = head("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<opml version=\"2.0\">", title) + body0 + tail;
+        const QString file0
+            = head("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<opml version=\"2.0\">", title) + body0 + tail;
         QTest::newRow("style 0") << quint64(0) << file0;
         QTest::newRow("style 1") << quint64(1)
                                  << head("<?xml version=\"1.0\" encoding=\"utf-8\"?>", "<opml version=\"1.0\">",
-                                         title + QStringLiteral("\n\t<expansionState></expansionState>"))
-                + QStringLiteral("\t<outline text=\"Intro\" tolvo=\"tolvo://doc/i/@loc/0x/700y/ &lt;tolvo://doc/i/@loc/0x/700y/&gt; \"></outline>\n"
+                                        title + QStringLiteral("\n\t<expansionState></expansionState>"))
+                + QStringLiteral("\t<outline text=\"Intro\" tolvo=\"tolvo://doc/i/@loc/0x/700y/ "
+                                 "&lt;tolvo://doc/i/@loc/0x/700y/&gt; \"></outline>\n"
                                  "\n"
-                                 "\t<outline text=\"Part 1\" tolvo=\"tolvo://doc/1/@loc/0x/700y/ &lt;tolvo://doc/1/@loc/0x/700y/&gt; \">\n"
-                                 "\t\t<outline text=\"Section\" tolvo=\"tolvo://doc/2/@loc/72x/600y/ &lt;tolvo://doc/2/@loc/72x/600y/&gt; \"></outline>\n"
+                                 "\t<outline text=\"Part 1\" tolvo=\"tolvo://doc/1/@loc/0x/700y/ "
+                                 "&lt;tolvo://doc/1/@loc/0x/700y/&gt; \">\n"
+                                 "\t\t<outline text=\"Section\" tolvo=\"tolvo://doc/2/@loc/72x/600y/ "
+                                 "&lt;tolvo://doc/2/@loc/72x/600y/&gt; \"></outline>\n"
                                  "\t</outline>\n")
                 + tail;
         QTest::newRow("style 2") << quint64(2)
-                                 << head("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<opml version=\"2.0\">", title)
+                                 << head("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "<opml version=\"2.0\">",
+                                        title)
                 + QStringLiteral("\t<outline text=\"Intro tolvo://doc/i/@loc/0x/700y/\"></outline>\n"
                                  "\n"
                                  "\t<outline text=\"Part 1 tolvo://doc/1/@loc/0x/700y/\">\n"
@@ -119,8 +125,8 @@ private slots:
     void emptyOutline()
     {
         QCOMPARE(OPMLFileText(OutlineTree(), QStringLiteral("x.pdf"), QStringLiteral("doc/"), 0),
-                 QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<opml version=\"2.0\">\n<head>\n"
-                                "\t<title>\"x.pdf\"</title>\n</head>\n<body>\n\n</body>\n</opml>\n"));
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<opml version=\"2.0\">\n<head>\n"
+                           "\t<title>\"x.pdf\"</title>\n</head>\n<body>\n\n</body>\n</opml>\n"));
     }
 
     void elementOfOneItem_data()
@@ -129,13 +135,17 @@ private slots:
         QTest::addColumn<quint64>("level");
         QTest::addColumn<QString>("expected");
         QTest::newRow("ampersand and angle brackets")
-            << "A & B <x>" << quint64(1) << "\t<outline text=\"A and B  x \" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
-        QTest::newRow("line break") << "two\nlines" << quint64(0)
-                                    << "<outline text=\"two lines\" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
-        QTest::newRow("quotes") << "it's \"so\"" << quint64(2)
-                                << "\t\t<outline text=\"it s  so \" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
+            << "A & B <x>" << quint64(1)
+            << "\t<outline text=\"A and B  x \" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
+        QTest::newRow("line break")
+            << "two\nlines" << quint64(0)
+            << "<outline text=\"two lines\" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
+        QTest::newRow("quotes")
+            << "it's \"so\"" << quint64(2)
+            << "\t\t<outline text=\"it s  so \" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
         QTest::newRow("non-ASCII as references") << "Résumé \U0001F600" << quint64(1)
-                                                 << "\t<outline text=\"R&#233;sum&#233; &#128512;\" type=\"link\" url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
+                                                 << "\t<outline text=\"R&#233;sum&#233; &#128512;\" type=\"link\" "
+                                                    "url=\"tolvo://p/3/@loc/1x/2y/\"></outline>\n";
     }
     void elementOfOneItem()
     {
@@ -184,7 +194,8 @@ private slots:
             std::vector<std::unique_ptr<MyOutlineItem>> top;
             std::vector<MyOutlineItem*> all;
             for (int i = 0; i < 6; ++i) {
-                auto item = std::make_unique<MyOutlineItem>(randomText(random, 12), randomText(random, 5) + QStringLiteral("/"));
+                auto item = std::make_unique<MyOutlineItem>(
+                    randomText(random, 12), randomText(random, 5) + QStringLiteral("/"));
                 if (all.empty() || random() % 3 == 0) {
                     top.push_back(std::move(item));
                     all.push_back(top.back().get());
@@ -214,7 +225,7 @@ private slots:
                 const QXmlStreamAttributes attributes = reader.attributes();
                 if (style == 2) {
                     QCOMPARE(attributes.value(QLatin1String("text")).toString(),
-                             xmlSafe(cleaned(item->pageTitle()) + QLatin1Char(' ') + link));
+                        xmlSafe(cleaned(item->pageTitle()) + QLatin1Char(' ') + link));
                     QCOMPARE(attributes.size(), 1);
                 } else {
                     QCOMPARE(attributes.value(QLatin1String("text")).toString(), xmlSafe(cleaned(item->pageTitle())));
@@ -223,7 +234,7 @@ private slots:
                     QCOMPARE(attributes.value(QLatin1String("url")).toString(), xmlSafe(link));
                 if (style == 1)
                     QCOMPARE(attributes.value(QLatin1String("tolvo")).toString(),
-                             xmlSafe(link) + QStringLiteral(" <") + xmlSafe(link) + QStringLiteral("> "));
+                        xmlSafe(link) + QStringLiteral(" <") + xmlSafe(link) + QStringLiteral("> "));
             }
             QVERIFY2(!reader.hasError(), qPrintable(reader.errorString() + QLatin1Char('\n') + text));
             QCOMPARE(next, tree.items().size());

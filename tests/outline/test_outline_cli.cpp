@@ -28,14 +28,20 @@ struct Run {
     QString err;
 };
 
+// Runs over an empty defaults store of its own, so no user's prefixes get in.
 Run runCli(const QStringList& args)
 {
+    static QTemporaryDir config;
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    env.insert(QStringLiteral("XDG_DATA_HOME"), config.path());
+    p.setProcessEnvironment(env);
     p.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"), args);
     if (!p.waitForFinished(120000))
         return {};
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            QString::fromUtf8(p.readAllStandardError())};
+    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+        QString::fromUtf8(p.readAllStandardError()) };
 }
 
 QString fixture(const QString& name)
@@ -93,21 +99,30 @@ private slots:
         QTest::addColumn<QString>("pageLabel");
         QTest::addColumn<int>("myDepth");
         QTest::addColumn<QString>("target");
-        QTest::newRow("preface") << 0 << 1 << "Preface" << "i/@loc/72x/720y/" << 1 << "prefac";
-        QTest::newRow("symbols") << 1 << 1 << "A & B <x>" << "ii/@loc/72x/541y/" << 1 << "a.b.x";
-        QTest::newRow("chapter") << 2 << 1 << "Chapter 12" << "12/@loc/72x/700y/" << 1 << "chapt.12";
-        QTest::newRow("heading without destination") << 3 << 1 << "Part One" << "13/@loc/100x/500y/" << 2 << "part.one";
-        QTest::newRow("accented") << 4 << 2 << "Résumé" << "13/@loc/100x/500y/" << 1 << "résumé";
-        QTest::newRow("number word") << 5 << 2 << "Results 2012" << "14/@loc/72x/300y/" << 1 << "results.2012";
-        QTest::newRow("equal titles, first") << 6 << 1 << "Appendix" << "14/@loc/0x/792y/" << 1 << "14/@loc/0x/792y/";
-        QTest::newRow("equal titles, second") << 7 << 1 << "Appendix" << "14/@loc/0x/400y/" << 1 << "14/@loc/0x/400y/";
-        QTest::newRow("punctuation only") << 8 << 1 << "---" << "11/@loc/50x/60y/" << 1 << "11/@loc/50x/60y/";
+        QTest::newRow("preface") << 0 << 1 << "Preface"
+                                 << "i/@loc/72x/720y/" << 1 << "prefac";
+        QTest::newRow("symbols") << 1 << 1 << "A & B <x>"
+                                 << "ii/@loc/72x/541y/" << 1 << "a.b.x";
+        QTest::newRow("chapter") << 2 << 1 << "Chapter 12"
+                                 << "12/@loc/72x/700y/" << 1 << "chapt.12";
+        QTest::newRow("heading without destination") << 3 << 1 << "Part One"
+                                                     << "13/@loc/100x/500y/" << 2 << "part.one";
+        QTest::newRow("accented") << 4 << 2 << "Résumé"
+                                  << "13/@loc/100x/500y/" << 1 << "résumé";
+        QTest::newRow("number word") << 5 << 2 << "Results 2012"
+                                     << "14/@loc/72x/300y/" << 1 << "results.2012";
+        QTest::newRow("equal titles, first") << 6 << 1 << "Appendix"
+                                             << "14/@loc/0x/792y/" << 1 << "14/@loc/0x/792y/";
+        QTest::newRow("equal titles, second") << 7 << 1 << "Appendix"
+                                              << "14/@loc/0x/400y/" << 1 << "14/@loc/0x/400y/";
+        QTest::newRow("punctuation only") << 8 << 1 << "---"
+                                          << "11/@loc/50x/60y/" << 1 << "11/@loc/50x/60y/";
     }
     void tocJson()
     {
         QFETCH(int, index);
-        const Run run = runCli({QStringLiteral("toc"), tocLinks(), QStringLiteral("--prefix"), QStringLiteral("doc/"),
-                                QStringLiteral("--json")});
+        const Run run = runCli({ QStringLiteral("toc"), tocLinks(), QStringLiteral("--prefix"), QStringLiteral("doc/"),
+            QStringLiteral("--json") });
         QCOMPARE(run.code, 0);
         const QJsonArray entries = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(entries.size(), 9);
@@ -122,18 +137,20 @@ private slots:
         QCOMPARE(entry.value(QLatin1String("pageLabel")).toString(), pageLabel);
         QCOMPARE(entry.value(QLatin1String("myDepth")).toInt(), myDepth);
         QCOMPARE(entry.value(QLatin1String("target")).toString(), target);
-        QCOMPARE(entry.value(QLatin1String("url")).toString(), QStringLiteral("tolvo://doc/") + target + QLatin1Char('/'));
+        QCOMPARE(
+            entry.value(QLatin1String("url")).toString(), QStringLiteral("tolvo://doc/") + target + QLatin1Char('/'));
     }
 
     void tocPlain()
     {
-        const Run run = runCli({QStringLiteral("toc"), tocLinks()});
+        const Run run
+            = runCli({ QStringLiteral("toc"), tocLinks(), QStringLiteral("--prefix"), QStringLiteral("doc") });
         QCOMPARE(run.code, 0);
         const QStringList lines = QString::fromUtf8(run.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 9);
-        QCOMPARE(lines[0], QStringLiteral("Preface\ttolvo://prefix/prefac/"));
-        QCOMPARE(lines[4], QStringLiteral("  Résumé\ttolvo://prefix/résumé/"));
-        QCOMPARE(lines[6], QStringLiteral("Appendix\ttolvo://prefix/14/@loc/0x/792y//"));
+        QCOMPARE(lines[0], QStringLiteral("Preface\ttolvo://doc/prefac/"));
+        QCOMPARE(lines[4], QStringLiteral("  Résumé\ttolvo://doc/résumé/"));
+        QCOMPARE(lines[6], QStringLiteral("Appendix\ttolvo://doc/14/@loc/0x/792y//"));
     }
 
     void resolve_data()
@@ -144,19 +161,25 @@ private slots:
         QTest::addColumn<QString>("pageLabel");
         QTest::addColumn<QList<double>>("point");
         QTest::addColumn<QStringList>("tocPath");
-        QTest::newRow("title word wins over page label") << "12" << "toc" << 3 << "12" << QList<double> {72, 700}
-                                                         << QStringList {QStringLiteral("Chapter 12")};
-        QTest::newRow("page label") << "ii/" << "page" << 1 << "ii" << QList<double>() << QStringList();
-        QTest::newRow("location") << "ii/@loc/72x/541y" << "location" << 1 << "ii" << QList<double> {72, 541}
-                                  << QStringList();
-        QTest::newRow("child path") << "part.one/rés" << "toc" << 4 << "13" << QList<double> {100, 500}
-                                    << QStringList {QStringLiteral("Part One"), QStringLiteral("Résumé")};
+        QTest::newRow("title word wins over page label")
+            << "12"
+            << "toc" << 3 << "12" << QList<double> { 72, 700 } << QStringList { QStringLiteral("Chapter 12") };
+        QTest::newRow("page label") << "ii/"
+                                    << "page" << 1 << "ii" << QList<double>() << QStringList();
+        QTest::newRow("location") << "ii/@loc/72x/541y"
+                                  << "location" << 1 << "ii" << QList<double> { 72, 541 } << QStringList();
+        QTest::newRow("child path") << "part.one/rés"
+                                    << "toc" << 4 << "13" << QList<double> { 100, 500 }
+                                    << QStringList { QStringLiteral("Part One"), QStringLiteral("Résumé") };
         QTest::newRow("heading leads where its first child does")
-            << "part.one" << "toc" << 4 << "13" << QList<double> {100, 500} << QStringList {QStringLiteral("Part One")};
-        QTest::newRow("fallback TOC link") << "14/@loc/0x/792y//" << "location" << 5 << "14" << QList<double> {0, 792}
-                                           << QStringList();
-        QTest::newRow("nothing") << "nothing-here" << "none" << -1 << QString() << QList<double>() << QStringList();
-        QTest::newRow("empty target") << "" << "none" << -1 << QString() << QList<double>() << QStringList();
+            << "part.one"
+            << "toc" << 4 << "13" << QList<double> { 100, 500 } << QStringList { QStringLiteral("Part One") };
+        QTest::newRow("fallback TOC link") << "14/@loc/0x/792y//"
+                                           << "location" << 5 << "14" << QList<double> { 0, 792 } << QStringList();
+        QTest::newRow("nothing") << "nothing-here"
+                                 << "none" << -1 << QString() << QList<double>() << QStringList();
+        QTest::newRow("empty target") << ""
+                                      << "none" << -1 << QString() << QList<double>() << QStringList();
     }
     void resolve()
     {
@@ -166,7 +189,7 @@ private slots:
         QFETCH(QString, pageLabel);
         QFETCH(QList<double>, point);
         QFETCH(QStringList, tocPath);
-        const Run run = runCli({QStringLiteral("resolve"), tocLinks(), target, QStringLiteral("--json")});
+        const Run run = runCli({ QStringLiteral("resolve"), tocLinks(), target, QStringLiteral("--json") });
         QCOMPARE(run.code, 0);
         const QJsonObject object = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(object.value(QLatin1String("reading")).toString(), reading);
@@ -192,8 +215,8 @@ private slots:
     {
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("toc.opml"));
-        const Run run = runCli({QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"), QStringLiteral("1"),
-                                QStringLiteral("--prefix"), QStringLiteral("doc"), QStringLiteral("-o"), out});
+        const Run run = runCli({ QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"), QStringLiteral("1"),
+            QStringLiteral("--prefix"), QStringLiteral("doc"), QStringLiteral("-o"), out });
         QCOMPARE(run.code, 0);
         QVERIFY(run.out.isEmpty());
         QFile file(out);
@@ -210,8 +233,8 @@ private slots:
         QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
         QCOMPARE(outlines, 9);
 
-        const Run toStdout = runCli({QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"), QStringLiteral("1"),
-                                     QStringLiteral("--prefix"), QStringLiteral("doc/")});
+        const Run toStdout = runCli({ QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"),
+            QStringLiteral("1"), QStringLiteral("--prefix"), QStringLiteral("doc/") });
         QCOMPARE(toStdout.code, 0);
         QCOMPARE(toStdout.out, bytes);
     }
@@ -220,15 +243,21 @@ private slots:
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
-        QTest::newRow("toc of a missing file") << QStringList {QStringLiteral("toc"), fixture(QStringLiteral("gone.pdf"))} << 1;
-        QTest::newRow("toc of a damaged file") << QStringList {QStringLiteral("toc"), fixture(QStringLiteral("not-a-pdf.pdf"))} << 1;
-        QTest::newRow("toc without file") << QStringList {QStringLiteral("toc")} << 2;
-        QTest::newRow("toc with empty prefix") << QStringList {QStringLiteral("toc"), tocLinks(), QStringLiteral("--prefix"), QString()} << 2;
-        QTest::newRow("resolve without target") << QStringList {QStringLiteral("resolve"), tocLinks()} << 2;
-        QTest::newRow("opml style 3") << QStringList {QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"), QStringLiteral("3")} << 2;
-        QTest::newRow("opml unknown option") << QStringList {QStringLiteral("opml"), tocLinks(), QStringLiteral("--css")} << 2;
-        QTest::newRow("opml into a missing folder")
-            << QStringList {QStringLiteral("opml"), tocLinks(), QStringLiteral("-o"), fixture(QStringLiteral("no/such/dir/x.opml"))} << 1;
+        QTest::newRow("toc of a missing file")
+            << QStringList { QStringLiteral("toc"), fixture(QStringLiteral("gone.pdf")) } << 1;
+        QTest::newRow("toc of a damaged file")
+            << QStringList { QStringLiteral("toc"), fixture(QStringLiteral("not-a-pdf.pdf")) } << 1;
+        QTest::newRow("toc without file") << QStringList { QStringLiteral("toc") } << 2;
+        QTest::newRow("toc with empty prefix")
+            << QStringList { QStringLiteral("toc"), tocLinks(), QStringLiteral("--prefix"), QString() } << 2;
+        QTest::newRow("resolve without target") << QStringList { QStringLiteral("resolve"), tocLinks() } << 2;
+        QTest::newRow("opml style 3") << QStringList { QStringLiteral("opml"), tocLinks(), QStringLiteral("--style"),
+            QStringLiteral("3") } << 2;
+        QTest::newRow("opml unknown option")
+            << QStringList { QStringLiteral("opml"), tocLinks(), QStringLiteral("--css") } << 2;
+        QTest::newRow("opml into a missing folder") << QStringList { QStringLiteral("opml"), tocLinks(),
+            QStringLiteral("-o"), fixture(QStringLiteral("no/such/dir/x.opml")) }
+                                                    << 1;
     }
     void failures()
     {
@@ -249,9 +278,9 @@ private slots:
         QVERIFY2(opened.document, qPrintable(opened.error));
         const OutlineTree tree = outlineTreeForPdf(*opened.document);
         QCOMPARE(tree.items().size(), std::size_t(9));
-        const QStringList expected = {QStringLiteral("prefac"),  QStringLiteral("chapt.1"), QStringLiteral("chapt.1/introd"),
-                                      QStringLiteral("meth"),    QStringLiteral("chapt.2"), QStringLiteral("chapt.2/introd"),
-                                      QStringLiteral("results")};
+        const QStringList expected = { QStringLiteral("prefac"), QStringLiteral("chapt.1"),
+            QStringLiteral("chapt.1/introd"), QStringLiteral("meth"), QStringLiteral("chapt.2"),
+            QStringLiteral("chapt.2/introd"), QStringLiteral("results") };
         for (qsizetype i = 0; i < expected.size(); ++i)
             QCOMPARE(tree.makeShortURLForMOI(tree.items()[std::size_t(i)]), expected[i]);
         for (std::size_t i = 7; i < 9; ++i) {
@@ -290,7 +319,7 @@ private slots:
         QCOMPARE(std::set<QString>(targets.begin(), targets.end()).size(), std::size_t(targets.size()));
 
         // The command says the same, entry by entry, and resolve agrees on a sample.
-        const Run run = runCli({QStringLiteral("toc"), QLatin1String(kManual), QStringLiteral("--json")});
+        const Run run = runCli({ QStringLiteral("toc"), QLatin1String(kManual), QStringLiteral("--json") });
         QCOMPARE(run.code, 0);
         const QJsonArray entries = QJsonDocument::fromJson(run.out).array();
         QCOMPARE(entries.size(), targets.size());
@@ -298,11 +327,12 @@ private slots:
             QCOMPARE(entries[i].toObject().value(QLatin1String("target")).toString(), targets[i]);
         for (qsizetype i = 0; i < entries.size(); i += entries.size() / 8) {
             const QJsonObject entry = entries[i].toObject();
-            const Run resolved = runCli({QStringLiteral("resolve"), QLatin1String(kManual),
-                                         entry.value(QLatin1String("target")).toString(), QStringLiteral("--json")});
+            const Run resolved = runCli({ QStringLiteral("resolve"), QLatin1String(kManual),
+                entry.value(QLatin1String("target")).toString(), QStringLiteral("--json") });
             const QJsonObject object = QJsonDocument::fromJson(resolved.out).object();
             if (object.value(QLatin1String("reading")).toString() == QLatin1String("toc"))
-                QCOMPARE(object.value(QLatin1String("tocTitle")).toString(), entry.value(QLatin1String("title")).toString());
+                QCOMPARE(
+                    object.value(QLatin1String("tocTitle")).toString(), entry.value(QLatin1String("title")).toString());
             else
                 QCOMPARE(object.value(QLatin1String("reading")).toString(), QStringLiteral("location"));
         }

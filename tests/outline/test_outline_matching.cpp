@@ -2,7 +2,9 @@
 // the short link path of an item.
 #include "OutlineGenerators.h"
 #include "links/LinkGrammar.h"
+#include "links/PathStrings.h"
 #include "outline/OutlineTree.h"
+#include "outline/PathVariants.h"
 
 #include <QtTest>
 
@@ -69,28 +71,35 @@ private slots:
         QTest::addColumn<QString>("outline");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QList<int>>("expected");
-        QTest::newRow("shorter number matches both") << kChapters << "chapter.1/introduction" << QList<int> {1, 3};
-        QTest::newRow("longer number matches one") << kChapters << "chapter.11/introduction" << QList<int> {3};
-        QTest::newRow("abbreviated") << kChapters << "ch.11/intro" << QList<int> {3};
-        QTest::newRow("empty slashes ignored") << kChapters << "/chapter.11//introduction/" << QList<int> {3};
-        QTest::newRow("starts below the top") << "Part\n  Introduction\n    Details" << "introduction/details"
-                                              << QList<int> {2};
-        QTest::newRow("leaf before item with children")
-            << "Introduction\n  Details\nMore\n  Introduction" << "introduction" << QList<int> {3, 0};
-        QTest::newRow("smaller height, then pre-order, then children order")
-            << "A\n  B\n    x\n  B\n    y\nB\n  z" << "b" << QList<int> {1, 3, 5};
-        QTest::newRow("children in order below one start")
-            << "A\n  B\n    x1\n    x2\n  B\n    x3" << "a/b/x" << QList<int> {2, 3, 5};
+        QTest::newRow("shorter number matches both") << kChapters << "chapter.1/introduction" << QList<int> { 1, 3 };
+        QTest::newRow("longer number matches one") << kChapters << "chapter.11/introduction" << QList<int> { 3 };
+        QTest::newRow("abbreviated") << kChapters << "ch.11/intro" << QList<int> { 3 };
+        QTest::newRow("empty slashes ignored") << kChapters << "/chapter.11//introduction/" << QList<int> { 3 };
+        QTest::newRow("starts below the top") << "Part\n  Introduction\n    Details"
+                                              << "introduction/details" << QList<int> { 2 };
+        QTest::newRow("leaf before item with children") << "Introduction\n  Details\nMore\n  Introduction"
+                                                        << "introduction" << QList<int> { 3, 0 };
+        QTest::newRow("smaller height, then pre-order, then children order") << "A\n  B\n    x\n  B\n    y\nB\n  z"
+                                                                             << "b" << QList<int> { 1, 3, 5 };
+        QTest::newRow("children in order below one start") << "A\n  B\n    x1\n    x2\n  B\n    x3"
+                                                           << "a/b/x" << QList<int> { 2, 3, 5 };
         QTest::newRow("only slashes") << kChapters << "///" << QList<int>();
         QTest::newRow("empty path") << kChapters << "" << QList<int>();
         QTest::newRow("more components than levels") << kChapters << "chapter/introduction/x" << QList<int>();
-        QTest::newRow("location form") << "iv\n  @loc\n    72x\n      541y" << "iv/@loc/72x/541y" << QList<int>();
-        QTest::newRow("page label as title word") << "Chapter 12\nResults 2012\nChapter 2" << "12" << QList<int> {0, 1};
-        QTest::newRow("page label with slash") << "Chapter 12\nResults 2012\nChapter 2" << "12/" << QList<int> {0, 1};
-        QTest::newRow("order counts") << "Part A: Methods and Results" << "methods.part" << QList<int>();
-        QTest::newRow("first and last word") << "Part A: Methods and Results" << "part.results" << QList<int> {0};
-        QTest::newRow("punctuation-only component") << "---\n  x" << "-/x" << QList<int>();
-        QTest::newRow("empty word in component") << "a b" << "a..b" << QList<int>();
+        QTest::newRow("location form") << "iv\n  @loc\n    72x\n      541y"
+                                       << "iv/@loc/72x/541y" << QList<int>();
+        QTest::newRow("page label as title word") << "Chapter 12\nResults 2012\nChapter 2"
+                                                  << "12" << QList<int> { 0, 1 };
+        QTest::newRow("page label with slash") << "Chapter 12\nResults 2012\nChapter 2"
+                                               << "12/" << QList<int> { 0, 1 };
+        QTest::newRow("order counts") << "Part A: Methods and Results"
+                                      << "methods.part" << QList<int>();
+        QTest::newRow("first and last word") << "Part A: Methods and Results"
+                                             << "part.results" << QList<int> { 0 };
+        QTest::newRow("punctuation-only component") << "---\n  x"
+                                                    << "-/x" << QList<int>();
+        QTest::newRow("empty word in component") << "a b"
+                                                 << "a..b" << QList<int>();
     }
     void matches()
     {
@@ -107,12 +116,13 @@ private slots:
     {
         const OutlineTree tree = outlineFromText(QStringLiteral("A\n  B\n    x1\n    x2\n  B\n    x3"));
         const MyOutlineItem* a = tree.items()[0];
-        QCOMPARE(positions(tree, a->matchesForURLSuffixArray({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x")})),
-                 (QList<int> {2, 3, 5}));
-        QCOMPARE(positions(tree, a->matchesForURLSuffixArray({QStringLiteral("a")})), QList<int> {0});
+        QCOMPARE(positions(tree,
+                     a->matchesForURLSuffixArray({ QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("x") })),
+            (QList<int> { 2, 3, 5 }));
+        QCOMPARE(positions(tree, a->matchesForURLSuffixArray({ QStringLiteral("a") })), QList<int> { 0 });
         QVERIFY(!a->matchesForURLSuffixArray({}));
-        QVERIFY(!a->matchesForURLSuffixArray({QStringLiteral("b")}));
-        QVERIFY(!a->matchesForURLSuffixArray({QStringLiteral("a"), QStringLiteral("q")}));
+        QVERIFY(!a->matchesForURLSuffixArray({ QStringLiteral("b") }));
+        QVERIFY(!a->matchesForURLSuffixArray({ QStringLiteral("a"), QStringLiteral("q") }));
     }
 
     void onlyMatches()
@@ -159,11 +169,43 @@ private slots:
         QCOMPARE(tree.makeShortURLForMOI(tree.items()[std::size_t(item)]), target);
     }
 
+    // The variants are scored from word lengths; they must be the generator's own, in its order.
+    void variantsAsGenerated_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("worked example") << "chapter.1/introduction";
+        QTest::newRow("two plain parts") << "summary/results";
+        QTest::newRow("dotted only, nothing to shorten") << "a.b.x";
+        QTest::newRow("dotted without variants beside a plain one") << "a.b/data";
+        QTest::newRow("empty component") << "part//intro";
+        QTest::newRow("empty path") << "";
+        QTest::newRow("256-unit word")
+            << QString(128, QLatin1Char('t')).replace(QLatin1String("tt"), QLatin1String("ta"))
+                + QString(128, QLatin1Char('a'));
+        QTest::newRow("257-unit word") << QStringLiteral("x.")
+                + QString(257, QLatin1Char('a'))
+                      .replace(0, 200, QString(100, QLatin1Char('b')) + QString(100, QLatin1Char('a')));
+        QTest::newRow("many words") << "matrix.functions.and.linear.algebra/eigenvalues.decomposition";
+        QTest::newRow("non-ASCII") << "résumé.überblick/éditions";
+    }
+    void variantsAsGenerated()
+    {
+        QFETCH(QString, path);
+        const QStringList expected = miniComponentsSeparatedByString(path, QStringLiteral("/"));
+        const PathVariants variants(path);
+        QStringList got;
+        for (int v = 0; v < variants.count(); ++v) {
+            got << variants.text(v);
+            QCOMPARE(variants.components(v), variants.text(v).split(QLatin1Char('/'), Qt::SkipEmptyParts));
+        }
+        QCOMPARE(got, expected);
+    }
+
     void fallbackLinkEndsWithTwoSlashes()
     {
         const OutlineTree tree = outlineFromText(QLatin1String(kWorkedExample));
         QCOMPARE(tocLink(QStringLiteral("book/"), tree.makeShortURLForMOI(tree.items()[7])),
-                 QStringLiteral("tolvo://book/A-1/@loc/72x/700y//"));
+            QStringLiteral("tolvo://book/A-1/@loc/72x/700y//"));
     }
 
     void everyTitlePathNamesItsItem()

@@ -47,7 +47,8 @@ class TestOutlineOracle : public QObject {
         const auto fast = tree.moiMatchingURLSuffix(path);
         const auto slow = reference.moiMatchingURLSuffix(path);
         if (fast != slow) {
-            why = QStringLiteral("path '%1': fast %2, reference %3").arg(path, describe(tree, fast), describe(tree, slow));
+            why = QStringLiteral("path '%1': fast %2, reference %3")
+                      .arg(path, describe(tree, fast), describe(tree, slow));
             return false;
         }
         // The uniqueness test takes its own way through the index: it must say
@@ -78,7 +79,9 @@ class TestOutlineOracle : public QObject {
             const QString fast = tree.makeShortURLForMOI(item);
             const QString slow = reference.makeShortURLForMOI(item);
             if (fast != slow) {
-                why = QStringLiteral("link of item %1: fast '%2', reference '%3'").arg(tree.indexOf(item)).arg(fast, slow);
+                why = QStringLiteral("link of item %1: fast '%2', reference '%3'")
+                          .arg(tree.indexOf(item))
+                          .arg(fast, slow);
                 return false;
             }
             for (quint64 n = 0; n < 3; ++n) {
@@ -123,7 +126,8 @@ private slots:
             const OutlineTree tree = random.next(round % 10 == 0 ? 80 : 30);
             QString why;
             if (!checkOutline(tree, random, why))
-                QFAIL(qPrintable(QStringLiteral("outline %1 (seed %2): %3\n%4").arg(round).arg(round + 1).arg(why, dump(tree))));
+                QFAIL(qPrintable(
+                    QStringLiteral("outline %1 (seed %2): %3\n%4").arg(round).arg(round + 1).arg(why, dump(tree))));
         }
     }
 };

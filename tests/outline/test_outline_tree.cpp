@@ -20,13 +20,16 @@ struct DataNode : OutlineNode {
     std::vector<std::shared_ptr<DataNode>> kids;
 
     int numberOfChildren() const override { return int(kids.size()); }
-    std::unique_ptr<OutlineNode> childAtIndex(int i) const override { return std::make_unique<DataNode>(*kids[std::size_t(i)]); }
+    std::unique_ptr<OutlineNode> childAtIndex(int i) const override
+    {
+        return std::make_unique<DataNode>(*kids[std::size_t(i)]);
+    }
     QString label() const override { return title; }
     std::optional<OutlineNodeDestination> destination() const override { return dest; }
 };
 
-std::shared_ptr<DataNode> node(const QString& title, std::optional<OutlineNodeDestination> dest,
-                               std::vector<std::shared_ptr<DataNode>> kids = {})
+std::shared_ptr<DataNode> node(
+    const QString& title, std::optional<OutlineNodeDestination> dest, std::vector<std::shared_ptr<DataNode>> kids = {})
 {
     auto n = std::make_shared<DataNode>();
     n->title = title;
@@ -77,15 +80,17 @@ private slots:
         QTest::addColumn<QString>("outline");
         QTest::addColumn<QList<int>>("heights");
         QTest::addColumn<QList<QList<int>>>("buckets");
-        QTest::newRow("empty") << "" << QList<int>() << QList<QList<int>> {{}, {}, {}};
-        QTest::newRow("three leaves") << "A\nB\nC" << QList<int> {1, 1, 1} << QList<QList<int>> {{}, {0, 1, 2}, {}};
-        QTest::newRow("chain") << "R\n  S\n    T" << QList<int> {3, 2, 1} << QList<QList<int>> {{}, {2}, {1}, {0}, {}};
-        QTest::newRow("short child first") << "P\n  a\n  b\n    c\n      d" << QList<int> {4, 1, 3, 2, 1}
-                                           << QList<QList<int>> {{}, {1, 4}, {3}, {2}, {0}, {}};
-        QTest::newRow("tall child first") << "P\n  b\n    c\n      d\n  a" << QList<int> {4, 3, 2, 1, 1}
-                                          << QList<QList<int>> {{}, {3, 4}, {2}, {1}, {0}, {}};
-        QTest::newRow("buckets in pre-order") << "A\n  x\nB\nC\n  y\n  z" << QList<int> {2, 1, 1, 2, 1, 1}
-                                              << QList<QList<int>> {{}, {1, 2, 4, 5}, {0, 3}, {}};
+        QTest::newRow("empty") << "" << QList<int>() << QList<QList<int>> { {}, {}, {} };
+        QTest::newRow("three leaves") << "A\nB\nC" << QList<int> { 1, 1, 1 }
+                                      << QList<QList<int>> { {}, { 0, 1, 2 }, {} };
+        QTest::newRow("chain") << "R\n  S\n    T" << QList<int> { 3, 2, 1 }
+                               << QList<QList<int>> { {}, { 2 }, { 1 }, { 0 }, {} };
+        QTest::newRow("short child first") << "P\n  a\n  b\n    c\n      d" << QList<int> { 4, 1, 3, 2, 1 }
+                                           << QList<QList<int>> { {}, { 1, 4 }, { 3 }, { 2 }, { 0 }, {} };
+        QTest::newRow("tall child first") << "P\n  b\n    c\n      d\n  a" << QList<int> { 4, 3, 2, 1, 1 }
+                                          << QList<QList<int>> { {}, { 3, 4 }, { 2 }, { 1 }, { 0 }, {} };
+        QTest::newRow("buckets in pre-order") << "A\n  x\nB\nC\n  y\n  z" << QList<int> { 2, 1, 1, 2, 1, 1 }
+                                              << QList<QList<int>> { {}, { 1, 2, 4, 5 }, { 0, 3 }, {} };
     }
     void heightsAndBuckets()
     {
@@ -120,10 +125,10 @@ private slots:
     void buildFromSourceNodes()
     {
         const auto root = node(QString(), std::nullopt,
-                               {node(QStringLiteral("Preface"), OutlineNodeDestination {QStringLiteral("iv"), {72.4, 700.6}}),
-                                node(QStringLiteral("Part"), std::nullopt,
-                                     {node(QStringLiteral("One"), OutlineNodeDestination {QStringLiteral("1"), {0, -3.7}}),
-                                      node(QStringLiteral("Two"), OutlineNodeDestination {QStringLiteral("2"), {10, 20}})})});
+            { node(QStringLiteral("Preface"), OutlineNodeDestination { QStringLiteral("iv"), { 72.4, 700.6 } }),
+                node(QStringLiteral("Part"), std::nullopt,
+                    { node(QStringLiteral("One"), OutlineNodeDestination { QStringLiteral("1"), { 0, -3.7 } }),
+                        node(QStringLiteral("Two"), OutlineNodeDestination { QStringLiteral("2"), { 10, 20 } }) }) });
         const OutlineTree tree = OutlineTree::fromOutlineRoot(root.get());
         QCOMPARE(tree.items().size(), std::size_t(4));
         QCOMPARE(tree.items()[0]->pageTitle(), QStringLiteral("Preface"));
@@ -137,25 +142,27 @@ private slots:
         QCOMPARE(tree.moiDepthArray().size(), std::size_t(4));
 
         QVERIFY(OutlineTree::fromOutlineRoot(nullptr).isEmpty());
-        QCOMPARE(OutlineTree::fromOutlineRoot(node(QString(), std::nullopt).get()).moiDepthArray().size(), std::size_t(3));
+        QCOMPARE(
+            OutlineTree::fromOutlineRoot(node(QString(), std::nullopt).get()).moiDepthArray().size(), std::size_t(3));
     }
 
     void indexPaths()
     {
         const OutlineTree tree = outlineFromText(QStringLiteral("A\nB\n  C\n  D\n    E"));
         const OutlineTree other = outlineFromText(QStringLiteral("A\nB\n  C\n  D\n    E"));
-        QCOMPARE(tree.indexPathForMOI(tree.items()[4]), std::optional<QList<int>>(QList<int> {1, 1, 0}));
-        QCOMPARE(tree.indexPathForMOI(tree.items()[0]), std::optional<QList<int>>(QList<int> {0}));
+        QCOMPARE(tree.indexPathForMOI(tree.items()[4]), std::optional<QList<int>>(QList<int> { 1, 1, 0 }));
+        QCOMPARE(tree.indexPathForMOI(tree.items()[0]), std::optional<QList<int>>(QList<int> { 0 }));
         QVERIFY(!tree.indexPathForMOI(other.items()[4]));
         QVERIFY(!tree.indexPathForMOI(nullptr));
-        QCOMPARE(itemAt(tree, {1, 1, 0}), tree.items()[4]);
+        QCOMPARE(itemAt(tree, { 1, 1, 0 }), tree.items()[4]);
         QCOMPARE(tree.levelOf(tree.items()[4]), 3);
         QCOMPARE(tree.levelOf(other.items()[4]), 0);
     }
 
     void model()
     {
-        const OutlineTree tree = outlineFromText(QStringLiteral("Preface | iv/@loc/72x/701y/\nPart | 3/@loc/0x/0y/\n  One | 4/@loc/1x/2y/"));
+        const OutlineTree tree = outlineFromText(
+            QStringLiteral("Preface | iv/@loc/72x/701y/\nPart | 3/@loc/0x/0y/\n  One | 4/@loc/1x/2y/"));
         OutlineModel model(tree);
         QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(model.rowCount(), 2);
@@ -190,9 +197,11 @@ private slots:
         top.push_back(std::make_unique<MyOutlineItem>(QStringLiteral("Level 1"), QStringLiteral("1/@loc/0x/0y/")));
         MyOutlineItem* at = top.back().get();
         for (int level = 2; level <= levels; ++level)
-            at = at->appendChild(std::make_unique<MyOutlineItem>(QStringLiteral("Level %1").arg(level), QStringLiteral("1/@loc/0x/0y/")));
+            at = at->appendChild(std::make_unique<MyOutlineItem>(
+                QStringLiteral("Level %1").arg(level), QStringLiteral("1/@loc/0x/0y/")));
         for (int i = 1; i < width; ++i)
-            top.push_back(std::make_unique<MyOutlineItem>(QStringLiteral("Item %1").arg(i), QStringLiteral("1/@loc/0x/0y/")));
+            top.push_back(
+                std::make_unique<MyOutlineItem>(QStringLiteral("Item %1").arg(i), QStringLiteral("1/@loc/0x/0y/")));
         const OutlineTree tree(std::move(top));
         QCOMPARE(tree.items().size(), std::size_t(levels + width - 1));
         QCOMPARE(tree.outlinedata_array()[0]->myDepth(), quint64(levels));

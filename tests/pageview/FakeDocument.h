@@ -40,8 +40,7 @@ class FakeDocument : public pdf::Document {
 public:
     /// Pages of the given geometries. Each page has `lines` lines of three words:
     /// "p<page>l<line>a", "...b", "...c", 20 points apart from 72 points below the top.
-    explicit FakeDocument(std::vector<pdf::PageGeometry> pages, std::shared_ptr<RenderLog> log = nullptr,
-                          int lines = 3)
+    explicit FakeDocument(std::vector<pdf::PageGeometry> pages, std::shared_ptr<RenderLog> log = nullptr, int lines = 3)
         : m_pages(std::move(pages))
         , m_log(log ? std::move(log) : std::make_shared<RenderLog>())
         , m_lines(lines)
@@ -123,8 +122,8 @@ public:
                 chosen.push_back(w);
         return pdf::TextSelection::fromWords(pageIndex, chosen);
     }
-    pdf::TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage,
-                                          const QPointF& to) const override
+    pdf::TextSelection selectionFromPoint(
+        int fromPage, const QPointF& from, int toPage, const QPointF& to) const override
     {
         if (fromPage > toPage) {
             std::swap(fromPage, toPage);
@@ -156,7 +155,7 @@ public:
         }
         {
             QMutexLocker lock(&m_log->mutex);
-            m_log->entries.push_back({pageIndex, scale, QThread::currentThread(), aborted});
+            m_log->entries.push_back({ pageIndex, scale, QThread::currentThread(), aborted });
         }
         if (aborted || pageIndex == m_failingPage)
             return QImage();
@@ -185,7 +184,7 @@ private:
     std::vector<pdf::PageGeometry> m_pages;
     std::shared_ptr<RenderLog> m_log;
     int m_lines;
-    std::chrono::milliseconds m_delay {0};
+    std::chrono::milliseconds m_delay { 0 };
     bool m_reopenFails = false;
     int m_failingPage = -1;
 };

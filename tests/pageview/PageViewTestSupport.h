@@ -9,8 +9,8 @@
 
 namespace tolvo::test {
 
-inline void sendMouse(QWidget* target, QEvent::Type type, QPointF pos, Qt::MouseButton button,
-                      Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+inline void sendMouse(QWidget* target, QEvent::Type type, QPointF pos, Qt::MouseButton button, Qt::MouseButtons buttons,
+    Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QMouseEvent event(type, pos, target->mapToGlobal(pos), button, buttons, modifiers);
     QApplication::sendEvent(target, &event);

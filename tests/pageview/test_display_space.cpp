@@ -63,8 +63,8 @@ private slots:
         // followed by its flip, for points inside and outside the page.
         const tolvo::pdf::PageTransform services(crop, pv::normalizedRotation(rotation));
         const QTransform labelTransform = pv::transformForPageInDisplaySpace(g);
-        for (const QPointF& p : {crop.topLeft(), crop.center(), QPointF(crop.left() + 17.25, crop.top() + 3.5),
-                                 QPointF(-40, 900)}) {
+        for (const QPointF& p :
+            { crop.topLeft(), crop.center(), QPointF(crop.left() + 17.25, crop.top() + 3.5), QPointF(-40, 900) }) {
             QVERIFY2(near(toDisplay.map(p), services.toDisplay(p)), qPrintable(QString::number(p.x())));
             QVERIFY(near(toDisplay.map(p), labelTransform.map(p)));
             QVERIFY(near(pv::displayToPageTransform(g).map(toDisplay.map(p)), p));

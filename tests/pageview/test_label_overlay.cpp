@@ -63,14 +63,30 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("location");
-        QTest::newRow("top right") << "Top Right" << "Q4" << "Q1";
-        QTest::newRow("top left") << "Top Left" << "Q4" << "Q2";
-        QTest::newRow("bottom left") << "Bottom Left" << "Q1" << "Q3";
-        QTest::newRow("bottom right") << "Bottom Right" << "Q1" << "Q4";
-        QTest::newRow("hide") << "Hide" << "Q1" << "None";
-        QTest::newRow("unknown keeps the corner") << "Middle" << "Q2" << "Q2";
-        QTest::newRow("case matters") << "top right" << "Q4" << "Q4";
-        QTest::newRow("empty keeps the corner") << "" << "Q3" << "Q3";
+        QTest::newRow("top right") << "Top Right"
+                                   << "Q4"
+                                   << "Q1";
+        QTest::newRow("top left") << "Top Left"
+                                  << "Q4"
+                                  << "Q2";
+        QTest::newRow("bottom left") << "Bottom Left"
+                                     << "Q1"
+                                     << "Q3";
+        QTest::newRow("bottom right") << "Bottom Right"
+                                      << "Q1"
+                                      << "Q4";
+        QTest::newRow("hide") << "Hide"
+                              << "Q1"
+                              << "None";
+        QTest::newRow("unknown keeps the corner") << "Middle"
+                                                  << "Q2"
+                                                  << "Q2";
+        QTest::newRow("case matters") << "top right"
+                                      << "Q4"
+                                      << "Q4";
+        QTest::newRow("empty keeps the corner") << ""
+                                                << "Q3"
+                                                << "Q3";
     }
     void locationOption()
     {
@@ -92,22 +108,27 @@ private slots:
         const float fSmallX = 1.0f - 1.0f / 5, fSmallY = 1.0f - 1.0f / 22;
         const float fMediumX = 1.0f - 1.0f / 4, fMediumY = 1.0f - 1.0f / 20;
         const float fLargeX = 1.0f - 1.0f / 3, fLargeY = 1.0f - 1.0f / 18;
-        QTest::newRow("small Q4") << "Small" << "Q4" << letter << QSizeF(122.4, 36)
-                                  << QPointF(612 * double(fSmallX), 0);
-        QTest::newRow("small Q1") << "Small" << "Q1" << letter << QSizeF(122.4, 36)
+        QTest::newRow("small Q4") << "Small"
+                                  << "Q4" << letter << QSizeF(122.4, 36) << QPointF(612 * double(fSmallX), 0);
+        QTest::newRow("small Q1") << "Small"
+                                  << "Q1" << letter << QSizeF(122.4, 36)
                                   << QPointF(612 * double(fSmallX), 792 * double(fSmallY));
-        QTest::newRow("medium Q2") << "Medium" << "Q2" << letter << QSizeF(153, 39.6)
-                                   << QPointF(0, 792 * double(fMediumY));
-        QTest::newRow("medium Q3") << "Medium" << "Q3" << letter << QSizeF(153, 39.6) << QPointF(0, 0);
-        QTest::newRow("large Q1") << "Large" << "Q1" << letter << QSizeF(204, 44)
+        QTest::newRow("medium Q2") << "Medium"
+                                   << "Q2" << letter << QSizeF(153, 39.6) << QPointF(0, 792 * double(fMediumY));
+        QTest::newRow("medium Q3") << "Medium"
+                                   << "Q3" << letter << QSizeF(153, 39.6) << QPointF(0, 0);
+        QTest::newRow("large Q1") << "Large"
+                                  << "Q1" << letter << QSizeF(204, 44)
                                   << QPointF(612 * double(fLargeX), 792 * double(fLargeY));
-        QTest::newRow("unknown size is medium") << "Huge" << "Q4" << letter << QSizeF(153, 39.6)
-                                                << QPointF(612 * double(fMediumX), 0);
+        QTest::newRow("unknown size is medium")
+            << "Huge"
+            << "Q4" << letter << QSizeF(153, 39.6) << QPointF(612 * double(fMediumX), 0);
         QTest::newRow("unknown location is bottom right")
-            << "Medium" << "Q9" << letter << QSizeF(153, 39.6) << QPointF(612 * double(fMediumX), 0);
-        QTest::newRow("box away from the origin")
-            << "Medium" << "Q1" << QRectF(100, 50, 400, 300) << QSizeF(100, 15)
-            << QPointF(100 + 400 * double(fMediumX), 50 + 300 * double(fMediumY));
+            << "Medium"
+            << "Q9" << letter << QSizeF(153, 39.6) << QPointF(612 * double(fMediumX), 0);
+        QTest::newRow("box away from the origin") << "Medium"
+                                                  << "Q1" << QRectF(100, 50, 400, 300) << QSizeF(100, 15)
+                                                  << QPointF(100 + 400 * double(fMediumX), 50 + 300 * double(fMediumY));
     }
     void boxRect()
     {
@@ -187,18 +208,30 @@ private slots:
         QTest::addColumn<QString>("shownCorner"); // of the displayed page: TL, TR, BL, BR
         const QRectF letter(0, 0, 612, 792);
         const QRectF away(100, 50, 400, 500);
-        QTest::newRow("0 Q1") << letter << 0 << "Q1" << "TR";
-        QTest::newRow("0 Q2") << letter << 0 << "Q2" << "TL";
-        QTest::newRow("0 Q3") << letter << 0 << "Q3" << "BL";
-        QTest::newRow("0 Q4") << letter << 0 << "Q4" << "BR";
-        QTest::newRow("90 Q4") << letter << 90 << "Q4" << "BL";
-        QTest::newRow("90 Q1") << letter << 90 << "Q1" << "BR";
-        QTest::newRow("180 Q4") << letter << 180 << "Q4" << "TL";
-        QTest::newRow("270 Q4") << letter << 270 << "Q4" << "TR";
-        QTest::newRow("270 Q2") << letter << 270 << "Q2" << "BL";
-        QTest::newRow("cropped 0 Q4") << away << 0 << "Q4" << "BR";
-        QTest::newRow("cropped 90 Q2") << away << 90 << "Q2" << "TR";
-        QTest::newRow("cropped 180 Q3") << away << 180 << "Q3" << "TR";
+        QTest::newRow("0 Q1") << letter << 0 << "Q1"
+                              << "TR";
+        QTest::newRow("0 Q2") << letter << 0 << "Q2"
+                              << "TL";
+        QTest::newRow("0 Q3") << letter << 0 << "Q3"
+                              << "BL";
+        QTest::newRow("0 Q4") << letter << 0 << "Q4"
+                              << "BR";
+        QTest::newRow("90 Q4") << letter << 90 << "Q4"
+                               << "BL";
+        QTest::newRow("90 Q1") << letter << 90 << "Q1"
+                               << "BR";
+        QTest::newRow("180 Q4") << letter << 180 << "Q4"
+                                << "TL";
+        QTest::newRow("270 Q4") << letter << 270 << "Q4"
+                                << "TR";
+        QTest::newRow("270 Q2") << letter << 270 << "Q2"
+                                << "BL";
+        QTest::newRow("cropped 0 Q4") << away << 0 << "Q4"
+                                      << "BR";
+        QTest::newRow("cropped 90 Q2") << away << 90 << "Q2"
+                                       << "TR";
+        QTest::newRow("cropped 180 Q3") << away << 180 << "Q3"
+                                        << "TR";
     }
     void boxLandsInItsCorner()
     {
@@ -212,13 +245,13 @@ private slots:
         overlay.pageLabel = QStringLiteral("12");
         const QImage image = drawn(geometry(crop, rotation), overlay);
         const int w = image.width(), h = image.height();
-        const QPoint corners[] = {{3, 3}, {w - 4, 3}, {3, h - 4}, {w - 4, h - 4}};
-        const QStringList names = {"TL", "TR", "BL", "BR"};
+        const QPoint corners[] = { { 3, 3 }, { w - 4, 3 }, { 3, h - 4 }, { w - 4, h - 4 } };
+        const QStringList names = { "TL", "TR", "BL", "BR" };
         for (int i = 0; i < 4; ++i)
             QVERIFY2(isRed(image.pixel(corners[i])) == (names[i] == shownCorner), qPrintable(names[i]));
         // The text is drawn, in white, inside the box.
         const QRectF box = pv::pageToDisplayTransform(geometry(crop, rotation))
-                               .mapRect(pv::labelBoxRect(crop, location, pv::BoxDivisors {4, 20}));
+                               .mapRect(pv::labelBoxRect(crop, location, pv::BoxDivisors { 4, 20 }));
         int white = 0;
         for (int y = int(box.top()) + 2; y < int(box.bottom()) - 2; ++y)
             for (int x = int(box.left()) + 2; x < int(box.right()) - 2; ++x)
@@ -256,10 +289,10 @@ private slots:
         overlay.location = QStringLiteral("Q3");
         overlay.prefix = QStringLiteral("prefix/");
         overlay.pageLabel = QStringLiteral("1");
-        const QRectF box = pv::labelBoxRect(g.cropBox, overlay.location, pv::BoxDivisors {4, 20});
-        QVERIFY(pv::fontSizeForAreaSize(box.size(), overlay.prefix + overlay.pageLabel,
-                                        QString::fromLatin1(pv::kLabelFontName))
-                <= 0);
+        const QRectF box = pv::labelBoxRect(g.cropBox, overlay.location, pv::BoxDivisors { 4, 20 });
+        QVERIFY(pv::fontSizeForAreaSize(
+                    box.size(), overlay.prefix + overlay.pageLabel, QString::fromLatin1(pv::kLabelFontName))
+            <= 0);
         // Drawn with room around the page, since the text is wider than the page's corner.
         QImage image(100, 100, QImage::Format_RGB32);
         image.fill(qRgb(0, 0, 128));
@@ -285,8 +318,8 @@ private slots:
         QTest::addColumn<QPointF>("point");
         QTest::newRow("made here") << pv::makeIconLocationData("xii", QPointF(72.5, 700.25)) << true << "xii"
                                    << QPointF(72.5, 700.25);
-        QTest::newRow("negative and exponent") << pv::makeIconLocationData("1", QPointF(-3, 1e-7)) << true << "1"
-                                               << QPointF(-3, 1e-7);
+        QTest::newRow("negative and exponent")
+            << pv::makeIconLocationData("1", QPointF(-3, 1e-7)) << true << "1" << QPointF(-3, 1e-7);
         QTest::newRow("empty") << QByteArray() << false << "" << QPointF();
         QTest::newRow("not json") << QByteArray("{x") << false << "" << QPointF();
         QTest::newRow("bad point") << QByteArray(R"({"pageLabel":"1","pagePointAsString":"{a, 2}"})") << false << ""

@@ -73,35 +73,33 @@ private slots:
         const double w = 306, h = 396; // a letter page at scale 0.5
         QTest::newRow("continuous at 0.5")
             << DisplayMode::SinglePageContinuous << false << 0.5 << 0
-            << QVector<QRectF> {QRectF(400 - w / 2, M, w, h), QRectF(400 - w / 2, M + h + G, w, h),
-                                QRectF(400 - w / 2, M + 2 * (h + G), w, h)}
+            << QVector<QRectF> { QRectF(400 - w / 2, M, w, h), QRectF(400 - w / 2, M + h + G, w, h),
+                   QRectF(400 - w / 2, M + 2 * (h + G), w, h) }
             << QSizeF(800, 3 * h + 2 * G + 2 * M);
         QTest::newRow("continuous at 2: wider than the viewport")
             << DisplayMode::SinglePageContinuous << false << 2.0 << 0
-            << QVector<QRectF> {QRectF(M, M, 1224, 1584), QRectF(M, M + 1584 + G, 1224, 1584),
-                                QRectF(M, M + 2 * (1584 + G), 1224, 1584)}
+            << QVector<QRectF> { QRectF(M, M, 1224, 1584), QRectF(M, M + 1584 + G, 1224, 1584),
+                   QRectF(M, M + 2 * (1584 + G), 1224, 1584) }
             << QSizeF(1224 + 2 * M, 3 * 1584 + 2 * G + 2 * M);
         QTest::newRow("single page: one row, centred in the viewport")
             << DisplayMode::SinglePage << false << 0.5 << 1
-            << QVector<QRectF> {QRectF(), QRectF(400 - w / 2, (600 - h) / 2, w, h), QRectF()} << QSizeF(800, 600);
+            << QVector<QRectF> { QRectF(), QRectF(400 - w / 2, (600 - h) / 2, w, h), QRectF() } << QSizeF(800, 600);
         QTest::newRow("two-up continuous: pages meet at the gutter")
             << DisplayMode::TwoUpContinuous << false << 0.5 << 0
-            << QVector<QRectF> {QRectF(400 - G / 2 - w, M, w, h), QRectF(400 + G / 2, M, w, h),
-                                QRectF(400 - G / 2 - w, M + h + G, w, h)}
+            << QVector<QRectF> { QRectF(400 - G / 2 - w, M, w, h), QRectF(400 + G / 2, M, w, h),
+                   QRectF(400 - G / 2 - w, M + h + G, w, h) }
             << QSizeF(800, 2 * h + G + 2 * M);
         QTest::newRow("book continuous: cover on the right")
             << DisplayMode::TwoUpContinuous << true << 0.5 << 0
-            << QVector<QRectF> {QRectF(400 + G / 2, M, w, h), QRectF(400 - G / 2 - w, M + h + G, w, h),
-                                QRectF(400 + G / 2, M + h + G, w, h)}
+            << QVector<QRectF> { QRectF(400 + G / 2, M, w, h), QRectF(400 - G / 2 - w, M + h + G, w, h),
+                   QRectF(400 + G / 2, M + h + G, w, h) }
             << QSizeF(800, 2 * h + G + 2 * M);
         QTest::newRow("two-up, second row shown")
             << DisplayMode::TwoUp << false << 0.5 << 2
-            << QVector<QRectF> {QRectF(), QRectF(), QRectF(400 - G / 2 - w, (600 - h) / 2, w, h)}
-            << QSizeF(800, 600);
-        QTest::newRow("book, cover shown") << DisplayMode::TwoUp << true << 0.5 << 0
-                                           << QVector<QRectF> {QRectF(400 + G / 2, (600 - h) / 2, w, h), QRectF(),
-                                                               QRectF()}
-                                           << QSizeF(800, 600);
+            << QVector<QRectF> { QRectF(), QRectF(), QRectF(400 - G / 2 - w, (600 - h) / 2, w, h) } << QSizeF(800, 600);
+        QTest::newRow("book, cover shown")
+            << DisplayMode::TwoUp << true << 0.5 << 0
+            << QVector<QRectF> { QRectF(400 + G / 2, (600 - h) / 2, w, h), QRectF(), QRectF() } << QSizeF(800, 600);
     }
     void rects()
     {
@@ -124,7 +122,7 @@ private slots:
     void mixedSizesShareTheGutter()
     {
         PageLayout layout;
-        layout.setPages({QSizeF(400, 600), QSizeF(600, 400), QSizeF(200, 300)}, DisplayMode::TwoUpContinuous, false);
+        layout.setPages({ QSizeF(400, 600), QSizeF(600, 400), QSizeF(200, 300) }, DisplayMode::TwoUpContinuous, false);
         layout.layout(1, QSizeF(100, 100), 0);
         // The widest half (600) sets the width; the smaller pages hug the gutter at its centre.
         QCOMPARE(layout.documentSize().width(), 2 * 600 + G + 2 * M);
@@ -164,7 +162,7 @@ private slots:
     void fitScaleOfMixedPagesInSinglePageModeFollowsTheShownPage()
     {
         PageLayout layout;
-        layout.setPages({QSizeF(612, 792), QSizeF(1224, 792)}, DisplayMode::SinglePage, false);
+        layout.setPages({ QSizeF(612, 792), QSizeF(1224, 792) }, DisplayMode::SinglePage, false);
         const QSizeF viewport(612 + 2 * M, 5000);
         QCOMPARE(layout.fitScale(viewport, 0), 1.0);
         QCOMPARE(layout.fitScale(viewport, 1), 0.5);
@@ -176,7 +174,7 @@ private slots:
         layout.setPages(letters(100), DisplayMode::SinglePageContinuous, false);
         layout.layout(1, QSizeF(800, 600), 0);
         const double pitch = 792 + G;
-        QCOMPARE(layout.pagesIn(QRectF(0, M + 10 * pitch + 700, 800, 600)), (QVector<int> {10, 11}));
+        QCOMPARE(layout.pagesIn(QRectF(0, M + 10 * pitch + 700, 800, 600)), (QVector<int> { 10, 11 }));
         QCOMPARE(layout.pagesIn(QRectF(0, M + 10 * pitch + 792 + 1, 800, G - 2)), QVector<int> {});
         QCOMPARE(layout.pageAt(QPointF(400, M + 5 * pitch + 10), false), 5);
         // In the gap between pages 5 and 6, nearer to 6.

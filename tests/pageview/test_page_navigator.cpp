@@ -10,7 +10,7 @@ using tolvo::pageview::PageNavigator;
 namespace {
 PageLocation at(int page, double y = 0)
 {
-    return PageLocation {page, QPointF(0, y)};
+    return PageLocation { page, QPointF(0, y) };
 }
 } // namespace
 
@@ -35,7 +35,7 @@ private slots:
         QCOMPARE(nav.forward(), at(5));
         QCOMPARE(nav.forward(), at(9));
         QCOMPARE(nav.forward(), std::nullopt);
-        QCOMPARE(backSpy.count(), 3);    // on, off, on
+        QCOMPARE(backSpy.count(), 3); // on, off, on
         QCOMPARE(forwardSpy.count(), 2); // on, off
     }
 

@@ -10,10 +10,10 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-using tolvo::pdf::PageGeometry;
 using tolvo::pageview::DisplayMode;
 using tolvo::pageview::PageLayout;
 using tolvo::pageview::PageView;
+using tolvo::pdf::PageGeometry;
 using tolvo::test::FakeDocument;
 
 Q_DECLARE_METATYPE(DisplayMode)
@@ -64,8 +64,8 @@ class TestPageView : public QObject {
     std::unique_ptr<FakeDocument> m_doc;
     std::unique_ptr<PageView> m_view;
 
-    PageView& open(std::vector<PageGeometry> pages, DisplayMode mode = DisplayMode::SinglePageContinuous,
-                   PageView* view = nullptr)
+    PageView& open(
+        std::vector<PageGeometry> pages, DisplayMode mode = DisplayMode::SinglePageContinuous, PageView* view = nullptr)
     {
         m_doc = std::make_unique<FakeDocument>(std::move(pages));
         m_view.reset(view ? view : new PageView);
@@ -173,7 +173,7 @@ private slots:
         const int under = view.pageForPoint(pointer, true);
         const QPointF spot = view.convertPointToPage(pointer, under);
         QWheelEvent wheel(pointer, view.viewport()->mapToGlobal(pointer), QPoint(), QPoint(0, 120), Qt::NoButton,
-                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+            Qt::ControlModifier, Qt::NoScrollPhase, false);
         const double scale = view.scaleFactor();
         QApplication::sendEvent(view.viewport(), &wheel);
         QVERIFY(view.scaleFactor() > scale);
@@ -264,16 +264,16 @@ private slots:
     {
         PageView& view = open(FakeDocument::letterPages(20));
         view.setScaleFactor(2);
-        view.goToDestination({3, QPointF(100, 500)});
+        view.goToDestination({ 3, QPointF(100, 500) });
         QCOMPARE(view.currentPage(), 3);
         QVERIFY(near(view.convertPointFromPage(QPointF(100, 500), 3), QPointF(0, 0), 1.0));
         const tolvo::pdf::Destination here = view.currentDestination();
         QCOMPARE(here.pageIndex, 3);
         QVERIFY(near(*here.point, QPointF(100, 500), 0.5));
         // Where the page cannot scroll that far across, the point comes as far left as it can.
-        view.goToDestination({3, QPointF(600, 500)});
+        view.goToDestination({ 3, QPointF(600, 500) });
         QCOMPARE(view.horizontalScrollBar()->value(), view.horizontalScrollBar()->maximum());
-        view.goToDestination({7, std::nullopt});
+        view.goToDestination({ 7, std::nullopt });
         QCOMPARE(view.currentPage(), 7);
         QVERIFY(near(view.pageRectInView(7).top(), PageLayout::kMargin));
         QCOMPARE(view.currentDestination().point->y(), 792.0); // clamped to the page's top edge
@@ -301,10 +301,9 @@ private slots:
     void coordinatesOnRotatedAndCroppedPages()
     {
         QFETCH(int, page);
-        std::vector<PageGeometry> pages = {FakeDocument::page(612, 792, 0), FakeDocument::page(612, 792, 90),
-                                           FakeDocument::page(612, 792, 180), FakeDocument::page(612, 792, 270),
-                                           FakeDocument::page(400, 300, 90, QPointF(100, 50)),
-                                           FakeDocument::page(400, 300, 0, QPointF(-200, 700))};
+        std::vector<PageGeometry> pages = { FakeDocument::page(612, 792, 0), FakeDocument::page(612, 792, 90),
+            FakeDocument::page(612, 792, 180), FakeDocument::page(612, 792, 270),
+            FakeDocument::page(400, 300, 90, QPointF(100, 50)), FakeDocument::page(400, 300, 0, QPointF(-200, 700)) };
         PageView& view = open(pages);
         view.setScaleFactor(0.75);
         view.goToPage(page);
@@ -312,7 +311,8 @@ private slots:
         QCOMPARE(rect.size(), tolvo::pageview::displaySizeOf(pages[size_t(page)]) * 0.75);
         const QTransform toDisplay = tolvo::pageview::pageToDisplayTransform(pages[size_t(page)]);
         const QRectF crop = pages[size_t(page)].cropBox;
-        for (const QPointF& p : {crop.topLeft(), crop.bottomRight(), crop.center(), QPointF(crop.left() + 33, crop.top() + 7)}) {
+        for (const QPointF& p :
+            { crop.topLeft(), crop.bottomRight(), crop.center(), QPointF(crop.left() + 33, crop.top() + 7) }) {
             const QPointF inView = view.convertPointFromPage(p, page);
             QVERIFY(near(view.convertPointToPage(inView, page), p, 1e-9));
             QVERIFY(near(inView, rect.topLeft() + toDisplay.map(p) * 0.75, 1e-9));
@@ -331,9 +331,25 @@ private slots:
         QVERIFY(entries.size() >= 2);
         for (const auto& entry : entries)
             QVERIFY(entry.thread != QThread::currentThread());
-        QCOMPARE(m_doc->log()->reopened, 2);
+        QVERIFY(m_doc->log()->reopened >= 2); // a copy per worker
         // Visible pages first, then the pages after them.
         QCOMPARE(entries.front().pageIndex, 0);
+    }
+
+    // Pages are drawn at the screen's device pixels (run again with QT_SCALE_FACTOR=2).
+    void sharpOnHighDpi()
+    {
+        PageView& view = open(FakeDocument::letterPages(3));
+        view.setScaleFactor(1.25);
+        QVERIFY(tolvo::test::waitForPages(view));
+        const double dpr = view.viewport()->devicePixelRatioF();
+        bool found = false;
+        for (const auto& entry : m_doc->log()->snapshot())
+            if (entry.pageIndex == 0 && !entry.aborted && std::abs(entry.scale - 1.25 * dpr) < 1e-9)
+                found = true;
+        QVERIFY2(found, qPrintable(QString::number(dpr)));
+        if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+            QVERIFY(dpr > 1);
     }
 
     void staleRequestsAreDropped()
@@ -341,7 +357,7 @@ private slots:
         PageView& view = open(FakeDocument::letterPages(400));
         m_doc->setRenderDelay(std::chrono::milliseconds(40));
         m_view->setDocument(m_doc.get()); // the copies take the delay
-        QTest::qWait(10);                  // the first pages are being drawn
+        QTest::qWait(10); // the first pages are being drawn
         view.goToPage(300);
         QVERIFY(tolvo::test::waitForPages(view));
         QTest::qWait(300);
@@ -428,7 +444,7 @@ private slots:
         // Upwards from page 1 to page 0.
         tolvo::test::drag(view, wordPoint(view, *m_doc, 1, 0, 0), wordPoint(view, *m_doc, 0, 2, 2));
         QCOMPARE(view.currentSelection().text, QStringLiteral("p0l2c\np1l0a"));
-        QCOMPARE(view.currentSelection().pages(), (QVector<int> {0, 1}));
+        QCOMPARE(view.currentSelection().pages(), (QVector<int> { 0, 1 }));
         // A plain click clears it.
         tolvo::test::click(view, wordPoint(view, *m_doc, 2, 0, 0));
         QVERIFY(view.currentSelection().isEmpty());
@@ -472,14 +488,33 @@ private slots:
         QCOMPARE(view.currentSelection().text, selection.text);
     }
 
+    void laterPagesAreMeasuredInTheBackground()
+    {
+        // Sizes change after the first pages: the view learns them without being asked.
+        std::vector<PageGeometry> pages = FakeDocument::letterPages(300);
+        for (size_t i = 100; i < pages.size(); ++i)
+            pages[i] = FakeDocument::page(842, 595, i % 2 ? 90 : 0);
+        PageView& view = open(pages);
+        view.setScaleFactor(0.5);
+        // A page gone to at once is measured at once.
+        view.goToPage(250);
+        QCOMPARE(view.currentPage(), 250);
+        QCOMPARE(view.pageRectInView(250).size(), QSizeF(842, 595) * 0.5);
+        QVERIFY(near(view.pageRectInView(250).top(), PageLayout::kMargin));
+        QTRY_COMPARE(view.pageRectInView(151).size(), QSizeF(595, 842) * 0.5);
+        QCOMPARE(view.currentPage(), 250);
+        QVERIFY(near(view.pageRectInView(250).top(), PageLayout::kMargin)); // it stayed in place
+        QCOMPARE(view.pageGeometry(299).rotation, 90);
+    }
+
     void modeChangesKeepThePage()
     {
         PageView& view = open(FakeDocument::letterPages(40));
         view.setAutoScales(true);
         view.goToPage(21);
         QSignalSpy spy(&view, &PageView::displayModeChanged);
-        for (DisplayMode mode : {DisplayMode::TwoUp, DisplayMode::SinglePage, DisplayMode::TwoUpContinuous,
-                                 DisplayMode::SinglePageContinuous}) {
+        for (DisplayMode mode : { DisplayMode::TwoUp, DisplayMode::SinglePage, DisplayMode::TwoUpContinuous,
+                 DisplayMode::SinglePageContinuous }) {
             view.setDisplayMode(mode);
             QCOMPARE(view.displayMode(), mode);
             QVERIFY2(view.visiblePages().contains(21), qPrintable(QString::number(int(mode))));

@@ -60,13 +60,16 @@ private slots:
         QTest::addColumn<QString>("toWord");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QVector<int>>("pages");
-        QTest::newRow("one line") << 0 << "beta" << 0 << "gamma" << "beta gamma" << QVector<int> {0};
-        QTest::newRow("across a line break") << 0 << "beta" << 0 << "epsilon" << "beta gamma\ndelta epsilon"
-                                             << QVector<int> {0};
-        QTest::newRow("backwards") << 0 << "zeta" << 0 << "gamma" << "gamma\ndelta epsilon zeta" << QVector<int> {0};
-        QTest::newRow("across pages") << 0 << "iota" << 1 << "lambda" << "iota\nkappa lambda" << QVector<int> {0, 1};
-        QTest::newRow("across pages, upwards") << 1 << "nu" << 0 << "theta" << "theta iota\nkappa lambda mu\nnu"
-                                               << QVector<int> {0, 1};
+        QTest::newRow("one line") << 0 << "beta" << 0 << "gamma"
+                                  << "beta gamma" << QVector<int> { 0 };
+        QTest::newRow("across a line break") << 0 << "beta" << 0 << "epsilon"
+                                             << "beta gamma\ndelta epsilon" << QVector<int> { 0 };
+        QTest::newRow("backwards") << 0 << "zeta" << 0 << "gamma"
+                                   << "gamma\ndelta epsilon zeta" << QVector<int> { 0 };
+        QTest::newRow("across pages") << 0 << "iota" << 1 << "lambda"
+                                      << "iota\nkappa lambda" << QVector<int> { 0, 1 };
+        QTest::newRow("across pages, upwards") << 1 << "nu" << 0 << "theta"
+                                               << "theta iota\nkappa lambda mu\nnu" << QVector<int> { 0, 1 };
     }
     void dragSelectsInReadingOrder()
     {
@@ -90,7 +93,8 @@ private slots:
         QCOMPARE(view.currentSelection().pages(), pages);
         // The highlight sits over the words: each line's bounds lie on its page in the view.
         for (const tolvo::pdf::SelectionLine& line : view.currentSelection().lines)
-            QVERIFY(view.pageRectInView(line.pageIndex).contains(view.convertRectFromPage(line.bounds, line.pageIndex)));
+            QVERIFY(
+                view.pageRectInView(line.pageIndex).contains(view.convertRectFromPage(line.bounds, line.pageIndex)));
     }
 
     void coordinatesOnRealRotatedAndCroppedPages_data()
@@ -125,7 +129,7 @@ private slots:
         }
         // A destination to a page-space point puts it at the view's top edge.
         const QPointF spot = words.front().bounds.center();
-        view.goToDestination({page, spot});
+        view.goToDestination({ page, spot });
         if (view.verticalScrollBar()->value() < view.verticalScrollBar()->maximum())
             QVERIFY(std::abs(view.convertPointFromPage(spot, page).y()) < 1.0);
         QVERIFY(tolvo::test::waitForPages(view));
@@ -136,11 +140,16 @@ private slots:
     {
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("corner"); // of the unrotated page
-        QTest::newRow("top right") << "Top Right" << "TR";
-        QTest::newRow("top left") << "Top Left" << "TL";
-        QTest::newRow("bottom left") << "Bottom Left" << "BL";
-        QTest::newRow("bottom right") << "Bottom Right" << "BR";
-        QTest::newRow("hide") << "Hide" << "";
+        QTest::newRow("top right") << "Top Right"
+                                   << "TR";
+        QTest::newRow("top left") << "Top Left"
+                                  << "TL";
+        QTest::newRow("bottom left") << "Bottom Left"
+                                     << "BL";
+        QTest::newRow("bottom right") << "Bottom Right"
+                                      << "BR";
+        QTest::newRow("hide") << "Hide"
+                              << "";
     }
     void labelBoxOnScreen()
     {
@@ -170,17 +179,18 @@ private slots:
             const tolvo::pdf::PageGeometry g = doc->pageGeometry(page);
             // Which corner of the view each corner of the unrotated page shows in.
             const QTransform toView = tolvo::pageview::pageToDisplayTransform(g)
-                * QTransform::fromScale(rect.width() / g.displaySize().width(), rect.height() / g.displaySize().height())
+                * QTransform::fromScale(
+                    rect.width() / g.displaySize().width(), rect.height() / g.displaySize().height())
                 * QTransform::fromTranslate(rect.left(), rect.top());
             const QRectF c = g.cropBox;
-            const QVector<std::pair<QString, QPointF>> corners = {{"BL", c.topLeft()}, {"BR", c.topRight()},
-                                                                  {"TL", c.bottomLeft()}, {"TR", c.bottomRight()}};
+            const QVector<std::pair<QString, QPointF>> corners = { { "BL", c.topLeft() }, { "BR", c.topRight() },
+                { "TL", c.bottomLeft() }, { "TR", c.bottomRight() } };
             for (const auto& [name, point] : corners) {
                 // Two pixels in from the corner, towards the page's centre.
                 const QPointF at = toView.map(point + (c.center() - point) * (3.0 / c.width()));
                 const QRgb pixel = shot.pixel((at * dpr).toPoint());
                 QVERIFY2(isRed(pixel) == (name == corner),
-                         qPrintable(QStringLiteral("page %1 corner %2").arg(page + 1).arg(name)));
+                    qPrintable(QStringLiteral("page %1 corner %2").arg(page + 1).arg(name)));
             }
         }
         QCOMPARE(view.pageLabelLocation(), tolvo::pageview::pageLabelLocationForOption(option, QStringLiteral("Q4")));

@@ -385,6 +385,26 @@ private slots:
         QCOMPARE(a.quadPoints, quads);
     }
 
+    // Poppler rebuilds a damaged cross-reference table when it first needs an object, long after
+    // opening; the document keeps working.
+    void crossReferenceRepairedLater()
+    {
+        const std::unique_ptr<Document> good = openFixture("annotations.pdf");
+        const std::unique_ptr<Document> repaired = openFixture("bad-xref.pdf");
+        QVERIFY(good && repaired);
+        for (int page = 0; page < 2; ++page) {
+            const std::vector<Annotation> expected = good->annotations(page);
+            const std::vector<Annotation> found = repaired->annotations(page);
+            QCOMPARE(found.size(), expected.size());
+            for (size_t i = 0; i < found.size(); ++i) {
+                QCOMPARE(found[i].type, expected[i].type);
+                QCOMPARE(found[i].contents, expected[i].contents);
+                QCOMPARE(found[i].quadPoints, expected[i].quadPoints);
+            }
+        }
+        QCOMPARE(repaired->render(0, 0.25).size(), QSize(153, 198));
+    }
+
     void annotationsOutOfRange()
     {
         const std::unique_ptr<Document> doc = openFixture("annotations.pdf");

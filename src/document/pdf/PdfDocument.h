@@ -121,26 +121,34 @@ public:
 
     virtual PageGeometry pageGeometry(int pageIndex) const = 0;
 
-    /// The outline; empty when the PDF has none.
+    /// The outline; empty when the PDF has none. A damaged outline is cut where it loops back
+    /// (each item is read once), below 100 levels and after 200,000 entries.
     virtual std::vector<OutlineEntry> outline() const = 0;
 
-    /// The annotations of one page, in the page's order.
+    /// The annotations of one page, in the page's order, links and pop-ups included.
     virtual std::vector<Annotation> annotations(int pageIndex) const = 0;
 
-    /// The words of one page's text layer that lie on the visible (cropped) page.
+    /// The words of one page's text layer that lie on the visible (cropped) page, in reading
+    /// order. Lines run the way most of the page's text reads, also where a turned page shows its
+    /// text sideways. Text drawn by annotations is not part of it.
     virtual std::vector<TextWord> words(int pageIndex) const = 0;
 
-    /// The text inside a rectangle of a page (page space).
+    /// The text inside a rectangle of a page (page space): the words at least half inside it, or the
+    /// word that holds most of a rectangle smaller than a word.
     virtual TextSelection selectionForRect(int pageIndex, const QRectF& rect) const = 0;
-    /// The text from one point to another, in reading order, possibly across pages.
+    /// The text from one point to another, in reading order, possibly across pages: from the word
+    /// at or nearest the one point to the word at or nearest the other, whichever comes first.
     virtual TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage,
                                              const QPointF& to) const = 0;
 
-    /// Case-insensitive matches of text on one page, as rectangles in page space.
+    /// Case-insensitive matches of text on one page, as rectangles in page space (one per match;
+    /// a match does not run across a line break).
     virtual QVector<QRectF> search(int pageIndex, const QString& text) const = 0;
 
     /// The page drawn at scale pixels per point, its annotations included.
-    /// shouldAbort is polled while drawing; an aborted draw gives a null image.
+    /// shouldAbort is polled while drawing; an aborted draw gives a null image, and so does a page
+    /// that cannot be read or a scale that would make an image beyond 32767 pixels a side or 120
+    /// million pixels.
     virtual QImage render(int pageIndex, double scale,
                           const std::function<bool()>& shouldAbort = {}) const = 0;
 };
@@ -151,7 +159,8 @@ struct OpenResult {
     QString error; ///< empty when document is set
 };
 
-/// Opens a PDF file. Never throws; a damaged, encrypted or non-PDF file gives an error text.
+/// Opens a PDF file. Never throws; a damaged, encrypted or non-PDF file gives an error text:
+/// "NAME is not a PDF file", "NAME is password protected", "NAME could not be read: REASON".
 OpenResult openDocument(const QString& path);
 
 } // namespace tolvo::pdf

@@ -1,0 +1,26 @@
+#pragma once
+// Makes Tolvo the user's handler of tolvo:// links, so that a link clicked in
+// a browser, a mail program or an office suite reaches it.
+
+#include <QString>
+
+namespace tolvo::desktop {
+
+inline constexpr char kDesktopFileName[] = "tolvo.desktop";
+inline constexpr char kSchemeMimeType[] = "x-scheme-handler/tolvo";
+
+/// The desktop file that launches Tolvo: an installed one, else one written
+/// for the running binary into $XDG_DATA_HOME/applications. Empty on failure.
+QString ensureDesktopFile(const QString& executablePath);
+
+/// The default application of a MIME type in the user's mimeapps.list, or empty.
+QString defaultHandler(const QString& mimeType);
+
+/// Writes "mimeType=desktopFile" into [Default Applications] of the user's
+/// mimeapps.list, keeping every other line. False when it could not be written.
+bool setDefaultHandler(const QString& mimeType, const QString& desktopFile);
+
+/// The whole step: a desktop file, then the default, when Tolvo is not the handler yet.
+void becomeSchemeHandler(const QString& executablePath);
+
+} // namespace tolvo::desktop

@@ -1,0 +1,30 @@
+#pragma once
+// Where an incoming tolvo:// URL leads: an open document, a PDF file named by
+// the routing table, or nowhere. A decision only; the application acts on it.
+
+#include "routing/RoutingTable.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace tolvo {
+
+struct DispatchDecision {
+    enum class Kind { OpenDocument, OpenFile, NotFound };
+    Kind kind = Kind::NotFound;
+    int documentIndex = -1; ///< OpenDocument: index into the open documents' prefixes
+    QString filePath;       ///< OpenFile
+    QString prefix;         ///< the prefix that fitted
+    QString target;         ///< the rest of the URL after "tolvo://" + prefix
+};
+
+/// The open documents first, in their order, then the routing table's keys in
+/// the table's order; the first prefix that fits wins. The file of a routing key
+/// is resolved (a moved file is found and its entry renewed); a key whose file is
+/// gone, or replaced by another file, ends the search as not found.
+DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefixes, RoutingTable& routing);
+
+/// The URL with its percent escapes decoded as UTF-8; the URL itself when it holds none.
+QString percentDecodedURL(const QString& url);
+
+} // namespace tolvo

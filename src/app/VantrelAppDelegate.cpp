@@ -1,0 +1,385 @@
+#include "app/VantrelAppDelegate.h"
+
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "app/DesktopIntegration.h"
+#include "app/InstanceProtocol.h"
+#include "app/SingleInstance.h"
+#include "app/SoftwareUpdater.h"
+#include "app/UrlDispatch.h"
+#include "document/DocumentController.h"
+#include "document/MyDocument.h"
+#include "document/DocumentWindow.h"
+#include "document/TLNSOutlineView.h"
+#include "links/LinkGrammar.h"
+#include "outline/MyOutlineItem.h"
+#include "outline/OutlineModel.h"
+#include "outline/OutlineTree.h"
+#include "pageview/LabelPDFView.h"
+#include "routing/RoutingCheck.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcApp, "tolvo.app")
+
+namespace tolvo {
+
+namespace {
+
+// After a PDF was opened for a link, its target is followed this much later,
+// after the document's own first positioning.
+constexpr int kIncomingTargetDelayMs = 500;
+
+constexpr char kUserGuideFileName[] = "Tolvo User Guide.pdf";
+
+void showWindows(MyDocument* document)
+{
+    if (QWidget* window = document->myWindow()) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+    }
+}
+
+// Whether gotoString would move the view for this target.
+bool targetMoves(MyDocument* document, const QString& target)
+{
+    const TargetReading reading = readTarget(
+        target, [document](const QString& label) { return document->pageForLabel(label); },
+        [document](const QStringList& components) -> std::optional<int> {
+            return document->outline().moiMatchingURLSuffix(components) ? std::optional<int>(0) : std::nullopt;
+        });
+    return reading.kind != TargetReading::Kind::None;
+}
+
+QString selectedTocTitle(MyDocument* document)
+{
+    const TLNSOutlineView* view = document->outlineview();
+    if (!view || !view->selectionModel())
+        return QString();
+    const MyOutlineItem* item = OutlineModel::itemForIndex(view->selectionModel()->currentIndex());
+    return item ? item->pageTitle() : QString();
+}
+
+} // namespace
+
+VantrelAppDelegate::VantrelAppDelegate(int listeningSocket, QObject* parent)
+    : QObject(parent)
+    , m_listeningSocket(listeningSocket)
+{
+}
+
+VantrelAppDelegate::~VantrelAppDelegate() = default;
+
+void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& arguments, const QString& workingDirectory)
+{
+    Defaults& defaults = Defaults::standard();
+
+    // 1. The updater.
+    m_updater = std::make_unique<SoftwareUpdater>();
+
+    m_check = std::make_unique<RoutingCheck>(defaults);
+    DocumentEnvironment environment;
+    environment.validateRoutingDictionary = [this] { validateRoutingDictionary(); };
+    m_documents = std::make_unique<DocumentController>(environment);
+
+    // 2. Incoming links: later `tolvo URL` processes hand theirs over here.
+    m_server = std::make_unique<instance::InstanceServer>(
+        [this](const QJsonObject& message) { return handleMessage(message); });
+    if (m_listeningSocket >= 0 && !m_server->listen(m_listeningSocket))
+        qCWarning(lcApp) << "Cannot serve the instance socket; links will start new windows";
+
+    // 3. The user's handler of tolvo:// links.
+    desktop::becomeSchemeHandler(QCoreApplication::applicationFilePath());
+
+    // 4. (The preference tables are wired when their window is made.)
+    // 5. The check, when so configured.
+    m_check->validateIfAutomatic();
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &VantrelAppDelegate::applicationStateChanged);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [] { Defaults::standard().synchronize(); });
+
+    // 6 to 8, from the event loop, so that processes handing over links get
+    // their answer while the first window is still being made. The guide, or
+    // else the preference window; a start for a file or a link shows that
+    // instead, since opening the guide over it would bury it.
+    QTimer::singleShot(0, this, [this, arguments, workingDirectory] {
+        if (arguments.isEmpty()) {
+            if (Defaults::standard().boolForKey(keys::kShowHelpOnStart))
+                openUserGuideCopy();
+            else
+                showPreferencesWindow();
+        }
+        handleArguments(arguments, workingDirectory);
+    });
+}
+
+void VantrelAppDelegate::applicationStateChanged(Qt::ApplicationState state)
+{
+    const bool wasActive = m_lastState == Qt::ApplicationActive;
+    m_lastState = state;
+    // The notes live in the store: write them whenever the application comes or goes.
+    if (state == Qt::ApplicationActive && !wasActive) {
+        Defaults::standard().synchronize();
+        m_check->validateIfAutomatic();
+    } else if (state != Qt::ApplicationActive && wasActive) {
+        Defaults::standard().synchronize();
+    }
+}
+
+QJsonObject VantrelAppDelegate::handleMessage(const QJsonObject& message)
+{
+    const QString type = message.value(QStringLiteral("type")).toString();
+    if (type == QLatin1String(instance::kStatus))
+        return status();
+    if (type == QLatin1String(instance::kOpen)) {
+        QStringList arguments;
+        for (const QJsonValue& v : message.value(QStringLiteral("arguments")).toArray())
+            arguments << v.toString();
+        const QString cwd = message.value(QStringLiteral("workingDirectory")).toString();
+        // The sender waits for this reply: answer now and do the work from the event loop.
+        QTimer::singleShot(0, this, [this, arguments, cwd] {
+            if (arguments.isEmpty() && !m_documents->documents().isEmpty()) {
+                showWindows(m_documents->documents().last());
+                return;
+            }
+            if (arguments.isEmpty())
+                openUserGuideCopy();
+            handleArguments(arguments, cwd);
+        });
+        return QJsonObject {{QStringLiteral("ok"), true}};
+    }
+    qCInfo(lcApp).noquote() << "Ignoring a message of unknown type" << type;
+    return QJsonObject {{QStringLiteral("error"), QStringLiteral("unknown message type")}};
+}
+
+void VantrelAppDelegate::handleArguments(const QStringList& arguments, const QString& workingDirectory)
+{
+    QStringList files;
+    for (const QString& argument : arguments) {
+        if (argument.startsWith(kLinkScheme)) {
+            openFiles(files);
+            files.clear();
+            openPDFforURLString(argument);
+        } else if (argument.startsWith(QLatin1String("file:"))) {
+            // File managers hand local files over as file:// URLs for Exec=%U.
+            const QUrl url(argument);
+            if (url.isLocalFile())
+                files << url.toLocalFile();
+        } else if (!argument.isEmpty()) {
+            files << QDir(workingDirectory).absoluteFilePath(argument);
+        }
+    }
+    openFiles(files);
+}
+
+void VantrelAppDelegate::openPDFforURLString(const QString& url)
+{
+    auto dispatch = [this](const QString& text) {
+        QStringList openPrefixes;
+        for (MyDocument* document : m_documents->documents())
+            openPrefixes << document->prefix();
+        RoutingTable routing(Defaults::standard());
+        return decideDispatch(text, openPrefixes, routing);
+    };
+    DispatchDecision decision = dispatch(url);
+    // Browsers and mail programs hand links over percent-encoded; a link that
+    // finds nothing as received is tried once more decoded.
+    const QString decoded = percentDecodedURL(url);
+    if (decision.kind == DispatchDecision::Kind::NotFound && decoded != url)
+        decision = dispatch(decoded);
+
+    switch (decision.kind) {
+    case DispatchDecision::Kind::OpenDocument: {
+        MyDocument* document = m_documents->documents().value(decision.documentIndex);
+        showWindows(document);
+        if (decoded != url && !targetMoves(document, decision.target)) {
+            const auto again = splitLinkURL(decoded, {document->prefix()});
+            if (again)
+                decision.target = again->target;
+        }
+        document->gotoString(decision.target);
+        return;
+    }
+    case DispatchDecision::Kind::OpenFile: {
+        MyDocument* document = m_documents->openDocument(decision.filePath);
+        if (!document)
+            return;
+        QString target = decision.target;
+        if (decoded != url && document->pdfdoc() && !targetMoves(document, target)) {
+            if (const auto again = splitLinkURL(decoded, {decision.prefix}))
+                target = again->target;
+        }
+        gotoLater(document, target);
+        return;
+    }
+    case DispatchDecision::Kind::NotFound:
+        showUnableToLocate(url);
+        return;
+    }
+}
+
+void VantrelAppDelegate::gotoLater(MyDocument* document, const QString& target)
+{
+    QPointer<MyDocument> guard(document);
+    QTimer::singleShot(kIncomingTargetDelayMs, this, [guard, target] {
+        if (guard)
+            guard->gotoString(target);
+    });
+}
+
+void VantrelAppDelegate::showUnableToLocate(const QString& url)
+{
+    QApplication::beep();
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tolvo"),
+                                QStringLiteral("Unable to locate PDF"), QMessageBox::NoButton);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setInformativeText(QStringLiteral("Tolvo could not locate the PDF corresponding to the URL %1. Would you "
+                                           "like to locate the PDF on your computer?")
+                                .arg(url));
+    QPushButton* locate = box->addButton(QStringLiteral("Locate PDF..."), QMessageBox::AcceptRole);
+    box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(locate);
+    // Not exec(): the instance must go on answering other processes meanwhile.
+    connect(box, &QMessageBox::finished, this, [this, box, locate] {
+        if (box->clickedButton() == locate)
+            m_documents->openDocumentsDialog();
+    });
+    box->open();
+}
+
+bool VantrelAppDelegate::openFile(const QString& path)
+{
+    m_documents->openDocument(path);
+    return true;
+}
+
+void VantrelAppDelegate::openFiles(const QStringList& paths)
+{
+    for (const QString& path : paths)
+        openFile(path);
+}
+
+void VantrelAppDelegate::validateRoutingDictionary()
+{
+    m_check->validateRoutingDictionary();
+}
+
+const QStringList& VantrelAppDelegate::invalidPrefixList() const
+{
+    return m_check->invalidPrefixList();
+}
+
+const QStringList& VantrelAppDelegate::invalidPathsList() const
+{
+    return m_check->invalidPathsList();
+}
+
+QString VantrelAppDelegate::userGuideResource()
+{
+    return QStringLiteral(":/") + QLatin1String(kUserGuideFileName);
+}
+
+void VantrelAppDelegate::openUserGuideCopy()
+{
+    // A fresh copy on every start: the guide of this version, whatever was there.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString target = folder + u'/' + QLatin1String(kUserGuideFileName);
+    QDir().mkpath(folder);
+    if (QFile::exists(target))
+        QFile::remove(target);
+    if (!QFile::exists(target) && QFile::copy(userGuideResource(), target))
+        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (QFile::exists(target))
+        openFile(target);
+    else
+        qCInfo(lcApp).noquote() << "Could not copy the user guide to" << target;
+}
+
+void VantrelAppDelegate::showPreferencesWindow()
+{
+    if (!m_preferencesWindow) {
+        auto* window = new QWidget;
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWindowTitle(QStringLiteral("Tolvo Preferences"));
+        auto* layout = new QVBoxLayout(window);
+        auto* label = new QLabel(QStringLiteral("The options of Tolvo are listed by <tt>tolvo-cli defaults</tt> and "
+                                                "changed with <tt>tolvo-cli defaults KEY VALUE</tt>."),
+                                 window);
+        label->setWordWrap(true);
+        layout->addWidget(label);
+        window->resize(480, 160);
+        m_preferencesWindow = window;
+    }
+    m_preferencesWindow->show();
+    m_preferencesWindow->raise();
+    m_preferencesWindow->activateWindow();
+}
+
+QWidget* VantrelAppDelegate::preferencesWindow() const
+{
+    return m_preferencesWindow;
+}
+
+void VantrelAppDelegate::openButtonHelp(const QString& identifier)
+{
+    QString url = QString(kAppHelpLink);
+    if (identifier == QLatin1String("prefixHelp"))
+        url = QString(kAppHelpPrefixLink);
+    else if (identifier == QLatin1String("automatchHelp"))
+        url = QString(kAppHelpAutomatchLink);
+    QDesktopServices::openUrl(QUrl(url));
+}
+
+void VantrelAppDelegate::openHelpFile()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    const QString copy = folder + u'/' + QLatin1String(kUserGuideFileName);
+    QFile::remove(copy);
+    if (QFile::copy(userGuideResource(), copy))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(copy));
+}
+
+void VantrelAppDelegate::openHelpFileInTolvo()
+{
+    QDesktopServices::openUrl(QUrl(QString(kAppHelpLink)));
+}
+
+QJsonObject VantrelAppDelegate::status() const
+{
+    QJsonArray documents;
+    for (MyDocument* document : m_documents->documents()) {
+        QJsonObject entry;
+        entry.insert(QStringLiteral("file"), document->filePath());
+        entry.insert(QStringLiteral("prefix"), document->prefix());
+        const int page = document->pdfview() ? document->pdfview()->currentPage() : -1;
+        entry.insert(QStringLiteral("pageIndex"), page);
+        entry.insert(QStringLiteral("pageLabel"),
+                     page >= 0 && document->pdfdoc() ? QJsonValue(document->pdfdoc()->pageLabel(page)) : QJsonValue());
+        entry.insert(QStringLiteral("windowTitle"),
+                     document->myWindow() ? QJsonValue(document->myWindow()->windowTitle()) : QJsonValue());
+        const QString toc = selectedTocTitle(document);
+        entry.insert(QStringLiteral("selectedTocTitle"), toc.isNull() ? QJsonValue() : QJsonValue(toc));
+        documents.append(entry);
+    }
+    QJsonValue alert;
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+        alert = box->text();
+    return QJsonObject {{QStringLiteral("documents"), documents}, {QStringLiteral("alert"), alert}};
+}
+
+} // namespace tolvo

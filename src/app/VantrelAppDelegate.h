@@ -1,0 +1,88 @@
+#pragma once
+// The application: start-up in its fixed order, incoming links and files,
+// the routing check, and flushing the store as the application comes and goes.
+
+#include <QJsonObject>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <memory>
+
+class QWidget;
+
+namespace tolvo {
+
+class DocumentController;
+class MyDocument;
+class NotesStore;
+class RoutingCheck;
+class SoftwareUpdater;
+
+namespace instance {
+class InstanceServer;
+}
+
+class VantrelAppDelegate : public QObject {
+    Q_OBJECT
+public:
+    /// listeningSocket: the socket that claiming the single instance bound, or -1
+    /// to run without one (when claiming failed).
+    explicit VantrelAppDelegate(int listeningSocket, QObject* parent = nullptr);
+    ~VantrelAppDelegate() override;
+
+    /// The application never creates an empty document.
+    static bool applicationShouldOpenUntitledFile() { return false; }
+
+    /// The start-up, in order; then the process's own arguments are handled.
+    void applicationDidFinishLaunching(const QStringList& arguments, const QString& workingDirectory);
+
+    /// Follows one tolvo:// URL, as received.
+    void openPDFforURLString(const QString& url);
+    /// Opens a PDF file as a document and shows it.
+    bool openFile(const QString& path);
+    void openFiles(const QStringList& paths);
+
+    /// Files, file:// URLs and tolvo:// URLs from a command line (relative paths against workingDirectory).
+    void handleArguments(const QStringList& arguments, const QString& workingDirectory);
+
+    /// The routing check: fills the invalid lists.
+    void validateRoutingDictionary();
+    const QStringList& invalidPrefixList() const;
+    const QStringList& invalidPathsList() const;
+
+    /// What the running instance shows, for tolvo-cli status.
+    QJsonObject status() const;
+
+    DocumentController* documentController() const { return m_documents.get(); }
+    SoftwareUpdater* sparkleUpdater() const { return m_updater.get(); }
+    QWidget* preferencesWindow() const;
+
+public slots:
+    void openButtonHelp(const QString& identifier);
+    void openHelpFile();
+    void openHelpFileInTolvo();
+
+private:
+    void applicationStateChanged(Qt::ApplicationState state);
+    QJsonObject handleMessage(const QJsonObject& message);
+    /// The document's move to the target, once its own first positioning is done.
+    void gotoLater(MyDocument* document, const QString& target);
+    /// Shows "Unable to locate PDF"; "Locate PDF..." shows the Open dialog.
+    void showUnableToLocate(const QString& url);
+    /// Copies the user guide afresh into the application data folder and opens it.
+    void openUserGuideCopy();
+    void showPreferencesWindow();
+    /// The guide's own file, as shipped.
+    static QString userGuideResource();
+
+    std::unique_ptr<SoftwareUpdater> m_updater;
+    std::unique_ptr<RoutingCheck> m_check;
+    std::unique_ptr<DocumentController> m_documents;
+    std::unique_ptr<instance::InstanceServer> m_server;
+    QPointer<QWidget> m_preferencesWindow;
+    int m_listeningSocket = -1;
+    Qt::ApplicationState m_lastState = Qt::ApplicationInactive;
+};
+
+} // namespace tolvo

@@ -1,0 +1,287 @@
+// tolvo-cli search and annotations: a PDF's search results as the search pane lists
+// them, and its annotations as the annotation export writes them.
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "cli/CliCommand.h"
+#include "document/OutlineFromPdf.h"
+#include "document/PageLabelIndex.h"
+#include "document/search/AnnotationExport.h"
+#include "document/search/AnnotationRecord.h"
+#include "document/search/DocumentSearch.h"
+#include "links/LinkGrammar.h"
+#include "links/LinkText.h"
+#include "outline/OutlineTree.h"
+#include "routing/DocumentPrefix.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <optional>
+
+namespace tolvo::cli {
+
+namespace {
+
+const char* const searchUsage
+    = "Usage: tolvo-cli search FILE QUERY [--json]\n"
+      "Searches FILE as the search pane does: the outline titles, the notes and text markups, and\n"
+      "the text of every page, ignoring letter case; a QUERY of several words is found as one phrase.\n"
+      "The rows come in the pane's order: outline entries, annotations, then one row per page with\n"
+      "text matches, in page order. Plain: the page label, a tab, the type, a tab and the description.\n"
+      "JSON: an array of {resultType, resultDescription, pageLabel, pageIndex, resultCountOnPage}.\n";
+const char* const annotationsUsage
+    = "Usage: tolvo-cli annotations FILE [--format rtf|markdown|html|json]\n"
+      "         [--kinds notes,highlights,underlines,strikeouts] [--quotes|--no-quotes] [--prefix P] [-o OUT]\n"
+      "The notes, highlights, underlines and strike-throughs of FILE as the annotation export writes\n"
+      "them (RTF unless told otherwise), each with a link to its page. The kinds and the quotes follow\n"
+      "the stored export options unless given. json: every annotation record and the five counts of\n"
+      "the export dialog. Written to OUT when given (replacing it only once complete), else to\n"
+      "standard output. Exit 3 when no annotation of the chosen kinds is there.\n";
+
+struct Arguments {
+    QStringList positional;
+    QHash<QString, QString> values;
+    QStringList flags;
+    bool help = false;
+};
+
+std::optional<Arguments> parse(
+    const QStringList& args, const QStringList& valued, const QStringList& flags, const char* command, Output& io)
+{
+    Arguments parsed;
+    bool optionsDone = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        if (optionsDone || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
+            parsed.positional << arg;
+        } else if (arg == QLatin1String("--")) {
+            optionsDone = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            parsed.help = true;
+        } else if (flags.contains(arg)) {
+            parsed.flags << arg;
+        } else if (valued.contains(arg)) {
+            if (i + 1 >= args.size()) {
+                usageError(io, QStringLiteral("%1: %2 needs a value").arg(QLatin1String(command), arg));
+                return std::nullopt;
+            }
+            parsed.values.insert(arg, args[++i]);
+        } else {
+            usageError(io, QStringLiteral("%1: unknown option '%2'").arg(QLatin1String(command), arg));
+            return std::nullopt;
+        }
+    }
+    return parsed;
+}
+
+std::unique_ptr<pdf::Document> openPdf(const QString& path, Output& io)
+{
+    pdf::OpenResult opened = pdf::openDocument(path);
+    if (!opened.document)
+        io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
+    return std::move(opened.document);
+}
+
+QString oneLine(QString text)
+{
+    for (QChar& c : text)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            c = QLatin1Char(' ');
+    return text;
+}
+
+QJsonObject countsObject(const AnnotationCounts& counts)
+{
+    return { { QStringLiteral("notes"), qint64(counts.notes) },
+        { QStringLiteral("highlights"), qint64(counts.highlights) },
+        { QStringLiteral("underlines"), qint64(counts.underlines) },
+        { QStringLiteral("strikethroughs"), qint64(counts.strikethroughs) },
+        { QStringLiteral("others"), qint64(counts.others) } };
+}
+
+QJsonObject recordObject(const AnnotationRecord& record)
+{
+    QJsonArray lines;
+    for (const pdf::SelectionLine& line : record.selection.lines) {
+        const QRectF& b = line.bounds;
+        lines.append(QJsonObject { { QStringLiteral("text"), line.text },
+            { QStringLiteral("bounds"), QJsonArray { b.x(), b.y(), b.width(), b.height() } } });
+    }
+    return { { QStringLiteral("PDFAnnotationType"), record.type }, { QStringLiteral("PDFAnnotationText"), record.text },
+        { QStringLiteral("PDFAnnotationPageLabel"), record.pageLabel },
+        { QStringLiteral("pageIndex"), record.pageIndex },
+        { QStringLiteral("PDFAnnotationPDFSelection"),
+            QJsonObject { { QStringLiteral("text"), record.selection.text }, { QStringLiteral("lines"), lines } } } };
+}
+
+// The kinds named on the command line; nothing (with the reason) for an unknown name.
+std::optional<ExportOptions> parseKinds(const QString& list, QString* bad)
+{
+    ExportOptions options { false, false, false, false };
+    for (const QString& raw : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const QString kind = raw.trimmed().toLower();
+        if (kind == QLatin1String("notes"))
+            options.exportNotes = true;
+        else if (kind == QLatin1String("highlights"))
+            options.exportHighlights = true;
+        else if (kind == QLatin1String("underlines"))
+            options.exportUnderlines = true;
+        else if (kind == QLatin1String("strikeouts") || kind == QLatin1String("strikethroughs"))
+            options.exportStrikethroughs = true;
+        else {
+            *bad = raw;
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+ExportOptions storedKinds(const Defaults& defaults)
+{
+    auto on = [&](const char* key) { return defaults.boolForKey(QString::fromLatin1(key)); };
+    return { on(keys::kAnnoExportShouldExportNotes), on(keys::kAnnoExportShouldExportHighlights),
+        on(keys::kAnnoExportShouldExportUnderlines), on(keys::kAnnoExportShouldExportStrikethroughs) };
+}
+
+int writeOut(const Arguments& parsed, const QByteArray& bytes, Output& io)
+{
+    const QString out = parsed.values.value(QStringLiteral("-o"));
+    if (out.isEmpty()) {
+        io.out += QString::fromUtf8(bytes);
+        return Ok;
+    }
+    QString error;
+    if (!writeExportFile(out, bytes, &error)) {
+        io.err += QStringLiteral("tolvo-cli: cannot write %1: %2\n").arg(out, error);
+        return FileError;
+    }
+    return Ok;
+}
+
+} // namespace
+
+int runSearch(const QStringList& args, Output& io)
+{
+    const std::optional<Arguments> parsed = parse(args, {}, { QStringLiteral("--json") }, "search", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QLatin1String(searchUsage);
+        return Ok;
+    }
+    if (parsed->positional.size() != 2)
+        return usageError(io, QStringLiteral("search takes one FILE and one QUERY"));
+    const std::unique_ptr<pdf::Document> document = openPdf(parsed->positional[0], io);
+    if (!document)
+        return FileError;
+    const OutlineTree tree = outlineTreeForPdf(*document);
+    const PageLabelIndex labels(document->pageLabels());
+    DocumentSearch search(*document, { [&tree] { return &tree; }, [&labels] { return labels.pageLabel2pageIndex(); } });
+    search.setAnnotations(std::make_shared<const AnnotationList>(prepareAnnotationsArray(*document)));
+    search.searchTextChanged(parsed->positional[1]);
+    if (search.isFinding()) {
+        QEventLoop loop;
+        QObject::connect(&search, &DocumentSearch::pdfSearchDidEnd, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    // What the pane shows with all three segments selected.
+    const SearchResultsFilter* shown = search.filter();
+    QJsonArray rows;
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        const MySearchResult* result = SearchResultsModel::resultForIndex(shown->index(row, 0));
+        if (!result)
+            continue;
+        if (parsed->flags.contains(QStringLiteral("--json"))) {
+            rows.append(QJsonObject { { QStringLiteral("resultType"), result->resultType },
+                { QStringLiteral("resultDescription"), result->resultDescription },
+                { QStringLiteral("pageLabel"), result->pageLabel },
+                { QStringLiteral("pageIndex"), qint64(result->pageIndex) },
+                { QStringLiteral("resultCountOnPage"), qint64(result->resultCountOnPage) } });
+        } else {
+            io.out += QStringLiteral("%1\t%2\t%3\n")
+                          .arg(oneLine(cleanPageLabel(result->pageLabel)), result->resultType,
+                              oneLine(result->resultDescription));
+        }
+    }
+    if (parsed->flags.contains(QStringLiteral("--json")))
+        io.out += QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Indented));
+    return Ok;
+}
+
+int runAnnotations(const QStringList& args, Output& io)
+{
+    const QStringList valued
+        = { QStringLiteral("--format"), QStringLiteral("--kinds"), QStringLiteral("--prefix"), QStringLiteral("-o") };
+    const std::optional<Arguments> parsed
+        = parse(args, valued, { QStringLiteral("--quotes"), QStringLiteral("--no-quotes") }, "annotations", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QLatin1String(annotationsUsage);
+        return Ok;
+    }
+    if (parsed->positional.size() != 1)
+        return usageError(io, QStringLiteral("annotations takes one FILE"));
+    const QString formatName = parsed->values.value(QStringLiteral("--format"), QStringLiteral("rtf"));
+    const bool json = formatName == QLatin1String("json");
+    const std::optional<ExportFormat> format = exportFormatFromName(formatName);
+    if (!json && !format)
+        return usageError(io, QStringLiteral("annotations: unknown format '%1'").arg(formatName));
+    if (parsed->flags.contains(QStringLiteral("--quotes")) && parsed->flags.contains(QStringLiteral("--no-quotes")))
+        return usageError(io, QStringLiteral("annotations: --quotes and --no-quotes exclude each other"));
+    if (parsed->values.contains(QStringLiteral("--prefix"))
+        && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
+        return usageError(io, QStringLiteral("annotations: the prefix is empty"));
+    if (parsed->values.contains(QStringLiteral("-o")) && parsed->values.value(QStringLiteral("-o")).isEmpty())
+        return usageError(io, QStringLiteral("annotations: -o needs a file name"));
+
+    Defaults& defaults = Defaults::standard();
+    ExportOptions kinds = storedKinds(defaults);
+    if (parsed->values.contains(QStringLiteral("--kinds"))) {
+        QString bad;
+        const std::optional<ExportOptions> named = parseKinds(parsed->values.value(QStringLiteral("--kinds")), &bad);
+        if (!named)
+            return usageError(io, QStringLiteral("annotations: unknown kind '%1'").arg(bad));
+        kinds = *named;
+    }
+
+    const QString path = parsed->positional.first();
+    const std::unique_ptr<pdf::Document> document = openPdf(path, io);
+    if (!document)
+        return FileError;
+    const AnnotationList list = prepareAnnotationsArray(*document);
+
+    if (json) {
+        QJsonArray records;
+        for (const AnnotationRecord& record : list.records)
+            records.append(recordObject(record));
+        const QJsonObject object { { QStringLiteral("annotations"), records },
+            { QStringLiteral("counts"), countsObject(list.counts) } };
+        return writeOut(*parsed, QJsonDocument(object).toJson(QJsonDocument::Indented), io);
+    }
+
+    ExportStyle style;
+    style.useQuotes = parsed->flags.contains(QStringLiteral("--quotes")) ? true
+        : parsed->flags.contains(QStringLiteral("--no-quotes"))
+        ? false
+        : defaults.boolForKey(QString::fromLatin1(keys::kAnnoExportUseQuotes));
+    style.linkStyle = currentLinkStyle(defaults);
+    style.prefix = parsed->values.value(QStringLiteral("--prefix"),
+        defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(path).absoluteFilePath())));
+    if (!style.prefix.endsWith(QLatin1Char('/')))
+        style.prefix += QLatin1Char('/');
+    const std::optional<QByteArray> bytes = annotationExportDocument(list.records, kinds, style, *format);
+    if (!bytes) {
+        io.err += QStringLiteral("tolvo-cli: %1 has no annotations of the chosen kinds\n").arg(path);
+        return NotFound;
+    }
+    return writeOut(*parsed, *bytes, io);
+}
+
+} // namespace tolvo::cli

@@ -1,0 +1,53 @@
+// tolvo-cli status: what the running Tolvo shows.
+#include "app/SingleInstance.h"
+#include "cli/CliCommand.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace tolvo::cli {
+
+int runStatus(const QStringList& args, Output& io)
+{
+    bool json = false;
+    for (const QString& arg : args) {
+        if (arg == QLatin1String("--json"))
+            json = true;
+        else if (arg == QLatin1String("--help")) {
+            io.out += QStringLiteral("Usage: tolvo-cli status [--json]\n"
+                                     "The open documents of the running Tolvo and the alert on screen.\n"
+                                     "Exit status 3 when Tolvo is not running.\n");
+            return Ok;
+        } else
+            return usageError(io, QStringLiteral("unknown argument '%1'").arg(arg));
+    }
+    const auto reply = instance::request(QJsonObject {{QStringLiteral("type"), QStringLiteral("status")}});
+    if (!reply || !reply->contains(QStringLiteral("documents"))) {
+        io.err += QStringLiteral("tolvo-cli: Tolvo is not running\n");
+        return NotFound;
+    }
+    if (json) {
+        io.out += QString::fromUtf8(QJsonDocument(*reply).toJson(QJsonDocument::Indented));
+        return Ok;
+    }
+    const QJsonArray documents = reply->value(QStringLiteral("documents")).toArray();
+    if (documents.isEmpty())
+        io.out += QStringLiteral("No documents open.\n");
+    for (const QJsonValue& value : documents) {
+        const QJsonObject d = value.toObject();
+        io.out += QStringLiteral("%1\n  prefix %2, page %3 (index %4)\n")
+                      .arg(d.value(QStringLiteral("file")).toString(), d.value(QStringLiteral("prefix")).toString(),
+                           d.value(QStringLiteral("pageLabel")).toString(),
+                           QString::number(d.value(QStringLiteral("pageIndex")).toInt()));
+        const QString toc = d.value(QStringLiteral("selectedTocTitle")).toString();
+        if (!toc.isEmpty())
+            io.out += QStringLiteral("  selected in the outline: %1\n").arg(toc);
+    }
+    const QJsonValue alert = reply->value(QStringLiteral("alert"));
+    if (alert.isString())
+        io.out += QStringLiteral("Alert: %1\n").arg(alert.toString());
+    return Ok;
+}
+
+} // namespace tolvo::cli

@@ -1,0 +1,135 @@
+// Where incoming URLs lead, and becoming the handler of tolvo:// links.
+#include "app/Defaults.h"
+#include "app/DefaultsKeys.h"
+#include "app/DesktopIntegration.h"
+#include "app/UrlDispatch.h"
+#include "routing/RoutingTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace tolvo;
+
+class TestDispatch : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString makeFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = m_dir.filePath(name);
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(content);
+        return path;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath("nowhere")));
+    }
+
+    void decisions_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QStringList>("open");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("open document at once") << "tolvo://book/12/" << QStringList {"book/"} << "document" << 0 << "12/";
+        QTest::newRow("open documents before routing keys")
+            << "tolvo://routed/3/" << QStringList {"other/", "routed/"} << "document" << 1 << "3/";
+        QTest::newRow("first open document wins, not the longest")
+            << "tolvo://book/x/3/" << QStringList {"book/", "book/x/"} << "document" << 0 << "x/3/";
+        QTest::newRow("whole-PDF link") << "tolvo://book/" << QStringList {"book/"} << "document" << 0 << "";
+        QTest::newRow("routed file") << "tolvo://routed/iv/@loc/72x/541y/" << QStringList {} << "file" << -1
+                                     << "iv/@loc/72x/541y/";
+        QTest::newRow("case counts") << "TOLVO://routed/3/" << QStringList {} << "none" << -1 << "";
+        QTest::newRow("prefix case counts") << "tolvo://Routed/3/" << QStringList {} << "none" << -1 << "";
+        QTest::newRow("unknown prefix") << "tolvo://nosuch/1/" << QStringList {"book/"} << "none" << -1 << "";
+        QTest::newRow("gone file") << "tolvo://gone/1/" << QStringList {} << "none" << -1 << "1/";
+        QTest::newRow("replaced file") << "tolvo://replaced/1/" << QStringList {} << "none" << -1 << "1/";
+    }
+    void decisions()
+    {
+        QFETCH(QString, url);
+        QFETCH(QStringList, open);
+        QFETCH(QString, kind);
+        QFETCH(int, index);
+        QFETCH(QString, target);
+
+        Defaults defaults(m_dir.filePath("defaults.json"));
+        registerTolvoDefaults(defaults);
+        RoutingTable routing(defaults, SearchScope::none());
+        const QString routed = makeFile("routed.pdf", "%PDF-1.4 routed");
+        const QString gone = makeFile("gone.pdf", "%PDF-1.4 gone");
+        const QString replaced = makeFile("replaced.pdf", "%PDF-1.4 first");
+        QVERIFY(routing.storePrefix("routed/", routed).ok());
+        QVERIFY(routing.storePrefix("gone/", gone).ok());
+        QVERIFY(routing.storePrefix("replaced/", replaced).ok());
+        QFile::remove(gone);
+        QFile::remove(replaced);
+        makeFile("replaced.pdf", "%PDF-1.4 another file, another size");
+
+        const DispatchDecision d = decideDispatch(url, open, routing);
+        const QString got = d.kind == DispatchDecision::Kind::OpenDocument ? "document"
+            : d.kind == DispatchDecision::Kind::OpenFile                 ? "file"
+                                                                         : "none";
+        QCOMPARE(got, kind);
+        QCOMPARE(d.documentIndex, index);
+        QCOMPARE(d.target, target);
+        if (kind == "file")
+            QCOMPARE(d.filePath, routed);
+    }
+
+    void percentDecoding_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QString>("decoded");
+        QTest::newRow("blank") << "tolvo://b/Appendix%20A/" << "tolvo://b/Appendix A/";
+        QTest::newRow("utf-8") << "tolvo://b/einf%C3%BChrung/" << QString::fromUtf8("tolvo://b/einführung/");
+        QTest::newRow("nothing to decode") << "tolvo://b/12/" << "tolvo://b/12/";
+        QTest::newRow("stray percent") << "tolvo://b/100%/" << "tolvo://b/100%/";
+    }
+    void percentDecoding()
+    {
+        QFETCH(QString, url);
+        QFETCH(QString, decoded);
+        QCOMPARE(percentDecodedURL(url), decoded);
+    }
+
+    void becomesTheHandlerAndKeepsOtherLines()
+    {
+        const QString mimeapps = m_dir.filePath("config/mimeapps.list");
+        QDir().mkpath(m_dir.filePath("config"));
+        {
+            QFile f(mimeapps);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Added Associations]\napplication/pdf=other.desktop;\n\n[Default Applications]\n"
+                    "text/html=firefox.desktop\nx-scheme-handler/tolvo=old.desktop;\n");
+        }
+        desktop::becomeSchemeHandler(QStringLiteral("/opt/my tolvo/bin/tolvo"));
+        QCOMPARE(desktop::defaultHandler("x-scheme-handler/tolvo"), QStringLiteral("tolvo.desktop"));
+        QCOMPARE(desktop::defaultHandler("text/html"), QStringLiteral("firefox.desktop"));
+        QFile f(mimeapps);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        QVERIFY(text.contains("application/pdf=other.desktop;"));
+        QCOMPARE(text.count("x-scheme-handler/tolvo="), 1);
+
+        QFile desktopFile(m_dir.filePath("data/applications/tolvo.desktop"));
+        QVERIFY(desktopFile.open(QIODevice::ReadOnly));
+        const QByteArray entry = desktopFile.readAll();
+        QVERIFY(entry.contains("Exec=\"/opt/my tolvo/bin/tolvo\" %U\n"));
+        QVERIFY(entry.contains("MimeType=x-scheme-handler/tolvo;application/pdf;"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDispatch)
+#include "test_dispatch.moc"

@@ -1,0 +1,145 @@
+// tolvo-cli search and annotations, run as separate processes over the fixtures with a defaults
+// store of their own.
+#include "SearchTestSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+using tolvo::test::fixture;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+class Cli {
+public:
+    Run operator()(const QStringList& args) const
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+        p.setProcessEnvironment(env);
+        p.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"), args);
+        p.waitForFinished(120000);
+        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+    }
+
+private:
+    QTemporaryDir m_config;
+};
+
+} // namespace
+
+class TestSearchCli : public QObject {
+    Q_OBJECT
+
+private slots:
+    void searchJson()
+    {
+        const Run r = Cli()({ QStringLiteral("search"), fixture(QStringLiteral("search.pdf")),
+            QStringLiteral("blue whale"), QStringLiteral("--json") });
+        QCOMPARE(r.code, 0);
+        const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(rows.size(), 3);
+        const QStringList types = { "TOC", "Note", "Text" };
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(rows[i].toObject().value(QLatin1String("resultType")).toString(), types[i]);
+        const QJsonObject toc = rows[0].toObject();
+        QCOMPARE(toc.value(QLatin1String("pageLabel")).toString(), QStringLiteral("2/@loc/72x/720y/"));
+        QCOMPARE(toc.value(QLatin1String("pageIndex")).toInt(), 3);
+        QCOMPARE(toc.value(QLatin1String("resultCountOnPage")).toInt(), 1);
+        QCOMPARE(rows[2].toObject().value(QLatin1String("resultDescription")).toString(),
+            QStringLiteral("\"blue whale\" found on page 2"));
+    }
+
+    void searchPlain()
+    {
+        const Run r
+            = Cli()({ QStringLiteral("search"), fixture(QStringLiteral("search.pdf")), QStringLiteral("needle") });
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out,
+            QStringLiteral("7\tNote\tNote annotation \"check the needle count\"\n"
+                           "5\tText\t\"needle\" found 3 times on page 5\n"));
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        const QString pdf = fixture(QStringLiteral("search.pdf"));
+        QTest::newRow("search without query") << QStringList { "search", pdf } << 2;
+        QTest::newRow("search, not a PDF")
+            << QStringList { "search", fixture(QStringLiteral("not-a-pdf.pdf")), "x" } << 1;
+        QTest::newRow("unknown format") << QStringList { "annotations", pdf, "--format", "docx" } << 2;
+        QTest::newRow("unknown kind") << QStringList { "annotations", pdf, "--kinds", "notes,squiggles" } << 2;
+        QTest::newRow("both quote options") << QStringList { "annotations", pdf, "--quotes", "--no-quotes" } << 2;
+        QTest::newRow("no annotations") << QStringList { "annotations", fixture(QStringLiteral("no-outline.pdf")) }
+                                        << 3;
+        QTest::newRow("no annotations of those kinds")
+            << QStringList { "annotations", pdf, "--kinds", "underlines" } << 3;
+        QTest::newRow("damaged file") << QStringList { "annotations", fixture(QStringLiteral("truncated.pdf")) } << 1;
+    }
+    void failures()
+    {
+        QFETCH(QStringList, args);
+        const Run r = Cli()(args);
+        QTEST(r.code, "code");
+        QVERIFY(!r.err.isEmpty());
+        QVERIFY(r.out.isEmpty());
+    }
+
+    void annotationsJson()
+    {
+        const Run r = Cli()({ QStringLiteral("annotations"), fixture(QStringLiteral("annotations.pdf")),
+            QStringLiteral("--format"), QStringLiteral("json") });
+        QCOMPARE(r.code, 0);
+        const QJsonObject object = QJsonDocument::fromJson(r.out.toUtf8()).object();
+        QCOMPARE(object.value(QLatin1String("annotations")).toArray().size(), 8);
+        const QJsonObject counts = object.value(QLatin1String("counts")).toObject();
+        QCOMPARE(counts.value(QLatin1String("notes")).toInt(), 3);
+        QCOMPARE(counts.value(QLatin1String("others")).toInt(), 6);
+        const QJsonObject first = object.value(QLatin1String("annotations")).toArray()[3].toObject();
+        QCOMPARE(first.value(QLatin1String("PDFAnnotationType")).toString(), QStringLiteral("Highlight"));
+        QCOMPARE(first.value(QLatin1String("PDFAnnotationText")).toString(), QStringLiteral("Key Point "));
+    }
+
+    void annotationsMarkdown()
+    {
+        const Run r = Cli()({ QStringLiteral("annotations"), fixture(QStringLiteral("search.pdf")),
+            QStringLiteral("--format"), QStringLiteral("markdown"), QStringLiteral("--kinds"), QStringLiteral("notes"),
+            QStringLiteral("--no-quotes"), QStringLiteral("--prefix"), QStringLiteral("guide") });
+        QCOMPARE(r.code, 0);
+        // The stored link style is the registered one: expanded.
+        QCOMPARE(r.out,
+            QStringLiteral(
+                "### Page 7, Note annotation\n\n[tolvo://guide/7](tolvo://guide/7/)\n\n> Check the Needle count\n\n"
+                "### Page 7, Note annotation\n\n[tolvo://guide/7](tolvo://guide/7/)\n\n> Blue whale sighting\n"));
+    }
+
+    void annotationsToFile()
+    {
+        QTemporaryDir dir;
+        const QString out = dir.filePath(QStringLiteral("notes.rtf"));
+        const Run r = Cli()(
+            { QStringLiteral("annotations"), fixture(QStringLiteral("search.pdf")), QStringLiteral("-o"), out });
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.isEmpty());
+        QFile file(out);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray rtf = file.readAll();
+        QVERIFY(rtf.startsWith("{\\rtf1"));
+        QCOMPARE(rtf.count("HYPERLINK"), 4);
+        QVERIFY(rtf.contains("HYPERLINK \"tolvo://search.pdf/3/\""));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSearchCli)
+#include "test_search_cli.moc"
