@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -127,6 +128,23 @@ private slots:
         QVERIFY(waitFor([](const QJsonObject& s) {
             return documentNamed(s, "Tolvo User Guide.pdf").value("selectedTocTitle").toString() == "Prefix";
         }));
+
+        // A link opened the way other programs open it reaches the instance too:
+        // start-up made Tolvo the handler of tolvo:// links.
+        const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
+        if (!xdgOpen.isEmpty()) {
+            QProcess open;
+            QProcessEnvironment env = environment();
+            env.insert("DISPLAY", ":0"); // xdg-open asks for a display before it reads the handlers
+            env.remove("XDG_CURRENT_DESKTOP");
+            open.setProcessEnvironment(env);
+            open.start(xdgOpen, {"tolvo://apphelp/preferences/automatch"});
+            QVERIFY(open.waitForFinished(20000));
+            QCOMPARE(open.exitCode(), 0);
+            QVERIFY(waitFor([](const QJsonObject& s) {
+                return documentNamed(s, "Tolvo User Guide.pdf").value("selectedTocTitle").toString() == "Automatch";
+            }));
+        }
 
         // A whole-PDF link leaves the view where it is.
         const int before = documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt();
