@@ -58,19 +58,13 @@ bool PageLayout::isShown(int pageIndex) const
     return pageIndex >= 0 && pageIndex < m_rects.size() && !m_rects[pageIndex].isNull();
 }
 
-QVector<int> PageLayout::shownRows() const
+std::pair<int, int> PageLayout::shownRows() const
 {
-    QVector<int> rows;
     if (m_rows.isEmpty())
-        return rows;
-    if (isContinuous(m_mode)) {
-        rows.reserve(m_rows.size());
-        for (int r = 0; r < m_rows.size(); ++r)
-            rows.append(r);
-    } else {
-        rows.append(m_shownRow);
-    }
-    return rows;
+        return { 0, 0 };
+    if (isContinuous(m_mode))
+        return { 0, int(m_rows.size()) };
+    return { m_shownRow, m_shownRow + 1 };
 }
 
 namespace {
@@ -129,18 +123,18 @@ void PageLayout::layout(double scale, const QSizeF& viewport, int shownPage)
     }
     const int requested = rowOfPage(shownPage);
     m_shownRow = requested >= 0 ? requested : std::clamp(m_shownRow, 0, int(m_rows.size()) - 1);
-    const QVector<int> rows = shownRows();
+    const auto [firstRow, endRow] = shownRows();
     const bool twoUp = isTwoUp(m_mode);
 
     double half = 0; // the widest half row, in pixels
-    for (int r : rows)
+    for (int r = firstRow; r < endRow; ++r)
         for (int p : { m_rows[r].left, m_rows[r].right })
             if (p >= 0)
                 half = std::max(half, twoUp ? m_sizes[p].width() * scale : m_sizes[p].width() * scale / 2);
     const double contentWidth = 2 * half + 2 * kMargin + (twoUp ? kGap : 0);
 
     double y = kMargin;
-    for (int r : rows) {
+    for (int r = firstRow; r < endRow; ++r) {
         double rowHeight = 0;
         for (int p : { m_rows[r].left, m_rows[r].right })
             if (p >= 0)
@@ -155,7 +149,7 @@ void PageLayout::layout(double scale, const QSizeF& viewport, int shownPage)
     const double height = std::max(contentHeight, viewport.height());
     const double centre = width / 2;
     const double top = (height - contentHeight) / 2;
-    for (int r : rows) {
+    for (int r = firstRow; r < endRow; ++r) {
         m_rowTop[r] += top;
         m_rowBottom[r] += top;
         const double rowHeight = m_rowBottom[r] - m_rowTop[r];
@@ -181,17 +175,26 @@ QRectF PageLayout::pageRect(int pageIndex) const
     return (pageIndex >= 0 && pageIndex < m_rects.size()) ? m_rects[pageIndex] : QRectF();
 }
 
+int PageLayout::firstRowReaching(double y) const
+{
+    // Rows are laid out top to bottom: the first shown row whose bottom reaches y.
+    auto [first, end] = shownRows();
+    while (first < end) {
+        const int middle = first + (end - first) / 2;
+        if (m_rowBottom[middle] < y)
+            first = middle + 1;
+        else
+            end = middle;
+    }
+    return first;
+}
+
 QVector<int> PageLayout::pagesIn(const QRectF& area) const
 {
     QVector<int> pages;
-    const QVector<int> rows = shownRows();
-    if (rows.isEmpty())
-        return pages;
-    // Rows are laid out top to bottom: find the first whose bottom reaches the area.
-    auto it = std::lower_bound(
-        rows.begin(), rows.end(), area.top(), [&](int r, double top) { return m_rowBottom[r] < top; });
-    for (; it != rows.end() && m_rowTop[*it] <= area.bottom(); ++it)
-        for (int p : { m_rows[*it].left, m_rows[*it].right })
+    const int end = shownRows().second;
+    for (int r = firstRowReaching(area.top()); r < end && m_rowTop[r] <= area.bottom(); ++r)
+        for (int p : { m_rows[r].left, m_rows[r].right })
             if (p >= 0 && m_rects[p].intersects(area))
                 pages.append(p);
     return pages;
@@ -199,11 +202,10 @@ QVector<int> PageLayout::pagesIn(const QRectF& area) const
 
 int PageLayout::pageAt(const QPointF& point, bool nearest) const
 {
-    const QVector<int> rows = shownRows();
-    if (rows.isEmpty())
+    const auto [begin, end] = shownRows();
+    if (begin >= end)
         return -1;
-    auto it
-        = std::lower_bound(rows.begin(), rows.end(), point.y(), [&](int r, double y) { return m_rowBottom[r] < y; });
+    const int reaching = firstRowReaching(point.y());
     // The candidates: the row reaching the point and the one above it.
     int best = -1;
     double bestDistance = std::numeric_limits<double>::infinity();
@@ -224,11 +226,11 @@ int PageLayout::pageAt(const QPointF& point, bool nearest) const
         }
         return -1;
     };
-    if (it != rows.end())
-        if (int hit = consider(*it); hit >= 0)
+    if (reaching < end)
+        if (int hit = consider(reaching); hit >= 0)
             return hit;
-    if (it != rows.begin())
-        if (int hit = consider(*std::prev(it)); hit >= 0)
+    if (reaching > begin)
+        if (int hit = consider(reaching - 1); hit >= 0)
             return hit;
     return nearest ? best : -1;
 }

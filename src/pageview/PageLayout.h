@@ -10,6 +10,8 @@
 #include <QSizeF>
 #include <QVector>
 
+#include <utility>
+
 namespace tolvo::pageview {
 
 enum class DisplayMode { SinglePage, SinglePageContinuous, TwoUp, TwoUpContinuous };
@@ -63,7 +65,9 @@ public:
     int pageAt(const QPointF& point, bool nearest) const;
 
 private:
-    QVector<int> shownRows() const;
+    /// The laid-out rows: first and one past the last.
+    std::pair<int, int> shownRows() const;
+    int firstRowReaching(double y) const;
 
     QVector<QSizeF> m_sizes;
     DisplayMode m_mode = DisplayMode::SinglePageContinuous;

@@ -2,8 +2,6 @@
 
 #include "pageview/ImageCache.h"
 
-#include <QTimer>
-
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -18,7 +16,6 @@ namespace {
 struct Job {
     PageImageKey key;
     double scale = 1;
-    bool urgent = true;
     std::shared_ptr<std::atomic<bool>> abort;
 };
 
@@ -79,18 +76,19 @@ void PageRenderer::stopWorkers()
 void PageRenderer::setDocument(const pdf::Document* document, int workers)
 {
     stopWorkers();
+    m_document = document;
+    m_workersWanted = document ? std::max(1, workers) : 0;
     if (!document)
         return;
     // Results of an earlier document never reach the owner: a fresh Shared per document.
     m_shared = std::make_shared<Shared>();
     startWorker(m_shared, document);
-    // The first worker draws the first page while the others' copies are being made.
-    const std::shared_ptr<Shared> shared = m_shared;
-    for (int i = 1; i < workers; ++i)
-        QTimer::singleShot(0, this, [this, shared, document] {
-            if (shared == m_shared)
-                startWorker(shared, document);
-        });
+}
+
+void PageRenderer::startAllWorkers()
+{
+    while (m_document && workerCount() < m_workersWanted)
+        startWorker(m_shared, m_document);
 }
 
 void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document)
@@ -101,16 +99,7 @@ void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf:
             Job job;
             {
                 std::unique_lock lock(shared->mutex);
-                // Pages on screen first: the next page ahead waits while one on screen is being drawn.
-                shared->wake.wait(lock, [&] {
-                    if (shared->stopping)
-                        return true;
-                    if (shared->queue.empty())
-                        return false;
-                    return shared->queue.front().urgent
-                        || std::none_of(shared->running.begin(), shared->running.end(),
-                            [](const Job& j) { return j.urgent && !j.abort->load(); });
-                });
+                shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
                 if (shared->stopping)
                     return;
                 job = shared->queue.front();
@@ -124,8 +113,6 @@ void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf:
             {
                 std::lock_guard lock(shared->mutex);
                 std::erase_if(shared->running, [&](const Job& j) { return j.abort == job.abort; });
-                if (job.urgent)
-                    shared->wake.notify_all(); // pages ahead may start now
                 if (aborted) {
                     shared->aborted.fetch_add(1);
                     continue;
@@ -170,7 +157,7 @@ void PageRenderer::setWanted(const std::vector<RenderRequest>& requests)
             for (const Job& j : m_shared->running)
                 started = started || (j.key == key && !j.abort->load());
             if (!started)
-                m_shared->queue.push_back(Job { key, r.scale, r.urgent, std::make_shared<std::atomic<bool>>(false) });
+                m_shared->queue.push_back(Job { key, r.scale, std::make_shared<std::atomic<bool>>(false) });
         }
         for (Job& j : m_shared->running)
             if (!wanted.contains(j.key))

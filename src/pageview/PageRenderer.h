@@ -21,8 +21,6 @@ namespace tolvo::pageview {
 struct RenderRequest {
     int pageIndex = -1;
     double scale = 1;
-    /// A page on screen. While one waits or is being drawn, no worker starts a page that is not.
-    bool urgent = true;
 };
 
 class PageRenderer : public QObject {
@@ -31,10 +29,13 @@ public:
     explicit PageRenderer(QObject* parent = nullptr);
     ~PageRenderer() override;
 
-    /// Stops the workers of the previous document and starts `workers` over copies of this one
-    /// (nullptr: none). The copies are made on the caller's thread, the first at once and the
-    /// others at its next turn of the event loop; drawing happens on the workers only.
+    /// Stops the workers of the previous document and starts the first of `workers` over a copy of
+    /// this one (nullptr: none); startAllWorkers() starts the others. Copies are made on the
+    /// caller's thread; drawing happens on the workers only.
     void setDocument(const pdf::Document* document, int workers = 2);
+    /// Starts the workers that setDocument() left for later (each copy takes a few milliseconds,
+    /// which the first page need not wait for).
+    void startAllWorkers();
     int workerCount() const;
 
     /// Replaces the wanted pages, first the most urgent.
@@ -53,6 +54,8 @@ private:
     void stopWorkers();
 
     std::shared_ptr<Shared> m_shared;
+    const pdf::Document* m_document = nullptr;
+    int m_workersWanted = 0;
 };
 
 } // namespace tolvo::pageview

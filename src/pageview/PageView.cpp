@@ -16,7 +16,7 @@ namespace {
 
 // Pages measured before the first page is shown; the rest are measured in the background.
 constexpr int kPagesMeasuredFirst = 8;
-constexpr int kMeasureLaterMs = 300;
+constexpr int kWarmUpMs = 300;
 
 bool sameGeometry(const pdf::PageGeometry& a, const pdf::PageGeometry& b)
 {
@@ -85,21 +85,24 @@ void PageView::setDocument(const pdf::Document* document)
         m_geometry.resize(count, first > 0 ? m_geometry.back() : pdf::PageGeometry {});
         m_measured.resize(count, false);
         m_renderer->setDocument(document, 2);
-        // Measuring the rest waits until the first pages are on screen (or a moment has passed),
-        // so that it does not compete with drawing them.
-        if (first < count) {
-            auto begin = std::make_shared<std::function<void()>>();
-            auto started = std::make_shared<bool>(false);
-            *begin = [this, document, first, started] {
-                if (*started || m_document != document)
-                    return;
-                *started = true;
+        // The second worker and the measuring of the remaining pages wait until the first pages are
+        // on screen (or a moment has passed), so that they do not hold up drawing them.
+        auto warmUp = std::make_shared<std::function<void()>>();
+        auto done = std::make_shared<bool>(false);
+        *warmUp = [this, document, first, count, done] {
+            if (*done || m_document != document)
+                return;
+            *done = true;
+            m_renderer->startAllWorkers();
+            if (first < count)
                 m_scanner->start(document, first);
-            };
-            connect(
-                this, &PageView::visiblePagesDrawn, m_scanner, [begin] { (*begin)(); }, Qt::SingleShotConnection);
-            QTimer::singleShot(kMeasureLaterMs, m_scanner, [begin] { (*begin)(); });
-        }
+            scheduleRendering();
+        };
+        connect(
+            this, &PageView::visiblePagesDrawn, m_scanner,
+            [warmUp, scanner = m_scanner] { QTimer::singleShot(0, scanner, [warmUp] { (*warmUp)(); }); },
+            Qt::SingleShotConnection);
+        QTimer::singleShot(kWarmUpMs, m_scanner, [warmUp] { (*warmUp)(); });
     }
     // A new document's first page is news even at the index that was current before.
     m_currentPage = -1;

@@ -84,7 +84,7 @@ void PageView::requestRendering()
                 return;
         }
         if (!m_cache.contains(key) && !m_failed.contains(key))
-            wanted.push_back(RenderRequest { page, renderScaleFor(page), !ahead });
+            wanted.push_back(RenderRequest { page, renderScaleFor(page) });
     };
     // The current page first, then the other visible ones, then the neighbours.
     if (visible.contains(m_currentPage))

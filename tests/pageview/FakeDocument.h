@@ -29,6 +29,11 @@ struct RenderLog {
     std::vector<Entry> entries;
     int reopened = 0;
 
+    void clear()
+    {
+        QMutexLocker lock(&mutex);
+        entries.clear();
+    }
     std::vector<Entry> snapshot()
     {
         QMutexLocker lock(&mutex);

@@ -6,6 +6,7 @@
 #include "pageview/DisplaySpace.h"
 #include "pageview/PageView.h"
 
+#include <QClipboard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -355,8 +356,9 @@ private slots:
     void staleRequestsAreDropped()
     {
         PageView& view = open(FakeDocument::letterPages(400));
-        m_doc->setRenderDelay(std::chrono::milliseconds(40));
+        m_doc->setRenderDelay(std::chrono::milliseconds(300));
         m_view->setDocument(m_doc.get()); // the copies take the delay
+        m_doc->log()->clear();
         QTest::qWait(10); // the first pages are being drawn
         view.goToPage(300);
         QVERIFY(tolvo::test::waitForPages(view));
@@ -505,6 +507,40 @@ private slots:
         QCOMPARE(view.currentPage(), 250);
         QVERIFY(near(view.pageRectInView(250).top(), PageLayout::kMargin)); // it stayed in place
         QCOMPARE(view.pageGeometry(299).rotation, 90);
+    }
+
+    void anEmptyDocumentShowsNothingAndTakesEveryCommand()
+    {
+        PageView& view = open({});
+        QCOMPARE(view.currentPage(), -1);
+        QCOMPARE(view.currentDestination().pageIndex, -1);
+        view.goToPage(0);
+        view.goToNextPage();
+        view.goBack();
+        view.zoomIn();
+        view.setDisplayMode(DisplayMode::TwoUp);
+        view.setDisplaysAsBook(true);
+        view.setAutoScales(true);
+        QTest::keyClick(&view, Qt::Key_End);
+        tolvo::test::drag(view, QPointF(10, 10), QPointF(200, 200));
+        tolvo::test::doubleClick(view, QPointF(50, 50));
+        QCOMPARE(view.pageForPoint(QPointF(10, 10), true), -1);
+        QVERIFY(view.visiblePages().isEmpty());
+        QVERIFY(view.currentSelection().isEmpty());
+        QVERIFY(!view.grab().isNull());
+        view.setDocument(nullptr);
+        QCOMPARE(view.pageCount(), 0);
+    }
+
+    void copyPutsTheSelectedTextOnTheClipboard()
+    {
+        PageView& view = open(FakeDocument::letterPages(1));
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier); // nothing selected: the clipboard keeps its text
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("before"));
+        tolvo::test::drag(view, wordPoint(view, *m_doc, 0, 0, 0), wordPoint(view, *m_doc, 0, 0, 1));
+        QTest::keyClick(&view, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("p0l0a p0l0b"));
     }
 
     void modeChangesKeepThePage()
