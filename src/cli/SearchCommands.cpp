@@ -2,6 +2,7 @@
 // them, and its annotations as the annotation export writes them.
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "document/OutlineFromPdf.h"
 #include "document/PageLabelIndex.h"
@@ -43,40 +44,10 @@ const char* const annotationsUsage
       "the export dialog. Written to OUT when given (replacing it only once complete), else to\n"
       "standard output. Exit 3 when no annotation of the chosen kinds is there.\n";
 
-struct Arguments {
-    QStringList positional;
-    QHash<QString, QString> values;
-    QStringList flags;
-    bool help = false;
-};
-
 std::optional<Arguments> parse(
     const QStringList& args, const QStringList& valued, const QStringList& flags, const char* command, Output& io)
 {
-    Arguments parsed;
-    bool optionsDone = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (optionsDone || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            parsed.positional << arg;
-        } else if (arg == QLatin1String("--")) {
-            optionsDone = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            parsed.help = true;
-        } else if (flags.contains(arg)) {
-            parsed.flags << arg;
-        } else if (valued.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                usageError(io, QStringLiteral("%1: %2 needs a value").arg(QLatin1String(command), arg));
-                return std::nullopt;
-            }
-            parsed.values.insert(arg, args[++i]);
-        } else {
-            usageError(io, QStringLiteral("%1: unknown option '%2'").arg(QLatin1String(command), arg));
-            return std::nullopt;
-        }
-    }
-    return parsed;
+    return parseArguments(args, valued, flags, command, io);
 }
 
 std::unique_ptr<pdf::Document> openPdf(const QString& path, Output& io)

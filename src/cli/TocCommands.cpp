@@ -1,4 +1,5 @@
 // tolvo-cli toc, resolve and opml: a PDF's table of contents as Tolvo links it.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "app/Defaults.h"
 #include "routing/DocumentPrefix.h"
@@ -46,7 +47,7 @@ const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style 0|1|2] [--pre
                               "default), 1 tolvo attributes, 2 the link inside the text. Written to OUT when\n"
                               "given (replacing it only once complete), else to standard output.\n";
 
-struct Arguments {
+struct TocArguments {
     QStringList positional;
     QHash<QString, QString> values;
     bool json = false;
@@ -54,33 +55,14 @@ struct Arguments {
 };
 
 // Options that take a value are listed in valued; "--json" is the one flag.
-std::optional<Arguments> parse(const QStringList& args, const QStringList& valued, bool takesJson, const char* command,
+std::optional<TocArguments> parse(const QStringList& args, const QStringList& valued, bool takesJson, const char* command,
                                Output& io)
 {
-    Arguments parsed;
-    bool optionsDone = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (optionsDone || !arg.startsWith(QLatin1Char('-')) || arg.size() == 1) {
-            parsed.positional << arg;
-        } else if (arg == QLatin1String("--")) {
-            optionsDone = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            parsed.help = true;
-        } else if (takesJson && arg == QLatin1String("--json")) {
-            parsed.json = true;
-        } else if (valued.contains(arg)) {
-            if (i + 1 >= args.size()) {
-                usageError(io, QStringLiteral("%1: %2 needs a value").arg(QLatin1String(command), arg));
-                return std::nullopt;
-            }
-            parsed.values.insert(arg, args[++i]);
-        } else {
-            usageError(io, QStringLiteral("%1: unknown option '%2'").arg(QLatin1String(command), arg));
-            return std::nullopt;
-        }
-    }
-    return parsed;
+    const auto shared = parseArguments(args, valued, takesJson ? QStringList {QStringLiteral("--json")} : QStringList(),
+                                       command, io);
+    if (!shared)
+        return std::nullopt;
+    return TocArguments {shared->positional, shared->values, shared->flags.contains(QStringLiteral("--json")), shared->help};
 }
 
 struct OpenedOutline {
@@ -99,7 +81,7 @@ std::optional<OpenedOutline> openOutline(const QString& path, Output& io)
     return OpenedOutline {std::move(opened.document), std::move(tree)};
 }
 
-QString prefixOption(const Arguments& parsed, const QString& path)
+QString prefixOption(const TocArguments& parsed, const QString& path)
 {
     QString prefix = parsed.values.value(QStringLiteral("--prefix"), defaultPrefixFor(path));
     if (!prefix.endsWith(QLatin1Char('/')))
@@ -124,7 +106,7 @@ QJsonArray pointArray(QPointF point)
 
 int runToc(const QStringList& args, Output& io)
 {
-    const std::optional<Arguments> parsed = parse(args, {QStringLiteral("--prefix")}, true, "toc", io);
+    const std::optional<TocArguments> parsed = parse(args, {QStringLiteral("--prefix")}, true, "toc", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
@@ -170,7 +152,7 @@ int runResolveURL(const QString& url, bool json, Output& io); // CheckCommand.cp
 
 int runResolve(const QStringList& args, Output& io)
 {
-    const std::optional<Arguments> parsed = parse(args, {}, true, "resolve", io);
+    const std::optional<TocArguments> parsed = parse(args, {}, true, "resolve", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
@@ -257,7 +239,7 @@ int runResolve(const QStringList& args, Output& io)
 
 int runOpml(const QStringList& args, Output& io)
 {
-    const std::optional<Arguments> parsed
+    const std::optional<TocArguments> parsed
         = parse(args, {QStringLiteral("--style"), QStringLiteral("--prefix"), QStringLiteral("-o")}, false, "opml", io);
     if (!parsed)
         return UsageError;
