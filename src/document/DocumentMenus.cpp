@@ -35,6 +35,7 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     file->addSeparator();
     add(file, tr("Link &Prefix..."), QKeySequence(), [d] { d->configurePrefix(); });
     add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(tr("Ctrl+Shift+E")), [d] { d->exportAsOPML(); });
+    add(file, tr("Export &Annotations..."), QKeySequence(tr("Ctrl+Shift+A")), [d] { d->showExportAnnotationsPanel(); });
     file->addSeparator();
     add(file, tr("&Close"), QKeySequence::Close, [d] { d->close(); });
     add(file, tr("&Quit"), QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
@@ -45,6 +46,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         [d] { d->insertClipboardPlainText(); });
     add(edit, tr("Clear Formatting of Notes Text"), QKeySequence(tr("Ctrl+Shift+Space")),
         [d] { d->clearSelectedTextFormatting(); });
+    edit->addSeparator();
+    add(edit, tr("&Find..."), QKeySequence::Find, [d] { d->findInDocument(); });
 
     QMenu* view = addMenu(tr("&View"));
     const struct {
@@ -86,6 +89,7 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     }
     view->addSeparator();
     add(view, tr("Show or Hide &Table of Contents"), QKeySequence(tr("F9")), [d] { d->TOCToggleView(); });
+    add(view, tr("Show or Hide Searc&h"), QKeySequence(tr("Ctrl+Shift+F")), [d] { d->searchViewToggle(); });
     add(view, tr("Fold &Sidebars"), QKeySequence(tr("Ctrl+F9")), [d] { d->collapseSidebarSplitViews(); });
     QMenu* toc = view->addMenu(tr("Table of &Contents Levels"));
     m_menus.append(toc);

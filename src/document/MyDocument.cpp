@@ -15,6 +15,9 @@
 #include "document/PrefixSheet.h"
 #include "document/WindowLayout.h"
 #include "document/pdf/PdfDocument.h"
+#include "document/search/AnnotationCollector.h"
+#include "document/search/AnnotationExportCommands.h"
+#include "document/search/DocumentSearch.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
@@ -160,6 +163,9 @@ void MyDocument::windowControllerDidLoadNib()
     // 10. The notes tab chosen last; the panes' widths follow the outline (finishSetUp).
     m_notes->selectStoredTab();
 
+    // 11. The search pane, its three segments selected; 13, the annotation list, waits for the first page.
+    setUpSearch();
+
     // 14. Typing goes to the notes.
     selectedTextView()->setFocus(Qt::OtherFocusReason);
 
@@ -178,6 +184,7 @@ void MyDocument::finishSetUp()
     setUpOutline();
     m_layout->positionInitialDividers();
     m_labels = PageLabelIndex(m_pdfdoc->pageLabels());
+    startAnnotationCollector();
 }
 
 void MyDocument::finishSetUpNow() const

@@ -32,8 +32,11 @@ namespace pageview {
 class LabelPDFView;
 }
 
+class AnnotationCollector;
+class AnnotationExportCommands;
 class Defaults;
 class DocumentMenus;
+class DocumentSearch;
 class DocumentPrefix;
 class DocumentWindow;
 class GotoPageSheet;
@@ -45,6 +48,7 @@ class OutlinePane;
 class OutlineTree;
 class PrefixSheet;
 class RichText;
+class SearchPane;
 class TLNSOutlineView;
 class TLSplitView;
 class WindowLayout;
@@ -148,6 +152,15 @@ public:
     /// 25 while the window is kept above others, else 0.
     int windowLevel() const { return m_windowLevel; }
 
+    // ---- Search and annotation export ------------------------------------------
+
+    /// The search of this document: results, filter, the running find.
+    DocumentSearch* search() const { return m_search.get(); }
+    SearchPane* searchPane() const;
+    /// The annotation list's collector, which hands the list to search and export when done.
+    AnnotationCollector* annotationCollector() const { return m_annotations.get(); }
+    AnnotationExportCommands* annotationExport() const { return m_export.get(); }
+
     /// Gives the whole text the user's font for copied rich text (its name and size from the
     /// defaults store); leaves it unchanged when no installed font has that name.
     void applyUserPreferredFontToMutableAttributedString(RichText& text) const;
@@ -202,6 +215,13 @@ public slots:
     /// Removes the character formatting (bold, fonts, colours, links) from the selected notes text.
     void clearSelectedTextFormatting();
 
+    /// Opens the search pane if it is closed, else closes it.
+    void searchViewToggle();
+    /// Opens the search pane (if closed) and selects the field's text, for a new query.
+    void findInDocument();
+    /// The annotation export dialog.
+    void showExportAnnotationsPanel();
+
     /// Opens the prefix sheet.
     void configurePrefix();
     /// Ends the prefix sheet with the button's tag.
@@ -232,6 +252,9 @@ private:
     void showOutlineItem(const MyOutlineItem* item);
     void setUpPageView();
     void setUpOutline();
+    /// The search pane and the annotation export, with the annotation list gathered in the background.
+    void setUpSearch();
+    void startAnnotationCollector();
     void positionAtFirstPage();
     void bringWindowsForward();
 
@@ -247,6 +270,10 @@ private:
     std::unique_ptr<NotesPane> m_notes;
     std::unique_ptr<WindowLayout> m_layout;
     std::unique_ptr<DocumentMenus> m_menus;
+    std::unique_ptr<AnnotationCollector> m_annotations;
+    std::unique_ptr<DocumentSearch> m_search;
+    std::unique_ptr<AnnotationExportCommands> m_export;
+    QPointer<SearchPane> m_searchPane;
     QPointer<pageview::LabelPDFView> m_pdfview;
     QPointer<GotoPageSheet> m_gotoSheet;
     QPointer<PrefixSheet> m_prefixSheet;

@@ -3,6 +3,7 @@
 // and the export that writes the document and opens it.
 
 #include "document/search/AnnotationExport.h"
+#include "document/search/ExportAnnotationsPanel.h"
 
 #include <QObject>
 #include <QPointer>
@@ -16,7 +17,6 @@ class QWidget;
 namespace tolvo {
 
 class Defaults;
-class ExportAnnotationsPanel;
 
 /// What the export does to be seen and heard; an empty member takes the desktop's own
 /// (QApplication::beep, QDesktopServices::openUrl, a warning QMessageBox on the window, QDir::tempPath).

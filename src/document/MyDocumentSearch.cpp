@@ -1,0 +1,92 @@
+// The search pane and the annotation export of a document window.
+#include "document/MyDocument.h"
+
+#include "app/Defaults.h"
+#include "document/DocumentWindow.h"
+#include "document/search/AnnotationCollector.h"
+#include "document/search/AnnotationExportCommands.h"
+#include "document/search/DocumentSearch.h"
+#include "document/search/SearchPane.h"
+#include "document/search/SearchViewToggle.h"
+#include "pageview/LabelPDFView.h"
+#include "ui_MyDocument.h"
+
+#include <QLineEdit>
+
+namespace tolvo {
+
+void MyDocument::setUpSearch()
+{
+    Ui::MyDocument& ui = m_window->ui();
+    DocumentSearch::Sources sources;
+    // Both are made once the first page shows; a query typed earlier makes them then.
+    sources.outline = [this] { return &outline(); };
+    sources.pageLabel2pageIndex = [this] { return pageLabel2pageIndex(); };
+    m_search = std::make_unique<DocumentSearch>(*m_pdfdoc, std::move(sources));
+    auto* pane = new SearchPane(*m_search, ui.searchPane);
+    ui.searchPaneLayout->addWidget(pane);
+    m_searchPane = pane;
+    connect(pane, &SearchPane::showTextSelection, this, [this](const pdf::TextSelection& selection) {
+        if (!m_pdfview)
+            return;
+        m_pdfview->setCurrentSelection(selection);
+        m_pdfview->scrollSelectionToVisible();
+    });
+    connect(pane, &SearchPane::showPageLabel, this, &MyDocument::moveToPageLabel);
+    pane->searchResultsFilterChanged();
+
+    m_export = std::make_unique<AnnotationExportCommands>(
+        m_window.get(), m_path, [this] { return prefix(); }, defaults());
+}
+
+void MyDocument::startAnnotationCollector()
+{
+    if (m_annotations || !m_pdfdoc)
+        return;
+    m_annotations = std::make_unique<AnnotationCollector>();
+    connect(m_annotations.get(), &AnnotationCollector::ready, this,
+        [this](std::shared_ptr<const AnnotationList> list) {
+            if (m_search)
+                m_search->setAnnotations(list);
+            if (m_export)
+                m_export->setAnnotations(list);
+        });
+    m_annotations->start(*m_pdfdoc);
+}
+
+SearchPane* MyDocument::searchPane() const
+{
+    return m_searchPane;
+}
+
+void MyDocument::searchViewToggle()
+{
+    TLSplitView* split = searchSplitView();
+    if (!split || !m_searchPane)
+        return;
+    SearchViewWidgets widgets;
+    widgets.pageView = m_pdfview;
+    widgets.searchField = m_searchPane->searchField();
+    widgets.notesArea = selectedTextView();
+    tolvo::searchViewToggle(*split, defaults(), widgets);
+}
+
+void MyDocument::findInDocument()
+{
+    if (!m_searchPane)
+        return;
+    if (m_window->ui().searchPane->height() < kSearchPaneClosedBelow)
+        searchViewToggle();
+    m_searchPane->searchField()->setFocus(Qt::ShortcutFocusReason);
+    m_searchPane->searchField()->selectAll();
+}
+
+void MyDocument::showExportAnnotationsPanel()
+{
+    // The dialog waits for the list; asking for it is what makes sure it comes.
+    startAnnotationCollector();
+    if (m_export)
+        m_export->showExportAnnotationsPanel();
+}
+
+} // namespace tolvo
