@@ -15,6 +15,7 @@ int runRender(const QStringList& args, Output& io);
 int runSearch(const QStringList& args, Output& io);
 int runAnnotations(const QStringList& args, Output& io);
 int runStatus(const QStringList& args, Output& io);
+int runLink(const QStringList& args, Output& io);
 
 const QList<Command>& commands()
 {
@@ -30,6 +31,7 @@ const QList<Command>& commands()
         {"render", "render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png  a page with its label box, as PNG", true, runRender},
         {"search", "search FILE QUERY [--json]  outline, annotation and text matches, as the search pane lists them", false, runSearch},
         {"annotations", "annotations FILE [--format rtf|markdown|html|json] [--kinds K,...] [--quotes|--no-quotes] [--prefix P] [-o OUT]  the annotation export", false, runAnnotations},
+        {"link", "link FILE (--page L | --toc PATH | --point L X Y | --whole) [--prefix P] [--style S] [--format url|markdown|html|rtf]  one link as a copy carries it", true, runLink},
         {"status", "status [--json]             the running Tolvo's open documents and the alert on screen", false, runStatus},
     };
     return table;

@@ -1,5 +1,6 @@
 #include "document/DocumentMenus.h"
 
+#include "document/LinkMenus.h"
 #include "document/MyDocument.h"
 
 #include <QAction>
@@ -41,6 +42,7 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(file, tr("&Quit"), QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
 
     QMenu* edit = addMenu(tr("&Edit"));
+    edit->setObjectName(QStringLiteral("editMenu"));
     add(edit, tr("Paste Rich Text into Notes"), QKeySequence(tr("Ctrl+Alt+V")), [d] { d->insertClipboardRichText(); });
     add(edit, tr("Paste Plain Text into Notes"), QKeySequence(tr("Ctrl+Shift+V")),
         [d] { d->insertClipboardPlainText(); });
@@ -114,6 +116,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         [d] { d->notesArea3(); }, [d] { d->notesArea4(); }, [d] { d->notesArea5(); } };
     for (int i = 0; i < 5; ++i)
         add(notes, tr("Notes Area %1").arg(i + 1), QKeySequence(tr("Ctrl+%1").arg(i + 1)), areas[i]);
+
+    m_menus.append(addLinksMenu(bar, document));
 
     for (QMenu* menu : std::as_const(m_menus))
         connect(menu, &QMenu::aboutToShow, this, &DocumentMenus::validateAll);

@@ -166,6 +166,9 @@ void MyDocument::windowControllerDidLoadNib()
     // 11. The search pane, its three segments selected; 13, the annotation list, waits for the first page.
     setUpSearch();
 
+    // The link controls and sheet, the TOC's and the results' drags, the page view's link gestures.
+    setUpLinkCommands();
+
     // 14. Typing goes to the notes.
     selectedTextView()->setFocus(Qt::OtherFocusReason);
 
@@ -290,7 +293,9 @@ GotoPageSheet* MyDocument::gotoPDFPagePanel() const
 
 QString MyDocument::prefix() const
 {
-    return m_prefix ? m_prefix->prefix() : QStringLiteral("prefix");
+    const QString current = m_prefix ? m_prefix->prefix() : QStringLiteral("prefix");
+    // The "/" a link command added stays for as long as the prefix is the one it was added to.
+    return !m_slashedPrefix.isEmpty() && m_slashedPrefix.chopped(1) == current ? m_slashedPrefix : current;
 }
 
 bool MyDocument::shouldConfirmPrefix() const

@@ -18,9 +18,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QAction;
 class QLineEdit;
+class QMimeData;
 class QTextEdit;
 
 namespace tolvo {
@@ -40,6 +42,7 @@ class DocumentSearch;
 class DocumentPrefix;
 class DocumentWindow;
 class GotoPageSheet;
+class LinkStyleSheet;
 class MyOutlineItem;
 class NotesPane;
 class NotesStore;
@@ -49,6 +52,8 @@ class OutlineTree;
 class PrefixSheet;
 class RichText;
 class SearchPane;
+class SegmentedControl;
+struct MySearchResult;
 class TLNSOutlineView;
 class TLSplitView;
 class WindowLayout;
@@ -161,6 +166,28 @@ public:
     AnnotationCollector* annotationCollector() const { return m_annotations.get(); }
     AnnotationExportCommands* annotationExport() const { return m_export.get(); }
 
+    // ---- Links (MyDocumentLinks.cpp) ------------------------------------------------
+
+    /// The prefix with a closing "/": one is added when missing, and the document keeps it for
+    /// every later link (the routing table is not changed).
+    QString prefixEndingInSlash();
+    /// The window's link style control, segments 0 to 2 in the style order.
+    SegmentedControl* richURLSegmentedControl() const;
+    /// The window's insert control: 0 page, 1 TOC, 2 PDF.
+    SegmentedControl* insertLinkControl() const;
+    /// The link style sheet, made at its first showing.
+    LinkStyleSheet* urlRichTextSheet() const;
+    /// The drag of TOC items (outlineView:writeItems:toPasteboard:): their links in plain and rich
+    /// text, written to pasteboard; nothing for no items. Always true.
+    bool outlineView(const QList<const MyOutlineItem*>& items, QMimeData* pasteboard) const;
+    /// The drag of search results (tableView:writeRowsWithIndexes:toPasteboard:): the results'
+    /// links, in plain and rich text. Always true.
+    bool tableView(const std::vector<const MySearchResult*>& results, QMimeData* pasteboard) const;
+    /// The stored link style's place in the style order (0 to 2), read afresh; -1 for any other value.
+    int linkStyleIndex() const;
+    /// The outline items selected in the TOC, in selection order.
+    QList<const MyOutlineItem*> selectedOutlineItems() const;
+
     /// Gives the whole text the user's font for copied rich text (its name and size from the
     /// defaults store); leaves it unchanged when no installed font has that name.
     void applyUserPreferredFontToMutableAttributedString(RichText& text) const;
@@ -222,6 +249,42 @@ public slots:
     /// The annotation export dialog.
     void showExportAnnotationsPanel();
 
+    /// Links into the selected notes area, to the current page, the selected TOC items or the
+    /// whole PDF: styled (short) or as URL text (long).
+    void insertShortPageURL();
+    /// Asks once about a temporary prefix first ("Missing URL Prefix"); "OK" opens the prefix sheet.
+    void insertLongPageURL();
+    void insertPrefixBasedTOCURL();
+    void insertShortTOCURL();
+    void insertLongTOCURL();
+    void insertShortPDFURL();
+    void insertLongPDFURL();
+    /// The link as a URL object on the clipboard, and nothing else.
+    void copyPageURLToClipboard();
+    void copyTOCURLToClipboard();
+    void copyPDFURLToClipboard();
+    /// The long form in the expanded style, the short form in any other.
+    void InsertLinkPage();
+    void InsertLinkTOC();
+    void InsertLinkPDF();
+    /// The insert control: 0 page, 1 TOC, 2 PDF; other segments do nothing.
+    void insertLink(int segment);
+    void FormatURLExpanded();
+    void FormatURLCondensed();
+    void FormatURLCondensedTOCTitle();
+    /// The link style control: 0, 1, 2 as the three Format commands; other segments do nothing.
+    void changeURLRichTextPreference(int segment);
+    void configureURLRichText();
+    void endURLRichTextSheet(int tag);
+    /// Return code 1 stores the chosen style; any other changes nothing.
+    void urlRichTextSheetDidEnd(int returnCode);
+    /// The TOC's Copy: Markdown lines or rich links of the selected items on the clipboard.
+    void copySelectedItemsToClipboard(QObject* view);
+    /// The TOC's double-click: the page view goes to the clicked item.
+    void doubleClickAction();
+    /// The page view's selection with its location link into the selected notes area.
+    void grabSelectedText();
+
     /// Opens the prefix sheet.
     void configurePrefix();
     /// Ends the prefix sheet with the button's tag.
@@ -255,6 +318,11 @@ private:
     /// The search pane and the annotation export, with the annotation list gathered in the background.
     void setUpSearch();
     void startAnnotationCollector();
+    /// The link controls, the drags of the TOC and the results, and the page view's requests.
+    void setUpLinkCommands();
+    /// The label of the page view's current page; nothing without pages.
+    std::optional<QString> currentPageLabel() const;
+    void storeLinkStyle(int index);
     void positionAtFirstPage();
     void bringWindowsForward();
 
@@ -277,6 +345,11 @@ private:
     QPointer<pageview::LabelPDFView> m_pdfview;
     QPointer<GotoPageSheet> m_gotoSheet;
     QPointer<PrefixSheet> m_prefixSheet;
+    QPointer<LinkStyleSheet> m_urlRichTextSheet;
+    QPointer<SegmentedControl> m_richURLControl;
+    QPointer<SegmentedControl> m_insertLinkControl;
+    /// The prefix as a link command completed it with "/", while the prefix stays what it was.
+    QString m_slashedPrefix;
     int m_windowLevel = kNormalWindowLevel;
     bool m_setUpFinished = false;
 };

@@ -17,7 +17,6 @@ OutlinePane::OutlinePane(TLNSOutlineView* view, QObject* parent)
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setExpandsOnDoubleClick(false);
     m_view->setUniformRowHeights(true);
-    connect(m_view, &QAbstractItemView::doubleClicked, this, &OutlinePane::rowChosen);
     connect(m_view, &QAbstractItemView::clicked, this, &OutlinePane::rowChosen);
 }
 

@@ -18,7 +18,7 @@ class OutlineModel;
 class OutlineTree;
 
 /// Shows an outline tree in the outline view (22 points of indentation, no
-/// editing); a row chosen by click, keys or double-click reports its item.
+/// editing); a row chosen by click or keys reports its item (the document handles the double-click).
 class OutlinePane : public QObject {
     Q_OBJECT
 public:

@@ -1,17 +1,32 @@
 #pragma once
-// The TOC outline view: a tree view that hands Copy to its delegate.
+// The TOC outline view: a tree view that hands Copy to its delegate, and its
+// drags to a data source.
 
 #include <QPointer>
 #include <QTreeView>
 
+#include <functional>
+#include <memory>
+
+class QMimeData;
+
 namespace tolvo {
 
 /// QTreeView whose Copy command calls the delegate's copySelectedItemsToClipboard(QObject* view)
-/// slot, when the delegate has one; otherwise Copy does nothing.
+/// slot, when the delegate has one; otherwise Copy does nothing. A drag of rows carries what the
+/// drag data source writes for them.
 class TLNSOutlineView : public QTreeView {
     Q_OBJECT
 public:
+    /// What a drag of the rows (column 0, in row order) carries; nothing starts no drag.
+    using DragDataSource = std::function<std::unique_ptr<QMimeData>(const QModelIndexList& rows)>;
+
     explicit TLNSOutlineView(QWidget* parent = nullptr);
+
+    /// Without a source the view drags as a QTreeView does.
+    void setDragDataSource(DragDataSource source) { m_dragDataSource = std::move(source); }
+    /// The selected rows, column 0, in the order the view shows them.
+    QModelIndexList selectedRowsInViewOrder() const;
 
     void setDelegate(QObject* delegate) { m_delegate = delegate; }
     QObject* delegate() const { return m_delegate; }
@@ -22,9 +37,12 @@ public slots:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    /// Asks the drag data source and drags a copy of its data, with the rows as the image.
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     QPointer<QObject> m_delegate;
+    DragDataSource m_dragDataSource;
 };
 
 } // namespace tolvo

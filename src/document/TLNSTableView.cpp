@@ -2,7 +2,13 @@
 
 #include "document/DelegateCall.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+#include <algorithm>
 
 namespace tolvo {
 
@@ -47,6 +53,58 @@ void TLNSTableView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+QModelIndexList TLNSTableView::selectedRowsInOrder() const
+{
+    QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows(0) : QModelIndexList();
+    std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    return rows;
+}
+
+void TLNSTableView::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex at = indexAt(event->position().toPoint());
+    // A press on a row already selected may begin a drag of the selection, as it does in a list.
+    m_mayDrag = m_dragDataSource && event->button() == Qt::LeftButton && at.isValid() && selectionModel()
+        && selectionModel()->isRowSelected(at.row(), at.parent())
+        && !(event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier));
+    m_dragStart = event->position().toPoint();
+    if (m_mayDrag) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
+}
+
+void TLNSTableView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_mayDrag || !(event->buttons() & Qt::LeftButton)) {
+        QTableView::mouseMoveEvent(event);
+        return;
+    }
+    if ((event->position().toPoint() - m_dragStart).manhattanLength() < QApplication::startDragDistance())
+        return;
+    m_mayDrag = false;
+    const QModelIndexList rows = selectedRowsInOrder();
+    std::unique_ptr<QMimeData> data = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
+    if (!data)
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data.release());
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+void TLNSTableView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_mayDrag && event->button() == Qt::LeftButton) {
+        // No drag came of the press: it was a click, which selects that row alone.
+        m_mayDrag = false;
+        const QModelIndex at = indexAt(m_dragStart);
+        if (at.isValid())
+            selectionModel()->setCurrentIndex(at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+    QTableView::mouseReleaseEvent(event);
 }
 
 } // namespace tolvo

@@ -1,18 +1,32 @@
 #pragma once
-// A table view that hands Copy and Paste to its delegate.
+// A table view that hands Copy and Paste to its delegate, and its drags to a
+// data source.
 
 #include <QPointer>
 #include <QTableView>
+
+#include <functional>
+#include <memory>
+
+class QMimeData;
 
 namespace tolvo {
 
 /// QTableView whose Copy and Paste commands call the delegate's
 /// copySelectedTableItemsToClipboard(QObject* view) and pasteItemsOnClipboardIntoTable(QObject* view)
-/// slots, when the delegate has them; otherwise the command does nothing.
+/// slots, when the delegate has them; otherwise the command does nothing. With a drag data
+/// source, pressing on a selected row and moving drags what the source writes for the selection.
 class TLNSTableView : public QTableView {
     Q_OBJECT
 public:
+    /// What a drag of the selected rows (column 0, in row order) carries; nothing starts no drag.
+    using DragDataSource = std::function<std::unique_ptr<QMimeData>(const QModelIndexList& rows)>;
+
     explicit TLNSTableView(QWidget* parent = nullptr);
+
+    void setDragDataSource(DragDataSource source) { m_dragDataSource = std::move(source); }
+    /// The selected rows, column 0, in row order.
+    QModelIndexList selectedRowsInOrder() const;
 
     void setDelegate(QObject* delegate) { m_delegate = delegate; }
     QObject* delegate() const { return m_delegate; }
@@ -24,9 +38,15 @@ public slots:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPointer<QObject> m_delegate;
+    DragDataSource m_dragDataSource;
+    QPoint m_dragStart;
+    bool m_mayDrag = false;
 };
 
 } // namespace tolvo
