@@ -1,6 +1,7 @@
 #include "app/DefaultsKeys.h"
 
 #include "app/Defaults.h"
+#include "app/ExternalAddresses.h"
 
 #include <QFile>
 
@@ -55,6 +56,7 @@ void registerTolvoDefaults(Defaults& defaults)
         table.append({sharedNotes(i), T::RichText, notes});
     table.append({kFontNameForRichTextCopiedFromPDF, T::String, QStringLiteral("Helvetica")});
     table.append({kFontSizeForRichTextCopiedFromPDF, T::Float, 12.0});
+    table.append({kSoftwareUpdateFeedURL, T::String, QString::fromLatin1(addresses::kAppcastFeed)});
     defaults.registerDefaults(table);
 }
 

@@ -34,6 +34,8 @@ inline constexpr char kAnnoExportShouldExportUnderlines[] = "TolvoAnnoExportShou
 inline constexpr char kAnnoExportShouldExportStrikethroughs[] = "TolvoAnnoExportShouldExportStrikethroughs";
 inline constexpr char kFontNameForRichTextCopiedFromPDF[] = "kUDKeyFontNameForRichTextCopiedFromPDF";
 inline constexpr char kFontSizeForRichTextCopiedFromPDF[] = "kUDKeyFontSizeForRichTextCopiedFromPDF";
+/// The address of the update feed that "Check for Updates..." reads.
+inline constexpr char kSoftwareUpdateFeedURL[] = "TolvoSoftwareUpdateFeedURL";
 
 /// "sharedNotes1" to "sharedNotes5" for index 0 to 4.
 QString sharedNotes(int index);

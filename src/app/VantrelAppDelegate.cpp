@@ -1,5 +1,6 @@
 #include "app/VantrelAppDelegate.h"
 
+#include "app/AppCommands.h"
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
 #include "app/DesktopIntegration.h"
@@ -10,14 +11,17 @@
 #include "document/DocumentController.h"
 #include "document/MyDocument.h"
 #include "document/DocumentWindow.h"
+#include "document/FileReveal.h"
 #include "document/TLNSOutlineView.h"
 #include "links/LinkGrammar.h"
 #include "outline/MyOutlineItem.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
+#include "preferences/PreferencesWindow.h"
 #include "routing/RoutingCheck.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -27,6 +31,8 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QLoggingCategory>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -90,12 +96,36 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     Defaults& defaults = Defaults::standard();
 
     // 1. The updater.
-    m_updater = std::make_unique<SoftwareUpdater>();
+    m_updater = std::make_unique<SoftwareUpdater>(defaults);
 
     m_check = std::make_unique<RoutingCheck>(defaults);
     DocumentEnvironment environment;
     environment.validateRoutingDictionary = [this] { validateRoutingDictionary(); };
     m_documents = std::make_unique<DocumentController>(environment);
+    // Every document window gets the application's Help menu, the user guide first.
+    m_commands = std::make_unique<AppCommands>(defaults, *m_updater, *m_documents);
+    connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {
+        if (!document->myWindow())
+            return;
+        QMenu* help = m_commands->installMenus(document->myWindow()->menuBar());
+        auto* guide = new QAction(tr("Tolvo &User Guide"), help);
+        connect(guide, &QAction::triggered, this, &VantrelAppDelegate::openHelpFileInTolvo);
+        help->insertAction(help->actions().value(0), guide);
+        help->insertSeparator(help->actions().value(1));
+    });
+    // Every document window's Edit menu opens the preference window (Linux keeps it there).
+    connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {
+        QMenu* edit = document->myWindow() ? document->myWindow()->menuBar()->findChild<QMenu*>(
+                          QStringLiteral("editMenu"), Qt::FindDirectChildrenOnly)
+                                           : nullptr;
+        if (!edit)
+            return;
+        edit->addSeparator();
+        QAction* preferences = edit->addAction(tr("Pre&ferences..."));
+        preferences->setShortcut(QKeySequence(tr("Ctrl+,")));
+        preferences->setMenuRole(QAction::PreferencesRole);
+        connect(preferences, &QAction::triggered, this, &VantrelAppDelegate::showPreferencesWindow);
+    });
 
     // 2. Incoming links: later `tolvo URL` processes hand theirs over here.
     m_server = std::make_unique<instance::InstanceServer>(
@@ -108,7 +138,7 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
 
     // 4. (The preference tables are wired when their window is made.)
     // 5. The check, when so configured.
-    m_check->validateIfAutomatic();
+    m_check->validateIfAutomatic(preferencesRowFilter());
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &VantrelAppDelegate::applicationStateChanged);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] { Defaults::standard().synchronize(); });
@@ -135,7 +165,7 @@ void VantrelAppDelegate::applicationStateChanged(Qt::ApplicationState state)
     // The notes live in the store: write them whenever the application comes or goes.
     if (state == Qt::ApplicationActive && !wasActive) {
         Defaults::standard().synchronize();
-        m_check->validateIfAutomatic();
+        m_check->validateIfAutomatic(preferencesRowFilter());
     } else if (state != Qt::ApplicationActive && wasActive) {
         Defaults::standard().synchronize();
     }
@@ -276,7 +306,7 @@ void VantrelAppDelegate::openFiles(const QStringList& paths)
 
 void VantrelAppDelegate::validateRoutingDictionary()
 {
-    m_check->validateRoutingDictionary();
+    m_check->validateRoutingDictionary(preferencesRowFilter());
 }
 
 const QStringList& VantrelAppDelegate::invalidPrefixList() const
@@ -313,26 +343,30 @@ void VantrelAppDelegate::openUserGuideCopy()
 void VantrelAppDelegate::showPreferencesWindow()
 {
     if (!m_preferencesWindow) {
-        auto* window = new QWidget;
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        window->setWindowTitle(QStringLiteral("Tolvo Preferences"));
-        auto* layout = new QVBoxLayout(window);
-        auto* label = new QLabel(QStringLiteral("The options of Tolvo are listed by <tt>tolvo-cli defaults</tt> and "
-                                                "changed with <tt>tolvo-cli defaults KEY VALUE</tt>."),
-                                 window);
-        label->setWordWrap(true);
-        layout->addWidget(label);
-        window->resize(480, 160);
-        m_preferencesWindow = window;
+        PreferencesServices services;
+        services.openFile = [this](const QString& path) { openFile(path); };
+        services.revealFile = [](const QString& path) { revealFile(path); };
+        services.openButtonHelp = [this](const QString& identifier) { openButtonHelp(identifier); };
+        services.setFontPreferenceForPDFCopiedText = [this] {
+            if (m_commands)
+                m_commands->setFontPreferenceForPDFCopiedText();
+        };
+        m_preferencesWindow = std::make_unique<PreferencesWindow>(Defaults::standard(), *m_check, services);
+        m_preferencesWindow->selectPane(PreferencesWindow::PrefixPane);
     }
     m_preferencesWindow->show();
     m_preferencesWindow->raise();
     m_preferencesWindow->activateWindow();
 }
 
+RowFilter VantrelAppDelegate::preferencesRowFilter() const
+{
+    return m_preferencesWindow ? m_preferencesWindow->rowFilter() : RowFilter();
+}
+
 QWidget* VantrelAppDelegate::preferencesWindow() const
 {
-    return m_preferencesWindow;
+    return m_preferencesWindow.get();
 }
 
 void VantrelAppDelegate::openButtonHelp(const QString& identifier)

@@ -2,6 +2,8 @@
 // The application: start-up in its fixed order, incoming links and files,
 // the routing check, and flushing the store as the application comes and goes.
 
+#include "routing/RoutingTable.h"
+
 #include <QJsonObject>
 #include <QObject>
 #include <QPointer>
@@ -13,9 +15,11 @@ class QWidget;
 
 namespace tolvo {
 
+class AppCommands;
 class DocumentController;
 class MyDocument;
 class NotesStore;
+class PreferencesWindow;
 class RoutingCheck;
 class SoftwareUpdater;
 
@@ -56,6 +60,8 @@ public:
 
     DocumentController* documentController() const { return m_documents.get(); }
     SoftwareUpdater* sparkleUpdater() const { return m_updater.get(); }
+    /// The application-wide commands (help menu, updates, the copied-text font).
+    AppCommands* appCommands() const { return m_commands.get(); }
     QWidget* preferencesWindow() const;
 
 public slots:
@@ -72,15 +78,19 @@ private:
     void showUnableToLocate(const QString& url);
     /// Copies the user guide afresh into the application data folder and opens it.
     void openUserGuideCopy();
+    /// Brings the preference window forward, making it at first use.
     void showPreferencesWindow();
+    /// The rows the preference window's search leaves, for the check.
+    RowFilter preferencesRowFilter() const;
     /// The guide's own file, as shipped.
     static QString userGuideResource();
 
     std::unique_ptr<SoftwareUpdater> m_updater;
     std::unique_ptr<RoutingCheck> m_check;
     std::unique_ptr<DocumentController> m_documents;
+    std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<instance::InstanceServer> m_server;
-    QPointer<QWidget> m_preferencesWindow;
+    std::unique_ptr<PreferencesWindow> m_preferencesWindow; // made at first use, kept for the application's life
     int m_listeningSocket = -1;
     Qt::ApplicationState m_lastState = Qt::ApplicationInactive;
 };

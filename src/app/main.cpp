@@ -4,6 +4,7 @@
 #include "app/Defaults.h"
 #include "app/InstanceProtocol.h"
 #include "app/SingleInstance.h"
+#include "app/SoftwareUpdaterVersion.h"
 #include "app/VantrelAppDelegate.h"
 #include "document/BenchmarkOpen.h"
 
@@ -26,6 +27,7 @@ void setIdentity()
 {
     QCoreApplication::setOrganizationName(QString());
     QCoreApplication::setApplicationName(QStringLiteral("Tolvo"));
+    QCoreApplication::setApplicationVersion(tolvo::updates::tolvoVersion());
 }
 
 } // namespace

@@ -83,8 +83,8 @@ private slots:
         QSet<QString> names;
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
-        QCOMPARE(d->registeredKeys().size(), 31);
-        QCOMPARE(names.size(), 31);
+        QCOMPARE(d->registeredKeys().size(), 32);
+        QCOMPARE(names.size(), 32);
     }
 
     void notesStartAlikeFromTheTemplate()
