@@ -1,4 +1,5 @@
 // tolvo-cli prefix: the link prefix that a text makes.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 
 #include "links/PathStrings.h"
@@ -20,20 +21,14 @@ int runPrefix(const QStringList& args, Output& io)
 {
     if (!args.isEmpty() && args.first() == QLatin1String("--assign"))
         return runPrefixAssign(args.mid(1), io);
-    QStringList operands;
-    bool optionsEnded = false;
-    for (const QString& arg : args) {
-        if (optionsEnded || arg == QLatin1String("-") || !arg.startsWith(u'-')) {
-            operands << arg;
-        } else if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            io.out += QString::fromUtf8(kPrefixHelp);
-            return Ok;
-        } else {
-            return usageError(io, QStringLiteral("prefix: unknown option '%1'").arg(arg));
-        }
+    const std::optional<Arguments> parsed = parseArguments(args, {}, {}, "prefix", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QString::fromUtf8(kPrefixHelp);
+        return Ok;
     }
+    const QStringList& operands = parsed->positional;
     if (operands.isEmpty())
         return usageError(io, QStringLiteral("prefix: TEXT is missing"));
     if (operands.size() > 1)

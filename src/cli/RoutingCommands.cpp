@@ -1,4 +1,5 @@
 // tolvo-cli prefix --assign and routes: the routing table from the command line.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 
 #include "app/Defaults.h"
@@ -43,20 +44,14 @@ void noteLoadProblem(const Defaults& defaults, Output& io)
 
 int runPrefixAssign(const QStringList& args, Output& io)
 {
-    QStringList operands;
-    bool optionsEnded = false;
-    for (const QString& arg : args) {
-        if (optionsEnded || arg == QLatin1String("-") || !arg.startsWith(u'-')) {
-            operands << arg;
-        } else if (arg == QLatin1String("--")) {
-            optionsEnded = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            io.out += QString::fromUtf8(kAssignHelp);
-            return Ok;
-        } else {
-            return usageError(io, QStringLiteral("prefix --assign: unknown option '%1'").arg(arg));
-        }
+    const std::optional<Arguments> parsed = parseArguments(args, {}, {}, "prefix --assign", io);
+    if (!parsed)
+        return UsageError;
+    if (parsed->help) {
+        io.out += QString::fromUtf8(kAssignHelp);
+        return Ok;
     }
+    const QStringList& operands = parsed->positional;
     if (operands.size() != 2)
         return usageError(io, QStringLiteral("prefix --assign: PREFIX and FILE expected"));
 
