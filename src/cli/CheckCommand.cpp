@@ -1,6 +1,7 @@
 // tolvo-cli check and resolve URL: following tolvo:// links the way the
 // application does, through the routing table, without opening a window.
 #include "cli/CliCommand.h"
+#include "cli/TargetReader.h"
 
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
@@ -19,6 +20,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace tolvo::cli {
 
@@ -49,9 +51,7 @@ public:
         }
         m_document = std::move(opened.document);
         m_tree = outlineTreeForPdf(*m_document);
-        const QStringList labels = m_document->pageLabels();
-        for (int i = int(labels.size()) - 1; i >= 0; --i)
-            m_pageOfLabel.insert(labels[i], i);
+        m_reader.emplace(m_document->pageLabels(), m_tree);
     }
 
     bool isOpen() const { return bool(m_document); }
@@ -60,21 +60,13 @@ public:
     /// Whether following the target moves the view (what resolve FILE TARGET reads as other than none).
     bool namesAPlace(const QString& target) const
     {
-        const PageLabelLookup lookup = [this](const QString& label) -> std::optional<int> {
-            const auto found = m_pageOfLabel.constFind(label);
-            return found == m_pageOfLabel.cend() ? std::nullopt : std::optional<int>(*found);
-        };
-        const OutlineMatcher matcher = [this](const QStringList& components) -> std::optional<int> {
-            const std::optional<OutlineTree::Items> matches = m_tree.moiMatchingURLSuffix(components);
-            return matches ? std::optional<int>(m_tree.indexOf(matches->front())) : std::nullopt;
-        };
-        return readTarget(target, lookup, matcher).kind != TargetReading::Kind::None;
+        return m_reader && m_reader->read(target).kind != TargetReading::Kind::None;
     }
 
 private:
     std::unique_ptr<pdf::Document> m_document;
     OutlineTree m_tree;
-    QHash<QString, int> m_pageOfLabel;
+    std::optional<TargetReader> m_reader; // reads against m_tree, which does not move
     QString m_error;
 };
 

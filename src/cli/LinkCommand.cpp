@@ -1,6 +1,7 @@
 // tolvo-cli link: one link to a PDF, as a copy or drag would carry it.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "cli/TargetReader.h"
 
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
@@ -201,14 +202,9 @@ int runLink(const QStringList& args, Output& io)
             const QString tocPath = parsed->values.value(QStringLiteral("--toc"));
             const OutlineTree tree = outlineTreeForPdf(*opened.document);
             // Only the outline is asked: a path that is also a page label still names its entry.
+            const TargetReader reader({}, tree);
             const TargetReading reading = readTarget(
-                tocPath, [](const QString&) { return std::optional<int>(); },
-                [&tree](const QStringList& components) -> std::optional<int> {
-                    const std::optional<OutlineTree::Items> matches = tree.moiMatchingURLSuffix(components);
-                    if (!matches || matches->empty())
-                        return std::nullopt;
-                    return tree.indexOf(matches->front());
-                });
+                tocPath, [](const QString&) { return std::optional<int>(); }, reader.matcher());
             if (reading.kind != TargetReading::Kind::TitlePath) {
                 io.err += QStringLiteral("tolvo-cli: link: no table of contents entry of %1 matches \"%2\"\n")
                               .arg(path, tocPath);

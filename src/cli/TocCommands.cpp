@@ -1,5 +1,6 @@
 // tolvo-cli toc, resolve and opml: a PDF's table of contents as Tolvo links it.
 #include "cli/CliArguments.h"
+#include "cli/TargetReader.h"
 #include "cli/CliCommand.h"
 #include "app/Defaults.h"
 #include "routing/DocumentPrefix.h"
@@ -169,21 +170,10 @@ int runResolve(const QStringList& args, Output& io)
     const QString& target = parsed->positional[1];
     const OutlineTree& tree = opened->tree;
 
-    // Pages are looked up by exact label, the earliest page first.
     const QStringList labels = opened->document->pageLabels();
-    QHash<QString, int> pageOfLabel;
-    for (int i = labels.size() - 1; i >= 0; --i)
-        pageOfLabel.insert(labels[i], i);
-    const PageLabelLookup lookup = [&](const QString& label) -> std::optional<int> {
-        const auto found = pageOfLabel.constFind(label);
-        return found == pageOfLabel.cend() ? std::nullopt : std::optional<int>(*found);
-    };
-    const OutlineMatcher matcher = [&](const QStringList& components) -> std::optional<int> {
-        const std::optional<OutlineTree::Items> matches = tree.moiMatchingURLSuffix(components);
-        return matches ? std::optional<int>(tree.indexOf(matches->front())) : std::nullopt;
-    };
-
-    const TargetReading reading = readTarget(target, lookup, matcher);
+    const TargetReader reader(labels, tree);
+    const PageLabelLookup& lookup = reader.lookup();
+    const TargetReading reading = reader.read(target);
     TargetReading place = reading;
     const MyOutlineItem* item = nullptr;
     if (reading.kind == TargetReading::Kind::TitlePath) {
