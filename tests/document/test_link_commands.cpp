@@ -1,6 +1,7 @@
 // The document's link commands on a real window: what each insert command puts into the notes,
 // what the copy commands and the TOC's Copy and drag leave, the prefix question, the link style
 // control and sheet, and the grab of the page selection.
+#include "support/ScratchStore.h"
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
@@ -23,7 +24,6 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QtTest>
@@ -89,16 +89,12 @@ std::shared_ptr<Answer> answerNextQuestion(const QString& button)
 class TestLinkCommands : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    std::unique_ptr<Defaults> m_defaults;
-    std::unique_ptr<NotesStore> m_notes;
+    test::ScratchStore m_store;
     std::unique_ptr<MyDocument> m_doc;
 
     MyDocument* open(const QString& prefix)
     {
-        DocumentEnvironment env;
-        env.defaults = m_defaults.get();
-        env.notes = m_notes.get();
+        DocumentEnvironment env = m_store.environment();
         m_doc = std::make_unique<MyDocument>(env);
         if (!m_doc->readFromURL(fixture("Report.pdf")))
             return nullptr;
@@ -138,28 +134,24 @@ class TestLinkCommands : public QObject {
         return text;
     }
 
-    void setStyle(const char* style) { m_defaults->setValue(keys::kURLRichTextPreference, QString(style)); }
+    void setStyle(const char* style) { m_store.defaults->setValue(keys::kURLRichTextPreference, QString(style)); }
 
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        m_store.useAsConfigHome();
         QVERIFY(QFile::exists(fixture("Report.pdf")));
     }
 
     void init()
     {
-        QFile::remove(m_config.filePath("test.json"));
-        m_defaults = std::make_unique<Defaults>(m_config.filePath("test.json"));
-        registerTolvoDefaults(*m_defaults);
-        m_notes = std::make_unique<NotesStore>(*m_defaults);
+        m_store.renew();
     }
 
     void cleanup()
     {
         m_doc.reset();
-        m_notes.reset();
-        m_defaults.reset();
+        m_store.clear();
     }
 
     void insertCommands_data()
@@ -235,7 +227,7 @@ private slots:
         MyDocument* doc = open(prefix);
         QVERIFY(doc);
         QCOMPARE(doc->pdfview()->currentPage(), 11);
-        m_defaults->setValue(keys::kURLRichTextPreference, style);
+        m_store.defaults->setValue(keys::kURLRichTextPreference, style);
         select({ "Methods", "Sampling" });
         if (segment >= 0)
             QVERIFY(QMetaObject::invokeMethod(doc, command.toLatin1(), Q_ARG(int, segment)));
@@ -365,9 +357,9 @@ private slots:
         doc->FormatURLCondensedTOCTitle();
         QCOMPARE(doc->richURLSegmentedControl()->selectedSegment(), 2);
         doc->richURLSegmentedControl()->segment(1)->click();
-        QCOMPARE(m_defaults->stringForKey(keys::kURLRichTextPreference), QString(keys::kLinkStyleCondensed));
+        QCOMPARE(m_store.defaults->stringForKey(keys::kURLRichTextPreference), QString(keys::kLinkStyleCondensed));
         doc->changeURLRichTextPreference(7);
-        QCOMPARE(m_defaults->stringForKey(keys::kURLRichTextPreference), QString(keys::kLinkStyleCondensed));
+        QCOMPARE(m_store.defaults->stringForKey(keys::kURLRichTextPreference), QString(keys::kLinkStyleCondensed));
         QCOMPARE(doc->richURLSegmentedControl()->selectedSegment(), 1);
     }
 
@@ -398,7 +390,7 @@ private slots:
         sheet->selectCellWithTag(cell);
         doc->endURLRichTextSheet(tag);
         QVERIFY(!sheet->isVisible());
-        QCOMPARE(m_defaults->stringForKey(keys::kURLRichTextPreference), stored);
+        QCOMPARE(m_store.defaults->stringForKey(keys::kURLRichTextPreference), stored);
         QCOMPARE(doc->richURLSegmentedControl()->selectedSegment(), segment);
     }
 
@@ -432,10 +424,10 @@ private slots:
         MyDocument* doc = open("manual/");
         QVERIFY(doc);
         setStyle(keys::kLinkStyleCondensed);
-        m_defaults->setValue(keys::kShouldAddLeadingTabs, tabs);
-        m_defaults->setValue(keys::kCopyTOCTitleWhenCopyingTOCLinks, titles);
+        m_store.defaults->setValue(keys::kShouldAddLeadingTabs, tabs);
+        m_store.defaults->setValue(keys::kCopyTOCTitleWhenCopyingTOCLinks, titles);
         // The other title option is not read by anything.
-        m_defaults->setValue(keys::kDragTOCTitleWhenDraggingTOCLinks, !titles);
+        m_store.defaults->setValue(keys::kDragTOCTitleWhenDraggingTOCLinks, !titles);
         QList<const MyOutlineItem*> dragged;
         for (const QString& title : items)
             dragged << item(title);
@@ -482,8 +474,8 @@ private slots:
         MyDocument* doc = open("manual/");
         QVERIFY(doc);
         setStyle(keys::kLinkStyleCondensed);
-        m_defaults->setValue(keys::kShouldUseMarkdownForCopy, markdown);
-        m_defaults->setValue(keys::kShouldAddLeadingTabs, true); // never read by the copy
+        m_store.defaults->setValue(keys::kShouldUseMarkdownForCopy, markdown);
+        m_store.defaults->setValue(keys::kShouldAddLeadingTabs, true); // never read by the copy
         select({ "Methods", "Sampling" });
         QApplication::clipboard()->setText("before");
         // Copy in the TOC goes to the document, its delegate.
@@ -525,16 +517,16 @@ private slots:
     {
         MyDocument* doc = open("manual/");
         QVERIFY(doc);
-        m_defaults->setValue(keys::kCopyTOCTitleWhenCopyingTOCLinks, true);
-        m_defaults->setValue(keys::kFontNameForRichTextCopiedFromPDF, QString("DejaVu Serif"));
-        m_defaults->setValue(keys::kFontSizeForRichTextCopiedFromPDF, 15.0);
+        m_store.defaults->setValue(keys::kCopyTOCTitleWhenCopyingTOCLinks, true);
+        m_store.defaults->setValue(keys::kFontNameForRichTextCopiedFromPDF, QString("DejaVu Serif"));
+        m_store.defaults->setValue(keys::kFontSizeForRichTextCopiedFromPDF, 15.0);
         const LinkTransfer transfer
-            = tocItemsDrag(doc->outline(), { item("Methods") }, "manual/", TransferOptions::read(*m_defaults));
+            = tocItemsDrag(doc->outline(), { item("Methods") }, "manual/", TransferOptions::read(*m_store.defaults));
         for (const TextRun& run : transfer.rich.runs())
             QCOMPARE(run.attributes.font, (FontSpec { "DejaVu Serif", 15.0 }));
-        m_defaults->setValue(keys::kFontNameForRichTextCopiedFromPDF, QString("No Such Font Family"));
+        m_store.defaults->setValue(keys::kFontNameForRichTextCopiedFromPDF, QString("No Such Font Family"));
         const LinkTransfer plain
-            = tocItemsDrag(doc->outline(), { item("Methods") }, "manual/", TransferOptions::read(*m_defaults));
+            = tocItemsDrag(doc->outline(), { item("Methods") }, "manual/", TransferOptions::read(*m_store.defaults));
         for (const TextRun& run : plain.rich.runs())
             QVERIFY(!run.attributes.font);
     }
@@ -572,9 +564,9 @@ private slots:
         QFETCH(QStringList, links);
         MyDocument* doc = open("manual/");
         QVERIFY(doc);
-        m_defaults->setValue(keys::kURLRichTextPreference, style);
-        m_defaults->setValue(keys::kShouldUseMarkdownForCopy, markdown);
-        m_defaults->setValue(keys::kShouldAppendURLOnCopy, append);
+        m_store.defaults->setValue(keys::kURLRichTextPreference, style);
+        m_store.defaults->setValue(keys::kShouldUseMarkdownForCopy, markdown);
+        m_store.defaults->setValue(keys::kShouldAppendURLOnCopy, append);
         pdf::TextSelection selection;
         selection.text = "Page 12";
         selection.lines.push_back(pdf::SelectionLine { 11, "Page 12", QRectF(72.4, 680, 90, 20.6) });

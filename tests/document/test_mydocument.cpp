@@ -1,6 +1,7 @@
 // The document window: what its set-up leaves visible, the title, navigation and the
 // go-to sheet, the display check marks, the outline pane, notes across windows, the
 // alert for a file that is no PDF, the OPML command, the prefix sheet and the controller.
+#include "support/ScratchStore.h"
 #include "app/Defaults.h"
 #include "app/DefaultsKeys.h"
 #include "document/DocumentController.h"
@@ -69,17 +70,13 @@ QPushButton* buttonWithText(QWidget* parent, const QString& text)
 class TestMyDocument : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    std::unique_ptr<Defaults> m_defaults;
-    std::unique_ptr<NotesStore> m_notes;
+    test::ScratchStore m_store;
     QStringList m_revealed;
     std::vector<std::unique_ptr<MyDocument>> m_docs;
 
     DocumentEnvironment environment()
     {
-        DocumentEnvironment env;
-        env.defaults = m_defaults.get();
-        env.notes = m_notes.get();
+        DocumentEnvironment env = m_store.environment();
         env.revealFile = [this](const QString& path) { m_revealed.append(path); };
         return env;
     }
@@ -105,7 +102,7 @@ private slots:
     void initTestCase()
     {
         // The page view and anything else that reaches for the standard store see a scratch folder.
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        m_store.useAsConfigHome();
         // The exported OPML goes to the log; the tests read the files instead.
         QLoggingCategory::setFilterRules(QStringLiteral("tolvo.opml.info=false"));
         QVERIFY(QFile::exists(fixture("Report.pdf")));
@@ -113,23 +110,19 @@ private slots:
 
     void init()
     {
-        QFile::remove(m_config.filePath("test.json"));
-        m_defaults = std::make_unique<Defaults>(m_config.filePath("test.json"));
-        registerTolvoDefaults(*m_defaults);
-        m_notes = std::make_unique<NotesStore>(*m_defaults);
+        m_store.renew();
         m_revealed.clear();
     }
 
     void cleanup()
     {
         m_docs.clear();
-        m_notes.reset();
-        m_defaults.reset();
+        m_store.clear();
     }
 
     void setUpLeavesItsMarks()
     {
-        m_defaults->setValue("TolvoLastSelectedScratchpad", 3);
+        m_store.defaults->setValue("TolvoLastSelectedScratchpad", 3);
         MyDocument* doc = open("Report.pdf");
         QVERIFY(doc);
         DocumentWindow* window = doc->myWindow();
@@ -430,8 +423,8 @@ private slots:
         QTest::keyClicks(typing, "Compare with Labels");
         two->notesArea2();
         QCOMPARE(two->selectedTextView()->toPlainText(), QString("Compare with Labels"));
-        QVERIFY(m_notes->flush());
-        Defaults fresh(m_config.filePath("test.json"));
+        QVERIFY(m_store.notes->flush());
+        Defaults fresh(m_store.path());
         registerTolvoDefaults(fresh);
         QTextDocument stored;
         stored.setHtml(fresh.stringForKey("sharedNotes2"));
@@ -537,7 +530,7 @@ private slots:
         QCOMPARE(doc->pdfview()->prefix(), now);
         if (!expected.isEmpty()) {
             QVERIFY(!doc->shouldConfirmPrefix());
-            Defaults fresh(m_config.filePath("test.json"));
+            Defaults fresh(m_store.path());
             registerTolvoDefaults(fresh);
             QVERIFY(fresh.dictionaryForKey("routingDictionarySandboxed").contains(expected));
         }
@@ -568,8 +561,8 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, applied);
-        m_defaults->setValue("kUDKeyFontNameForRichTextCopiedFromPDF", name);
-        m_defaults->setValue("kUDKeyFontSizeForRichTextCopiedFromPDF", 14.5);
+        m_store.defaults->setValue("kUDKeyFontNameForRichTextCopiedFromPDF", name);
+        m_store.defaults->setValue("kUDKeyFontSizeForRichTextCopiedFromPDF", 14.5);
         MyDocument doc(environment());
         RichText text("see ");
         text.append(

@@ -1,5 +1,6 @@
 // Search inside a document window: the find command opens the pane, a query typed before the
 // annotation list is known still gains its annotation rows, and choosing a row moves the page view.
+#include "support/ScratchStore.h"
 #include "SearchTestSupport.h"
 
 #include "app/Defaults.h"
@@ -14,23 +15,18 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 
 using namespace tolvo;
 
 class TestWindowSearch : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
-    std::unique_ptr<Defaults> m_defaults;
-    std::unique_ptr<NotesStore> m_notes;
+    test::ScratchStore m_store;
     std::unique_ptr<MyDocument> m_doc;
 
     MyDocument* open()
     {
-        DocumentEnvironment env;
-        env.defaults = m_defaults.get();
-        env.notes = m_notes.get();
+        DocumentEnvironment env = m_store.environment();
         m_doc = std::make_unique<MyDocument>(env);
         if (!m_doc->readFromURL(test::fixture(QStringLiteral("search.pdf"))))
             return nullptr;
@@ -57,23 +53,19 @@ class TestWindowSearch : public QObject {
 private slots:
     void initTestCase()
     {
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+        m_store.useAsConfigHome();
         QVERIFY(QFile::exists(test::fixture(QStringLiteral("search.pdf"))));
     }
 
     void init()
     {
-        QFile::remove(m_config.filePath("test.json"));
-        m_defaults = std::make_unique<Defaults>(m_config.filePath("test.json"));
-        registerTolvoDefaults(*m_defaults);
-        m_notes = std::make_unique<NotesStore>(*m_defaults);
+        m_store.renew();
     }
 
     void cleanup()
     {
         m_doc.reset();
-        m_notes.reset();
-        m_defaults.reset();
+        m_store.clear();
     }
 
     void findOpensTheClosedPaneAndTakesTheFocus()
