@@ -3,8 +3,8 @@
 // outline, and on outlines no manual has (deep, wide, long or empty titles).
 #include "OutlineGenerators.h"
 #include "OutlineOracle.h"
-#include "document/OutlineFromPdf.h"
-#include "document/pdf/PdfDocument.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "outline/Opml.h"
 #include "outline/OutlineTree.h"
 

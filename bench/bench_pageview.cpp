@@ -4,7 +4,7 @@
 //   2. pages drawn per second while scrolling through 100 pages, vs pdftoppm -f 1 -l 100;
 //   3. peak resident memory after scrolling through a whole 2,000-page PDF.
 // Usage: bench_pageview [PDFDIR]  (the generated PDFs are kept in PDFDIR between runs).
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 #include "pageview/LabelPDFView.h"
 
 #include <QApplication>

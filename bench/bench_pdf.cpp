@@ -1,6 +1,6 @@
 // The PDF services on a real manual: opening, labels, outline, annotations, text and drawing.
 // Reads TOLVO_BENCH_PDF, or Debian's Octave manual (1,158 pages, roman front matter).
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 
 #include <benchmark/benchmark.h>
 

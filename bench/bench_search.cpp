@@ -6,10 +6,10 @@
 //   4. what opening the workers' copies of the PDF costs the main thread.
 // A plain timing program. Usage: bench_search [PDFDIR] [WORD] [PDF]  (the generated PDFs are kept in
 // PDFDIR; PDF, when given, is searched instead of the generated 2,000-page one).
-#include "document/pdf/PdfDocument.h"
-#include "document/search/DocumentSearch.h"
+#include "pdf/PdfDocument.h"
+#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
-#include "document/search/TextFinder.h"
+#include "search/TextFinder.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>

@@ -4,10 +4,10 @@
 // With --corners the window holds four views side by side, each with the label box in
 // another corner (options in a scratch store); otherwise one view that follows the
 // user's own options. Build: cmake --build BUILD --target tolvo-pageview-preview
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/pdf/PdfDocument.h"
-#include "pageview/LabelOverlay.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "pdf/PdfDocument.h"
+#include "render/LabelOverlay.h"
 #include "pageview/LabelPDFView.h"
 
 #include <QApplication>

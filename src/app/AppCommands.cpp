@@ -1,8 +1,8 @@
 #include "app/AppCommands.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "app/ExternalAddresses.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdater.h"
 #include "document/DocumentController.h"
 #include "document/MyDocument.h"

@@ -1,9 +1,9 @@
 // Tolvo's entry point: one instance per user. A later `tolvo FILE` or
 // `tolvo URL` hands its arguments to the running instance and exits before
 // any GUI is built.
-#include "app/Defaults.h"
-#include "app/InstanceProtocol.h"
-#include "app/SingleInstance.h"
+#include "settings/Defaults.h"
+#include "instance/InstanceProtocol.h"
+#include "instance/SingleInstance.h"
 #include "app/SoftwareUpdaterVersion.h"
 #include "app/VantrelAppDelegate.h"
 #include "document/BenchmarkOpen.h"

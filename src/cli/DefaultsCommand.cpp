@@ -1,5 +1,5 @@
 // tolvo-cli defaults: show and change the values of the defaults store.
-#include "app/Defaults.h"
+#include "settings/Defaults.h"
 #include "cli/CliCommand.h"
 
 namespace tolvo::cli {

@@ -1,6 +1,6 @@
 // tolvo-cli info: what Tolvo sees in a PDF, for scripts and for checking files.
 #include "cli/CliCommand.h"
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

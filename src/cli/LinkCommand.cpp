@@ -3,16 +3,16 @@
 #include "cli/CliCommand.h"
 #include "cli/TargetReader.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/OutlineFromPdf.h"
-#include "document/pdf/PdfDocument.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "links/HtmlWriter.h"
 #include "links/LinkGrammar.h"
 #include "links/LinkText.h"
 #include "links/RtfWriter.h"
 #include "outline/OutlineTree.h"
-#include "pageview/LocationLinks.h"
+#include "render/LocationLinks.h"
 #include "routing/DocumentPrefix.h"
 
 #include <QDir>

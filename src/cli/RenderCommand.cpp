@@ -1,9 +1,9 @@
 // tolvo-cli render: one page as the page view draws it, the prefix and label box included.
-#include "app/Defaults.h"
+#include "settings/Defaults.h"
 #include "cli/CliCommand.h"
-#include "document/pdf/PdfDocument.h"
-#include "pageview/DisplaySpace.h"
-#include "pageview/LabelOverlay.h"
+#include "pdf/PdfDocument.h"
+#include "render/DisplaySpace.h"
+#include "render/LabelOverlay.h"
 #include "routing/DocumentPrefix.h"
 
 #include <QDir>

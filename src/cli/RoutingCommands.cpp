@@ -2,7 +2,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 
-#include "app/Defaults.h"
+#include "settings/Defaults.h"
 #include "links/PathStrings.h"
 #include "routing/FileIdentity.h"
 #include "routing/RoutingTable.h"

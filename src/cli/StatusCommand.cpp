@@ -1,5 +1,5 @@
 // tolvo-cli status: what the running Tolvo shows.
-#include "app/SingleInstance.h"
+#include "instance/SingleInstance.h"
 #include "cli/CliCommand.h"
 
 #include <QJsonArray>

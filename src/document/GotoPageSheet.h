@@ -1,7 +1,7 @@
 #pragma once
 // The go-to sheet: a text field for a page label, a TOC title path or a location.
 
-#include "document/TaggedSheet.h"
+#include "widgets/TaggedSheet.h"
 
 class QLineEdit;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The link style sheet: which of the three link styles rich links are shown in.
 
-#include "document/TaggedSheet.h"
+#include "widgets/TaggedSheet.h"
 
 class QButtonGroup;
 

@@ -1,10 +1,10 @@
 #include "document/LinkTransfers.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/search/MySearchResult.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "search/MySearchResult.h"
 #include "outline/OutlineTree.h"
-#include "pageview/LocationLinks.h"
+#include "render/LocationLinks.h"
 
 namespace tolvo {
 

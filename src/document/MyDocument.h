@@ -8,7 +8,7 @@
 // The named commands are slots here; the panes (notes, TOC, layout, sheets)
 // live in their own classes and the slots hand over to them.
 
-#include "document/PageLabelIndex.h"
+#include "pdf/PageLabelIndex.h"
 
 #include <QObject>
 #include <QPointer>

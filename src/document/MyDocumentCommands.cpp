@@ -2,8 +2,8 @@
 // prefix, OPML export and the file commands.
 #include "document/MyDocument.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
 #include "document/NotesPane.h"
 #include "document/OpmlExport.h"

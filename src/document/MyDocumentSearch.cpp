@@ -1,11 +1,11 @@
 // The search pane and the annotation export of a document window.
 #include "document/MyDocument.h"
 
-#include "app/Defaults.h"
+#include "settings/Defaults.h"
 #include "document/DocumentWindow.h"
-#include "document/search/AnnotationCollector.h"
+#include "search/AnnotationCollector.h"
 #include "document/search/AnnotationExportCommands.h"
-#include "document/search/DocumentSearch.h"
+#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "pageview/LabelPDFView.h"

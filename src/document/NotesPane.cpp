@@ -1,7 +1,7 @@
 #include "document/NotesPane.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/ClipboardRichText.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"

@@ -1,7 +1,7 @@
 #include "document/NotesStore.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "document/OutlinePane.h"
 
-#include "document/TLNSOutlineView.h"
+#include "widgets/TLNSOutlineView.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 

@@ -5,7 +5,7 @@
 #include <QObject>
 #include <QPointer>
 
-#include "document/TLNSOutlineView.h"
+#include "widgets/TLNSOutlineView.h"
 
 #include <memory>
 

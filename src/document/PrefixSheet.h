@@ -1,7 +1,7 @@
 #pragma once
 // The prefix sheet: the link prefix of this PDF, to be typed.
 
-#include "document/TaggedSheet.h"
+#include "widgets/TaggedSheet.h"
 
 class QLabel;
 class QLineEdit;

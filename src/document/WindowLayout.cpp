@@ -1,6 +1,6 @@
 #include "document/WindowLayout.h"
 
-#include "document/TLSplitView.h"
+#include "widgets/TLSplitView.h"
 
 #include <QWidget>
 

@@ -1,8 +1,8 @@
 // Link rendering: display texts, styled links, Markdown links, the user font.
 #include "links/LinkText.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "links/LinkGrammar.h"
 
 namespace tolvo {

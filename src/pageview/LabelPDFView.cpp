@@ -1,6 +1,6 @@
 #include "pageview/LabelPDFView.h"
 
-#include "app/Defaults.h"
+#include "settings/Defaults.h"
 
 #include <QLoggingCategory>
 #include <QSvgRenderer>

@@ -6,7 +6,7 @@
 // location link of the point and drags it out; Copy copies the selection with
 // its location link.
 
-#include "pageview/LabelOverlay.h"
+#include "render/LabelOverlay.h"
 #include "pageview/PageView.h"
 
 #include <functional>

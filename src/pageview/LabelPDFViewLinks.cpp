@@ -2,10 +2,10 @@
 // double-clicks that also copy, and Copy.
 #include "pageview/LabelPDFView.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/LinkMimeData.h"
-#include "pageview/LocationLinks.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "render/LinkMimeData.h"
+#include "render/LocationLinks.h"
 
 #include <QApplication>
 #include <QDrag>

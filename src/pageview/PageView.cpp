@@ -1,8 +1,8 @@
 #include "pageview/PageView.h"
 
-#include "pageview/DisplaySpace.h"
-#include "pageview/PageGeometryScanner.h"
-#include "pageview/PageRenderer.h"
+#include "render/DisplaySpace.h"
+#include "render/PageGeometryScanner.h"
+#include "render/PageRenderer.h"
 
 #include <QResizeEvent>
 #include <QScrollBar>

@@ -13,8 +13,8 @@
 // all in view), the page that was current stays current if it is one of them,
 // else the first of them in page order.
 
-#include "document/pdf/PdfDocument.h"
-#include "pageview/ImageCache.h"
+#include "pdf/PdfDocument.h"
+#include "render/ImageCache.h"
 #include "pageview/PageLayout.h"
 #include "pageview/PageNavigator.h"
 

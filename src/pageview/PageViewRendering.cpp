@@ -1,6 +1,6 @@
 // The page view's painting and its traffic with the rendering workers.
-#include "pageview/DisplaySpace.h"
-#include "pageview/PageRenderer.h"
+#include "render/DisplaySpace.h"
+#include "render/PageRenderer.h"
 #include "pageview/PageView.h"
 
 #include <QPaintEvent>

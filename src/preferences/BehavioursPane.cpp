@@ -1,7 +1,7 @@
 #include "preferences/BehavioursPane.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,7 +3,7 @@
 // file name or path it is prepared for. Rows are added, edited and removed by
 // hand, pasted, and dropped as "[prefix]" text or as PDF files.
 
-#include "preferences/PrefixTableText.h"
+#include "routing/PrefixTableText.h"
 
 #include <QAbstractTableModel>
 

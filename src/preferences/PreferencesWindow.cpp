@@ -1,8 +1,8 @@
 #include "preferences/PreferencesWindow.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/TLNSTableView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLNSTableView.h"
 #include "preferences/BehavioursPane.h"
 #include "preferences/MatchingTableModel.h"
 #include "preferences/PrefixFilterModel.h"

@@ -1,6 +1,6 @@
 #include "preferences/PrefixFilterModel.h"
 
-#include "preferences/PrefixTableText.h"
+#include "routing/PrefixTableText.h"
 
 namespace tolvo {
 

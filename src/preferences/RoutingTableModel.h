@@ -2,7 +2,7 @@
 // The routing table as rows for the preference window: one row per prefix, its
 // PDF's path beside it, in red when the last check found that it reaches no PDF.
 
-#include "preferences/PrefixTableText.h"
+#include "routing/PrefixTableText.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

@@ -1,7 +1,7 @@
 #include "routing/AutoMatch.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "links/PathStrings.h"
 
 namespace tolvo {

@@ -1,7 +1,7 @@
 #include "routing/RoutingCheck.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 namespace tolvo {
 

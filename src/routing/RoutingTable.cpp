@@ -1,7 +1,7 @@
 #include "routing/RoutingTable.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "routing/FileIdentity.h"
 
 #include <QDir>

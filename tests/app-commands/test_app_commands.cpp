@@ -3,9 +3,9 @@
 // stored and as the dialog shows it, the update answer shown to the user, and
 // page views redrawn when a display option changes.
 #include "app/AppCommands.h"
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "app/ExternalAddresses.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdater.h"
 #include "document/DocumentController.h"
 #include "document/DocumentWindow.h"

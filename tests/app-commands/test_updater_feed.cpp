@@ -1,6 +1,6 @@
 // The update feed and version order: which release of a feed counts, how
 // versions compare, and which feeds are refused. Also the support mail link.
-#include "app/ExternalAddresses.h"
+#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdaterFeed.h"
 #include "app/SoftwareUpdaterVersion.h"
 

@@ -1,8 +1,8 @@
 // The update check over the network, against a small HTTP server on 127.0.0.1:
 // a feed, HTTP errors, a redirect, a server that hangs up or never answers, an
 // answer too large for a feed, and a port where nothing listens.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "app/SoftwareUpdater.h"
 
 #include <QSignalSpy>

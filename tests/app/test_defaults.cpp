@@ -1,7 +1,7 @@
 // The defaults store: registration, typed reads, persistence, damaged files,
 // and writes from several stores (processes) at once.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // Where incoming URLs lead, and becoming the handler of tolvo:// links.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "app/DesktopIntegration.h"
-#include "app/UrlDispatch.h"
+#include "routing/UrlDispatch.h"
 #include "routing/RoutingTable.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The single-instance channel: frames, hand-over, take-over of a dead socket.
-#include "app/InstanceProtocol.h"
-#include "app/SingleInstance.h"
+#include "instance/InstanceProtocol.h"
+#include "instance/SingleInstance.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>

@@ -2,8 +2,8 @@
 // go-to sheet, the display check marks, the outline pane, notes across windows, the
 // alert for a file that is no PDF, the OPML command, the prefix sheet and the controller.
 #include "support/ScratchStore.h"
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/DocumentController.h"
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
@@ -12,9 +12,9 @@
 #include "document/NotesStore.h"
 #include "document/OpmlExport.h"
 #include "document/PrefixSheet.h"
-#include "document/TLNSOutlineView.h"
-#include "document/TLSplitView.h"
-#include "document/pdf/PdfDocument.h"
+#include "widgets/TLNSOutlineView.h"
+#include "widgets/TLSplitView.h"
+#include "pdf/PdfDocument.h"
 #include "links/RichText.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"

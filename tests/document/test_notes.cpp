@@ -1,7 +1,7 @@
 // The shared notes areas: one text in every window, kept in the defaults store,
 // other processes' changes taken in, the selected tab remembered, clipboard inserts.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
 #include "document/NotesPane.h"

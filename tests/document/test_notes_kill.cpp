@@ -1,6 +1,6 @@
 // Notes survive the end of the program: a kill a second after typing, and a quit right after it.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

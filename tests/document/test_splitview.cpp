@@ -1,7 +1,7 @@
 // The animated split view, and the outline and table views that hand Copy and Paste to their delegates.
-#include "document/TLNSOutlineView.h"
-#include "document/TLNSTableView.h"
-#include "document/TLSplitView.h"
+#include "widgets/TLNSOutlineView.h"
+#include "widgets/TLNSTableView.h"
+#include "widgets/TLSplitView.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
 // The document window's three layouts and their numbers: widths, dividers, thresholds.
-#include "document/TLSplitView.h"
+#include "widgets/TLSplitView.h"
 #include "document/WindowLayout.h"
 
 #include <QHBoxLayout>

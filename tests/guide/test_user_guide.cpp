@@ -1,7 +1,7 @@
 // The user guide as Tolvo reads it: the outline entries that the help links
 // land on, the page labels of front matter and body, and the size budget.
-#include "document/OutlineFromPdf.h"
-#include "document/pdf/PdfDocument.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "outline/OutlineTree.h"
 
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 // Link rendering: display texts by style, styled links, Markdown labels and
 // links, the user font.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "links/LinkText.h"
 #include "test_richtext_support.h"
 

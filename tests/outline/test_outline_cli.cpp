@@ -1,7 +1,7 @@
 // The outline of real PDFs: the PDF adapter, and tolvo-cli toc, resolve and opml
 // run as a separate process over generated fixtures and an installed manual.
-#include "document/OutlineFromPdf.h"
-#include "document/pdf/PdfDocument.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "links/LinkGrammar.h"
 #include "outline/OutlineTree.h"
 

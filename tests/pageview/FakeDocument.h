@@ -3,7 +3,7 @@
 // geometry, a text layer of made-up words in lines, and drawings that record
 // the thread they ran on.
 
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 
 #include <QColor>
 #include <QMutex>

@@ -1,6 +1,6 @@
 // tolvo-cli render, run as a separate process over a temporary store.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QImage>
 #include <QProcess>

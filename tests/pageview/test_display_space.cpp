@@ -1,7 +1,7 @@
 // Page space and display space on rotated pages and on crop boxes away from the origin.
-#include "document/pdf/PageSpace.h"
-#include "pageview/DisplaySpace.h"
-#include "pageview/LabelOverlay.h"
+#include "pdf/PageSpace.h"
+#include "render/DisplaySpace.h"
+#include "render/LabelOverlay.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The prefix and page label box: its options, its rectangle, its font size, and
 // where it lands on plain, rotated and cropped pages.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "pageview/DisplaySpace.h"
-#include "pageview/LabelOverlay.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "render/DisplaySpace.h"
+#include "render/LabelOverlay.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -3,10 +3,10 @@
 #include "FakeDocument.h"
 #include "PageViewTestSupport.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "links/RtfReader.h"
-#include "pageview/LabelOverlay.h"
+#include "render/LabelOverlay.h"
 #include "pageview/LabelPDFView.h"
 
 #include <QClipboard>

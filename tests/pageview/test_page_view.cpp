@@ -3,7 +3,7 @@
 #include "FakeDocument.h"
 #include "PageViewTestSupport.h"
 
-#include "pageview/DisplaySpace.h"
+#include "render/DisplaySpace.h"
 #include "pageview/PageView.h"
 
 #include <QClipboard>

@@ -2,10 +2,10 @@
 // on rotated and cropped pages, and the label box as it is drawn on screen.
 #include "PageViewTestSupport.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "pageview/DisplaySpace.h"
-#include "pageview/LabelOverlay.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "render/DisplaySpace.h"
+#include "render/LabelOverlay.h"
 #include "pageview/LabelPDFView.h"
 
 #include <QScrollBar>

@@ -1,6 +1,6 @@
 // tolvo-cli info, run as a separate process over the fixtures, and the page labels of a real
 // manual compared with PyMuPDF's.
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
 // The PDF services over the generated fixtures (tests/fixtures/fx_pdf.py): every value checked
 // here was written into the fixture by hand, so a conversion done twice or not at all shows.
-#include "document/pdf/PageSpace.h"
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PageSpace.h"
+#include "pdf/PdfDocument.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // The parts of the PDF services that need no PDF: the page-space conversion, lines and
 // hit tests over words, merging selections, label numbers.
-#include "document/pdf/PageLabels.h"
-#include "document/pdf/PageSpace.h"
-#include "document/pdf/PdfDocument.h"
-#include "document/pdf/TextLayout.h"
+#include "pdf/PageLabels.h"
+#include "pdf/PageSpace.h"
+#include "pdf/PdfDocument.h"
+#include "pdf/TextLayout.h"
 
 #include <QtTest>
 

@@ -1,9 +1,9 @@
 // The preference window: the routing table's filter, its red rows after a
 // check, opening and revealing rows, copy and paste between the tables, drops,
 // the pane switching with its check, and the option controls writing their keys.
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/TLNSTableView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLNSTableView.h"
 #include "preferences/BehavioursPane.h"
 #include "preferences/MatchingTableModel.h"
 #include "preferences/PreferencesWindow.h"

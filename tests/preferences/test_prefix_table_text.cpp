@@ -1,6 +1,6 @@
 // The row text of the preference tables: copying, parsing pasted text and
 // files, the numbering of generated keys, and the routing table's filter pattern.
-#include "preferences/PrefixTableText.h"
+#include "routing/PrefixTableText.h"
 
 #include <QtTest>
 

@@ -2,8 +2,8 @@
 // A temporary home folder with files in it, and a defaults store beside it,
 // for the routing tests. Nothing here touches the real home folder.
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "routing/MovedFileSearch.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 // Fixture access shared by the search tests.
 
-#include "document/pdf/PdfDocument.h"
+#include "pdf/PdfDocument.h"
 
 #include <QDir>
 #include <QtTest>

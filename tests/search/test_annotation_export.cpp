@@ -3,9 +3,9 @@
 #include "SearchTestSupport.h"
 
 #include "../links/test_richtext_support.h"
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/search/AnnotationExport.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "search/AnnotationExport.h"
 #include "document/search/AnnotationExportCommands.h"
 #include "document/search/ExportAnnotationsPanel.h"
 #include "links/RtfReader.h"

@@ -2,8 +2,8 @@
 // the export dialog counts them, the pop-ups, and the collector on its worker thread.
 #include "SearchTestSupport.h"
 
-#include "document/search/AnnotationCollector.h"
-#include "document/search/AnnotationRecord.h"
+#include "search/AnnotationCollector.h"
+#include "search/AnnotationRecord.h"
 
 #include <QSignalSpy>
 

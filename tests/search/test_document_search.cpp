@@ -2,10 +2,10 @@
 // query, the rows of a text find on two workers, and a new query overtaking a running find.
 #include "SearchTestSupport.h"
 
-#include "document/OutlineFromPdf.h"
-#include "document/PageLabelIndex.h"
-#include "document/search/DocumentSearch.h"
-#include "document/search/TextFinder.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PageLabelIndex.h"
+#include "search/DocumentSearch.h"
+#include "search/TextFinder.h"
 #include "outline/OutlineTree.h"
 
 #include <QSignalSpy>

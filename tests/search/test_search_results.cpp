@@ -1,7 +1,7 @@
 // Search results without a PDF: the result rows of the outline and the annotation list, the
 // model's one row per page, and the filter of the three segments.
-#include "document/search/MySearchResult.h"
-#include "document/search/SearchResultsModel.h"
+#include "search/MySearchResult.h"
+#include "search/SearchResultsModel.h"
 #include "outline/OutlineTree.h"
 
 #include <QSignalSpy>

@@ -3,13 +3,13 @@
 #include "support/ScratchStore.h"
 #include "SearchTestSupport.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
-#include "document/TLNSTableView.h"
-#include "document/search/AnnotationCollector.h"
-#include "document/search/DocumentSearch.h"
+#include "widgets/TLNSTableView.h"
+#include "search/AnnotationCollector.h"
+#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
 #include "pageview/LabelPDFView.h"
 

@@ -2,8 +2,8 @@
 // A scratch defaults store and notes for the document-window tests: each test starts from a fresh
 // store in a temporary folder, which also stands in for the user's settings folder.
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
 

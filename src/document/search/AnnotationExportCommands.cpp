@@ -1,7 +1,7 @@
 #include "document/search/AnnotationExportCommands.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "document/search/ExportAnnotationsPanel.h"
 
 #include <QApplication>

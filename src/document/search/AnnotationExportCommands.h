@@ -2,7 +2,7 @@
 // The annotation export commands of a document window: the dialog as a sheet,
 // and the export that writes the document and opens it.
 
-#include "document/search/AnnotationExport.h"
+#include "search/AnnotationExport.h"
 #include "document/search/ExportAnnotationsPanel.h"
 
 #include <QObject>

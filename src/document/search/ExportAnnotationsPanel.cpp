@@ -1,7 +1,7 @@
 #include "document/search/ExportAnnotationsPanel.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

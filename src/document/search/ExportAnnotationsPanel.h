@@ -2,7 +2,7 @@
 // The annotation export dialog: the counts of each kind, a check box per kind,
 // the format, and the confirm button (tag 1).
 
-#include "document/search/AnnotationExport.h"
+#include "search/AnnotationExport.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "document/search/SearchPane.h"
 
-#include "document/TLNSTableView.h"
-#include "document/search/DocumentSearch.h"
+#include "widgets/TLNSTableView.h"
+#include "search/DocumentSearch.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -2,8 +2,8 @@
 // The search pane of a document window: search field, the three-segment filter,
 // progress indicator and results table over one DocumentSearch.
 
-#include "document/pdf/PdfDocument.h"
-#include "document/search/DocumentSearch.h"
+#include "pdf/PdfDocument.h"
+#include "search/DocumentSearch.h"
 
 #include <QPointer>
 #include <QWidget>

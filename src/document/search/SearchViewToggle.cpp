@@ -1,8 +1,8 @@
 #include "document/search/SearchViewToggle.h"
 
-#include "app/Defaults.h"
-#include "app/DefaultsKeys.h"
-#include "document/TLSplitView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLSplitView.h"
 
 #include <QWidget>
 

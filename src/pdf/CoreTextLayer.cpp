@@ -1,0 +1,124 @@
+#include "pdf/CoreTextLayer.h"
+
+#include "pdf/CoreAccess.h"
+
+#include <PDFDoc.h>
+#include <TextOutputDev.h>
+#include <goo/GooString.h>
+
+#include <array>
+#include <memory>
+
+namespace tolvo::pdf {
+
+namespace {
+
+struct TextPageRelease {
+    void operator()(TextPage* page) const { page->decRefCnt(); }
+};
+using TextPagePtr = std::unique_ptr<TextPage, TextPageRelease>;
+
+struct Extraction {
+    TextPagePtr page;
+    PageTransform transform;
+};
+
+bool noAnnotations(Annot*, void*)
+{
+    return false;
+}
+
+// The text of the page drawn turned by extraTurns quarter turns beyond its own rotation.
+Extraction extract(PDFDoc& doc, int pageIndex, const PageGeometry& geometry, int extraTurns)
+{
+    TextOutputDev device(nullptr, false, 0, false, false);
+    Extraction result;
+    result.transform = PageTransform(geometry.cropBox, geometry.rotation + 90 * extraTurns);
+    if (!device.isOk())
+        return result;
+    doc.displayPage(
+        &device, pageIndex + 1, 72, 72, 90 * extraTurns, false, true, false, nullptr, nullptr, noAnnotations, nullptr);
+    result.page.reset(device.takeText());
+    return result;
+}
+
+// The quarter turns that bring most of the page's characters upright.
+int turnsToUpright(TextPage& page)
+{
+    std::array<long, 4> characters {};
+    const std::unique_ptr<TextWordList> list = page.makeWordList(false);
+    for (int i = 0; list && i < list->getLength(); ++i) {
+        const ::TextWord* word = list->get(i);
+        characters[size_t(word->getRotation() & 3)] += word->getLength();
+    }
+    int dominant = 0;
+    for (int r = 1; r < 4; ++r)
+        if (characters[size_t(r)] > characters[size_t(dominant)])
+            dominant = r;
+    return (4 - dominant) % 4;
+}
+
+// An extraction in which the page's text reads upright.
+Extraction uprightExtraction(PDFDoc& doc, int pageIndex)
+{
+    const PageGeometry geometry = pageGeometryOf(doc, pageIndex);
+    if (geometry.cropBox.isEmpty())
+        return {};
+    Extraction first = extract(doc, pageIndex, geometry, 0);
+    if (!first.page)
+        return first;
+    const int turns = turnsToUpright(*first.page);
+    return turns == 0 ? std::move(first) : extract(doc, pageIndex, geometry, turns);
+}
+
+} // namespace
+
+std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex)
+{
+    if (pageIndex < 0 || pageIndex >= doc.getNumPages() || !doc.getPage(pageIndex + 1))
+        return std::nullopt;
+    Extraction extraction = uprightExtraction(doc, pageIndex);
+    TextLayer layer;
+    layer.transform = extraction.transform;
+    if (!extraction.page)
+        return layer;
+    const QRectF visible(QPointF(0, 0), layer.transform.displaySize());
+    const std::unique_ptr<TextWordList> list = extraction.page->makeWordList(false);
+    for (int i = 0; list && i < list->getLength(); ++i) {
+        const ::TextWord* source = list->get(i);
+        double x1, y1, x2, y2;
+        source->getBBox(&x1, &y1, &x2, &y2);
+        const QRectF box(QPointF(x1, y1), QPointF(x2, y2));
+        if (!box.intersects(visible))
+            continue;
+        const std::unique_ptr<GooString> text(source->getText());
+        TextWord word;
+        word.text = text ? QString::fromUtf8(text->c_str(), text->getLength()) : QString();
+        word.bounds = box;
+        word.spaceAfter = source->hasSpaceAfter();
+        word.lineEndsAfter = source->nextWord() == nullptr;
+        word.index = int(layer.words.size());
+        layer.words.push_back(std::move(word));
+    }
+    return layer;
+}
+
+QVector<QRectF> searchPage(PDFDoc& doc, int pageIndex, const QString& text)
+{
+    QVector<QRectF> result;
+    if (text.isEmpty() || pageIndex < 0 || pageIndex >= doc.getNumPages() || !doc.getPage(pageIndex + 1))
+        return result;
+    const Extraction extraction = uprightExtraction(doc, pageIndex);
+    if (!extraction.page)
+        return result;
+    const QList<uint> query = text.toUcs4();
+    std::vector<Unicode> u(query.begin(), query.end());
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    // Each search starts after the last match, as Poppler-Qt does.
+    while (extraction.page->findText(
+        u.data(), int(u.size()), false, true, true, false, false, false, false, false, &x1, &y1, &x2, &y2))
+        result.append(extraction.transform.toPage(QRectF(QPointF(x1, y1), QPointF(x2, y2))));
+    return result;
+}
+
+} // namespace tolvo::pdf

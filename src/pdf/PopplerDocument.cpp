@@ -1,0 +1,313 @@
+#include "pdf/PopplerDocument.h"
+
+#include "pdf/CoreAccess.h"
+#include "pdf/CoreAnnotations.h"
+#include "pdf/CoreOutline.h"
+#include "pdf/CoreTextLayer.h"
+#include "pdf/PageLabels.h"
+#include "pdf/PdfLog.h"
+
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <goo/GooString.h>
+#include <poppler-qt6.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace tolvo::pdf {
+
+namespace {
+
+// Bitmaps beyond these would take gigabytes; a caller asking for one gets a null image instead.
+constexpr double maxImageSide = 32767;
+constexpr double maxImagePixels = 120e6;
+// Text layers kept for selections; a page's annotations usually ask for one page many times.
+constexpr size_t textCacheSize = 4;
+
+void coreError(ErrorCategory, Goffset position, const char* message)
+{
+    qCDebug(lcPdf).noquote() << "poppler:" << position << message;
+}
+
+QString readProblem(const QString& name, const QString& reason)
+{
+    return QStringLiteral("%1 could not be read: %2").arg(name, reason);
+}
+
+QString lowerFirst(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
+
+// Problems that the file system answers for, before Poppler sees the file.
+QString fileProblem(const QFileInfo& info, const QString& name)
+{
+    if (!info.exists())
+        return readProblem(name, QStringLiteral("there is no such file"));
+    if (info.isDir())
+        return readProblem(name, QStringLiteral("it is a folder"));
+    if (!info.isFile())
+        return readProblem(name, QStringLiteral("it is not a regular file"));
+    QFile file(info.absoluteFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return readProblem(name, lowerFirst(file.errorString()));
+    // Readers accept the header anywhere in the first kilobyte.
+    if (!file.read(1024).contains("%PDF-"))
+        return QStringLiteral("%1 is not a PDF file").arg(name);
+    return QString();
+}
+
+struct AbortState {
+    const std::function<bool()>* shouldAbort = nullptr;
+    bool aborted = false;
+};
+
+bool abortRender(const QVariant& closure)
+{
+    auto* state = reinterpret_cast<AbortState*>(closure.value<quintptr>());
+    if (!state->aborted && (*state->shouldAbort)())
+        state->aborted = true;
+    return state->aborted;
+}
+
+} // namespace
+
+OpenResult openDocument(const QString& path)
+{
+    OpenResult result;
+    std::unique_ptr<PopplerDocument> document = PopplerDocument::open(path, &result.error);
+    result.document = std::move(document);
+    return result;
+}
+
+std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QString* error)
+{
+    routePopplerMessages();
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    auto fail = [error](const QString& message) {
+        if (error)
+            *error = message;
+        qCDebug(lcPdf).noquote() << message;
+        return std::unique_ptr<PopplerDocument>();
+    };
+    if (const QString problem = fileProblem(info, name); !problem.isEmpty())
+        return fail(problem);
+
+    const QString absolute = info.absoluteFilePath();
+    auto init = std::make_unique<GlobalParamsIniter>(coreError);
+    // Poppler keeps the callback and may call it whenever it rebuilds the table, long after opening.
+    const auto repaired = std::make_shared<std::atomic<bool>>(false);
+    auto core = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolute).toStdString()),
+        std::nullopt, std::nullopt, nullptr, [repaired] { *repaired = true; });
+    if (!core->isOk()) {
+        switch (core->getErrorCode()) {
+        case errEncrypted:
+            return fail(QStringLiteral("%1 is password protected").arg(name));
+        case errOpenFile:
+            return fail(readProblem(name, lowerFirst(QString::fromLocal8Bit(std::strerror(core->getFopenErrno())))));
+        default:
+            return fail(readProblem(name, QStringLiteral("the file is damaged")));
+        }
+    }
+    const int pageCount = core->getNumPages();
+    if (pageCount <= 0)
+        return fail(readProblem(name, QStringLiteral("it has no pages")));
+    // Poppler rebuilds a broken cross-reference table; the file is usable if every page came back.
+    if (*repaired) {
+        for (int i = 1; i <= pageCount; ++i)
+            if (!core->getPage(i))
+                return fail(readProblem(name, QStringLiteral("the file is damaged")));
+        qCDebug(lcPdf).noquote() << name << "was repaired while opening";
+    }
+
+    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute);
+    if (!qt || qt->isLocked() || qt->numPages() != pageCount)
+        return fail(readProblem(name, QStringLiteral("the file changed while it was being opened")));
+    qt->setRenderHint(Poppler::Document::Antialiasing);
+    qt->setRenderHint(Poppler::Document::TextAntialiasing);
+    return std::unique_ptr<PopplerDocument>(
+        new PopplerDocument(absolute, std::move(init), std::move(core), std::move(qt)));
+}
+
+PopplerDocument::PopplerDocument(QString path, std::unique_ptr<GlobalParamsIniter> init, std::unique_ptr<PDFDoc> core,
+    std::unique_ptr<Poppler::Document> qt)
+    : m_path(std::move(path))
+    , m_init(std::move(init))
+    , m_core(std::move(core))
+    , m_qt(std::move(qt))
+    , m_pageCount(m_core->getNumPages())
+{
+}
+
+PopplerDocument::~PopplerDocument()
+{
+    // Both documents go before Poppler's global state does.
+    m_qt.reset();
+    m_core.reset();
+}
+
+std::unique_ptr<Document> PopplerDocument::reopen() const
+{
+    std::unique_ptr<PopplerDocument> copy = open(m_path, nullptr);
+    if (copy && copy->m_pageCount == m_pageCount)
+        copy->m_labels = m_labels;
+    return copy;
+}
+
+QStringList PopplerDocument::pageLabels() const
+{
+    if (!m_labels)
+        m_labels = readPageLabels(*m_core);
+    return *m_labels;
+}
+
+QString PopplerDocument::pageLabel(int pageIndex) const
+{
+    if (!isPage(pageIndex))
+        return QString();
+    if (!m_labels)
+        m_labels = readPageLabels(*m_core);
+    return m_labels->value(pageIndex);
+}
+
+PageGeometry PopplerDocument::pageGeometry(int pageIndex) const
+{
+    return pageGeometryOf(*m_core, pageIndex);
+}
+
+std::vector<OutlineEntry> PopplerDocument::outline() const
+{
+    return readOutline(*m_core);
+}
+
+std::vector<Annotation> PopplerDocument::annotations(int pageIndex) const
+{
+    return readAnnotations(*m_core, pageIndex);
+}
+
+const PopplerDocument::PageText* PopplerDocument::pageText(int pageIndex) const
+{
+    if (!isPage(pageIndex))
+        return nullptr;
+    for (const PageText& cached : m_textCache)
+        if (cached.pageIndex == pageIndex)
+            return &cached;
+    std::optional<TextLayer> layer = readTextLayer(*m_core, pageIndex);
+    if (!layer)
+        return nullptr;
+    PageText text;
+    text.pageIndex = pageIndex;
+    text.transform = layer->transform;
+    text.words = std::move(layer->words);
+    text.lines = splitLines(text.words);
+    if (m_textCache.size() >= textCacheSize)
+        m_textCache.pop_front();
+    m_textCache.push_back(std::move(text));
+    return &m_textCache.back();
+}
+
+std::vector<TextWord> PopplerDocument::words(int pageIndex) const
+{
+    const PageText* text = pageText(pageIndex);
+    if (!text)
+        return {};
+    std::vector<TextWord> result = text->words;
+    for (TextWord& word : result)
+        word.bounds = text->transform.toPage(word.bounds);
+    return result;
+}
+
+TextSelection PopplerDocument::selectWords(const PageText& text, const std::vector<int>& indexes) const
+{
+    std::vector<TextWord> chosen;
+    chosen.reserve(indexes.size());
+    for (int i : indexes) {
+        TextWord word = text.words[size_t(i)];
+        word.bounds = text.transform.toPage(word.bounds);
+        chosen.push_back(std::move(word));
+    }
+    return TextSelection::fromWords(text.pageIndex, std::move(chosen));
+}
+
+TextSelection PopplerDocument::selectWords(const PageText& text, int first, int last) const
+{
+    std::vector<int> indexes;
+    for (int i = std::max(first, 0); i <= last && i < int(text.words.size()); ++i)
+        indexes.push_back(i);
+    return selectWords(text, indexes);
+}
+
+TextSelection PopplerDocument::selectionForRect(int pageIndex, const QRectF& rect) const
+{
+    const PageText* text = pageText(pageIndex);
+    if (!text)
+        return {};
+    return selectWords(*text, wordsInRect(text->words, text->transform.toDisplay(rect)));
+}
+
+TextSelection PopplerDocument::selectionFromPoint(
+    int fromPage, const QPointF& from, int toPage, const QPointF& to) const
+{
+    if (!isPage(fromPage) || !isPage(toPage))
+        return {};
+    QPointF start = from, end = to;
+    if (fromPage > toPage) {
+        std::swap(fromPage, toPage);
+        std::swap(start, end);
+    }
+    TextSelection selection;
+    for (int page = fromPage; page <= toPage; ++page) {
+        const PageText* text = pageText(page);
+        if (!text || text->words.empty())
+            continue;
+        int first = 0, last = int(text->words.size()) - 1;
+        if (page == fromPage)
+            first = wordNearest(text->words, text->lines, text->transform.toDisplay(start));
+        if (page == toPage)
+            last = wordNearest(text->words, text->lines, text->transform.toDisplay(end));
+        if (first > last)
+            std::swap(first, last);
+        selection.add(selectWords(*text, first, last));
+    }
+    return selection;
+}
+
+QVector<QRectF> PopplerDocument::search(int pageIndex, const QString& text) const
+{
+    return searchPage(*m_core, pageIndex, text);
+}
+
+QImage PopplerDocument::render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const
+{
+    if (!isPage(pageIndex) || !std::isfinite(scale) || scale <= 0)
+        return QImage();
+    const QSizeF size = pageGeometry(pageIndex).displaySize() * scale;
+    if (size.width() < 0.5 || size.height() < 0.5)
+        return QImage(); // a page that cannot be read, or one too small to show
+    if (size.width() > maxImageSide || size.height() > maxImageSide || size.width() * size.height() > maxImagePixels) {
+        qCInfo(lcPdf) << "not drawing page" << pageIndex << "at" << size << "pixels";
+        return QImage();
+    }
+    const std::unique_ptr<Poppler::Page> page = m_qt->page(pageIndex);
+    if (!page)
+        return QImage();
+    const double dpi = 72.0 * scale;
+    if (!shouldAbort)
+        return page->renderToImage(dpi, dpi);
+    AbortState state;
+    state.shouldAbort = &shouldAbort;
+    QImage image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, abortRender,
+        QVariant::fromValue(quintptr(&state)));
+    return state.aborted ? QImage() : image;
+}
+
+} // namespace tolvo::pdf

@@ -1,0 +1,73 @@
+#pragma once
+// The Poppler adapter behind the PDF services. Each PopplerDocument reads its file
+// twice over: through Poppler's core API for exact values and text (labels, geometry,
+// destinations, annotations, the text layer, search) and through Poppler-Qt6 for
+// drawing. Coordinates are turned into page space here, once.
+
+#include "pdf/PageSpace.h"
+#include "pdf/PdfDocument.h"
+#include "pdf/TextLayout.h"
+
+#include <deque>
+#include <memory>
+#include <optional>
+
+class GlobalParamsIniter;
+class PDFDoc;
+namespace Poppler {
+class Document;
+}
+
+namespace tolvo::pdf {
+
+/// A Document over one PDF file, read by Poppler.
+class PopplerDocument final : public Document {
+public:
+    /// Opens path; nothing, and a reason a person can read in error, when it cannot be read.
+    static std::unique_ptr<PopplerDocument> open(const QString& path, QString* error);
+    ~PopplerDocument() override;
+
+    QString filePath() const override { return m_path; }
+    std::unique_ptr<Document> reopen() const override;
+    int pageCount() const override { return m_pageCount; }
+    QString pageLabel(int pageIndex) const override;
+    QStringList pageLabels() const override;
+    PageGeometry pageGeometry(int pageIndex) const override;
+    std::vector<OutlineEntry> outline() const override;
+    std::vector<Annotation> annotations(int pageIndex) const override;
+    std::vector<TextWord> words(int pageIndex) const override;
+    TextSelection selectionForRect(int pageIndex, const QRectF& rect) const override;
+    TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage, const QPointF& to) const override;
+    QVector<QRectF> search(int pageIndex, const QString& text) const override;
+    QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
+
+private:
+    /// One page's text layer in layout space (see CoreTextLayer.h), with its lines.
+    struct PageText {
+        int pageIndex = -1;
+        PageTransform transform;
+        std::vector<TextWord> words; ///< bounds in display space
+        std::vector<TextLine> lines;
+    };
+
+    PopplerDocument(QString path, std::unique_ptr<GlobalParamsIniter> init, std::unique_ptr<PDFDoc> core,
+        std::unique_ptr<Poppler::Document> qt);
+
+    bool isPage(int pageIndex) const { return pageIndex >= 0 && pageIndex < m_pageCount; }
+    /// The page's text layer, from a small cache: selections ask for the same page again and again.
+    const PageText* pageText(int pageIndex) const;
+    /// Words first..last of a page's text layer as a selection in page space.
+    TextSelection selectWords(const PageText& text, int first, int last) const;
+    TextSelection selectWords(const PageText& text, const std::vector<int>& indexes) const;
+
+    QString m_path;
+    // Declared first, destroyed last: Poppler's global state must outlive both documents.
+    std::unique_ptr<GlobalParamsIniter> m_init;
+    std::unique_ptr<PDFDoc> m_core;
+    std::unique_ptr<Poppler::Document> m_qt;
+    int m_pageCount = 0;
+    mutable std::optional<QStringList> m_labels;
+    mutable std::deque<PageText> m_textCache;
+};
+
+} // namespace tolvo::pdf

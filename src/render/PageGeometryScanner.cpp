@@ -1,0 +1,66 @@
+#include "render/PageGeometryScanner.h"
+
+#include <atomic>
+#include <thread>
+
+namespace tolvo::pageview {
+
+namespace {
+// Pages per delivery: few enough deliveries, and the first ones soon.
+constexpr int kChunk = 128;
+} // namespace
+
+struct PageGeometryScanner::Scan {
+    std::atomic<bool> stopped { false };
+    std::thread thread;
+};
+
+PageGeometryScanner::PageGeometryScanner(QObject* parent)
+    : QObject(parent)
+{
+}
+
+PageGeometryScanner::~PageGeometryScanner()
+{
+    stop();
+}
+
+void PageGeometryScanner::stop()
+{
+    if (!m_scan)
+        return;
+    m_scan->stopped = true;
+    if (m_scan->thread.joinable())
+        m_scan->thread.join();
+    m_scan.reset();
+}
+
+void PageGeometryScanner::start(const pdf::Document* document, int first)
+{
+    stop();
+    if (!document || first >= document->pageCount())
+        return;
+    std::shared_ptr<pdf::Document> copy(document->reopen());
+    if (!copy)
+        return;
+    auto scan = std::make_shared<Scan>();
+    m_scan = scan;
+    scan->thread = std::thread([this, scan, copy, first] {
+        const int count = copy->pageCount();
+        for (int from = first; from < count && !scan->stopped; from += kChunk) {
+            QVector<pdf::PageGeometry> pages;
+            for (int i = from; i < std::min(count, from + kChunk) && !scan->stopped; ++i)
+                pages.append(copy->pageGeometry(i));
+            // Queued to the owner; a delivery of a scan that was stopped meanwhile is dropped there.
+            QMetaObject::invokeMethod(
+                this,
+                [this, scan, from, pages] {
+                    if (scan == m_scan && !scan->stopped)
+                        emit geometryRead(from, pages);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+} // namespace tolvo::pageview

@@ -1,0 +1,61 @@
+#pragma once
+// Draws pages on worker threads, never on the caller's thread. Each worker owns
+// its own copy of the document (Document::reopen()), so no Document is shared
+// between threads.
+//
+// The owner states which pages it wants, in priority order, and states it anew
+// whenever that changes; requests that are no longer wanted are dropped from
+// the queue, and drawings in progress that are no longer wanted are aborted.
+
+#include "pdf/PdfDocument.h"
+
+#include <QImage>
+#include <QObject>
+
+#include <memory>
+#include <vector>
+
+namespace tolvo::pageview {
+
+/// One page to draw at a scale in device pixels per point.
+struct RenderRequest {
+    int pageIndex = -1;
+    double scale = 1;
+};
+
+class PageRenderer : public QObject {
+    Q_OBJECT
+public:
+    explicit PageRenderer(QObject* parent = nullptr);
+    ~PageRenderer() override;
+
+    /// Stops the workers of the previous document and starts the first of `workers` over a copy of
+    /// this one (nullptr: none); startAllWorkers() starts the others. Copies are made on the
+    /// caller's thread; drawing happens on the workers only.
+    void setDocument(const pdf::Document* document, int workers = 2);
+    /// Starts the workers that setDocument() left for later (each copy takes a few milliseconds,
+    /// which the first page need not wait for).
+    void startAllWorkers();
+    int workerCount() const;
+
+    /// Replaces the wanted pages, first the most urgent.
+    void setWanted(const std::vector<RenderRequest>& requests);
+
+    /// How many drawings were aborted because they were no longer wanted (for tests and benchmarks).
+    int abortedCount() const;
+
+signals:
+    /// A page was drawn; a null image means it could not be drawn. Delivered on the owner's thread.
+    void pageRendered(int pageIndex, double scale, const QImage& image);
+
+private:
+    struct Shared;
+    void startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document);
+    void stopWorkers();
+
+    std::shared_ptr<Shared> m_shared;
+    const pdf::Document* m_document = nullptr;
+    int m_workersWanted = 0;
+};
+
+} // namespace tolvo::pageview

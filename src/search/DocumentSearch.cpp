@@ -1,0 +1,119 @@
+#include "search/DocumentSearch.h"
+
+#include "search/TextFinder.h"
+#include "outline/OutlineTree.h"
+
+namespace tolvo {
+
+namespace {
+
+constexpr int kFindWorkers = 2;
+
+// The selection of one match: exactly its rectangle, which the page view fills and scrolls to.
+// Reading the page's words here would cost the main thread a text layer for every page found.
+pdf::TextSelection matchSelection(int pageIndex, const QRectF& rect, const QString& text)
+{
+    pdf::SelectionLine line;
+    line.pageIndex = pageIndex;
+    line.text = text;
+    line.bounds = rect;
+    pdf::TextSelection selection;
+    selection.text = text;
+    selection.lines.push_back(std::move(line));
+    return selection;
+}
+
+} // namespace
+
+DocumentSearch::DocumentSearch(const pdf::Document& document, Sources sources, QObject* parent)
+    : DocumentSearch(document, std::move(sources), nullptr, parent)
+{
+}
+
+DocumentSearch::DocumentSearch(
+    const pdf::Document& document, Sources sources, std::unique_ptr<TextFinder> finder, QObject* parent)
+    : QObject(parent)
+    , m_document(document)
+    , m_sources(std::move(sources))
+    , m_finder(std::move(finder))
+    , m_model(new SearchResultsModel(this))
+    , m_filter(new SearchResultsFilter(this))
+{
+    m_filter->setSourceModel(m_model);
+    if (m_finder) {
+        connect(m_finder.get(), &TextFinder::didMatchPage, this, &DocumentSearch::didMatchPage);
+        connect(m_finder.get(), &TextFinder::didEndFind, this, &DocumentSearch::findEnded);
+    }
+}
+
+DocumentSearch::~DocumentSearch() = default;
+
+TextFinder& DocumentSearch::finder()
+{
+    if (!m_finder) {
+        m_finder = TextFinder::forDocument(m_document, kFindWorkers);
+        connect(m_finder.get(), &TextFinder::didMatchPage, this, &DocumentSearch::didMatchPage);
+        connect(m_finder.get(), &TextFinder::didEndFind, this, &DocumentSearch::findEnded);
+    }
+    return *m_finder;
+}
+
+bool DocumentSearch::isFinding() const
+{
+    return m_finder && m_finder->isFinding();
+}
+
+void DocumentSearch::searchTextChanged(const QString& typed)
+{
+    m_model->clear();
+    m_typed = typed;
+    m_query = typed.toLower();
+    if (isFinding()) {
+        m_finder->cancelFindString();
+        emit findingChanged(false);
+    }
+    if (!isSearchableQuery(m_query)) {
+        m_typed.clear();
+        m_query.clear();
+        return;
+    }
+    if (m_pageLabels.isEmpty())
+        m_pageLabels = m_document.pageLabels();
+
+    // The whole query, spaces included, as one phrase; matches arrive after this returns.
+    finder().beginFindString(m_query);
+    emit findingChanged(true);
+
+    const OutlineTree* outline = m_sources.outline ? m_sources.outline() : nullptr;
+    if (outline) {
+        const QHash<QString, int> labels
+            = m_sources.pageLabel2pageIndex ? m_sources.pageLabel2pageIndex() : QHash<QString, int>();
+        m_model->addResults(tocResults(*outline, m_query, labels));
+    }
+    if (m_annotations)
+        m_model->addResults(annotationResults(m_annotations->records, m_query));
+}
+
+void DocumentSearch::setAnnotations(std::shared_ptr<const AnnotationList> list)
+{
+    if (m_annotations || !list)
+        return;
+    m_annotations = std::move(list);
+    // TOC rows were added for this query already; the annotation rows go after them, before the text rows.
+    if (!m_query.isEmpty())
+        m_model->addResults(annotationResults(m_annotations->records, m_query));
+}
+
+void DocumentSearch::didMatchPage(int pageIndex, const QRectF& firstMatch, int count)
+{
+    const QString label = m_pageLabels.value(pageIndex);
+    m_model->didMatchPage(pageIndex, label, m_typed, matchSelection(pageIndex, firstMatch, m_typed), quint64(count));
+}
+
+void DocumentSearch::findEnded()
+{
+    emit findingChanged(false);
+    emit pdfSearchDidEnd();
+}
+
+} // namespace tolvo

@@ -1,0 +1,157 @@
+#include "search/TextFinder.h"
+
+#include <QLoggingCategory>
+#include <QMetaObject>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace tolvo {
+
+Q_LOGGING_CATEGORY(lcFind, "tolvo.find")
+
+/// One find: its text and the pages still to share out. Each find has its own page counter,
+/// so a worker still busy with an old find can never take a page of the new one.
+struct TextFinder::Job {
+    QString text;
+    quint64 generation = 0;
+    int pageCount = 0;
+    int workers = 0;
+    std::atomic<int> nextPage { 0 };
+    std::atomic<int> finishedWorkers { 0 };
+    std::atomic<bool> cancelled { false };
+};
+
+struct TextFinder::Shared {
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::shared_ptr<Job> job; ///< the newest find
+    bool stop = false;
+};
+
+TextFinder::TextFinder(std::vector<std::unique_ptr<pdf::Document>> workerDocuments, QObject* parent)
+    : QObject(parent)
+    , m_shared(std::make_shared<Shared>())
+{
+    for (std::unique_ptr<pdf::Document>& document : workerDocuments)
+        if (document)
+            m_documents.push_back(std::move(document));
+    m_pageCount = m_documents.empty() ? 0 : m_documents.front()->pageCount();
+    for (const std::unique_ptr<pdf::Document>& document : m_documents)
+        m_threads.emplace_back([this, doc = document.get()] { workerLoop(*doc); });
+}
+
+std::unique_ptr<TextFinder> TextFinder::forDocument(const pdf::Document& document, int workers, QObject* parent)
+{
+    std::vector<std::unique_ptr<pdf::Document>> copies;
+    for (int i = 0; i < workers; ++i) {
+        if (std::unique_ptr<pdf::Document> copy = document.reopen())
+            copies.push_back(std::move(copy));
+        else
+            qCWarning(lcFind).noquote() << "Cannot read" << document.filePath() << "for the text find";
+    }
+    return std::make_unique<TextFinder>(std::move(copies), parent);
+}
+
+TextFinder::~TextFinder()
+{
+    {
+        std::lock_guard lock(m_shared->mutex);
+        m_shared->stop = true;
+        if (m_shared->job)
+            m_shared->job->cancelled = true;
+    }
+    m_shared->wake.notify_all();
+    for (std::thread& thread : m_threads)
+        thread.join();
+    // Matches posted but not delivered go with this object's posted events.
+}
+
+void TextFinder::beginFindString(const QString& text)
+{
+    const quint64 generation = ++m_generation;
+    auto job = std::make_shared<Job>();
+    job->text = text;
+    job->generation = generation;
+    job->pageCount = m_pageCount;
+    job->workers = int(m_threads.size());
+    {
+        std::lock_guard lock(m_shared->mutex);
+        if (m_shared->job)
+            m_shared->job->cancelled = true;
+        m_shared->job = text.isEmpty() ? nullptr : job;
+    }
+    m_finding = !text.isEmpty();
+    if (!m_finding)
+        return;
+    if (m_threads.empty() || m_pageCount == 0) {
+        QMetaObject::invokeMethod(
+            this, [this, generation] { deliverEnd(generation); }, Qt::QueuedConnection);
+        return;
+    }
+    m_shared->wake.notify_all();
+}
+
+void TextFinder::cancelFindString()
+{
+    ++m_generation;
+    m_finding = false;
+    std::lock_guard lock(m_shared->mutex);
+    if (m_shared->job)
+        m_shared->job->cancelled = true;
+    m_shared->job.reset();
+}
+
+void TextFinder::workerLoop(const pdf::Document& document)
+{
+    std::shared_ptr<Job> last;
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock lock(m_shared->mutex);
+            m_shared->wake.wait(lock, [&] { return m_shared->stop || (m_shared->job && m_shared->job != last); });
+            if (m_shared->stop)
+                return;
+            job = m_shared->job;
+        }
+        last = job;
+        while (!job->cancelled.load(std::memory_order_relaxed)) {
+            const int page = job->nextPage.fetch_add(1);
+            if (page >= job->pageCount)
+                break;
+            const QVector<QRectF> matches = document.search(page, job->text);
+            if (matches.isEmpty() || job->cancelled.load())
+                continue;
+            const quint64 generation = job->generation;
+            const QRectF first = matches.first();
+            const int count = int(matches.size());
+            QMetaObject::invokeMethod(
+                this, [this, generation, page, first, count] { deliverMatch(generation, page, first, count); },
+                Qt::QueuedConnection);
+        }
+        // The last worker to finish a find that ran to its end reports the end, after every match of it.
+        if (job->finishedWorkers.fetch_add(1) + 1 == job->workers && !job->cancelled.load()) {
+            const quint64 generation = job->generation;
+            QMetaObject::invokeMethod(
+                this, [this, generation] { deliverEnd(generation); }, Qt::QueuedConnection);
+        }
+    }
+}
+
+void TextFinder::deliverMatch(quint64 generation, int pageIndex, const QRectF& firstMatch, int count)
+{
+    if (generation != m_generation || !m_finding)
+        return;
+    emit didMatchPage(pageIndex, firstMatch, count);
+}
+
+void TextFinder::deliverEnd(quint64 generation)
+{
+    if (generation != m_generation || !m_finding)
+        return;
+    m_finding = false;
+    emit didEndFind();
+}
+
+} // namespace tolvo

@@ -1,0 +1,63 @@
+#pragma once
+// The text find over a whole document, on worker threads: the pages are shared
+// out among the workers, each reading its own copy of the PDF, and the matches
+// come back on the main thread page by page.
+
+#include "pdf/PdfDocument.h"
+
+#include <QObject>
+#include <QRectF>
+#include <QString>
+
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace tolvo {
+
+/// A case-insensitive find over every page, one find at a time. Workers take the next page
+/// not yet searched, so a page with much text does not hold up the rest. A new find or a
+/// cancel ends the running one: none of its matches are delivered after that.
+class TextFinder : public QObject {
+    Q_OBJECT
+public:
+    /// One worker thread per document; every document must be a copy of the same PDF.
+    explicit TextFinder(std::vector<std::unique_ptr<pdf::Document>> workerDocuments, QObject* parent = nullptr);
+    /// A finder with workers copies of document (reopen(), made here on the calling thread);
+    /// copies that cannot be made are left out, and with none the finder finds nothing.
+    static std::unique_ptr<TextFinder> forDocument(
+        const pdf::Document& document, int workers = 2, QObject* parent = nullptr);
+    /// Stops the workers after the page each is on, and waits for them.
+    ~TextFinder() override;
+
+    /// Starts finding text (beginFindString), cancelling a find that runs. An empty text finds nothing.
+    void beginFindString(const QString& text);
+    /// Ends the running find; nothing more of it is delivered.
+    void cancelFindString();
+    /// From beginFindString until didEndFind or a cancel.
+    bool isFinding() const { return m_finding; }
+    int workerCount() const { return int(m_threads.size()); }
+    int pageCount() const { return m_pageCount; }
+
+signals:
+    /// The matches of the running find on one page (main thread): how many, and the first one's rectangle.
+    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count);
+    /// Every page has been searched by the running find (PDFDocumentDidEndFindNotification).
+    void didEndFind();
+
+private:
+    struct Job;
+    struct Shared;
+    void workerLoop(const pdf::Document& document);
+    void deliverMatch(quint64 generation, int pageIndex, const QRectF& firstMatch, int count);
+    void deliverEnd(quint64 generation);
+
+    std::shared_ptr<Shared> m_shared;
+    std::vector<std::unique_ptr<pdf::Document>> m_documents;
+    std::vector<std::thread> m_threads;
+    quint64 m_generation = 0; ///< the find whose results are delivered (main thread)
+    bool m_finding = false;
+    int m_pageCount = 0;
+};
+
+} // namespace tolvo
