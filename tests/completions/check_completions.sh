@@ -33,7 +33,7 @@ bash_complete() {
         source /usr/share/bash-completion/bash_completion
         source "$0"
         source "$1"
-        shift 2
+        shift
         COMP_WORDS=("$@")
         COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
         COMP_LINE="${COMP_WORDS[*]}"
@@ -54,8 +54,8 @@ expect() { # expect SHELL "WANTED" WORDS...
 }
 
 expect bash "search status" tolvo-cli s
-expect bash "--json --names" tolvo-cli routes --n
-expect bash "--json --names" tolvo-cli routes --
+expect bash "--names" tolvo-cli routes --n
+expect bash "--help --json --names" tolvo-cli routes --
 expect bash "my.book/" tolvo-cli toc Manual.pdf --prefix ""
 expect bash "tolvo://my.book/" tolvo-cli resolve tolvo://m
 expect bash "Manual.pdf sub" tolvo-cli info ""
