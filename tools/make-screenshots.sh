@@ -66,8 +66,9 @@ cp "$manual" "$home/Octave Manual.pdf"
 "$build/src/tolvo" "$home/Octave Manual.pdf"
 wait_for_documents 2
 window=$(xdotool search --sync --onlyvisible --name "Octave Manual" | head -n 1)
-xdotool windowsize "$window" 1200 760 windowmove "$window" 0 0 windowactivate --sync "$window"
-xdotool key --window "$window" ctrl+f
-xdotool type --window "$window" --delay 20 "interpolation"
-xdotool key --window "$window" Return
+xdotool windowsize "$window" 1200 760 windowmove "$window" 0 0 windowfocus --sync "$window"
+# Typed as a user types, into the focused window (there is no window manager to activate it).
+xdotool key ctrl+f
+xdotool type --delay 20 "interpolation"
+xdotool key Return
 shoot "$window" "$out/search.png"
