@@ -72,7 +72,7 @@ fi
 zcat "$scratch/root/usr/share/man/man1/tolvo-cli.1.gz" | grep -q '^\.SS search' || fail "tolvo-cli(1) lacks the search command"
 
 if command -v lintian >/dev/null 2>&1; then
-    lintian --no-tag-display-limit "$deb" >"$scratch/lintian.log" 2>&1
+    lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.log" 2>&1
     cat "$scratch/lintian.log"
     grep -q '^E: ' "$scratch/lintian.log" && fail "lintian reports errors"
 else
