@@ -16,6 +16,9 @@ packages=(
   python3 python3-fitz poppler-utils pandoc pdfgrep octave-doc
   xvfb xauth xdotool x11-utils imagemagick
   appstream
+  # packaging: the .deb, its man pages and checks; shells for the completion tests
+  dpkg-dev fakeroot lintian help2man gzip
+  bash-completion zsh fish
 )
 
 if [ "$(id -u)" -eq 0 ]; then

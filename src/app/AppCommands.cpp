@@ -136,9 +136,14 @@ QMenu* AppCommands::installMenus(QMenuBar* bar)
         else
             connect(help->addAction(item.text), &QAction::triggered, this, item.command);
     }
+#if TOLVO_UPDATE_CHECK
     help->addSeparator();
     QAction* check = help->addAction(tr("Check for &Updates..."));
     connect(check, &QAction::triggered, this, [this, bar] { appMenuCheckForUpdates(bar); });
+#else
+    // Built for a distribution, whose package manager updates Tolvo.
+    Q_UNUSED(bar);
+#endif
     return help;
 }
 

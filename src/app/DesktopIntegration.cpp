@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -38,6 +39,30 @@ QString quotedExec(const QString& path)
     return QLatin1Char('"') + escaped + QLatin1Char('"');
 }
 
+// Removes a desktop file only when it is one that Tolvo wrote.
+bool removeGeneratedFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || !file.readAll().contains(kGeneratedMark))
+        return false;
+    file.close();
+    return file.remove();
+}
+
+// The caches that "Open With" and the default-application lookups read: the desktop
+// database of the applications folder, and the user's MIME database when there is one.
+void refreshDesktopDatabases(const QString& applicationsFolder)
+{
+    const QString desktopTool = QStandardPaths::findExecutable(QStringLiteral("update-desktop-database"));
+    if (!desktopTool.isEmpty())
+        QProcess::startDetached(desktopTool, { QStringLiteral("-q"), applicationsFolder });
+    const QString mimeFolder
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/mime");
+    const QString mimeTool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+    if (!mimeTool.isEmpty() && QFileInfo::exists(mimeFolder + QStringLiteral("/packages")))
+        QProcess::startDetached(mimeTool, { mimeFolder });
+}
+
 bool writeText(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -52,18 +77,20 @@ bool writeText(const QString& path, const QByteArray& bytes)
 
 QString ensureDesktopFile(const QString& executablePath)
 {
-    const QString name = QString::fromLatin1(kDesktopFileName);
-    const QString found = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, name);
-    const QString userFile = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation) + u'/' + name;
-    QByteArray existing;
-    if (!found.isEmpty()) {
-        QFile f(found);
-        if (f.open(QIODevice::ReadOnly))
-            existing = f.readAll();
-        // An installed desktop file is the package's: use it as it is.
-        if (!existing.contains(kGeneratedMark))
-            return found;
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    const QString generated = userFolder + u'/' + QLatin1String(kGeneratedDesktopFileName);
+    const QString installed
+        = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, QString::fromLatin1(kDesktopFileName));
+    if (!installed.isEmpty()) {
+        // The package's file is the one to use; ours would only list Tolvo twice.
+        bool removed = false;
+        for (const QString& ours : { generated, userFolder + QStringLiteral("/tolvo.desktop") })
+            removed = removeGeneratedFile(ours) || removed;
+        if (removed)
+            refreshDesktopDatabases(userFolder);
+        return installed;
     }
+
     const QByteArray text = "[Desktop Entry]\n"
                             "Type=Application\n"
                             "Name=Tolvo\n"
@@ -72,19 +99,22 @@ QString ensureDesktopFile(const QString& executablePath)
                             "Exec="
         + quotedExec(executablePath).toUtf8()
         + " %U\n"
-          "Icon=tolvo\n"
+          "Icon=io.github.tolvo.Tolvo\n"
           "Terminal=false\n"
-          "NoDisplay=true\n"
           "MimeType=x-scheme-handler/tolvo;application/pdf;\n"
           "Categories=Office;Viewer;\n"
         + kGeneratedMark + "\n";
-    if (existing == text)
-        return found;
-    if (!writeText(userFile, text)) {
-        qCWarning(lcDesktop).noquote() << "Cannot write" << userFile;
+    QFile current(generated);
+    if (current.open(QIODevice::ReadOnly) && current.readAll() == text)
+        return generated;
+    if (!writeText(generated, text)) {
+        qCWarning(lcDesktop).noquote() << "Cannot write" << generated;
         return QString();
     }
-    return userFile;
+    // Earlier versions wrote theirs under the installed file's old name.
+    removeGeneratedFile(userFolder + QStringLiteral("/tolvo.desktop"));
+    refreshDesktopDatabases(userFolder);
+    return generated;
 }
 
 QString defaultHandler(const QString& mimeType)

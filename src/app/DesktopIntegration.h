@@ -6,11 +6,18 @@
 
 namespace tolvo::desktop {
 
-inline constexpr char kDesktopFileName[] = "tolvo.desktop";
+/// The application ID: the installed desktop file, icon and metainfo are named after it.
+inline constexpr char kApplicationId[] = "io.github.tolvo.Tolvo";
+inline constexpr char kDesktopFileName[] = "io.github.tolvo.Tolvo.desktop";
+/// The desktop file written for a Tolvo that is not installed (a build tree): a name of its
+/// own, so that it never hides an installed Tolvo from the menus.
+inline constexpr char kGeneratedDesktopFileName[] = "io.github.tolvo.Tolvo.BuildTree.desktop";
 inline constexpr char kSchemeMimeType[] = "x-scheme-handler/tolvo";
 
-/// The desktop file that launches Tolvo: an installed one, else one written
-/// for the running binary into $XDG_DATA_HOME/applications. Empty on failure.
+/// The desktop file that launches Tolvo: an installed one (and then any file written
+/// earlier for a build tree is removed), else one written for the running binary into
+/// $XDG_DATA_HOME/applications. The user's desktop database is refreshed after a change.
+/// Empty on failure.
 QString ensureDesktopFile(const QString& executablePath);
 
 /// The default application of a MIME type in the user's mimeapps.list, or empty.

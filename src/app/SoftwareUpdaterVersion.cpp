@@ -1,5 +1,7 @@
 #include "app/SoftwareUpdaterVersion.h"
 
+#include "settings/Version.h"
+
 namespace tolvo::updates {
 
 namespace {
@@ -97,7 +99,7 @@ QStringList prereleaseIdentifiers(const QString& text)
 
 QString tolvoVersion()
 {
-    return QStringLiteral(TOLVO_VERSION);
+    return tolvo::tolvoVersion();
 }
 
 std::optional<Version> parseVersion(const QString& text)

@@ -1,33 +1,36 @@
 // Tolvo's entry point: one instance per user. A later `tolvo FILE` or
 // `tolvo URL` hands its arguments to the running instance and exits before
 // any GUI is built.
-#include "settings/Defaults.h"
-#include "instance/InstanceProtocol.h"
-#include "instance/SingleInstance.h"
-#include "app/SoftwareUpdaterVersion.h"
+#include "app/CommandLine.h"
+#include "app/DesktopIntegration.h"
 #include "app/VantrelAppDelegate.h"
 #include "document/BenchmarkOpen.h"
+#include "instance/InstanceProtocol.h"
+#include "instance/SingleInstance.h"
+#include "settings/Defaults.h"
+#include "settings/Version.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QDir>
+#include <QFile>
+#include <QIcon>
 #include <QLoggingCategory>
 
 #include <cstdio>
-#include <cstring>
 
 namespace {
-
-constexpr char kUsage[] = "Usage: tolvo [FILE.pdf | tolvo://URL]...\n"
-                          "       tolvo --benchmark-open FILE.pdf\n"
-                          "Opens PDFs and follows tolvo:// links, in the running Tolvo if there is one.\n"
-                          "See also tolvo-cli --help.\n";
 
 void setIdentity()
 {
     QCoreApplication::setOrganizationName(QString());
     QCoreApplication::setApplicationName(QStringLiteral("Tolvo"));
-    QCoreApplication::setApplicationVersion(tolvo::updates::tolvoVersion());
+    QCoreApplication::setApplicationVersion(tolvo::tolvoVersion());
+}
+
+void print(FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
 } // namespace
@@ -36,29 +39,37 @@ int main(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
+        arguments << QFile::decodeName(argv[i]);
 
-    if (arguments.value(0) == QLatin1String("--help") || arguments.value(0) == QLatin1String("-h")) {
-        std::fputs(kUsage, stdout);
+    // Answered before anything else starts: no window, no socket, no settings file.
+    const tolvo::app::CommandLine line = tolvo::app::parseCommandLine(arguments);
+    switch (line.action) {
+    case tolvo::app::CommandLine::Action::Help:
+        print(stdout, tolvo::app::usageText());
         return 0;
+    case tolvo::app::CommandLine::Action::Version:
+        print(stdout, QStringLiteral("tolvo %1\n").arg(tolvo::tolvoVersion()));
+        return 0;
+    case tolvo::app::CommandLine::Action::UsageError:
+        print(stderr, QStringLiteral("tolvo: %1\n").arg(line.problem) + tolvo::app::usageText());
+        return 2;
+    case tolvo::app::CommandLine::Action::Open:
+    case tolvo::app::CommandLine::Action::BenchmarkOpen:
+        break;
     }
 
     // Registered before anything can read a key.
     tolvo::Defaults::standard();
 
-    if (arguments.value(0) == QLatin1String("--benchmark-open")) {
-        if (arguments.size() != 2) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        }
+    if (line.action == tolvo::app::CommandLine::Action::BenchmarkOpen) {
         QApplication app(argc, argv);
         setIdentity();
-        return tolvo::runBenchmarkOpen(arguments[1]);
+        return tolvo::runBenchmarkOpen(line.operands.first());
     }
-
     const QString cwd = QDir::currentPath();
     QStringList dropped;
-    const tolvo::instance::Claim claim = tolvo::instance::claim(tolvo::instance::openMessages(arguments, cwd, &dropped));
+    const tolvo::instance::Claim claim
+        = tolvo::instance::claim(tolvo::instance::openMessages(line.operands, cwd, &dropped));
     for (const QString& argument : dropped)
         std::fprintf(stderr, "tolvo: argument too long, ignored: %.80s...\n", argument.toLocal8Bit().constData());
     if (claim.role == tolvo::instance::Claim::Role::HandedOver)
@@ -73,11 +84,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     setIdentity();
     QApplication::setApplicationDisplayName(QStringLiteral("Tolvo"));
-    QApplication::setDesktopFileName(QStringLiteral("tolvo"));
+    QApplication::setDesktopFileName(QString::fromLatin1(tolvo::desktop::kApplicationId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tolvo.svg")));
     QApplication::setQuitOnLastWindowClosed(true);
 
     tolvo::VantrelAppDelegate delegate(claim.listeningSocket);
-    delegate.applicationDidFinishLaunching(arguments, cwd);
+    delegate.applicationDidFinishLaunching(line.operands, cwd);
     return app.exec();
 }

@@ -1,18 +1,18 @@
 // tolvo-cli check and resolve URL: following tolvo:// links the way the
 // application does, through the routing table, without opening a window.
 #include "cli/CliCommand.h"
+#include "cli/FileNames.h"
 #include "cli/TargetReader.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PdfDocument.h"
 #include "links/LinkGrammar.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "routing/LinkScanner.h"
 #include "routing/RoutingTable.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
-#include <QFile>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -30,14 +30,15 @@ namespace {
 
 const char kCheckHelp[]
     = "Usage: tolvo-cli check [--json] [--notes] [FILE...]\n\n"
-      "Finds every tolvo:// link in the text, Markdown, HTML or RTF FILEs (and, with\n"
-      "--notes, in the five notes areas) and follows it through the routing table:\n"
+      "Finds every tolvo:// link in the text, Markdown, HTML or RTF FILEs (a FILE of - is\n"
+      "standard input; with --notes, also the five notes areas) and follows it through the\n"
+      "routing table:\n"
       "  ok        it finds its PDF and its target names a place there\n"
       "  no-pdf    no routing prefix fits, or its PDF is gone\n"
       "  no-place  the PDF is found, but the target names nothing in it\n"
       "Plain output: FILE:LINE: STATE URL. --json: an array of {\"file\", \"line\", \"url\", \"state\"}.\n\n"
-      "Exit status: 0 every link works, 1 a link is broken or a FILE could not be read,\n"
-      "2 wrong usage.\n";
+      "Exit status: 0 every link works, 1 a FILE could not be read, 2 wrong usage,\n"
+      "3 a link is broken (and every FILE was read).\n";
 
 // A PDF opened once for all the links into it.
 class PdfPlaces {
@@ -80,13 +81,11 @@ struct Checked {
 // The text of a notes file and its format; nothing when it cannot be read.
 std::optional<std::pair<QString, NoteFormat>> readNotesFile(const QString& path, Output& io)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        io.err += QStringLiteral("tolvo-cli: check: cannot read %1: %2\n").arg(path, file.errorString());
+    const std::optional<QByteArray> read = readInput(path, "check", io);
+    if (!read)
         return std::nullopt;
-    }
-    const QByteArray bytes = file.readAll();
-    const NoteFormat format = guessNoteFormat(path, bytes);
+    const QByteArray& bytes = *read;
+    const NoteFormat format = guessNoteFormat(shownName(path), bytes);
     // RTF keeps everything beyond ASCII in escapes; raw bytes there are the ANSI code page.
     return std::pair { format == NoteFormat::Rtf ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes), format };
 }
@@ -182,7 +181,7 @@ int runCheck(const QStringList& args, Output& io)
         for (const Checked& c : std::as_const(links))
             io.out += QStringLiteral("%1:%2: %3 %4\n").arg(c.file).arg(c.line).arg(c.state, c.url);
     }
-    return broken || unreadable ? FileError : Ok;
+    return unreadable ? FileError : broken ? NotFound : Ok;
 }
 
 int runResolveURL(const QString& url, bool json, Output& io)

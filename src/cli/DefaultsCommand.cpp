@@ -28,7 +28,7 @@ int runDefaults(const QStringList& args, Output& io)
 
     if (args.isEmpty())
         return listAll(store, io);
-    if (args.first() == QLatin1String("--help")) {
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
         io.out += QStringLiteral("Usage: tolvo-cli defaults                 every key, its value, (set) when the user set it\n"
                                  "       tolvo-cli defaults KEY             one value\n"
                                  "       tolvo-cli defaults KEY VALUE       store VALUE (booleans: true or false;\n"

@@ -1,6 +1,7 @@
 // tolvo-cli link: one link to a PDF, as a copy or drag would carry it.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "cli/FileNames.h"
 #include "cli/TargetReader.h"
 
 #include "settings/Defaults.h"
@@ -167,7 +168,7 @@ int runLink(const QStringList& args, Output& io)
     }
     QString prefix = parsed->values.value(QStringLiteral("--prefix"));
     if (prefix.isEmpty())
-        prefix = defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+        prefix = defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath()));
     if (!prefix.endsWith(u'/'))
         prefix += u'/';
     const QStringList labels = opened.document->pageLabels();

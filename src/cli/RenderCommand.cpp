@@ -1,15 +1,16 @@
 // tolvo-cli render: one page as the page view draws it, the prefix and label box included.
-#include "settings/Defaults.h"
 #include "cli/CliCommand.h"
+#include "cli/FileNames.h"
 #include "pdf/PdfDocument.h"
 #include "render/DisplaySpace.h"
 #include "render/LabelOverlay.h"
 #include "routing/DocumentPrefix.h"
+#include "settings/Defaults.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -22,7 +23,8 @@ const char* const renderUsage = "Usage: tolvo-cli render FILE --page LABEL [--dp
                                 "(default 96; 72 is one pixel per point), with the red box of prefix and page label\n"
                                 "where the options TolvoPDFViewRedBoxLocationPref and TolvoPDFViewRedBoxSizePref put\n"
                                 "it, and writes it as a PNG image. P is the prefix shown in the box; by default the\n"
-                                "prefix that links to FILE start with (routed, auto-matched, or made from its name).\n";
+                                "prefix that links to FILE start with (routed, auto-matched, or made from its name).\n"
+                                "-o - writes the image to standard output.\n";
 
 constexpr int kDefaultDpi = 96;
 constexpr int kMaxDpi = 2400;
@@ -147,7 +149,7 @@ int runRender(const QStringList& args, Output& io)
     pageview::readLabelBoxOptions(defaults, overlay);
     overlay.prefix = parsed->hasPrefix
         ? parsed->prefix
-        : defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(parsed->file).absoluteFilePath()));
+        : defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(shownName(parsed->file)).absoluteFilePath()));
     overlay.pageLabel = labels.value(pageIndex);
     const pdf::PageGeometry geometry = doc.pageGeometry(pageIndex);
     const QSizeF shown = pageview::displaySizeOf(geometry);
@@ -161,12 +163,14 @@ int runRender(const QStringList& args, Output& io)
     image.setDotsPerMeterX(int(std::lround(parsed->dpi / 0.0254)));
     image.setDotsPerMeterY(int(std::lround(parsed->dpi / 0.0254)));
 
-    QSaveFile file(parsed->output);
-    if (!file.open(QIODevice::WriteOnly) || !image.save(&file, "PNG") || !file.commit()) {
-        io.err += QStringLiteral("tolvo-cli: cannot write %1: %2\n").arg(parsed->output, file.errorString());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG")) {
+        io.err += QStringLiteral("tolvo-cli: render: page '%1' of %2 could not be encoded as PNG\n")
+                      .arg(parsed->page, parsed->file);
         return FileError;
     }
-    return Ok;
+    return writeOutput(parsed->output, png, "render", io);
 }
 
 } // namespace tolvo::cli

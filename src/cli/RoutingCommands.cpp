@@ -25,14 +25,15 @@ const char kAssignHelp[] = "Usage: tolvo-cli prefix --assign [--] PREFIX FILE\n\
                            "prefix, or the settings could not be written; 2 wrong usage.\n";
 
 const char kRoutesHelp[]
-    = "Usage: tolvo-cli routes [--json]\n\n"
+    = "Usage: tolvo-cli routes [--json | --names]\n\n"
       "Lists the routing table, one entry per prefix, with its PDF and its state:\n"
       "  ok       the PDF is where the entry says\n"
       "  moved    the PDF was found elsewhere (moved or renamed); the entry now names its new place\n"
       "  missing  no PDF at the entry's path, and it was not found elsewhere\n"
       "  stale    another file stands at the entry's path now\n"
       "  invalid  the entry is damaged\n"
-      "--json prints an array of {\"prefix\", \"path\", \"state\"}.\n";
+      "--json prints an array of {\"prefix\", \"path\", \"state\"}; --names only the prefixes, one a\n"
+      "line, without looking for the PDFs (for shell completion).\n";
 
 void noteLoadProblem(const Defaults& defaults, Output& io)
 {
@@ -86,9 +87,12 @@ int runPrefixAssign(const QStringList& args, Output& io)
 int runRoutes(const QStringList& args, Output& io)
 {
     bool json = false;
+    bool names = false;
     for (const QString& arg : args) {
         if (arg == QLatin1String("--json"))
             json = true;
+        else if (arg == QLatin1String("--names"))
+            names = true;
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             io.out += QString::fromUtf8(kRoutesHelp);
             return Ok;
@@ -96,9 +100,17 @@ int runRoutes(const QStringList& args, Output& io)
             return usageError(io, QStringLiteral("routes: unexpected argument '%1'").arg(arg));
     }
 
+    if (json && names)
+        return usageError(io, QStringLiteral("routes: --json and --names exclude each other"));
+
     Defaults& defaults = Defaults::standard();
     noteLoadProblem(defaults, io);
     RoutingTable routing(defaults);
+    if (names) {
+        for (const QString& prefix : routing.keys())
+            io.out += prefix + QLatin1Char('\n');
+        return Ok;
+    }
     bool renewed = true;
     const QList<RoutingTable::Entry> entries = routing.resolveEntries({}, &renewed);
     if (!renewed)

@@ -1,18 +1,20 @@
 // tolvo-cli search and annotations: a PDF's search results as the search pane lists
 // them, and its annotations as the annotation export writes them.
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PageLabelIndex.h"
-#include "search/AnnotationExport.h"
-#include "search/AnnotationRecord.h"
-#include "search/DocumentSearch.h"
+#include "cli/FileNames.h"
 #include "links/LinkGrammar.h"
 #include "links/LinkText.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PageLabelIndex.h"
 #include "routing/DocumentPrefix.h"
+#include "search/AnnotationExport.h"
+#include "search/AnnotationRecord.h"
+#include "search/DocumentSearch.h"
+#include "search/TextFinder.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -33,16 +35,17 @@ const char* const searchUsage
       "Searches FILE as the search pane does: the outline titles, the notes and text markups, and\n"
       "the text of every page, ignoring letter case; a QUERY of several words is found as one phrase.\n"
       "The rows come in the pane's order: outline entries, annotations, then one row per page with\n"
-      "text matches, in page order. Plain: the page label, a tab, the type, a tab and the description.\n"
-      "JSON: an array of {resultType, resultDescription, pageLabel, pageIndex, resultCountOnPage}.\n";
+      "text matches, in page order, each printed as soon as it is final. Plain: the page label, a\n"
+      "tab, the type, a tab and the description. --json: JSON Lines, one object per row,\n"
+      "{resultType, resultDescription, pageLabel, pageIndex, resultCountOnPage} (jq -s makes an array).\n";
 const char* const annotationsUsage
-    = "Usage: tolvo-cli annotations FILE [--format rtf|markdown|html|json]\n"
+    = "Usage: tolvo-cli annotations FILE [--format rtf|markdown|html | --json]\n"
       "         [--kinds notes,highlights,underlines,strikeouts] [--quotes|--no-quotes] [--prefix P] [-o OUT]\n"
       "The notes, highlights, underlines and strike-throughs of FILE as the annotation export writes\n"
       "them (RTF unless told otherwise), each with a link to its page. The kinds and the quotes follow\n"
-      "the stored export options unless given. json: every annotation record and the five counts of\n"
-      "the export dialog. Written to OUT when given (replacing it only once complete), else to\n"
-      "standard output. Exit 3 when no annotation of the chosen kinds is there.\n";
+      "the stored export options unless given. --json: every annotation record and the five counts of\n"
+      "the export dialog. Written to OUT when given (replacing it only once complete), else (or for\n"
+      "-o -) to standard output. Exit 3 when no annotation of the chosen kinds is there.\n";
 
 std::optional<Arguments> parse(
     const QStringList& args, const QStringList& valued, const QStringList& flags, const char* command, Output& io)
@@ -121,17 +124,7 @@ ExportOptions storedKinds(const Defaults& defaults)
 
 int writeOut(const Arguments& parsed, const QByteArray& bytes, Output& io)
 {
-    const QString out = parsed.values.value(QStringLiteral("-o"));
-    if (out.isEmpty()) {
-        io.out += QString::fromUtf8(bytes);
-        return Ok;
-    }
-    QString error;
-    if (!writeExportFile(out, bytes, &error)) {
-        io.err += QStringLiteral("tolvo-cli: cannot write %1: %2\n").arg(out, error);
-        return FileError;
-    }
-    return Ok;
+    return writeOutput(parsed.values.value(QStringLiteral("-o"), QStringLiteral("-")), bytes, "annotations", io);
 }
 
 } // namespace
@@ -150,38 +143,64 @@ int runSearch(const QStringList& args, Output& io)
     const std::unique_ptr<pdf::Document> document = openPdf(parsed->positional[0], io);
     if (!document)
         return FileError;
+    const bool json = parsed->flags.contains(QStringLiteral("--json"));
     const OutlineTree tree = outlineTreeForPdf(*document);
     const PageLabelIndex labels(document->pageLabels());
-    DocumentSearch search(*document, { [&tree] { return &tree; }, [&labels] { return labels.pageLabel2pageIndex(); } });
-    search.setAnnotations(std::make_shared<const AnnotationList>(prepareAnnotationsArray(*document)));
+    std::unique_ptr<TextFinder> ownFinder = TextFinder::forDocument(*document);
+    TextFinder* finder = ownFinder.get();
+    DocumentSearch search(*document, { [&tree] { return &tree; }, [&labels] { return labels.pageLabel2pageIndex(); } },
+        std::move(ownFinder));
+
+    // Rows are printed in the pane's order as soon as nothing can come before them any more:
+    // TOC rows at once, annotation rows once the annotations are read, and the text row of a
+    // page once every page before it has been searched.
+    const SearchResultsFilter* shown = search.filter();
+    int printed = 0;
+    bool annotationsKnown = false;
+    int pagesSearched = 0;
+    const auto printReady = [&] {
+        for (; printed < shown->rowCount(); ++printed) {
+            const MySearchResult* result = SearchResultsModel::resultForIndex(shown->index(printed, 0));
+            if (!result)
+                continue;
+            const bool toc = result->resultType == QLatin1String("TOC");
+            const bool text = result->resultType == QLatin1String("Text");
+            if (!toc && (!annotationsKnown || (text && result->pageIndex >= quint64(pagesSearched))))
+                break;
+            if (json)
+                io.out += QString::fromUtf8(QJsonDocument(
+                              QJsonObject { { QStringLiteral("resultType"), result->resultType },
+                                  { QStringLiteral("resultDescription"), result->resultDescription },
+                                  { QStringLiteral("pageLabel"), result->pageLabel },
+                                  { QStringLiteral("pageIndex"), qint64(result->pageIndex) },
+                                  { QStringLiteral("resultCountOnPage"), qint64(result->resultCountOnPage) } })
+                                                .toJson(QJsonDocument::Compact))
+                    + QLatin1Char('\n');
+            else
+                io.out += QStringLiteral("%1\t%2\t%3\n")
+                              .arg(oneLine(cleanPageLabel(result->pageLabel)), result->resultType,
+                                  oneLine(result->resultDescription));
+        }
+        io.flush();
+    };
+    QObject::connect(finder, &TextFinder::searchedThrough, &search, [&](int pages) {
+        pagesSearched = pages;
+        printReady();
+    });
+
+    // The text find runs on its own threads while the annotations are read here.
     search.searchTextChanged(parsed->positional[1]);
+    printReady();
+    search.setAnnotations(std::make_shared<const AnnotationList>(prepareAnnotationsArray(*document)));
+    annotationsKnown = true;
+    printReady();
     if (search.isFinding()) {
         QEventLoop loop;
         QObject::connect(&search, &DocumentSearch::pdfSearchDidEnd, &loop, &QEventLoop::quit);
         loop.exec();
     }
-
-    // What the pane shows with all three segments selected.
-    const SearchResultsFilter* shown = search.filter();
-    QJsonArray rows;
-    for (int row = 0; row < shown->rowCount(); ++row) {
-        const MySearchResult* result = SearchResultsModel::resultForIndex(shown->index(row, 0));
-        if (!result)
-            continue;
-        if (parsed->flags.contains(QStringLiteral("--json"))) {
-            rows.append(QJsonObject { { QStringLiteral("resultType"), result->resultType },
-                { QStringLiteral("resultDescription"), result->resultDescription },
-                { QStringLiteral("pageLabel"), result->pageLabel },
-                { QStringLiteral("pageIndex"), qint64(result->pageIndex) },
-                { QStringLiteral("resultCountOnPage"), qint64(result->resultCountOnPage) } });
-        } else {
-            io.out += QStringLiteral("%1\t%2\t%3\n")
-                          .arg(oneLine(cleanPageLabel(result->pageLabel)), result->resultType,
-                              oneLine(result->resultDescription));
-        }
-    }
-    if (parsed->flags.contains(QStringLiteral("--json")))
-        io.out += QString::fromUtf8(QJsonDocument(rows).toJson(QJsonDocument::Indented));
+    pagesSearched = int(document->pageCount());
+    printReady();
     return Ok;
 }
 
@@ -189,8 +208,8 @@ int runAnnotations(const QStringList& args, Output& io)
 {
     const QStringList valued
         = { QStringLiteral("--format"), QStringLiteral("--kinds"), QStringLiteral("--prefix"), QStringLiteral("-o") };
-    const std::optional<Arguments> parsed
-        = parse(args, valued, { QStringLiteral("--quotes"), QStringLiteral("--no-quotes") }, "annotations", io);
+    const std::optional<Arguments> parsed = parse(args, valued,
+        { QStringLiteral("--quotes"), QStringLiteral("--no-quotes"), QStringLiteral("--json") }, "annotations", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
@@ -200,10 +219,14 @@ int runAnnotations(const QStringList& args, Output& io)
     if (parsed->positional.size() != 1)
         return usageError(io, QStringLiteral("annotations takes one FILE"));
     const QString formatName = parsed->values.value(QStringLiteral("--format"), QStringLiteral("rtf"));
-    const bool json = formatName == QLatin1String("json");
+    const bool json = parsed->flags.contains(QStringLiteral("--json"));
     const std::optional<ExportFormat> format = exportFormatFromName(formatName);
+    if (json && parsed->values.contains(QStringLiteral("--format")))
+        return usageError(io, QStringLiteral("annotations: --json and --format exclude each other"));
     if (!json && !format)
-        return usageError(io, QStringLiteral("annotations: unknown format '%1'").arg(formatName));
+        return usageError(io,
+            QStringLiteral("annotations: the format is rtf, markdown or html, not '%1'%2")
+                .arg(formatName, formatName == QLatin1String("json") ? QStringLiteral(" (use --json)") : QString()));
     if (parsed->flags.contains(QStringLiteral("--quotes")) && parsed->flags.contains(QStringLiteral("--no-quotes")))
         return usageError(io, QStringLiteral("annotations: --quotes and --no-quotes exclude each other"));
     if (parsed->values.contains(QStringLiteral("--prefix"))
@@ -244,7 +267,7 @@ int runAnnotations(const QStringList& args, Output& io)
         : defaults.boolForKey(QString::fromLatin1(keys::kAnnoExportUseQuotes));
     style.linkStyle = currentLinkStyle(defaults);
     style.prefix = parsed->values.value(QStringLiteral("--prefix"),
-        defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(path).absoluteFilePath())));
+        defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath())));
     if (!style.prefix.endsWith(QLatin1Char('/')))
         style.prefix += QLatin1Char('/');
     const std::optional<QByteArray> bytes = annotationExportDocument(list.records, kinds, style, *format);

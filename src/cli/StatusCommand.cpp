@@ -14,7 +14,7 @@ int runStatus(const QStringList& args, Output& io)
     for (const QString& arg : args) {
         if (arg == QLatin1String("--json"))
             json = true;
-        else if (arg == QLatin1String("--help")) {
+        else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             io.out += QStringLiteral("Usage: tolvo-cli status [--json]\n"
                                      "The open documents of the running Tolvo and the alert on screen.\n"
                                      "Exit status 3 when Tolvo is not running.\n");

@@ -1,14 +1,15 @@
 // tolvo-cli toc, resolve and opml: a PDF's table of contents as Tolvo links it.
 #include "cli/CliArguments.h"
-#include "cli/TargetReader.h"
 #include "cli/CliCommand.h"
-#include "settings/Defaults.h"
-#include "routing/DocumentPrefix.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PdfDocument.h"
+#include "cli/FileNames.h"
+#include "cli/TargetReader.h"
 #include "links/LinkGrammar.h"
 #include "outline/Opml.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
+#include "routing/DocumentPrefix.h"
+#include "settings/Defaults.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -28,7 +28,7 @@ namespace {
 /// the routed or auto-matched one, else the file name's.
 QString defaultPrefixFor(const QString& path)
 {
-    return defaultPrefixForFile(Defaults::standard(), QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    return defaultPrefixForFile(Defaults::standard(), QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath()));
 }
 
 const char* const tocUsage = "Usage: tolvo-cli toc FILE [--prefix P] [--json]\n"
@@ -43,10 +43,21 @@ const char* const resolveUsage = "Usage: tolvo-cli resolve FILE TARGET [--json]\
                                  "Where a link to FILE with TARGET after the prefix leads: reading page, toc,\n"
                                  "location or none, with the page index (from 0), its label, the point, and for\n"
                                  "a TOC entry its title and the titles from the top level down.\n";
-const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style 0|1|2] [--prefix P] [-o OUT]\n"
-                              "The table of contents of FILE as an OPML file: style 0 url attributes (the\n"
-                              "default), 1 tolvo attributes, 2 the link inside the text. Written to OUT when\n"
-                              "given (replacing it only once complete), else to standard output.\n";
+const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style url|tolvo|in-title] [--prefix P] [-o OUT]\n"
+                              "The table of contents of FILE as an OPML file: style url, OPML 2.0 with the links\n"
+                              "as url attributes (the default); tolvo, OPML 1.0 with tolvo attributes; in-title,\n"
+                              "the link inside the text. The numbers 0, 1 and 2 name them too. Written to OUT\n"
+                              "when given (replacing it only once complete), else (or for -o -) to standard output.\n";
+
+// The OPML style of a name or its number.
+std::optional<quint64> opmlStyle(const QString& name)
+{
+    const QStringList names = { QStringLiteral("url"), QStringLiteral("tolvo"), QStringLiteral("in-title") };
+    for (int i = 0; i < names.size(); ++i)
+        if (name == names[i] || name == QString::number(i))
+            return quint64(i);
+    return std::nullopt;
+}
 
 struct TocArguments {
     QStringList positional;
@@ -239,9 +250,10 @@ int runOpml(const QStringList& args, Output& io)
     }
     if (parsed->positional.size() != 1)
         return usageError(io, QStringLiteral("opml takes one FILE"));
-    const QString style = parsed->values.value(QStringLiteral("--style"), QStringLiteral("0"));
-    if (style != QLatin1String("0") && style != QLatin1String("1") && style != QLatin1String("2"))
-        return usageError(io, QStringLiteral("opml: the style is 0, 1 or 2, not '%1'").arg(style));
+    const QString styleName = parsed->values.value(QStringLiteral("--style"), QStringLiteral("url"));
+    const std::optional<quint64> style = opmlStyle(styleName);
+    if (!style)
+        return usageError(io, QStringLiteral("opml: the style is url, tolvo or in-title, not '%1'").arg(styleName));
     if (parsed->values.contains(QStringLiteral("--prefix")) && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
         return usageError(io, QStringLiteral("opml: the prefix is empty"));
     if (parsed->values.contains(QStringLiteral("-o")) && parsed->values.value(QStringLiteral("-o")).isEmpty())
@@ -251,20 +263,9 @@ int runOpml(const QStringList& args, Output& io)
     std::optional<OpenedOutline> opened = openOutline(path, io);
     if (!opened)
         return FileError;
-    const QString text = OPMLFileText(opened->tree, QFileInfo(path).fileName(), prefixOption(*parsed, path),
-                                      style.toULongLong());
-
-    if (!parsed->values.contains(QStringLiteral("-o"))) {
-        io.out += text;
-        return Ok;
-    }
-    const QString out = parsed->values.value(QStringLiteral("-o"));
-    QSaveFile file(out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit()) {
-        io.err += QStringLiteral("tolvo-cli: cannot write %1: %2\n").arg(out, file.errorString());
-        return FileError;
-    }
-    return Ok;
+    const QString text
+        = OPMLFileText(opened->tree, QFileInfo(shownName(path)).fileName(), prefixOption(*parsed, path), *style);
+    return writeOutput(parsed->values.value(QStringLiteral("-o"), QStringLiteral("-")), text.toUtf8(), "opml", io);
 }
 
 } // namespace tolvo::cli

@@ -1,5 +1,8 @@
 // tolvo-cli: the scriptable face of Tolvo.
 #include "cli/CliCommand.h"
+#include "cli/FileNames.h"
+
+#include "settings/Version.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,12 +16,17 @@ namespace {
 
 QString helpText()
 {
-    QString text = QStringLiteral("Usage: tolvo-cli COMMAND [ARGUMENTS...]\n\n"
-                                  "The command line of Tolvo, the PDF reader built around tolvo:// links.\n\n"
+    QString text = QStringLiteral("Usage: tolvo-cli COMMAND [ARGUMENTS...]\n"
+                                  "       tolvo-cli --help | --version\n\n"
+                                  "The command line of Tolvo, the PDF reader built around tolvo:// links.\n"
+                                  "tolvo-cli COMMAND --help tells more about one command.\n\n"
                                   "Commands:\n");
     for (const Command& c : commands())
         text += QStringLiteral("  %1\n").arg(QString::fromUtf8(c.synopsis));
-    text += QStringLiteral("\nExit status: 0 done, 1 a file could not be read, 2 wrong usage, 3 not found.\n");
+    text += QStringLiteral("\nConventions: --json prints JSON (search: one object per line, as rows are found);\n"
+                           "-o - and a FILE of - are standard output and standard input; file names may\n"
+                           "be in any encoding.\n\n");
+    text += QLatin1String(kExitStatusHelp);
     return text;
 }
 
@@ -27,6 +35,17 @@ void print(FILE* stream, const QString& text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+void printOutput(Output& io)
+{
+    print(stdout, withShownNames(io.out));
+    std::fwrite(io.binary.constData(), 1, size_t(io.binary.size()), stdout);
+    std::fflush(stdout);
+    print(stderr, withShownNames(io.err));
+    io.out.clear();
+    io.binary.clear();
+    io.err.clear();
 }
 
 } // namespace
@@ -41,12 +60,20 @@ int main(int argc, char** argv)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << argumentFromBytes(QByteArray(argv[i]));
 
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")
+    if (args.isEmpty()) {
+        print(stderr, helpText());
+        return UsageError;
+    }
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")
         || args.first() == QLatin1String("help")) {
         print(stdout, helpText());
-        return args.isEmpty() ? UsageError : Ok;
+        return Ok;
+    }
+    if (args.first() == QLatin1String("--version")) {
+        print(stdout, QStringLiteral("tolvo-cli %1\n").arg(tolvo::tolvoVersion()));
+        return Ok;
     }
 
     const QString name = args.takeFirst();
@@ -56,9 +83,12 @@ int main(int argc, char** argv)
             command = &c;
 
     Output io;
+    io.sink = printOutput;
     int code;
     if (!command) {
-        code = usageError(io, QStringLiteral("unknown command '%1'").arg(name));
+        code = usageError(io,
+            name.startsWith(u'-') ? QStringLiteral("unknown option '%1'").arg(name)
+                                  : QStringLiteral("unknown command '%1'").arg(name));
     } else {
         std::unique_ptr<QCoreApplication> app;
         if (command->needsGui) {
@@ -70,9 +100,9 @@ int main(int argc, char** argv)
         }
         QCoreApplication::setOrganizationName(QString());
         QCoreApplication::setApplicationName(QStringLiteral("Tolvo"));
+        QCoreApplication::setApplicationVersion(tolvo::tolvoVersion());
         code = command->run(args, io);
     }
-    print(stdout, io.out);
-    print(stderr, io.err);
+    printOutput(io);
     return code;
 }

@@ -83,6 +83,8 @@ void TextFinder::beginFindString(const QString& text)
         m_shared->job = text.isEmpty() ? nullptr : job;
     }
     m_finding = !text.isEmpty();
+    m_searched.assign(size_t(m_pageCount), false);
+    m_searchedThrough = 0;
     if (!m_finding)
         return;
     if (m_threads.empty() || m_pageCount == 0) {
@@ -121,13 +123,14 @@ void TextFinder::workerLoop(const pdf::Document& document)
             if (page >= job->pageCount)
                 break;
             const QVector<QRectF> matches = document.search(page, job->text);
-            if (matches.isEmpty() || job->cancelled.load())
+            if (job->cancelled.load())
                 continue;
+            // Pages without matches are reported too, so that the reader knows which pages are done.
             const quint64 generation = job->generation;
-            const QRectF first = matches.first();
+            const QRectF first = matches.isEmpty() ? QRectF() : matches.first();
             const int count = int(matches.size());
             QMetaObject::invokeMethod(
-                this, [this, generation, page, first, count] { deliverMatch(generation, page, first, count); },
+                this, [this, generation, page, first, count] { deliverPage(generation, page, first, count); },
                 Qt::QueuedConnection);
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
@@ -139,11 +142,20 @@ void TextFinder::workerLoop(const pdf::Document& document)
     }
 }
 
-void TextFinder::deliverMatch(quint64 generation, int pageIndex, const QRectF& firstMatch, int count)
+void TextFinder::deliverPage(quint64 generation, int pageIndex, const QRectF& firstMatch, int count)
 {
     if (generation != m_generation || !m_finding)
         return;
-    emit didMatchPage(pageIndex, firstMatch, count);
+    if (count > 0)
+        emit didMatchPage(pageIndex, firstMatch, count);
+    if (generation != m_generation || size_t(pageIndex) >= m_searched.size())
+        return;
+    m_searched[size_t(pageIndex)] = true;
+    const int before = m_searchedThrough;
+    while (m_searchedThrough < int(m_searched.size()) && m_searched[size_t(m_searchedThrough)])
+        ++m_searchedThrough;
+    if (m_searchedThrough != before)
+        emit searchedThrough(m_searchedThrough);
 }
 
 void TextFinder::deliverEnd(quint64 generation)

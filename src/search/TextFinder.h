@@ -44,12 +44,15 @@ signals:
     void didMatchPage(int pageIndex, const QRectF& firstMatch, int count);
     /// Every page has been searched by the running find (PDFDocumentDidEndFindNotification).
     void didEndFind();
+    /// Pages 0 to pages - 1 have all been searched and their matches delivered (main thread): the
+    /// rows of those pages are final, for a reader that shows rows in page order as they come.
+    void searchedThrough(int pages);
 
 private:
     struct Job;
     struct Shared;
     void workerLoop(const pdf::Document& document);
-    void deliverMatch(quint64 generation, int pageIndex, const QRectF& firstMatch, int count);
+    void deliverPage(quint64 generation, int pageIndex, const QRectF& firstMatch, int count);
     void deliverEnd(quint64 generation);
 
     std::shared_ptr<Shared> m_shared;
@@ -58,6 +61,8 @@ private:
     quint64 m_generation = 0; ///< the find whose results are delivered (main thread)
     bool m_finding = false;
     int m_pageCount = 0;
+    std::vector<bool> m_searched; ///< the running find's pages delivered so far
+    int m_searchedThrough = 0; ///< pages before this are all in m_searched
 };
 
 } // namespace tolvo

@@ -115,7 +115,8 @@ private slots:
                     "text/html=firefox.desktop\nx-scheme-handler/tolvo=old.desktop;\n");
         }
         desktop::becomeSchemeHandler(QStringLiteral("/opt/my tolvo/bin/tolvo"));
-        QCOMPARE(desktop::defaultHandler("x-scheme-handler/tolvo"), QStringLiteral("tolvo.desktop"));
+        QCOMPARE(
+            desktop::defaultHandler("x-scheme-handler/tolvo"), QString::fromLatin1(desktop::kGeneratedDesktopFileName));
         QCOMPARE(desktop::defaultHandler("text/html"), QStringLiteral("firefox.desktop"));
         QFile f(mimeapps);
         QVERIFY(f.open(QIODevice::ReadOnly));
@@ -123,11 +124,61 @@ private slots:
         QVERIFY(text.contains("application/pdf=other.desktop;"));
         QCOMPARE(text.count("x-scheme-handler/tolvo="), 1);
 
-        QFile desktopFile(m_dir.filePath("data/applications/tolvo.desktop"));
+        QFile desktopFile(m_dir.filePath("data/applications/") + QLatin1String(desktop::kGeneratedDesktopFileName));
         QVERIFY(desktopFile.open(QIODevice::ReadOnly));
         const QByteArray entry = desktopFile.readAll();
         QVERIFY(entry.contains("Exec=\"/opt/my tolvo/bin/tolvo\" %U\n"));
         QVERIFY(entry.contains("MimeType=x-scheme-handler/tolvo;application/pdf;"));
+    }
+
+    // Which desktop file start-up uses, and which of the user's files it leaves behind.
+    void desktopFileNeverShadowsAnInstalledOne_data()
+    {
+        QTest::addColumn<bool>("installed");
+        QTest::addColumn<QStringList>("userFilesBefore"); // name=content marker: "ours" or "theirs"
+        QTest::addColumn<QString>("used");
+        QTest::addColumn<QStringList>("userFilesAfter");
+        const QString generated = QString::fromLatin1(desktop::kGeneratedDesktopFileName);
+        QTest::newRow("build tree, nothing yet") << false << QStringList() << generated << QStringList { generated };
+        QTest::newRow("build tree, old name of ours")
+            << false << QStringList { "tolvo.desktop=ours" } << generated << QStringList { generated };
+        QTest::newRow("installed") << true << QStringList() << "installed" << QStringList();
+        QTest::newRow("installed after a build-tree run")
+            << true << QStringList { generated + "=ours", "tolvo.desktop=ours" } << "installed" << QStringList();
+        QTest::newRow("installed, a file of the user's own kept")
+            << true << QStringList { "tolvo.desktop=theirs" } << "installed" << QStringList { "tolvo.desktop" };
+    }
+    void desktopFileNeverShadowsAnInstalledOne()
+    {
+        QFETCH(bool, installed);
+        QFETCH(QStringList, userFilesBefore);
+        QFETCH(QString, used);
+        QFETCH(QStringList, userFilesAfter);
+        const QString userFolder = m_dir.filePath("data/applications");
+        const QString systemFolder = m_dir.filePath("system/applications");
+        QDir(userFolder).removeRecursively();
+        QDir(systemFolder).removeRecursively();
+        QVERIFY(QDir().mkpath(userFolder));
+        QVERIFY(QDir().mkpath(systemFolder));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath(installed ? "system" : "nowhere")));
+        const QString installedFile = systemFolder + u'/' + QLatin1String(desktop::kDesktopFileName);
+        if (installed) {
+            QFile f(installedFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("[Desktop Entry]\nType=Application\nName=Tolvo\nExec=tolvo %U\n");
+        }
+        for (const QString& spec : userFilesBefore) {
+            QFile f(userFolder + u'/' + spec.section(u'=', 0, 0));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(spec.endsWith("=ours") ? "[Desktop Entry]\nX-Tolvo-Generated=true\n" : "[Desktop Entry]\n");
+        }
+
+        const QString file = desktop::ensureDesktopFile(QStringLiteral("/build/src/tolvo"));
+        QCOMPARE(file, used == QLatin1String("installed") ? installedFile : userFolder + u'/' + used);
+        QCOMPARE(QDir(userFolder).entryList({ QStringLiteral("*.desktop") }, QDir::Files, QDir::Name), userFilesAfter);
+        // The installed file itself is never touched.
+        QCOMPARE(QFileInfo::exists(installedFile), installed);
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath("nowhere")));
     }
 };
 

@@ -24,11 +24,13 @@ fail() {
     status=1
 }
 
-desktop="$scratch/share/applications/tolvo.desktop"
-metainfo="$scratch/share/metainfo/io.github.tolvo.Tolvo.metainfo.xml"
-icon="$scratch/share/icons/hicolor/scalable/apps/tolvo.svg"
+app=io.github.tolvo.Tolvo
+desktop="$scratch/share/applications/$app.desktop"
+metainfo="$scratch/share/metainfo/$app.metainfo.xml"
+icon="$scratch/share/icons/hicolor/scalable/apps/$app.svg"
 guide="$scratch/share/tolvo/Tolvo User Guide.pdf"
-for file in "$desktop" "$metainfo" "$icon" "$guide"; do
+for file in "$desktop" "$metainfo" "$icon" "$guide" \
+    "$scratch/share/icons/hicolor/16x16/apps/$app.png" "$scratch/share/icons/hicolor/256x256/apps/$app.png"; do
     [ -f "$file" ] || fail "not installed: $file"
 done
 [ "$status" -eq 0 ] || exit 1
@@ -39,12 +41,20 @@ appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate $metai
 appstreamcli validate-tree --no-net "$scratch" || fail "appstreamcli validate-tree $scratch"
 
 # What the links and the start-up rely on, beyond what the validators check.
-for line in 'Exec=tolvo %U' 'Icon=tolvo' 'StartupWMClass=tolvo' \
+for line in 'Exec=tolvo %U' "Icon=$app" 'StartupWMClass=tolvo' \
             'MimeType=x-scheme-handler/tolvo;application/pdf;'; do
-    grep -qxF "$line" "$desktop" || fail "tolvo.desktop lacks the line: $line"
+    grep -qxF "$line" "$desktop" || fail "$app.desktop lacks the line: $line"
 done
-grep -qF '<launchable type="desktop-id">tolvo.desktop</launchable>' "$metainfo" \
-    || fail "the metainfo does not launch tolvo.desktop"
+# What Debian and Flathub ask of the metainfo beyond its validity.
+for element in "<launchable type=\"desktop-id\">$app.desktop</launchable>" \
+    '<project_license>GPL-3.0-or-later</project_license>' '<developer_name>' '<content_rating type="oars-1.1"' \
+    '<screenshot type="default">' '<release version='; do
+    grep -qF "$element" "$metainfo" || fail "the metainfo lacks $element"
+done
+# Every screenshot it names is kept in the source tree.
+for image in $(sed -n 's|.*<image>.*/resources/screenshots/\(.*\)</image>.*|\1|p' "$metainfo"); do
+    [ -s "$source/resources/screenshots/$image" ] || fail "screenshot not in the tree: resources/screenshots/$image"
+done
 cmp -s "$guide" "$source/resources/Tolvo User Guide.pdf" || fail "the installed guide differs from the source tree's"
 
 [ "$status" -eq 0 ] && echo "desktop files: valid"

@@ -47,7 +47,10 @@ private slots:
         const Run r = Cli()({ QStringLiteral("search"), fixture(QStringLiteral("search.pdf")),
             QStringLiteral("blue whale"), QStringLiteral("--json") });
         QCOMPARE(r.code, 0);
-        const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        // JSON Lines: one object a row.
+        QJsonArray rows;
+        for (const QString& line : r.out.split(u'\n', Qt::SkipEmptyParts))
+            rows.append(QJsonDocument::fromJson(line.toUtf8()).object());
         QCOMPARE(rows.size(), 3);
         const QStringList types = { "TOC", "Note", "Text" };
         for (int i = 0; i < 3; ++i)
@@ -99,7 +102,7 @@ private slots:
     void annotationsJson()
     {
         const Run r = Cli()({ QStringLiteral("annotations"), fixture(QStringLiteral("annotations.pdf")),
-            QStringLiteral("--format"), QStringLiteral("json") });
+            QStringLiteral("--json") });
         QCOMPARE(r.code, 0);
         const QJsonObject object = QJsonDocument::fromJson(r.out.toUtf8()).object();
         QCOMPARE(object.value(QLatin1String("annotations")).toArray().size(), 8);

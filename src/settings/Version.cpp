@@ -1,0 +1,10 @@
+#include "settings/Version.h"
+
+namespace tolvo {
+
+QString tolvoVersion()
+{
+    return QStringLiteral(TOLVO_VERSION);
+}
+
+} // namespace tolvo
