@@ -97,13 +97,14 @@ std::optional<Destination> DestinationResolver::resolve(const LinkDest& dest)
 {
     if (!dest.isOk())
         return std::nullopt;
-    // A page given as a number counts from 0 in the array; Poppler stores it counted from 1.
-    const int index = dest.isPageRef() ? pageIndexOf(dest.getPageRef()) : dest.getPageNum() - 1;
+    // A page given as a number counts from 0 in the array; Poppler stores it counted from 1. The number
+    // is the file's own, any int at all (Poppler's + 1 wraps INT_MAX to INT_MIN), so it is checked wide.
+    const qint64 index = dest.isPageRef() ? pageIndexOf(dest.getPageRef()) : qint64(dest.getPageNum()) - 1;
     if (index < 0 || index >= m_doc.getNumPages())
         return std::nullopt;
     Destination destination;
-    destination.pageIndex = index;
-    destination.point = pointOf(dest, pageGeometryOf(m_doc, index));
+    destination.pageIndex = int(index);
+    destination.point = pointOf(dest, pageGeometryOf(m_doc, int(index)));
     return destination;
 }
 

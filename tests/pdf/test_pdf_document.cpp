@@ -243,6 +243,9 @@ private slots:
         row("page number out of range", "missing-dest.pdf", "8", "Out of range", -1, std::nullopt);
         row("good", "missing-dest.pdf", "9", "Good", 0, QPointF(10, 20));
         row("no title", "missing-dest.pdf", "10", "", 1, std::nullopt);
+        row("largest page number", "missing-dest.pdf", "11", "Largest page number", -1, std::nullopt);
+        row("smallest page number", "missing-dest.pdf", "12", "Smallest page number", -1, std::nullopt);
+        row("largest page number, named", "missing-dest.pdf", "13", "Largest page number, named", -1, std::nullopt);
     }
     void destinations()
     {
