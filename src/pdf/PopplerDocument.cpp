@@ -47,8 +47,9 @@ QString lowerFirst(QString text)
     return text;
 }
 
-// Problems that the file system answers for, before Poppler sees the file.
-QString fileProblem(const QFileInfo& info, const QString& name)
+// Problems that the file system answers for, before Poppler sees the file. *headerFound tells whether the
+// file starts like a PDF; one that does not may still be a PDF behind a mail program's headers.
+QString fileProblem(const QFileInfo& info, const QString& name, bool* headerFound)
 {
     if (!info.exists())
         return readProblem(name, QStringLiteral("there is no such file"));
@@ -59,9 +60,8 @@ QString fileProblem(const QFileInfo& info, const QString& name)
     QFile file(info.absoluteFilePath());
     if (!file.open(QIODevice::ReadOnly))
         return readProblem(name, lowerFirst(file.errorString()));
-    // Readers accept the header anywhere in the first kilobyte.
-    if (!file.read(1024).contains("%PDF-"))
-        return QStringLiteral("%1 is not a PDF file").arg(name);
+    // Readers look for the header in the first kilobyte.
+    *headerFound = file.read(1024).contains("%PDF-");
     return QString();
 }
 
@@ -99,8 +99,10 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
         qCDebug(lcPdf).noquote() << message;
         return std::unique_ptr<PopplerDocument>();
     };
-    if (const QString problem = fileProblem(info, name); !problem.isEmpty())
+    bool headerFound = false;
+    if (const QString problem = fileProblem(info, name, &headerFound); !problem.isEmpty())
         return fail(problem);
+    const QString notPdf = name + QStringLiteral(" is not a PDF file");
 
     const QString absolute = info.absoluteFilePath();
     auto init = std::make_unique<GlobalParamsIniter>(coreError);
@@ -115,18 +117,20 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
         case errOpenFile:
             return fail(readProblem(name, lowerFirst(QString::fromLocal8Bit(std::strerror(core->getFopenErrno())))));
         default:
-            return fail(readProblem(name, QStringLiteral("the file is damaged")));
+            return fail(headerFound ? readProblem(name, QStringLiteral("the file is damaged")) : notPdf);
         }
     }
     const int pageCount = core->getNumPages();
     if (pageCount <= 0)
-        return fail(readProblem(name, QStringLiteral("it has no pages")));
-    // Poppler rebuilds a broken cross-reference table; the file is usable if every page came back.
-    if (*repaired) {
+        return fail(headerFound ? readProblem(name, QStringLiteral("it has no pages")) : notPdf);
+    // Poppler rebuilds a broken cross-reference table, as its own tools do; what survives is shown, and
+    // a page that did not survive shows empty.
+    if (*repaired || !headerFound) {
+        int lost = 0;
         for (int i = 1; i <= pageCount; ++i)
-            if (!core->getPage(i))
-                return fail(readProblem(name, QStringLiteral("the file is damaged")));
-        qCDebug(lcPdf).noquote() << name << "was repaired while opening";
+            lost += core->getPage(i) ? 0 : 1;
+        qCInfo(lcPdf).noquote() << name << "was repaired while opening;" << lost << "of" << pageCount
+                                << "pages could not be read";
     }
 
     std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute);

@@ -3,6 +3,9 @@
 #include "pdf/PageSpace.h"
 #include "pdf/PdfDocument.h"
 
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -104,6 +107,54 @@ private slots:
         const OpenResult result = openDocument(path);
         QVERIFY(!result.document);
         QCOMPARE(result.error, error);
+    }
+
+    // Files whose cross-reference data is damaged (tests/fixtures/fx_hostile.py): what Poppler's own pdfinfo
+    // reads opens, with the same page count, and what it cannot read is refused.
+    void repairableFilesOpen_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("readable");
+        QTest::newRow("undamaged") << "repair-good.pdf" << true;
+        QTest::newRow("offsets off") << "repair-offsets.pdf" << true;
+        QTest::newRow("startxref wrong") << "repair-startxref.pdf" << true;
+        QTest::newRow("trailer wrong") << "repair-trailer.pdf" << true;
+        QTest::newRow("mail headers before the file") << "repair-preamble.pdf" << true;
+        QTest::newRow("no trailer") << "unrepairable-trailer.pdf" << false;
+        QTest::newRow("no table, no trailer") << "unrepairable-no-table.pdf" << false;
+    }
+    void repairableFilesOpen()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, readable);
+        const OpenResult result = openDocument(fixture(name));
+        const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+        if (!pdfinfo.isEmpty()) {
+            QProcess info;
+            info.start(pdfinfo, { fixture(name) });
+            QVERIFY(info.waitForFinished(30000));
+            const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral("(?m)^Pages:\\s+(\\d+)$"))
+                                                      .match(QString::fromUtf8(info.readAllStandardOutput()));
+            QCOMPARE(info.exitCode() == 0 && pages.hasMatch(), readable);
+            if (readable)
+                QCOMPARE(pages.captured(1).toInt(), 4);
+        }
+        if (!readable) {
+            QVERIFY(!result.document);
+            QCOMPARE(result.error, name + QStringLiteral(" could not be read: the file is damaged"));
+            return;
+        }
+        QVERIFY2(result.document, qPrintable(result.error));
+        const Document& doc = *result.document;
+        QCOMPARE(doc.pageCount(), 4);
+        QCOMPARE(doc.pageLabels(), QStringList({ "i", "ii", "iii", "iv" }));
+        const std::vector<OutlineEntry> outline = doc.outline();
+        QCOMPARE(outline.size(), size_t(1));
+        QCOMPARE(outline[0].title, QStringLiteral("Third"));
+        QVERIFY(outline[0].destination);
+        QCOMPARE(outline[0].destination->pageIndex, 2);
+        QCOMPARE(doc.render(3, 0.25).size(), QSize(153, 198));
+        QVERIFY(doc.words(3).size() == 2);
     }
 
     void openEmptyAndUnreadableFiles()
