@@ -19,6 +19,10 @@ packages=(
   # packaging: the .deb, its man pages and checks; shells for the completion tests
   dpkg-dev fakeroot lintian help2man gzip
   bash-completion zsh fish
+  # fuzzing: libFuzzer comes with clang's runtime libraries
+  clang-14 libclang-rt-14-dev
+  # the tests of writes to a full or read-only disk mount a small file system in a namespace of their own
+  util-linux
 )
 
 if [ "$(id -u)" -eq 0 ]; then

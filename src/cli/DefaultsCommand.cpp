@@ -18,6 +18,12 @@ int listAll(const Defaults& store, Output& io)
     return Ok;
 }
 
+QString writeFailure(const Defaults& store)
+{
+    return QStringLiteral("tolvo-cli: cannot write ") + Defaults::standardFilePath() + QStringLiteral(": ")
+        + store.writeProblem() + QLatin1Char('\n');
+}
+
 } // namespace
 
 int runDefaults(const QStringList& args, Output& io)
@@ -43,7 +49,7 @@ int runDefaults(const QStringList& args, Output& io)
             return usageError(io, QStringLiteral("unknown key '%1'").arg(args[1]));
         store.removeValue(args[1]);
         if (!store.synchronize()) {
-            io.err += QStringLiteral("tolvo-cli: cannot write %1\n").arg(Defaults::standardFilePath());
+            io.err += writeFailure(store);
             return FileError;
         }
         return Ok;
@@ -69,7 +75,7 @@ int runDefaults(const QStringList& args, Output& io)
         return usageError(io, QStringLiteral("'%1' is not a %2 value for %3").arg(rest[1], store.typeNameOf(key), key));
     store.setValue(key, *value);
     if (!store.synchronize()) {
-        io.err += QStringLiteral("tolvo-cli: cannot write %1\n").arg(Defaults::standardFilePath());
+        io.err += writeFailure(store);
         return FileError;
     }
     return Ok;

@@ -127,7 +127,7 @@ RoutingTable::StoreResult RoutingTable::storePrefix(const QString& prefix, const
     });
     if (!written) {
         result.failure = StoreResult::Failure::Write;
-        result.error = QStringLiteral("cannot write the settings file");
+        result.error = QStringLiteral("cannot write the settings file: ") + m_defaults.writeProblem();
     }
     return result;
 }

@@ -3,7 +3,9 @@
 #include "settings/DefaultsKeys.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -12,12 +14,18 @@
 #include <QJsonValue>
 #include <QLockFile>
 #include <QLoggingCategory>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStandardPaths>
+#include <QThread>
 
+#include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcDefaults, "tolvo.defaults")
 
@@ -25,8 +33,10 @@ namespace tolvo {
 
 namespace {
 
-// Another process holds the lock only for a read and a write of a small file.
-constexpr int kLockTimeoutMs = 5000;
+constexpr int kFirstPauseMs = 1;
+constexpr int kLongestPauseMs = 40;
+// A lock whose owner is gone is taken over at once; one whose owner lives is old only after this.
+constexpr int kStaleLockMs = 30000;
 
 QString typeName(Defaults::Type type)
 {
@@ -296,40 +306,99 @@ void Defaults::removeValue(const QString& key)
         emit valueChanged(key);
 }
 
+namespace {
+
+// What keeps a file from being written in folder, as the file system tells it; fallback when it tells nothing
+// more (Qt's error texts do not say "disk full" or "read-only" for every call that fails so).
+QString unwritableBecause(const QString& folder, const QString& fallback)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct statvfs fs { };
+    if (::statvfs(path.constData(), &fs) == 0) {
+        if (fs.f_flag & ST_RDONLY)
+            return QStringLiteral("the file system is read-only");
+        if (fs.f_bavail == 0 || (fs.f_files > 0 && fs.f_favail == 0))
+            return QStringLiteral("the disk is full");
+    }
+    if (::access(path.constData(), W_OK) != 0) {
+        if (errno == EROFS)
+            return QStringLiteral("the file system is read-only");
+        if (errno == EACCES || errno == EPERM)
+            return QStringLiteral("permission denied");
+    }
+    return fallback;
+}
+
+QString lowerFirst(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toLower();
+    return text;
+}
+
+} // namespace
+
 bool Defaults::writeFile(const QVariantMap& values)
 {
+    const QString folder = QFileInfo(m_filePath).absolutePath();
     QSaveFile out(m_filePath);
-    if (!out.open(QIODevice::WriteOnly)) {
-        qCWarning(lcDefaults).noquote() << "Cannot write the settings file" << m_filePath << ":" << out.errorString();
-        return false;
+    bool written = out.open(QIODevice::WriteOnly);
+    if (written) {
+        const QByteArray bytes = QJsonDocument(QJsonObject::fromVariantMap(values)).toJson(QJsonDocument::Indented);
+        written = out.write(bytes) == bytes.size() && out.commit();
     }
-    out.write(QJsonDocument(QJsonObject::fromVariantMap(values)).toJson(QJsonDocument::Indented));
-    if (!out.commit()) {
-        qCWarning(lcDefaults).noquote() << "Cannot write the settings file" << m_filePath << ":" << out.errorString();
-        return false;
+    if (!written) {
+        m_writeProblem = unwritableBecause(folder, lowerFirst(out.errorString()));
+        qCWarning(lcDefaults).noquote() << "Cannot write the settings file" << m_filePath << ":" << m_writeProblem;
     }
-    return true;
+    return written;
 }
 
 namespace {
 
-// Holds the store's lock file for the length of one read-change-write.
+// Holds the store's lock file for the length of one read-change-write. Many writers may queue at once
+// (eight tolvo-cli runs, the app saving notes), so a writer waits its turn, in short pauses that grow
+// and are drawn at random so that the waiting processes do not wake in step. A lock file keeps no
+// queue: a writer that has waited long looks again more often, so that it is not passed over until
+// its time is up.
 class StoreLock {
 public:
-    explicit StoreLock(const QString& filePath)
+    StoreLock(const QString& filePath, int waitMs)
         : m_lock(filePath + QStringLiteral(".lock"))
     {
-        QDir().mkpath(QFileInfo(filePath).absolutePath());
-        m_lock.setStaleLockTime(10000);
-        m_locked = m_lock.tryLock(kLockTimeoutMs);
+        const QString folder = QFileInfo(filePath).absolutePath();
+        QDir().mkpath(folder);
+        m_lock.setStaleLockTime(kStaleLockMs);
+        const QDeadlineTimer deadline(waitMs);
+        QElapsedTimer waited;
+        waited.start();
+        int pauseMs = kFirstPauseMs;
+        while (!(m_locked = m_lock.tryLock(0))) {
+            if (m_lock.error() != QLockFile::LockFailedError) {
+                // No other process holds it: the lock file itself cannot be made.
+                m_problem = unwritableBecause(folder, QStringLiteral("its lock file cannot be created"));
+                break;
+            }
+            const qint64 left = deadline.remainingTime();
+            if (left <= 0) {
+                m_problem = QStringLiteral("the file is locked by another process");
+                break;
+            }
+            QThread::msleep(ulong(std::min<qint64>(left, 1 + QRandomGenerator::global()->bounded(pauseMs))));
+            const qint64 longest
+                = std::max<qint64>(kFirstPauseMs, kLongestPauseMs * 1000 / std::max<qint64>(1000, waited.elapsed()));
+            pauseMs = int(std::min<qint64>(pauseMs * 2, longest));
+        }
         if (!m_locked)
-            qCWarning(lcDefaults).noquote() << "The settings file is locked by another process:" << filePath;
+            qCWarning(lcDefaults).noquote() << "Cannot write the settings file" << filePath << ":" << m_problem;
     }
     bool locked() const { return m_locked; }
+    QString problem() const { return m_problem; }
 
 private:
     QLockFile m_lock;
     bool m_locked = false;
+    QString m_problem;
 };
 
 } // namespace
@@ -341,12 +410,17 @@ bool Defaults::synchronize()
         refreshIfChanged();
         return true;
     }
-    StoreLock lock(m_filePath);
-    if (!lock.locked())
+    m_writeProblem.clear();
+    StoreLock lock(m_filePath, m_lockWaitMs);
+    if (!lock.locked()) {
+        m_writeProblem = lock.problem();
         return false;
+    }
     QVariantMap merged = readFile();
-    if (m_unreadable)
+    if (m_unreadable) {
+        m_writeProblem = QStringLiteral("the file there cannot be read, so it is left as it is");
         return false;
+    }
     for (auto it = m_pendingSet.cbegin(); it != m_pendingSet.cend(); ++it)
         merged.insert(it.key(), it.value());
     for (const QString& key : std::as_const(m_pendingRemove))
@@ -362,12 +436,17 @@ bool Defaults::synchronize()
 bool Defaults::updateValue(const QString& key, const std::function<QVariant(const QVariant&)>& change)
 {
     ensureLoaded();
-    StoreLock lock(m_filePath);
-    if (!lock.locked())
+    m_writeProblem.clear();
+    StoreLock lock(m_filePath, m_lockWaitMs);
+    if (!lock.locked()) {
+        m_writeProblem = lock.problem();
         return false;
+    }
     QVariantMap merged = readFile();
-    if (m_unreadable)
+    if (m_unreadable) {
+        m_writeProblem = QStringLiteral("the file there cannot be read, so it is left as it is");
         return false;
+    }
     // Our own unsaved changes of other keys go in with this write.
     for (auto it = m_pendingSet.cbegin(); it != m_pendingSet.cend(); ++it)
         merged.insert(it.key(), it.value());

@@ -84,6 +84,11 @@ public:
 
     /// Why the file was not used, when it was damaged or unreadable; empty otherwise.
     QString loadProblem() const { return m_loadProblem; }
+    /// Why the last synchronize() or updateValue() wrote nothing ("the file is locked by another process",
+    /// "the disk is full", "the file system is read-only", "permission denied", ...); empty after a write.
+    QString writeProblem() const { return m_writeProblem; }
+    /// How long a writer waits for another process's lock before it gives up.
+    void setLockWait(int milliseconds) { m_lockWaitMs = milliseconds; }
 
 signals:
     /// A value changed, by this process or (noticed at synchronize or reload) by another.
@@ -111,6 +116,9 @@ private:
     mutable bool m_loadedOnce = false;
     mutable QVariantMap m_user; // what the file held at the last read, plus pending changes
     mutable QString m_loadProblem;
+    QString m_writeProblem;
+    // Another process holds the lock only for a read and a write of a small file, but many may queue for it.
+    int m_lockWaitMs = 10000;
     mutable FileStamp m_stamp;
     mutable bool m_unreadable = false; // the file exists but could not be read: never overwrite it
     QVariantMap m_pendingSet; // changes not yet in the file

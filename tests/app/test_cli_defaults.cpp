@@ -37,6 +37,15 @@ class TestCliDefaults : public QObject {
         return r;
     }
 
+    // A shell that mounts a small file system of its own at the store's folder and runs script in it;
+    // empty when this machine allows no such mount.
+    QStringList privateMount(const QString& script) const
+    {
+        return { "-rm", "sh", "-ec",
+            QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$0\"; mkdir -p \"$0/Tolvo\"; ") + script,
+            m_config.path() };
+    }
+
     QJsonObject store() const
     {
         QFile f(storePath());
@@ -110,6 +119,77 @@ private slots:
             delete a;
             delete b;
         }
+    }
+
+    void manyWritersLoseNothing()
+    {
+        // Eight processes each store 200 prefixes one tolvo-cli run at a time; every one must be kept.
+        constexpr int writers = 8, writes = 200;
+        const QString pdf = m_config.filePath(QStringLiteral("book.pdf"));
+        QFile f(pdf);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("%PDF-1.4\n%%EOF\n");
+        f.close();
+        QList<QProcess*> loops;
+        for (int w = 0; w < writers; ++w) {
+            auto* p = new QProcess(this);
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+            p->setProcessEnvironment(env);
+            p->start(QStringLiteral("sh"),
+                { "-c",
+                    QStringLiteral(
+                        "i=0; while [ $i -lt %1 ]; do \"$0\" prefix --assign w%2n$i \"$1\" >/dev/null || exit 1; "
+                        "i=$((i+1)); done")
+                        .arg(writes)
+                        .arg(w),
+                    cli(), pdf });
+            loops.append(p);
+        }
+        for (QProcess* p : std::as_const(loops)) {
+            QVERIFY(p->waitForFinished(800000));
+            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        }
+        const QJsonObject table = store().value("routingDictionarySandboxed").toObject();
+        int kept = 0;
+        for (int w = 0; w < writers; ++w)
+            for (int i = 0; i < writes; ++i)
+                kept += table.contains(QStringLiteral("w%1n%2").arg(w).arg(i));
+        QCOMPARE(kept, writers * writes);
+        qDeleteAll(loops);
+    }
+
+    void writeFailuresNameTheCause_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("cause");
+        QTest::newRow("read-only") << "mount -o remount,ro \"$0\""
+                                   << "the file system is read-only";
+        QTest::newRow("disk full") << "cat /dev/zero > \"$0/filler\" 2>/dev/null || true"
+                                   << "the disk is full";
+    }
+    void writeFailuresNameTheCause()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, cause);
+        QProcess probe;
+        probe.start(QStringLiteral("unshare"), privateMount(QStringLiteral("true")));
+        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+            QSKIP("this machine lets no test mount a file system of its own");
+        const QStringList args
+            = privateMount(script + QStringLiteral("; exec \"$1\" defaults TolvoPDFViewRedBoxSizePref Large"));
+        QProcess p;
+        p.setProcessEnvironment([this] {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+            return env;
+        }());
+        p.start(QStringLiteral("unshare"), QStringList(args) << cli());
+        QVERIFY(p.waitForFinished(30000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QCOMPARE(p.exitCode(), 1);
+        // The last line is the command's own; the log may say the same before it.
+        QVERIFY2(err.endsWith(QStringLiteral("\ntolvo-cli: cannot write %1: %2\n").arg(storePath(), cause)), qPrintable(err));
     }
 };
 

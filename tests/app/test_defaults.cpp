@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -189,9 +190,29 @@ private slots:
         QCOMPARE(d->stringForKey(keys::kRedBoxSize), QStringLiteral("Medium"));
         d->setValue(keys::kRedBoxSize, QStringLiteral("Large"));
         QVERIFY(!d->synchronize());
+        QVERIFY(!d->writeProblem().isEmpty());
         QVERIFY(QFileInfo(path()).isDir());
         // The value still holds in memory for this run.
         QCOMPARE(d->stringForKey(keys::kRedBoxSize), QStringLiteral("Large"));
+    }
+
+    void aHeldLockIsNamedAndWaitedOut()
+    {
+        // The lock of a live process (this one): the writer gives up after its wait, saying why, and keeps
+        // its change for the next try.
+        QLockFile held(path() + QStringLiteral(".lock"));
+        QVERIFY(held.tryLock(0));
+        auto d = fresh();
+        d->setLockWait(50);
+        d->setValue(keys::kRedBoxSize, QStringLiteral("Large"));
+        QVERIFY(!d->synchronize());
+        QCOMPARE(d->writeProblem(), QStringLiteral("the file is locked by another process"));
+        QVERIFY(!d->updateValue(keys::kRoutingDictionary, [](const QVariant& v) { return v; }));
+        QCOMPARE(d->writeProblem(), QStringLiteral("the file is locked by another process"));
+        held.unlock();
+        QVERIFY(d->synchronize());
+        QVERIFY(d->writeProblem().isEmpty());
+        QCOMPARE(fileObject().value(keys::kRedBoxSize).toString(), QStringLiteral("Large"));
     }
 
     void twoStoresKeepEachOthersKeys()
