@@ -114,10 +114,9 @@ AppcastReading readAppcast(const QByteArray& bytes)
     while (!xml.atEnd())
         xml.readNext();
     if (xml.hasError()) {
-        reading.problem = QStringLiteral("%1 (line %2, column %3)")
-                              .arg(xml.errorString())
-                              .arg(xml.lineNumber())
-                              .arg(xml.columnNumber());
+        reading.problem
+            = QStringLiteral("%1 (line %2, column %3)")
+                  .arg(xml.errorString(), QString::number(xml.lineNumber()), QString::number(xml.columnNumber()));
     } else if (!rss) {
         reading.problem = QStringLiteral("the document is empty");
     } else if (!channel) {

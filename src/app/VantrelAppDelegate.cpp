@@ -274,13 +274,27 @@ void VantrelAppDelegate::gotoLater(MyDocument* document, const QString& target)
 
 void VantrelAppDelegate::showUnableToLocate(const QString& url)
 {
+    auto informative = [this] {
+        const QString more = m_moreUnlocated == 0 ? QString()
+            : m_moreUnlocated == 1                ? QStringLiteral(" and 1 more link")
+                                                  : QStringLiteral(" and %1 more links").arg(m_moreUnlocated);
+        return QStringLiteral("Tolvo could not locate the PDF corresponding to the URL %1%2. Would you like to "
+                              "locate the PDF on your computer?")
+            .arg(m_firstUnlocatedUrl, more);
+    };
+    if (m_unableToLocate) {
+        ++m_moreUnlocated;
+        m_unableToLocate->setInformativeText(informative());
+        return;
+    }
     QApplication::beep();
+    m_firstUnlocatedUrl = url;
+    m_moreUnlocated = 0;
     auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tolvo"),
                                 QStringLiteral("Unable to locate PDF"), QMessageBox::NoButton);
+    m_unableToLocate = box;
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setInformativeText(QStringLiteral("Tolvo could not locate the PDF corresponding to the URL %1. Would you "
-                                           "like to locate the PDF on your computer?")
-                                .arg(url));
+    box->setInformativeText(informative());
     QPushButton* locate = box->addButton(QStringLiteral("Locate PDF..."), QMessageBox::AcceptRole);
     box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
     box->setDefaultButton(locate);
@@ -411,9 +425,13 @@ QJsonObject VantrelAppDelegate::status() const
         documents.append(entry);
     }
     QJsonValue alert;
-    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+    QJsonValue details;
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
         alert = box->text();
-    return QJsonObject {{QStringLiteral("documents"), documents}, {QStringLiteral("alert"), alert}};
+        details = box->informativeText();
+    }
+    return QJsonObject {{QStringLiteral("documents"), documents}, {QStringLiteral("alert"), alert},
+                        {QStringLiteral("alertDetails"), details}};
 }
 
 } // namespace tolvo

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+class QMessageBox;
 class QWidget;
 
 namespace tolvo {
@@ -74,7 +75,8 @@ private:
     QJsonObject handleMessage(const QJsonObject& message);
     /// The document's move to the target, once its own first positioning is done.
     void gotoLater(MyDocument* document, const QString& target);
-    /// Shows "Unable to locate PDF"; "Locate PDF..." shows the Open dialog.
+    /// Shows "Unable to locate PDF"; "Locate PDF..." shows the Open dialog. While one such alert is on
+    /// screen, later links that find nothing are counted into it rather than stacking alerts.
     void showUnableToLocate(const QString& url);
     /// Copies the user guide afresh into the application data folder and opens it.
     void openUserGuideCopy();
@@ -91,6 +93,9 @@ private:
     std::unique_ptr<AppCommands> m_commands;
     std::unique_ptr<instance::InstanceServer> m_server;
     std::unique_ptr<PreferencesWindow> m_preferencesWindow; // made at first use, kept for the application's life
+    QPointer<QMessageBox> m_unableToLocate;
+    QString m_firstUnlocatedUrl;
+    int m_moreUnlocated = 0;
     int m_listeningSocket = -1;
     Qt::ApplicationState m_lastState = Qt::ApplicationInactive;
 };

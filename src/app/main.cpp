@@ -71,9 +71,11 @@ int main(int argc, char** argv)
     const tolvo::instance::Claim claim
         = tolvo::instance::claim(tolvo::instance::openMessages(line.operands, cwd, &dropped));
     for (const QString& argument : dropped)
-        std::fprintf(stderr, "tolvo: argument too long, ignored: %.80s...\n", argument.toLocal8Bit().constData());
+        std::fprintf(stderr, "tolvo: argument too long, ignored: %s...\n", argument.left(80).toLocal8Bit().constData());
+    // What was asked for did not all happen: say so in the exit status too.
+    const int droppedStatus = dropped.isEmpty() ? 0 : 2;
     if (claim.role == tolvo::instance::Claim::Role::HandedOver)
-        return 0;
+        return droppedStatus;
     if (claim.role == tolvo::instance::Claim::Role::Failed && claim.instanceUnresponsive) {
         std::fprintf(stderr, "tolvo: %s\n", claim.problem.toLocal8Bit().constData());
         return 1;
@@ -90,5 +92,6 @@ int main(int argc, char** argv)
 
     tolvo::VantrelAppDelegate delegate(claim.listeningSocket);
     delegate.applicationDidFinishLaunching(line.operands, cwd);
-    return app.exec();
+    const int status = app.exec();
+    return status != 0 ? status : droppedStatus;
 }

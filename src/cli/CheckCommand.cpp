@@ -179,7 +179,7 @@ int runCheck(const QStringList& args, Output& io)
         io.out += QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented));
     } else {
         for (const Checked& c : std::as_const(links))
-            io.out += QStringLiteral("%1:%2: %3 %4\n").arg(c.file).arg(c.line).arg(c.state, c.url);
+            io.out += QStringLiteral("%1:%2: %3 %4\n").arg(c.file, QString::number(c.line), c.state, c.url);
     }
     return unreadable ? FileError : broken ? NotFound : Ok;
 }

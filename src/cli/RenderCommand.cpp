@@ -137,8 +137,7 @@ int runRender(const QStringList& args, Output& io)
     QImage image = doc.render(pageIndex, scale);
     if (image.isNull()) {
         io.err += QStringLiteral("tolvo-cli: page '%1' of %2 could not be drawn at %3 dpi\n")
-                      .arg(parsed->page, parsed->file)
-                      .arg(parsed->dpi);
+                      .arg(parsed->page, parsed->file, QString::number(parsed->dpi));
         return FileError;
     }
     image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);

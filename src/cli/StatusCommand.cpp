@@ -23,10 +23,20 @@ int runStatus(const QStringList& args, Output& io)
             return usageError(io, QStringLiteral("unknown argument '%1'").arg(arg));
     }
     const auto reply = instance::request(QJsonObject {{QStringLiteral("type"), QStringLiteral("status")}});
-    if (!reply || !reply->contains(QStringLiteral("documents"))) {
+    if (!reply) {
         io.err += QStringLiteral("tolvo-cli: Tolvo is not running\n");
         return NotFound;
     }
+    // An instance that answers is running, whatever it answers.
+    if (!reply->contains(QStringLiteral("documents"))) {
+        io.err += QStringLiteral("tolvo-cli: the running Tolvo gave no status: ")
+            + reply->value(QStringLiteral("error")).toString(QStringLiteral("no documents in its reply"))
+            + QLatin1Char('\n');
+        return FileError;
+    }
+    if (reply->value(QStringLiteral("cut")).toBool())
+        io.err += QStringLiteral("tolvo-cli: note: the status was too long for one reply; its longest texts are "
+                                 "cut (they end in \u2026 [cut])\n");
     if (json) {
         io.out += QString::fromUtf8(QJsonDocument(*reply).toJson(QJsonDocument::Indented));
         return Ok;

@@ -267,7 +267,8 @@ QString MyDocument::windowTitleForCurrentPage() const
 {
     const int count = m_pdfdoc ? m_pdfdoc->pageCount() : 0;
     const int current = m_pdfview ? std::max(0, m_pdfview->currentPage()) : 0;
-    return QStringLiteral("%1 (page %2 of %3)").arg(fileName()).arg(current + 1).arg(count);
+    // One arg() call: a "%1" in the file name is text, not a place for the next number.
+    return QStringLiteral("%1 (page %2 of %3)").arg(fileName(), QString::number(current + 1), QString::number(count));
 }
 
 void MyDocument::pdfViewPageChanged()

@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QtEndian>
 
+#include <limits>
+
 namespace tolvo::instance {
 
 QByteArray encodeFrame(const QJsonObject& message)
@@ -14,6 +16,60 @@ QByteArray encodeFrame(const QJsonObject& message)
     QByteArray frame(4, Qt::Uninitialized);
     qToBigEndian<quint32>(quint32(body.size()), frame.data());
     return frame + body;
+}
+
+namespace {
+
+// Every string longer than maxChars cut to maxChars (never inside a surrogate pair) and marked; every
+// array longer than maxItems cut to its first maxItems.
+QJsonValue cutValue(const QJsonValue& value, qsizetype maxChars, qsizetype maxItems)
+{
+    if (value.isString()) {
+        const QString text = value.toString();
+        if (text.size() <= maxChars)
+            return value;
+        qsizetype keep = maxChars;
+        if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+            --keep;
+        return QJsonValue(text.left(keep) + QString::fromUtf16(kCutMarker));
+    }
+    if (value.isArray()) {
+        const QJsonArray array = value.toArray();
+        QJsonArray out;
+        for (qsizetype i = 0; i < array.size() && i < maxItems; ++i)
+            out.append(cutValue(array.at(i), maxChars, maxItems));
+        return out;
+    }
+    if (value.isObject()) {
+        QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it)
+            *it = cutValue(*it, maxChars, maxItems);
+        return object;
+    }
+    return value;
+}
+
+} // namespace
+
+QByteArray encodeReply(const QJsonObject& reply)
+{
+    QByteArray frame = encodeFrame(reply);
+    // Texts first, since one long page label or title is the usual cause; lists only when many entries
+    // are what fills the frame.
+    for (qsizetype maxChars = 4096; frame.isEmpty() && maxChars >= 16; maxChars /= 4) {
+        QJsonObject cut = cutValue(reply, maxChars, std::numeric_limits<qsizetype>::max()).toObject();
+        cut.insert(QStringLiteral("cut"), true);
+        frame = encodeFrame(cut);
+    }
+    for (qsizetype maxItems = 256; frame.isEmpty() && maxItems >= 1; maxItems /= 4) {
+        QJsonObject cut = cutValue(reply, 16, maxItems).toObject();
+        cut.insert(QStringLiteral("cut"), true);
+        frame = encodeFrame(cut);
+    }
+    if (frame.isEmpty())
+        frame = encodeFrame(QJsonObject {
+            { QStringLiteral("error"), QStringLiteral("the reply is too large") }, { QStringLiteral("cut"), true } });
+    return frame;
 }
 
 void FrameReader::feed(const QByteArray& bytes)

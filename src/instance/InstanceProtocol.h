@@ -18,6 +18,12 @@ inline constexpr qsizetype kMaxFrameSize = 64 * 1024;
 /// The frame for one message; empty when the message is too large for a frame.
 QByteArray encodeFrame(const QJsonObject& message);
 
+/// The frame for a reply, which always fits: a reply too large for a frame (its texts come from the
+/// user's PDFs) has its longest texts cut, each ending in kCutMarker, then its longest lists shortened,
+/// and holds "cut": true.
+QByteArray encodeReply(const QJsonObject& reply);
+inline constexpr char16_t kCutMarker[] = u"\u2026 [cut]";
+
 /// Reads frames from a byte stream as it arrives.
 class FrameReader {
 public:

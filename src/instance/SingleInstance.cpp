@@ -281,10 +281,7 @@ void InstanceServer::serve(QLocalSocket* socket)
             const QJsonObject reply = m_handler(message);
             if (!guard)
                 return;
-            QByteArray frame = encodeFrame(reply);
-            if (frame.isEmpty())
-                frame = encodeFrame(QJsonObject {{QStringLiteral("error"), QStringLiteral("reply too large")}});
-            socket->write(frame);
+            socket->write(encodeReply(reply));
             socket->flush();
         }
     });

@@ -69,6 +69,51 @@ private slots:
         QCOMPARE(reader.next(&out), FrameReader::State::Broken);
     }
 
+    void repliesAlwaysFit_data()
+    {
+        // Status replies carry texts from the user's PDFs: any length, any number of windows.
+        QTest::addColumn<QJsonObject>("reply");
+        QTest::addColumn<bool>("cut");
+        const QJsonObject small {{"documents", QJsonArray {QJsonObject {{"pageLabel", "iv"}}}}};
+        QTest::newRow("small") << small << false;
+        QTest::newRow("one long label")
+            << QJsonObject {{"documents", QJsonArray {QJsonObject {{"pageLabel", QString(200000, u'L')}}}}} << true;
+        // Cut in the middle of a surrogate pair, the pair goes whole.
+        QString astral;
+        for (int i = 0; i < 50000; ++i)
+            astral += QStringLiteral("\U0001F600");
+        QTest::newRow("astral characters")
+            << QJsonObject {{"documents", QJsonArray {QJsonObject {{"windowTitle", u'x' + astral}}}}} << true;
+        QJsonArray many;
+        for (int i = 0; i < 3000; ++i)
+            many.append(QJsonObject {{"file", QStringLiteral("/home/u/a rather long folder name/document %1.pdf").arg(i)},
+                                     {"pageLabel", QString::number(i)}});
+        QTest::newRow("many windows") << QJsonObject {{"documents", many}} << true;
+    }
+    void repliesAlwaysFit()
+    {
+        QFETCH(QJsonObject, reply);
+        QFETCH(bool, cut);
+        FrameReader reader;
+        reader.feed(encodeReply(reply));
+        QJsonObject out;
+        QCOMPARE(reader.next(&out), FrameReader::State::Message);
+        QCOMPARE(out.value("cut").toBool(), cut);
+        if (!cut) {
+            QCOMPARE(out, reply);
+            return;
+        }
+        const QJsonArray documents = out.value("documents").toArray();
+        QVERIFY(!documents.isEmpty());
+        for (const QJsonValue& d : documents)
+            for (const QJsonValue& v : d.toObject()) {
+                const QString text = v.toString();
+                QVERIFY(text.size() <= 4096 + 8);
+                for (qsizetype i = 0; i < text.size(); ++i)
+                    QVERIFY(!text[i].isHighSurrogate() || (i + 1 < text.size() && text[i + 1].isLowSurrogate()));
+            }
+    }
+
     void largeArgumentListsAreSplit()
     {
         QStringList args;

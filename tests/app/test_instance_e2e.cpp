@@ -157,6 +157,41 @@ private slots:
         QVERIFY(waitFor([](const QJsonObject& s) { return s.value("alert").toString() == "Unable to locate PDF"; }));
     }
 
+    void hostileInputGetsHonestAnswers()
+    {
+        m_instances << startTolvo({ fixture("long-label.pdf") });
+        QVERIFY(waitFor([this](const QJsonObject& s) { return !documentNamed(s, "long-label.pdf").isEmpty(); }));
+
+        // A page label far beyond a frame: the status still arrives, with the label cut and marked.
+        QProcess cli;
+        cli.setProcessEnvironment(environment());
+        cli.start(binary("tolvo-cli"), { "status", "--json" });
+        QVERIFY(cli.waitForFinished(10000));
+        QCOMPARE(cli.exitCode(), 0);
+        QVERIFY(cli.readAllStandardError().contains("cut"));
+        const QJsonObject s = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        QVERIFY(s.value("cut").toBool());
+        const QString label = documentNamed(s, "long-label.pdf").value("pageLabel").toString();
+        QVERIFY2(label.startsWith("LLLL") && label.endsWith(QString::fromUtf16(u"\u2026 [cut]")),
+            qPrintable(label.right(40)));
+
+        // Links that find nothing share one alert, which counts them.
+        QCOMPARE(handOver({ "tolvo://nosuch/1/", "tolvo://nosuch/2/", "tolvo://nosuch/3/" }), 0);
+        QVERIFY(waitFor([](const QJsonObject& st) {
+            return st.value("alert").toString() == "Unable to locate PDF"
+                && st.value("alertDetails").toString().contains("tolvo://nosuch/1/ and 2 more links.");
+        }));
+        QCOMPARE(handOver({ "tolvo://nosuch/4/" }), 0);
+        QVERIFY(waitFor([](const QJsonObject& st) {
+            return st.value("alertDetails").toString().contains("tolvo://nosuch/1/ and 3 more links.");
+        }));
+
+        // An argument too long to pass on is left out, and the exit status says so.
+        QCOMPARE(handOver({ QString(70000, u'x'), "tolvo://nosuch/5/" }), 2);
+        QVERIFY(waitFor(
+            [](const QJsonObject& st) { return st.value("alertDetails").toString().contains("and 4 more links."); }));
+    }
+
     void closedPdfOpensAndMovesLater()
     {
         // A routed PDF that is not open: it opens, then moves to the target.

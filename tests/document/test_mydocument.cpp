@@ -205,6 +205,18 @@ private slots:
         QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 11 of 12)"));
     }
 
+    void fileNameIsNoFormat()
+    {
+        // Placeholders in a file name are text: nothing may be put in their place.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("%1 notes%2.pdf"));
+        QVERIFY(QFile::copy(fixture("Report.pdf"), path));
+        auto doc = std::make_unique<MyDocument>(environment());
+        QVERIFY(doc->readFromURL(path));
+        doc->makeWindowControllers();
+        QCOMPARE(doc->myWindow()->windowTitle(), QString("%1 notes%2.pdf (page 1 of 12)"));
+    }
+
     void gotoSheet_data()
     {
         QTest::addColumn<QString>("file");

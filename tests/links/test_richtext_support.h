@@ -17,7 +17,7 @@ inline QString describe(const TextAttributes& a)
     if (a.underline)
         parts << QStringLiteral("ul");
     if (a.font)
-        parts << QStringLiteral("font=%1@%2").arg(a.font->family).arg(a.font->pointSize);
+        parts << QStringLiteral("font=%1@%2").arg(a.font->family, QString::number(a.font->pointSize));
     return parts.join(u' ');
 }
 
@@ -41,7 +41,7 @@ inline char* toString(const TextRun& run)
 
 inline char* toString(const FontSpec& font)
 {
-    return qstrdup(QStringLiteral("%1@%2").arg(font.family).arg(font.pointSize).toUtf8().constData());
+    return qstrdup(QStringLiteral("%1@%2").arg(font.family, QString::number(font.pointSize)).toUtf8().constData());
 }
 
 } // namespace tolvo

@@ -278,6 +278,10 @@ private slots:
         QCOMPARE(allGood.code, 0);
         QCOMPARE(allGood.out, "notes/b.html:2: ok tolvo://book/ii/\nnotes/c.rtf:2: ok tolvo://book/results/\n");
 
+        // Placeholders in a file name are text.
+        write("notes/notes%2.md", "<tolvo://book/ii/>\n");
+        QCOMPARE(run({ "check", "notes/notes%2.md" }).out, "notes/notes%2.md:1: ok tolvo://book/ii/\n");
+
         QCOMPARE(run({ "check" }).code, 2);
         QCOMPARE(run({ "check", "notes/none.md" }).code, 1);
     }
