@@ -1,18 +1,14 @@
 #include "app/VantrelAppDelegate.h"
 
 #include "app/AppCommands.h"
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "app/DesktopIntegration.h"
-#include "instance/InstanceProtocol.h"
-#include "instance/SingleInstance.h"
 #include "app/SoftwareUpdater.h"
-#include "routing/UrlDispatch.h"
 #include "document/DocumentController.h"
-#include "document/MyDocument.h"
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
-#include "widgets/TLNSOutlineView.h"
+#include "document/MyDocument.h"
+#include "instance/InstanceProtocol.h"
+#include "instance/SingleInstance.h"
 #include "links/LinkGrammar.h"
 #include "outline/MyOutlineItem.h"
 #include "outline/OutlineModel.h"
@@ -20,6 +16,10 @@
 #include "pageview/LabelPDFView.h"
 #include "preferences/PreferencesWindow.h"
 #include "routing/RoutingCheck.h"
+#include "routing/UrlDispatch.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLNSOutlineView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -115,9 +115,9 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     });
     // Every document window's Edit menu opens the preference window (Linux keeps it there).
     connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {
-        QMenu* edit = document->myWindow() ? document->myWindow()->menuBar()->findChild<QMenu*>(
-                          QStringLiteral("editMenu"), Qt::FindDirectChildrenOnly)
-                                           : nullptr;
+        QMenu* edit = document->myWindow()
+            ? document->myWindow()->menuBar()->findChild<QMenu*>(QStringLiteral("editMenu"), Qt::FindDirectChildrenOnly)
+            : nullptr;
         if (!edit)
             return;
         edit->addSeparator();
@@ -191,10 +191,10 @@ QJsonObject VantrelAppDelegate::handleMessage(const QJsonObject& message)
                 openUserGuideCopy();
             handleArguments(arguments, cwd);
         });
-        return QJsonObject {{QStringLiteral("ok"), true}};
+        return QJsonObject { { QStringLiteral("ok"), true } };
     }
     qCInfo(lcApp).noquote() << "Ignoring a message of unknown type" << type;
-    return QJsonObject {{QStringLiteral("error"), QStringLiteral("unknown message type")}};
+    return QJsonObject { { QStringLiteral("error"), QStringLiteral("unknown message type") } };
 }
 
 void VantrelAppDelegate::handleArguments(const QStringList& arguments, const QString& workingDirectory)
@@ -238,7 +238,7 @@ void VantrelAppDelegate::openPDFforURLString(const QString& url)
         MyDocument* document = m_documents->documents().value(decision.documentIndex);
         showWindows(document);
         if (decoded != url && !targetMoves(document, decision.target)) {
-            const auto again = splitLinkURL(decoded, {document->prefix()});
+            const auto again = splitLinkURL(decoded, { document->prefix() });
             if (again)
                 decision.target = again->target;
         }
@@ -251,7 +251,7 @@ void VantrelAppDelegate::openPDFforURLString(const QString& url)
             return;
         QString target = decision.target;
         if (decoded != url && document->pdfdoc() && !targetMoves(document, target)) {
-            if (const auto again = splitLinkURL(decoded, {decision.prefix}))
+            if (const auto again = splitLinkURL(decoded, { decision.prefix }))
                 target = again->target;
         }
         gotoLater(document, target);
@@ -290,8 +290,8 @@ void VantrelAppDelegate::showUnableToLocate(const QString& url)
     QApplication::beep();
     m_firstUnlocatedUrl = url;
     m_moreUnlocated = 0;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Tolvo"),
-                                QStringLiteral("Unable to locate PDF"), QMessageBox::NoButton);
+    auto* box = new QMessageBox(
+        QMessageBox::Warning, QStringLiteral("Tolvo"), QStringLiteral("Unable to locate PDF"), QMessageBox::NoButton);
     m_unableToLocate = box;
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setInformativeText(informative());
@@ -417,9 +417,9 @@ QJsonObject VantrelAppDelegate::status() const
         const int page = document->pdfview() ? document->pdfview()->currentPage() : -1;
         entry.insert(QStringLiteral("pageIndex"), page);
         entry.insert(QStringLiteral("pageLabel"),
-                     page >= 0 && document->pdfdoc() ? QJsonValue(document->pdfdoc()->pageLabel(page)) : QJsonValue());
+            page >= 0 && document->pdfdoc() ? QJsonValue(document->pdfdoc()->pageLabel(page)) : QJsonValue());
         entry.insert(QStringLiteral("windowTitle"),
-                     document->myWindow() ? QJsonValue(document->myWindow()->windowTitle()) : QJsonValue());
+            document->myWindow() ? QJsonValue(document->myWindow()->windowTitle()) : QJsonValue());
         const QString toc = selectedTocTitle(document);
         entry.insert(QStringLiteral("selectedTocTitle"), toc.isNull() ? QJsonValue() : QJsonValue(toc));
         documents.append(entry);
@@ -430,8 +430,8 @@ QJsonObject VantrelAppDelegate::status() const
         alert = box->text();
         details = box->informativeText();
     }
-    return QJsonObject {{QStringLiteral("documents"), documents}, {QStringLiteral("alert"), alert},
-                        {QStringLiteral("alertDetails"), details}};
+    return QJsonObject { { QStringLiteral("documents"), documents }, { QStringLiteral("alert"), alert },
+        { QStringLiteral("alertDetails"), details } };
 }
 
 } // namespace tolvo

@@ -1,6 +1,6 @@
 // tolvo-cli defaults: show and change the values of the defaults store.
-#include "settings/Defaults.h"
 #include "cli/CliCommand.h"
+#include "settings/Defaults.h"
 
 namespace tolvo::cli {
 
@@ -35,11 +35,12 @@ int runDefaults(const QStringList& args, Output& io)
     if (args.isEmpty())
         return listAll(store, io);
     if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        io.out += QStringLiteral("Usage: tolvo-cli defaults                 every key, its value, (set) when the user set it\n"
-                                 "       tolvo-cli defaults KEY             one value\n"
-                                 "       tolvo-cli defaults KEY VALUE       store VALUE (booleans: true or false;\n"
-                                 "                                          dictionaries and rich text as JSON)\n"
-                                 "       tolvo-cli defaults --delete KEY    bring back the default\n");
+        io.out += QStringLiteral(
+            "Usage: tolvo-cli defaults                 every key, its value, (set) when the user set it\n"
+            "       tolvo-cli defaults KEY             one value\n"
+            "       tolvo-cli defaults KEY VALUE       store VALUE (booleans: true or false;\n"
+            "                                          dictionaries and rich text as JSON)\n"
+            "       tolvo-cli defaults --delete KEY    bring back the default\n");
         return Ok;
     }
     if (args.first() == QLatin1String("--delete")) {

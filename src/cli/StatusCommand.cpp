@@ -1,6 +1,6 @@
 // tolvo-cli status: what the running Tolvo shows.
-#include "instance/SingleInstance.h"
 #include "cli/CliCommand.h"
+#include "instance/SingleInstance.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -22,7 +22,7 @@ int runStatus(const QStringList& args, Output& io)
         } else
             return usageError(io, QStringLiteral("unknown argument '%1'").arg(arg));
     }
-    const auto reply = instance::request(QJsonObject {{QStringLiteral("type"), QStringLiteral("status")}});
+    const auto reply = instance::request(QJsonObject { { QStringLiteral("type"), QStringLiteral("status") } });
     if (!reply) {
         io.err += QStringLiteral("tolvo-cli: Tolvo is not running\n");
         return NotFound;
@@ -48,8 +48,8 @@ int runStatus(const QStringList& args, Output& io)
         const QJsonObject d = value.toObject();
         io.out += QStringLiteral("%1\n  prefix %2, page %3 (index %4)\n")
                       .arg(d.value(QStringLiteral("file")).toString(), d.value(QStringLiteral("prefix")).toString(),
-                           d.value(QStringLiteral("pageLabel")).toString(),
-                           QString::number(d.value(QStringLiteral("pageIndex")).toInt()));
+                          d.value(QStringLiteral("pageLabel")).toString(),
+                          QString::number(d.value(QStringLiteral("pageIndex")).toInt()));
         const QString toc = d.value(QStringLiteral("selectedTocTitle")).toString();
         if (!toc.isEmpty())
             io.out += QStringLiteral("  selected in the outline: %1\n").arg(toc);

@@ -1,8 +1,6 @@
 // Loading a document and setting up its window.
 #include "document/MyDocument.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
@@ -10,18 +8,20 @@
 #include "document/NotesPane.h"
 #include "document/NotesStore.h"
 #include "document/OpenErrorAlert.h"
-#include "pdf/OutlineFromPdf.h"
 #include "document/OutlinePane.h"
 #include "document/PrefixSheet.h"
 #include "document/WindowLayout.h"
-#include "pdf/PdfDocument.h"
-#include "search/AnnotationCollector.h"
 #include "document/search/AnnotationExportCommands.h"
-#include "search/DocumentSearch.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "routing/DocumentPrefix.h"
+#include "search/AnnotationCollector.h"
+#include "search/DocumentSearch.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "ui_MyDocument.h"
 
 #include <QApplication>

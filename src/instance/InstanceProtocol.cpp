@@ -110,18 +110,16 @@ FrameReader::State FrameReader::next(QJsonObject* message)
 
 QJsonObject openMessage(const QStringList& arguments, const QString& workingDirectory)
 {
-    return QJsonObject {{QStringLiteral("type"), QString::fromLatin1(kOpen)},
-                        {QStringLiteral("arguments"), QJsonArray::fromStringList(arguments)},
-                        {QStringLiteral("workingDirectory"), workingDirectory}};
+    return QJsonObject { { QStringLiteral("type"), QString::fromLatin1(kOpen) },
+        { QStringLiteral("arguments"), QJsonArray::fromStringList(arguments) },
+        { QStringLiteral("workingDirectory"), workingDirectory } };
 }
 
 QList<QJsonObject> openMessages(const QStringList& arguments, const QString& workingDirectory, QStringList* dropped)
 {
     QList<QJsonObject> messages;
     QStringList batch;
-    auto fits = [&](const QStringList& list) {
-        return !encodeFrame(openMessage(list, workingDirectory)).isEmpty();
-    };
+    auto fits = [&](const QStringList& list) { return !encodeFrame(openMessage(list, workingDirectory)).isEmpty(); };
     for (const QString& argument : arguments) {
         QStringList candidate = batch;
         candidate << argument;
@@ -132,7 +130,7 @@ QList<QJsonObject> openMessages(const QStringList& arguments, const QString& wor
         if (!batch.isEmpty())
             messages << openMessage(batch, workingDirectory);
         batch.clear();
-        if (fits({argument}))
+        if (fits({ argument }))
             batch << argument;
         else if (dropped)
             *dropped << argument;

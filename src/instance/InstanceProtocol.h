@@ -44,14 +44,14 @@ private:
 };
 
 /// Message types.
-inline constexpr char kOpen[] = "open";     ///< {"type","arguments":[...],"workingDirectory"}
+inline constexpr char kOpen[] = "open"; ///< {"type","arguments":[...],"workingDirectory"}
 inline constexpr char kStatus[] = "status"; ///< {"type"}: the reply is the instance's status
 
 QJsonObject openMessage(const QStringList& arguments, const QString& workingDirectory);
 
 /// Splits arguments into open messages that each fit in one frame; an argument
 /// too long for any frame is left out and named in *dropped.
-QList<QJsonObject> openMessages(const QStringList& arguments, const QString& workingDirectory,
-                                QStringList* dropped = nullptr);
+QList<QJsonObject> openMessages(
+    const QStringList& arguments, const QString& workingDirectory, QStringList* dropped = nullptr);
 
 } // namespace tolvo::instance

@@ -46,7 +46,7 @@ bool ensureFolder(const QByteArray& folder)
 {
     if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat st {};
+    struct stat st { };
     // The folder must be ours and closed to others, or anyone could pose as the instance.
     if (::lstat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
         return false;
@@ -110,7 +110,7 @@ bool writeAll(int fd, const QByteArray& bytes, Clock::time_point deadline)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        pollfd p {fd, POLLOUT, 0};
+        pollfd p { fd, POLLOUT, 0 };
         if (::poll(&p, 1, remainingMs(deadline)) <= 0)
             return false;
         const ssize_t n = ::send(fd, bytes.constData() + done, size_t(bytes.size() - done), MSG_NOSIGNAL);
@@ -130,11 +130,14 @@ std::optional<QJsonObject> readReply(int fd, Clock::time_point deadline)
     for (;;) {
         QJsonObject reply;
         switch (reader.next(&reply)) {
-        case FrameReader::State::Message: return reply;
-        case FrameReader::State::Broken: return std::nullopt;
-        case FrameReader::State::NeedMore: break;
+        case FrameReader::State::Message:
+            return reply;
+        case FrameReader::State::Broken:
+            return std::nullopt;
+        case FrameReader::State::NeedMore:
+            break;
         }
-        pollfd p {fd, POLLIN, 0};
+        pollfd p { fd, POLLIN, 0 };
         if (::poll(&p, 1, remainingMs(deadline)) <= 0)
             return std::nullopt;
         const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
@@ -212,12 +215,12 @@ Claim claim(const QList<QJsonObject>& messages)
     }
     Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     const mode_t oldMask = ::umask(077);
-    const bool bound = listener.get() >= 0
-        && ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool bound
+        = listener.get() >= 0 && ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     ::umask(oldMask);
     if (!bound || ::listen(listener.get(), 64) != 0) {
-        result.problem = QStringLiteral("cannot listen on %1: %2").arg(QFile::decodeName(path),
-                                                                        QString::fromLocal8Bit(std::strerror(errno)));
+        result.problem = QStringLiteral("cannot listen on %1: %2")
+                             .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
         return result;
     }
     result.role = Claim::Role::Primary;

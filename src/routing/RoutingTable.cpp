@@ -1,8 +1,8 @@
 #include "routing/RoutingTable.h"
 
+#include "routing/FileIdentity.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "routing/FileIdentity.h"
 
 #include <QDir>
 #include <QFileInfo>

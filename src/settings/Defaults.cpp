@@ -41,13 +41,20 @@ constexpr int kStaleLockMs = 30000;
 QString typeName(Defaults::Type type)
 {
     switch (type) {
-    case Defaults::Type::Bool: return QStringLiteral("boolean");
-    case Defaults::Type::Integer: return QStringLiteral("integer");
-    case Defaults::Type::Double: return QStringLiteral("number");
-    case Defaults::Type::Float: return QStringLiteral("number");
-    case Defaults::Type::String: return QStringLiteral("string");
-    case Defaults::Type::Dictionary: return QStringLiteral("dictionary");
-    case Defaults::Type::RichText: return QStringLiteral("rich text");
+    case Defaults::Type::Bool:
+        return QStringLiteral("boolean");
+    case Defaults::Type::Integer:
+        return QStringLiteral("integer");
+    case Defaults::Type::Double:
+        return QStringLiteral("number");
+    case Defaults::Type::Float:
+        return QStringLiteral("number");
+    case Defaults::Type::String:
+        return QStringLiteral("string");
+    case Defaults::Type::Dictionary:
+        return QStringLiteral("dictionary");
+    case Defaults::Type::RichText:
+        return QStringLiteral("rich text");
     }
     return QString();
 }
@@ -102,10 +109,10 @@ const Defaults::Key* Defaults::registeredKey(const QString& name) const
 
 Defaults::FileStamp Defaults::stamp() const
 {
-    struct stat st {};
+    struct stat st { };
     if (::stat(QFile::encodeName(m_filePath).constData(), &st) != 0)
         return {};
-    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    return { qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec };
 }
 
 QVariantMap Defaults::readFile() const
@@ -530,9 +537,10 @@ QString Defaults::formatValue(const QString& key, const QVariant& value) const
     case Type::String:
         return value.toString();
     case Type::Dictionary:
-        return QString::fromUtf8(QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact));
+        return QString::fromUtf8(
+            QJsonDocument(QJsonObject::fromVariantMap(value.toMap())).toJson(QJsonDocument::Compact));
     case Type::RichText: {
-        QByteArray json = QJsonDocument(QJsonArray{value.toString()}).toJson(QJsonDocument::Compact);
+        QByteArray json = QJsonDocument(QJsonArray { value.toString() }).toJson(QJsonDocument::Compact);
         return QString::fromUtf8(json.mid(1, json.size() - 2));
     }
     }

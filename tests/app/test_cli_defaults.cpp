@@ -32,7 +32,8 @@ class TestCliDefaults : public QObject {
     {
         QProcess* p = start(args);
         p->waitForFinished(30000);
-        Run r {p->exitCode(), QString::fromUtf8(p->readAllStandardOutput()), QString::fromUtf8(p->readAllStandardError())};
+        Run r { p->exitCode(), QString::fromUtf8(p->readAllStandardOutput()),
+            QString::fromUtf8(p->readAllStandardError()) };
         delete p;
         return r;
     }
@@ -60,10 +61,17 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("printedDefault");
-        QTest::newRow("bool") << "TolvoShouldUseMarkdownForCopy" << "true" << "false";
-        QTest::newRow("string") << "TolvoPDFViewRedBoxSizePref" << "Large" << "Medium";
-        QTest::newRow("float") << "TolvoSearchSplitViewDividerPosition" << "220.5" << "170";
-        QTest::newRow("dictionary") << "matchingDictionarySandboxed" << R"({"book":"book.pdf"})"
+        QTest::newRow("bool") << "TolvoShouldUseMarkdownForCopy"
+                              << "true"
+                              << "false";
+        QTest::newRow("string") << "TolvoPDFViewRedBoxSizePref"
+                                << "Large"
+                                << "Medium";
+        QTest::newRow("float") << "TolvoSearchSplitViewDividerPosition"
+                               << "220.5"
+                               << "170";
+        QTest::newRow("dictionary") << "matchingDictionarySandboxed"
+                                    << R"({"book":"book.pdf"})"
                                     << R"({"apphelp":"Tolvo User Guide.pdf"})";
     }
     void setGetDelete()
@@ -71,25 +79,25 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QString, printedDefault);
-        QCOMPARE(run({"defaults", key}).out, printedDefault + "\n");
-        QCOMPARE(run({"defaults", key, value}).code, 0);
-        QCOMPARE(run({"defaults", key}).out, value + "\n");
-        QVERIFY(run({"defaults"}).out.contains(QStringLiteral("%1 = %2  (set)\n").arg(key, value)));
-        QCOMPARE(run({"defaults", "--delete", key}).code, 0);
-        QCOMPARE(run({"defaults", key}).out, printedDefault + "\n");
+        QCOMPARE(run({ "defaults", key }).out, printedDefault + "\n");
+        QCOMPARE(run({ "defaults", key, value }).code, 0);
+        QCOMPARE(run({ "defaults", key }).out, value + "\n");
+        QVERIFY(run({ "defaults" }).out.contains(QStringLiteral("%1 = %2  (set)\n").arg(key, value)));
+        QCOMPARE(run({ "defaults", "--delete", key }).code, 0);
+        QCOMPARE(run({ "defaults", key }).out, printedDefault + "\n");
         QVERIFY(!store().contains(key));
     }
 
     void badUsageStoresNothing_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("unknown key") << QStringList {"defaults", "NoSuchKey", "1"};
-        QTest::newRow("bool as YES") << QStringList {"defaults", "TolvoAutoMatchEnabled", "YES"};
-        QTest::newRow("integer as text") << QStringList {"defaults", "TolvoLastSelectedScratchpad", "two"};
-        QTest::newRow("dictionary as list") << QStringList {"defaults", "routingDictionarySandboxed", "[]"};
-        QTest::newRow("too many") << QStringList {"defaults", "TolvoAutoMatchEnabled", "true", "false"};
-        QTest::newRow("delete unknown") << QStringList {"defaults", "--delete", "NoSuchKey"};
-        QTest::newRow("unknown option") << QStringList {"defaults", "--frobnicate"};
+        QTest::newRow("unknown key") << QStringList { "defaults", "NoSuchKey", "1" };
+        QTest::newRow("bool as YES") << QStringList { "defaults", "TolvoAutoMatchEnabled", "YES" };
+        QTest::newRow("integer as text") << QStringList { "defaults", "TolvoLastSelectedScratchpad", "two" };
+        QTest::newRow("dictionary as list") << QStringList { "defaults", "routingDictionarySandboxed", "[]" };
+        QTest::newRow("too many") << QStringList { "defaults", "TolvoAutoMatchEnabled", "true", "false" };
+        QTest::newRow("delete unknown") << QStringList { "defaults", "--delete", "NoSuchKey" };
+        QTest::newRow("unknown option") << QStringList { "defaults", "--frobnicate" };
     }
     void badUsageStoresNothing()
     {
@@ -107,8 +115,8 @@ private slots:
         for (int round = 0; round < 8; ++round) {
             QFile::remove(storePath());
             const QString size = round % 2 ? "Large" : "Small";
-            QProcess* a = start({"defaults", "TolvoPDFViewRedBoxSizePref", size});
-            QProcess* b = start({"defaults", "TolvoLastSelectedScratchpad", QString::number(round % 5)});
+            QProcess* a = start({ "defaults", "TolvoPDFViewRedBoxSizePref", size });
+            QProcess* b = start({ "defaults", "TolvoLastSelectedScratchpad", QString::number(round % 5) });
             QVERIFY(a->waitForFinished(30000));
             QVERIFY(b->waitForFinished(30000));
             QCOMPARE(a->exitCode(), 0);
@@ -189,7 +197,8 @@ private slots:
         const QString err = QString::fromUtf8(p.readAllStandardError());
         QCOMPARE(p.exitCode(), 1);
         // The last line is the command's own; the log may say the same before it.
-        QVERIFY2(err.endsWith(QStringLiteral("\ntolvo-cli: cannot write %1: %2\n").arg(storePath(), cause)), qPrintable(err));
+        QVERIFY2(err.endsWith(QStringLiteral("\ntolvo-cli: cannot write %1: %2\n").arg(storePath(), cause)),
+            qPrintable(err));
     }
 };
 

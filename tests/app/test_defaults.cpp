@@ -67,7 +67,7 @@ private slots:
         QTest::newRow("font size") << "kUDKeyFontSizeForRichTextCopiedFromPDF" << QVariant(12.0);
         QTest::newRow("routing table") << "routingDictionarySandboxed" << QVariant(QVariantMap());
         QTest::newRow("matching table") << "matchingDictionarySandboxed"
-                                        << QVariant(QVariantMap{{"apphelp", "Tolvo User Guide.pdf"}});
+                                        << QVariant(QVariantMap { { "apphelp", "Tolvo User Guide.pdf" } });
     }
     void registeredDefaults()
     {
@@ -169,7 +169,7 @@ private slots:
         auto d = fresh();
         QCOMPARE(d->boolForKey(keys::kAutoMatchEnabled), true);
         QVERIFY(!d->loadProblem().isEmpty());
-        const QStringList aside = QDir(m_dir.path()).entryList({"defaults.json.damaged-*"});
+        const QStringList aside = QDir(m_dir.path()).entryList({ "defaults.json.damaged-*" });
         QCOMPARE(aside.size(), 1);
         QFile kept(m_dir.filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
@@ -179,7 +179,7 @@ private slots:
         d->setValue(keys::kShowHelpOnStart, false);
         QVERIFY(d->synchronize());
         QCOMPARE(fileObject().value(keys::kShowHelpOnStart).toBool(true), false);
-        QCOMPARE(QDir(m_dir.path()).entryList({"defaults.json.damaged-*"}).size(), 1);
+        QCOMPARE(QDir(m_dir.path()).entryList({ "defaults.json.damaged-*" }).size(), 1);
     }
 
     void unreadableFileIsNeverOverwritten()
@@ -243,7 +243,7 @@ private slots:
         };
         QVERIFY(a->updateValue(keys::kRoutingDictionary, add("one/")));
         QVERIFY(b->updateValue(keys::kRoutingDictionary, add("two/")));
-        QCOMPARE(a->dictionaryForKey(keys::kRoutingDictionary).keys(), QStringList({"one/", "two/"}));
+        QCOMPARE(a->dictionaryForKey(keys::kRoutingDictionary).keys(), QStringList({ "one/", "two/" }));
         QVERIFY(a->updateValue(keys::kRoutingDictionary, [](const QVariant&) { return QVariant(); }));
         QVERIFY(!fileObject().contains(keys::kRoutingDictionary));
     }
@@ -267,19 +267,30 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::addColumn<QString>("formatted");
-        QTest::newRow("true") << "TolvoAutoMatchEnabled" << "true" << true << "true";
-        QTest::newRow("false") << "TolvoAutoMatchEnabled" << "false" << true << "false";
-        QTest::newRow("YES is no boolean") << "TolvoAutoMatchEnabled" << "YES" << false << "";
-        QTest::newRow("integer") << "TolvoLastSelectedScratchpad" << "3" << true << "3";
-        QTest::newRow("integer from text") << "TolvoLastSelectedScratchpad" << "three" << false << "";
-        QTest::newRow("float") << "TolvoSearchSplitViewDividerPosition" << "200.5" << true << "200.5";
-        QTest::newRow("nan") << "TolvoSearchSplitViewDividerPosition" << "nan" << false << "";
-        QTest::newRow("string") << "TolvoPDFViewRedBoxSizePref" << "Large" << true << "Large";
-        QTest::newRow("dictionary") << "matchingDictionarySandboxed" << R"({"a":"b.pdf"})" << true
-                                    << R"({"a":"b.pdf"})";
-        QTest::newRow("dictionary from list") << "matchingDictionarySandboxed" << "[1]" << false << "";
-        QTest::newRow("rich text") << "sharedNotes1" << R"("<b>x</b>\nline")" << true << R"("<b>x</b>\nline")";
-        QTest::newRow("rich text unquoted") << "sharedNotes1" << "<b>x</b>" << false << "";
+        QTest::newRow("true") << "TolvoAutoMatchEnabled"
+                              << "true" << true << "true";
+        QTest::newRow("false") << "TolvoAutoMatchEnabled"
+                               << "false" << true << "false";
+        QTest::newRow("YES is no boolean") << "TolvoAutoMatchEnabled"
+                                           << "YES" << false << "";
+        QTest::newRow("integer") << "TolvoLastSelectedScratchpad"
+                                 << "3" << true << "3";
+        QTest::newRow("integer from text") << "TolvoLastSelectedScratchpad"
+                                           << "three" << false << "";
+        QTest::newRow("float") << "TolvoSearchSplitViewDividerPosition"
+                               << "200.5" << true << "200.5";
+        QTest::newRow("nan") << "TolvoSearchSplitViewDividerPosition"
+                             << "nan" << false << "";
+        QTest::newRow("string") << "TolvoPDFViewRedBoxSizePref"
+                                << "Large" << true << "Large";
+        QTest::newRow("dictionary") << "matchingDictionarySandboxed"
+                                    << R"({"a":"b.pdf"})" << true << R"({"a":"b.pdf"})";
+        QTest::newRow("dictionary from list") << "matchingDictionarySandboxed"
+                                              << "[1]" << false << "";
+        QTest::newRow("rich text") << "sharedNotes1"
+                                   << R"("<b>x</b>\nline")" << true << R"("<b>x</b>\nline")";
+        QTest::newRow("rich text unquoted") << "sharedNotes1"
+                                            << "<b>x</b>" << false << "";
     }
     void parseAndFormat()
     {

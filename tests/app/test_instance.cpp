@@ -19,8 +19,7 @@ class TestInstance : public QObject {
 
     QTemporaryDir m_runtime;
 
-    template <typename F>
-    auto inThread(F f)
+    template <typename F> auto inThread(F f)
     {
         // The hand-over side blocks; the server needs this thread's event loop meanwhile.
         auto future = std::async(std::launch::async, f);
@@ -34,7 +33,7 @@ private slots:
 
     void framesRoundTrip()
     {
-        const QJsonObject message = openMessage({"tolvo://book/12/", "/tmp/a b.pdf", "ü"}, "/home");
+        const QJsonObject message = openMessage({ "tolvo://book/12/", "/tmp/a b.pdf", "ü" }, "/home");
         FrameReader reader;
         const QByteArray frame = encodeFrame(message);
         // Delivered byte by byte, the message still comes out whole, once.
@@ -54,7 +53,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("oversized length") << QByteArray("\x00\x01\x00\x01{}", 6);
         QTest::newRow("huge length") << QByteArray("\xff\xff\xff\xff", 4);
-        QTest::newRow("not json") << QByteArray("\x00\x00\x00\x03" "abc", 7);
+        QTest::newRow("not json") << QByteArray("\x00\x00\x00\x03"
+                                                "abc",
+            7);
         QTest::newRow("json array") << QByteArray("\x00\x00\x00\x02[]", 6);
     }
     void brokenStreams()
@@ -65,7 +66,7 @@ private slots:
         QJsonObject out;
         QCOMPARE(reader.next(&out), FrameReader::State::Broken);
         QVERIFY(!reader.problem().isEmpty());
-        reader.feed(encodeFrame(QJsonObject {{"type", "status"}}));
+        reader.feed(encodeFrame(QJsonObject { { "type", "status" } }));
         QCOMPARE(reader.next(&out), FrameReader::State::Broken);
     }
 
@@ -74,21 +75,23 @@ private slots:
         // Status replies carry texts from the user's PDFs: any length, any number of windows.
         QTest::addColumn<QJsonObject>("reply");
         QTest::addColumn<bool>("cut");
-        const QJsonObject small {{"documents", QJsonArray {QJsonObject {{"pageLabel", "iv"}}}}};
+        const QJsonObject small { { "documents", QJsonArray { QJsonObject { { "pageLabel", "iv" } } } } };
         QTest::newRow("small") << small << false;
-        QTest::newRow("one long label")
-            << QJsonObject {{"documents", QJsonArray {QJsonObject {{"pageLabel", QString(200000, u'L')}}}}} << true;
+        QTest::newRow("one long label") << QJsonObject {
+            { "documents", QJsonArray { QJsonObject { { "pageLabel", QString(200000, u'L') } } } }
+        } << true;
         // Cut in the middle of a surrogate pair, the pair goes whole.
         QString astral;
         for (int i = 0; i < 50000; ++i)
             astral += QStringLiteral("\U0001F600");
         QTest::newRow("astral characters")
-            << QJsonObject {{"documents", QJsonArray {QJsonObject {{"windowTitle", u'x' + astral}}}}} << true;
+            << QJsonObject { { "documents", QJsonArray { QJsonObject { { "windowTitle", u'x' + astral } } } } } << true;
         QJsonArray many;
         for (int i = 0; i < 3000; ++i)
-            many.append(QJsonObject {{"file", QStringLiteral("/home/u/a rather long folder name/document %1.pdf").arg(i)},
-                                     {"pageLabel", QString::number(i)}});
-        QTest::newRow("many windows") << QJsonObject {{"documents", many}} << true;
+            many.append(
+                QJsonObject { { "file", QStringLiteral("/home/u/a rather long folder name/document %1.pdf").arg(i) },
+                    { "pageLabel", QString::number(i) } });
+        QTest::newRow("many windows") << QJsonObject { { "documents", many } } << true;
     }
     void repliesAlwaysFit()
     {
@@ -135,30 +138,30 @@ private slots:
 
     void handOverReachesTheInstance()
     {
-        const Claim first = claim({openMessage({"first"}, "/")});
+        const Claim first = claim({ openMessage({ "first" }, "/") });
         QCOMPARE(first.role, Claim::Role::Primary);
         QList<QJsonObject> received;
         InstanceServer server([&](const QJsonObject& m) {
             received << m;
-            return QJsonObject {{"ok", true}};
+            return QJsonObject { { "ok", true } };
         });
         QVERIFY(server.listen(first.listeningSocket));
         QVERIFY((QFileInfo(socketPath()).permissions() & (QFileDevice::ReadOther | QFileDevice::WriteOther)) == 0);
 
-        const Claim second = inThread([] { return claim(openMessages({"tolvo://a/1/", "b.pdf"}, "/work")); });
+        const Claim second = inThread([] { return claim(openMessages({ "tolvo://a/1/", "b.pdf" }, "/work")); });
         QCOMPARE(second.role, Claim::Role::HandedOver);
         QCOMPARE(received.size(), 1);
         QCOMPARE(received.first().value("arguments").toArray().size(), 2);
         QCOMPARE(received.first().value("workingDirectory").toString(), QStringLiteral("/work"));
 
-        const auto status = inThread([] { return request(QJsonObject {{"type", "status"}}); });
+        const auto status = inThread([] { return request(QJsonObject { { "type", "status" } }); });
         QVERIFY(status.has_value());
         QCOMPARE(status->value("ok").toBool(), true);
     }
 
     void garbageClientIsDroppedAndServerGoesOn()
     {
-        InstanceServer server([](const QJsonObject&) { return QJsonObject {{"ok", true}}; });
+        InstanceServer server([](const QJsonObject&) { return QJsonObject { { "ok", true } }; });
         QVERIFY(server.listen(socketPath()));
         const bool sent = inThread([] {
             int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -167,14 +170,18 @@ private slots:
             const QByteArray p = QFile::encodeName(socketPath());
             std::memcpy(a.sun_path, p.constData(), size_t(p.size()));
             bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0
-                && ::write(fd, "\xff\xff\xff\xff" "junk", 8) == 8;
+                && ::write(fd,
+                       "\xff\xff\xff\xff"
+                       "junk",
+                       8)
+                    == 8;
             char c;
             ok = ok && ::read(fd, &c, 1) <= 0; // closed on us, no reply
             ::close(fd);
             return ok;
         });
         QVERIFY(sent);
-        const auto reply = inThread([] { return request(QJsonObject {{"type", "status"}}); });
+        const auto reply = inThread([] { return request(QJsonObject { { "type", "status" } }); });
         QVERIFY(reply.has_value());
     }
 
@@ -192,7 +199,7 @@ private slots:
             ::close(fd);
         }
         QVERIFY(QFileInfo::exists(socketPath()));
-        const Claim c = claim({openMessage({}, "/")});
+        const Claim c = claim({ openMessage({}, "/") });
         QCOMPARE(c.role, Claim::Role::Primary);
         ::close(c.listeningSocket);
     }
@@ -200,7 +207,7 @@ private slots:
     void noInstanceMeansNoReply()
     {
         ::unlink(QFile::encodeName(socketPath()).constData());
-        QVERIFY(!request(QJsonObject {{"type", "status"}}, 200).has_value());
+        QVERIFY(!request(QJsonObject { { "type", "status" } }, 200).has_value());
     }
 };
 

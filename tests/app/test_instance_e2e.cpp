@@ -20,10 +20,7 @@ class TestInstanceE2E : public QObject {
     {
         return qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/") + name;
     }
-    QString fixture(const QString& name) const
-    {
-        return qEnvironmentVariable("TOLVO_FIXTURES") + u'/' + name;
-    }
+    QString fixture(const QString& name) const { return qEnvironmentVariable("TOLVO_FIXTURES") + u'/' + name; }
 
     QProcessEnvironment environment() const
     {
@@ -63,7 +60,7 @@ class TestInstanceE2E : public QObject {
     {
         QProcess p;
         p.setProcessEnvironment(environment());
-        p.start(binary("tolvo-cli"), {"status", "--json"});
+        p.start(binary("tolvo-cli"), { "status", "--json" });
         p.waitForFinished(10000);
         if (p.exitCode() != 0)
             return std::nullopt;
@@ -124,7 +121,7 @@ private slots:
         QTest::qWait(800);
 
         // A help link for the open guide moves it at once and selects the entry.
-        QCOMPARE(handOver({"tolvo://apphelp/preferences/prefix"}), 0);
+        QCOMPARE(handOver({ "tolvo://apphelp/preferences/prefix" }), 0);
         QVERIFY(waitFor([](const QJsonObject& s) {
             return documentNamed(s, "Tolvo User Guide.pdf").value("selectedTocTitle").toString() == "Prefix";
         }));
@@ -138,7 +135,7 @@ private slots:
             env.insert("DISPLAY", ":0"); // xdg-open asks for a display before it reads the handlers
             env.remove("XDG_CURRENT_DESKTOP");
             open.setProcessEnvironment(env);
-            open.start(xdgOpen, {"tolvo://apphelp/preferences/automatch"});
+            open.start(xdgOpen, { "tolvo://apphelp/preferences/automatch" });
             QVERIFY(open.waitForFinished(20000));
             QCOMPARE(open.exitCode(), 0);
             QVERIFY(waitFor([](const QJsonObject& s) {
@@ -148,12 +145,12 @@ private slots:
 
         // A whole-PDF link leaves the view where it is.
         const int before = documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt();
-        QCOMPARE(handOver({"tolvo://apphelp/"}), 0);
+        QCOMPARE(handOver({ "tolvo://apphelp/" }), 0);
         QTest::qWait(300);
         QCOMPARE(documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt(), before);
 
         // An unknown prefix shows the alert.
-        QCOMPARE(handOver({"tolvo://nosuch/3/"}), 0);
+        QCOMPARE(handOver({ "tolvo://nosuch/3/" }), 0);
         QVERIFY(waitFor([](const QJsonObject& s) { return s.value("alert").toString() == "Unable to locate PDF"; }));
     }
 
@@ -198,17 +195,17 @@ private slots:
         const QString pdf = fixture("labels.pdf");
         QProcess assign;
         assign.setProcessEnvironment(environment());
-        assign.start(binary("tolvo-cli"), {"prefix", "--assign", "book", pdf});
+        assign.start(binary("tolvo-cli"), { "prefix", "--assign", "book", pdf });
         QVERIFY(assign.waitForFinished(10000));
         QCOMPARE(assign.exitCode(), 0);
 
-        m_instances << startTolvo({"tolvo://book/2/"});
+        m_instances << startTolvo({ "tolvo://book/2/" });
         QVERIFY(waitFor([](const QJsonObject& s) {
             const QJsonObject d = documentNamed(s, "labels.pdf");
             return d.value("prefix").toString() == "book/" && d.value("pageLabel").toString() == "2";
         }));
         // A location link by a second process, with a percent-encoded target.
-        QCOMPARE(handOver({"tolvo://book/A-1/@loc/72x/700y/"}), 0);
+        QCOMPARE(handOver({ "tolvo://book/A-1/@loc/72x/700y/" }), 0);
         QVERIFY(waitFor([](const QJsonObject& s) {
             return documentNamed(s, "labels.pdf").value("pageLabel").toString() == "A-1";
         }));
@@ -216,8 +213,8 @@ private slots:
 
     void racingProcessesEndAsOneInstance()
     {
-        QProcess* a = startTolvo({fixture("outline.pdf")});
-        QProcess* b = startTolvo({fixture("labels.pdf")});
+        QProcess* a = startTolvo({ fixture("outline.pdf") });
+        QProcess* b = startTolvo({ fixture("labels.pdf") });
         m_instances << a << b;
         QVERIFY(waitFor([](const QJsonObject& s) {
             return !documentNamed(s, "outline.pdf").isEmpty() && !documentNamed(s, "labels.pdf").isEmpty();
@@ -230,12 +227,12 @@ private slots:
 
     void crashedInstanceIsReplaced()
     {
-        QProcess* first = startTolvo({fixture("outline.pdf")});
+        QProcess* first = startTolvo({ fixture("outline.pdf") });
         QVERIFY(waitFor([](const QJsonObject& s) { return !documentNamed(s, "outline.pdf").isEmpty(); }));
         first->kill();
         first->waitForFinished(5000);
         delete first;
-        m_instances << startTolvo({fixture("labels.pdf")});
+        m_instances << startTolvo({ fixture("labels.pdf") });
         QVERIFY(waitFor([](const QJsonObject& s) { return !documentNamed(s, "labels.pdf").isEmpty(); }));
     }
 };

@@ -1,9 +1,6 @@
 // The document window: what its set-up leaves visible, the title, navigation and the
 // go-to sheet, the display check marks, the outline pane, notes across windows, the
 // alert for a file that is no PDF, the OPML command, the prefix sheet and the controller.
-#include "support/ScratchStore.h"
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/DocumentController.h"
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
@@ -12,13 +9,16 @@
 #include "document/NotesStore.h"
 #include "document/OpmlExport.h"
 #include "document/PrefixSheet.h"
-#include "widgets/TLNSOutlineView.h"
-#include "widgets/TLSplitView.h"
-#include "pdf/PdfDocument.h"
 #include "links/RichText.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
+#include "pdf/PdfDocument.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "support/ScratchStore.h"
+#include "widgets/TLNSOutlineView.h"
+#include "widgets/TLSplitView.h"
 
 #include <QAction>
 #include <QComboBox>
