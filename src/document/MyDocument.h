@@ -279,7 +279,7 @@ public slots:
     /// Return code 1 stores the chosen style; any other changes nothing.
     void urlRichTextSheetDidEnd(int returnCode);
     /// The TOC's Copy: Markdown lines or rich links of the selected items on the clipboard.
-    void copySelectedItemsToClipboard(QObject* view);
+    void copySelectedItemsToClipboard();
     /// The TOC's double-click: the page view goes to the clicked item.
     void doubleClickAction();
     /// The page view's selection with its location link into the selected notes area.

@@ -75,7 +75,7 @@ void MyDocument::setUpLinkCommands()
     connect(m_richURLControl, &SegmentedControl::segmentClicked, this, &MyDocument::changeURLRichTextPreference);
     m_richURLControl->setSelectedSegment(linkStyleIndex());
 
-    ui.outlineview->setDelegate(this);
+    connect(ui.outlineview, &TLNSOutlineView::copyRequested, this, &MyDocument::copySelectedItemsToClipboard);
     connect(ui.outlineview, &QAbstractItemView::doubleClicked, this, &MyDocument::doubleClickAction);
     ui.outlineview->setDragDataSource([this](const QModelIndexList& rows) -> std::unique_ptr<QMimeData> {
         QList<const MyOutlineItem*> items;
@@ -403,7 +403,7 @@ bool MyDocument::tableView(const std::vector<const MySearchResult*>& results, QM
     return true;
 }
 
-void MyDocument::copySelectedItemsToClipboard(QObject* /*view*/)
+void MyDocument::copySelectedItemsToClipboard()
 {
     const QList<const MyOutlineItem*> items = selectedOutlineItems();
     if (items.isEmpty())

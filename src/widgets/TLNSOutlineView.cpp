@@ -1,7 +1,5 @@
 #include "widgets/TLNSOutlineView.h"
 
-#include "widgets/DelegateCall.h"
-
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -18,7 +16,7 @@ TLNSOutlineView::TLNSOutlineView(QWidget* parent)
 
 void TLNSOutlineView::copy()
 {
-    callDelegate(m_delegate, "copySelectedItemsToClipboard", this);
+    emit copyRequested();
 }
 
 bool TLNSOutlineView::event(QEvent* event)

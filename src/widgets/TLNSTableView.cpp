@@ -1,7 +1,5 @@
 #include "widgets/TLNSTableView.h"
 
-#include "widgets/DelegateCall.h"
-
 #include <QApplication>
 #include <QDrag>
 #include <QKeyEvent>
@@ -19,12 +17,12 @@ TLNSTableView::TLNSTableView(QWidget* parent)
 
 void TLNSTableView::copy()
 {
-    callDelegate(m_delegate, "copySelectedTableItemsToClipboard", this);
+    emit copyRequested();
 }
 
 void TLNSTableView::paste()
 {
-    callDelegate(m_delegate, "pasteItemsOnClipboardIntoTable", this);
+    emit pasteRequested();
 }
 
 bool TLNSTableView::event(QEvent* event)

@@ -213,15 +213,16 @@ private slots:
         TLNSTableView* prefixes = m_window->prefixTableView();
         m_window->ui().prefixSearchField->setText(QStringLiteral("*b*"));
         prefixes->selectAll();
-        m_window->copySelectedTableItemsToClipboard(prefixes);
+        // Through the keys, as people copy and paste, so that the tables' wiring is tried too.
+        QTest::keySequence(prefixes, QKeySequence::Copy);
         QCOMPARE(QGuiApplication::clipboard()->text(),
             QStringLiteral("[prefix]a/b/\n%1\n\n[prefix]book/\n%2\n").arg(file("ab.pdf"), file("Book One.pdf")));
 
         // The routing table takes no paste.
-        m_window->pasteItemsOnClipboardIntoTable(prefixes);
+        QTest::keySequence(prefixes, QKeySequence::Paste);
         QCOMPARE(m_defaults->dictionaryForKey(kRouting).size(), 3);
 
-        m_window->pasteItemsOnClipboardIntoTable(m_window->autoMatchTableView());
+        QTest::keySequence(m_window->autoMatchTableView(), QKeySequence::Paste);
         const QVariantMap matching = m_defaults->dictionaryForKey(kMatching);
         QCOMPARE(matching.value("a/b/").toString(), file("ab.pdf"));
         QCOMPARE(matching.value("book/").toString(), file("Book One.pdf"));
