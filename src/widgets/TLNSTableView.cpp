@@ -85,11 +85,11 @@ void TLNSTableView::mouseMoveEvent(QMouseEvent* event)
         return;
     m_mayDrag = false;
     const QModelIndexList rows = selectedRowsInOrder();
-    std::unique_ptr<QMimeData> data = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
-    if (!data)
+    std::unique_ptr<QMimeData> mime = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
+    if (!mime)
         return;
     auto* drag = new QDrag(this);
-    drag->setMimeData(data.release());
+    drag->setMimeData(mime.release());
     drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
