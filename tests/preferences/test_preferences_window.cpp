@@ -1,9 +1,6 @@
 // The preference window: the routing table's filter, its red rows after a
 // check, opening and revealing rows, copy and paste between the tables, drops,
 // the pane switching with its check, and the option controls writing their keys.
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "widgets/TLNSTableView.h"
 #include "preferences/BehavioursPane.h"
 #include "preferences/MatchingTableModel.h"
 #include "preferences/PreferencesWindow.h"
@@ -11,7 +8,10 @@
 #include "preferences/RoutingTableModel.h"
 #include "routing/RoutingCheck.h"
 #include "routing/RoutingTable.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "ui_Preferences.h"
+#include "widgets/TLNSTableView.h"
 
 #include <QCheckBox>
 #include <QClipboard>
