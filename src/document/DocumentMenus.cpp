@@ -53,40 +53,40 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
 
     QMenu* view = addMenu(tr("&View"));
     const struct {
-        int tag;
+        DisplayCommand command;
         QString text;
     } displays[] = {
-        { 1001, tr("Single Page") },
-        { 1002, tr("Single Page Continuous") },
-        { 1003, tr("Two Pages") },
-        { 1004, tr("Two Pages Continuous") },
-        { 1000, tr("Book Display") },
+        { DisplayCommand::SinglePage, tr("Single Page") },
+        { DisplayCommand::SinglePageContinuous, tr("Single Page Continuous") },
+        { DisplayCommand::TwoUp, tr("Two Pages") },
+        { DisplayCommand::TwoUpContinuous, tr("Two Pages Continuous") },
+        { DisplayCommand::BookDisplay, tr("Book Display") },
     };
     for (const auto& entry : displays) {
-        const int tag = entry.tag;
-        QAction* action = add(view, entry.text, QKeySequence(), [d, tag] { d->PDFDisplayChange(tag); });
-        action->setData(tag);
+        const DisplayCommand command = entry.command;
+        QAction* action = add(view, entry.text, QKeySequence(), [d, command] { d->PDFDisplayChange(command); });
+        setCommand(action, command);
         action->setCheckable(true);
         m_display.append(action);
     }
     std::sort(m_display.begin(), m_display.end(),
-        [](QAction* a, QAction* b) { return a->data().toInt() < b->data().toInt(); });
+        [](QAction* a, QAction* b) { return displayCommandOf(a) < displayCommandOf(b); });
     view->addSeparator();
     const struct {
-        int tag;
+        ZoomCommand command;
         QString text;
         QList<QKeySequence> keys;
     } zooms[] = {
-        { 401, tr("Zoom to &Fit"), { QKeySequence(tr("Ctrl+9")) } },
-        { 402, tr("Zoom &In"), { QKeySequence::ZoomIn, QKeySequence(tr("Ctrl+=")) } },
-        { 403, tr("Zoom &Out"), { QKeySequence::ZoomOut } },
-        { 404, tr("&Actual Size"), { QKeySequence(tr("Ctrl+0")) } },
+        { ZoomCommand::ZoomToFit, tr("Zoom to &Fit"), { QKeySequence(tr("Ctrl+9")) } },
+        { ZoomCommand::ZoomIn, tr("Zoom &In"), { QKeySequence::ZoomIn, QKeySequence(tr("Ctrl+=")) } },
+        { ZoomCommand::ZoomOut, tr("Zoom &Out"), { QKeySequence::ZoomOut } },
+        { ZoomCommand::ActualSize, tr("&Actual Size"), { QKeySequence(tr("Ctrl+0")) } },
     };
     for (const auto& entry : zooms) {
-        const int tag = entry.tag;
-        QAction* action = add(view, entry.text, QKeySequence(), [d, tag] { d->PDFChangeZoom(tag); });
+        const ZoomCommand command = entry.command;
+        QAction* action = add(view, entry.text, QKeySequence(), [d, command] { d->PDFChangeZoom(command); });
         action->setShortcuts(entry.keys);
-        action->setData(tag);
+        setCommand(action, command);
         m_zoom.append(action);
     }
     view->addSeparator();
@@ -130,12 +130,19 @@ QMenu* DocumentMenus::addMenu(const QString& title)
     return menu;
 }
 
-QAction* DocumentMenus::actionForTag(int tag) const
+QAction* DocumentMenus::actionFor(DisplayCommand command) const
 {
-    for (const QList<QAction*>* list : { &m_display, &m_zoom })
-        for (QAction* action : *list)
-            if (action->data().toInt() == tag)
-                return action;
+    for (QAction* action : m_display)
+        if (displayCommandOf(action) == command)
+            return action;
+    return nullptr;
+}
+
+QAction* DocumentMenus::actionFor(ZoomCommand command) const
+{
+    for (QAction* action : m_zoom)
+        if (zoomCommandOf(action) == command)
+            return action;
     return nullptr;
 }
 

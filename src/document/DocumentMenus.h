@@ -1,6 +1,8 @@
 #pragma once
 // The document window's menus and keyboard shortcuts.
 
+#include "document/ViewCommands.h"
+
 #include <QList>
 #include <QObject>
 
@@ -13,19 +15,20 @@ namespace tolvo {
 class MyDocument;
 
 /// Builds the menu bar of a document window with every command of the
-/// document; display items carry the tags 1000 to 1004, zoom items 401 to 404.
+/// document; display and zoom items carry their command's tag (ViewCommands.h).
 /// Each menu asks the document to validate its items before it opens.
 class DocumentMenus : public QObject {
     Q_OBJECT
 public:
     DocumentMenus(MyDocument& document, QMenuBar* bar);
 
-    /// The display items, tags 1000 (book display) to 1004.
+    /// The display items, in tag order (book display first).
     const QList<QAction*>& displayActions() const { return m_display; }
-    /// The zoom items, tags 401 to 404.
+    /// The zoom items, in tag order.
     const QList<QAction*>& zoomActions() const { return m_zoom; }
-    /// The action carrying a tag, or nullptr.
-    QAction* actionForTag(int tag) const;
+    /// The item of a command, or nullptr.
+    QAction* actionFor(DisplayCommand command) const;
+    QAction* actionFor(ZoomCommand command) const;
     /// Every action of the menus, for validation.
     QList<QAction*> allActions() const;
     /// Re-validates every item (after the page view's display changed).

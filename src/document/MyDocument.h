@@ -8,6 +8,7 @@
 // The named commands are slots here; the panes (notes, TOC, layout, sheets)
 // live in their own classes and the slots hand over to them.
 
+#include "document/ViewCommands.h"
 #include "pdf/PageLabelIndex.h"
 
 #include <QObject>
@@ -209,10 +210,9 @@ public slots:
     void dismissGotoPDFPagePanel(int tag);
     /// Return code 1 sends the sheet's text to gotoString.
     void gotoPDFPagePanelHasEnded(int returnCode);
-    /// Tags 1000 (book display) and 1001 to 1004 (display modes); others are ignored.
-    void PDFDisplayChange(int tag);
-    /// Tags 401 (fit), 402 (in), 403 (out), 404 (actual size); others are ignored.
-    void PDFChangeZoom(int tag);
+    /// Book display toggles; a display mode replaces the page view's mode.
+    void PDFDisplayChange(DisplayCommand command);
+    void PDFChangeZoom(ZoomCommand command);
     /// Shows the PDF file selected in its folder.
     void openPDFCommandFired();
 
@@ -279,7 +279,7 @@ public slots:
     /// Return code 1 stores the chosen style; any other changes nothing.
     void urlRichTextSheetDidEnd(int returnCode);
     /// The TOC's Copy: Markdown lines or rich links of the selected items on the clipboard.
-    void copySelectedItemsToClipboard(QObject* view);
+    void copySelectedItemsToClipboard();
     /// The TOC's double-click: the page view goes to the clicked item.
     void doubleClickAction();
     /// The page view's selection with its location link into the selected notes area.

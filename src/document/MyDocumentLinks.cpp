@@ -3,27 +3,27 @@
 // the drag of search results, and the grab of the page view's selection.
 #include "document/MyDocument.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
-#include "render/LinkMimeData.h"
 #include "document/LinkStyleSheet.h"
 #include "document/LinkTransfers.h"
 #include "document/MissingPrefixQuestion.h"
 #include "document/NotesInsertion.h"
-#include "widgets/SegmentedControl.h"
-#include "widgets/TLNSOutlineView.h"
-#include "widgets/TLNSTableView.h"
 #include "document/search/SearchPane.h"
-#include "search/SearchResultsModel.h"
 #include "links/LinkGrammar.h"
 #include "links/LinkText.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
+#include "render/LinkMimeData.h"
 #include "render/LocationLinks.h"
 #include "routing/DocumentPrefix.h"
+#include "search/SearchResultsModel.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "ui_MyDocument.h"
+#include "widgets/SegmentedControl.h"
+#include "widgets/TLNSOutlineView.h"
+#include "widgets/TLNSTableView.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -75,7 +75,7 @@ void MyDocument::setUpLinkCommands()
     connect(m_richURLControl, &SegmentedControl::segmentClicked, this, &MyDocument::changeURLRichTextPreference);
     m_richURLControl->setSelectedSegment(linkStyleIndex());
 
-    ui.outlineview->setDelegate(this);
+    connect(ui.outlineview, &TLNSOutlineView::copyRequested, this, &MyDocument::copySelectedItemsToClipboard);
     connect(ui.outlineview, &QAbstractItemView::doubleClicked, this, &MyDocument::doubleClickAction);
     ui.outlineview->setDragDataSource([this](const QModelIndexList& rows) -> std::unique_ptr<QMimeData> {
         QList<const MyOutlineItem*> items;
@@ -403,7 +403,7 @@ bool MyDocument::tableView(const std::vector<const MySearchResult*>& results, QM
     return true;
 }
 
-void MyDocument::copySelectedItemsToClipboard(QObject* /*view*/)
+void MyDocument::copySelectedItemsToClipboard()
 {
     const QList<const MyOutlineItem*> items = selectedOutlineItems();
     if (items.isEmpty())

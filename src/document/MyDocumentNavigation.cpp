@@ -18,17 +18,23 @@ namespace tolvo {
 
 namespace {
 
-constexpr int kBookDisplayTag = 1000;
-constexpr int kFirstModeTag = 1001;
-constexpr int kLastModeTag = 1004;
-
-// The display modes of tags 1001 to 1004, in tag order.
-constexpr pageview::DisplayMode kModes[] = {
-    pageview::DisplayMode::SinglePage,
-    pageview::DisplayMode::SinglePageContinuous,
-    pageview::DisplayMode::TwoUp,
-    pageview::DisplayMode::TwoUpContinuous,
-};
+// The page view's display mode of a display command; nothing for book display, which is no mode.
+std::optional<pageview::DisplayMode> displayModeOf(DisplayCommand command)
+{
+    switch (command) {
+    case DisplayCommand::SinglePage:
+        return pageview::DisplayMode::SinglePage;
+    case DisplayCommand::SinglePageContinuous:
+        return pageview::DisplayMode::SinglePageContinuous;
+    case DisplayCommand::TwoUp:
+        return pageview::DisplayMode::TwoUp;
+    case DisplayCommand::TwoUpContinuous:
+        return pageview::DisplayMode::TwoUpContinuous;
+    case DisplayCommand::BookDisplay:
+        break;
+    }
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -175,36 +181,34 @@ void MyDocument::gotoPDFPagePanelHasEnded(int returnCode)
         gotoString(m_gotoSheet->gotoPDFPageTextField()->text());
 }
 
-void MyDocument::PDFDisplayChange(int tag)
+void MyDocument::PDFDisplayChange(DisplayCommand command)
 {
     if (!m_pdfview)
         return;
-    if (tag == kBookDisplayTag)
+    if (command == DisplayCommand::BookDisplay)
         m_pdfview->setDisplaysAsBook(!m_pdfview->displaysAsBook());
-    else if (tag >= kFirstModeTag && tag <= kLastModeTag)
-        m_pdfview->setDisplayMode(kModes[tag - kFirstModeTag]);
+    else if (const std::optional<pageview::DisplayMode> mode = displayModeOf(command))
+        m_pdfview->setDisplayMode(*mode);
     if (m_menus)
         m_menus->validateAll();
 }
 
-void MyDocument::PDFChangeZoom(int tag)
+void MyDocument::PDFChangeZoom(ZoomCommand command)
 {
     if (!m_pdfview)
         return;
-    switch (tag) {
-    case 401:
+    switch (command) {
+    case ZoomCommand::ZoomToFit:
         m_pdfview->setAutoScales(true);
         break;
-    case 402:
+    case ZoomCommand::ZoomIn:
         m_pdfview->zoomIn();
         break;
-    case 403:
+    case ZoomCommand::ZoomOut:
         m_pdfview->zoomOut();
         break;
-    case 404:
+    case ZoomCommand::ActualSize:
         m_pdfview->setScaleFactor(1.0);
-        break;
-    default:
         break;
     }
 }
@@ -215,12 +219,12 @@ bool MyDocument::validateMenuItem(QAction* item) const
         return false;
     item->setEnabled(true);
     if (m_menus && m_pdfview && m_menus->displayActions().contains(item)) {
-        const int tag = item->data().toInt();
+        const std::optional<DisplayCommand> command = displayCommandOf(item);
         bool on = false;
-        if (tag == kBookDisplayTag)
+        if (command == DisplayCommand::BookDisplay)
             on = m_pdfview->displaysAsBook();
-        else if (tag >= kFirstModeTag && tag <= kLastModeTag)
-            on = m_pdfview->displayMode() == kModes[tag - kFirstModeTag];
+        else if (const std::optional<pageview::DisplayMode> mode = command ? displayModeOf(*command) : std::nullopt)
+            on = m_pdfview->displayMode() == *mode;
         item->setChecked(on);
     }
     return true;

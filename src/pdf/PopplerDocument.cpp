@@ -1,22 +1,13 @@
 #include "pdf/PopplerDocument.h"
 
-#include "pdf/CoreAccess.h"
-#include "pdf/CoreAnnotations.h"
-#include "pdf/CoreOutline.h"
-#include "pdf/CoreTextLayer.h"
-#include "pdf/PageLabels.h"
 #include "pdf/PdfLog.h"
+#include "pdf/core/CoreDocument.h"
 
-#include <GlobalParams.h>
-#include <PDFDoc.h>
-#include <goo/GooString.h>
 #include <poppler-qt6.h>
 
 #include <QFile>
 #include <QFileInfo>
 
-#include <atomic>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 
@@ -29,11 +20,6 @@ constexpr double maxImageSide = 32767;
 constexpr double maxImagePixels = 120e6;
 // Text layers kept for selections; a page's annotations usually ask for one page many times.
 constexpr size_t textCacheSize = 4;
-
-void coreError(ErrorCategory, Goffset position, const char* message)
-{
-    qCDebug(lcPdf).noquote() << "poppler:" << position << message;
-}
 
 QString readProblem(const QString& name, const QString& reason)
 {
@@ -105,56 +91,45 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
     const QString notPdf = name + QStringLiteral(" is not a PDF file");
 
     const QString absolute = info.absoluteFilePath();
-    auto init = std::make_unique<GlobalParamsIniter>(coreError);
-    // Poppler keeps the callback and may call it whenever it rebuilds the table, long after opening.
-    const auto repaired = std::make_shared<std::atomic<bool>>(false);
-    auto core = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolute).toStdString()),
-        std::nullopt, std::nullopt, nullptr, [repaired] { *repaired = true; });
-    if (!core->isOk()) {
-        switch (core->getErrorCode()) {
-        case errEncrypted:
-            return fail(QStringLiteral("%1 is password protected").arg(name));
-        case errOpenFile:
-            return fail(readProblem(name, lowerFirst(QString::fromLocal8Bit(std::strerror(core->getFopenErrno())))));
-        default:
-            return fail(headerFound ? readProblem(name, QStringLiteral("the file is damaged")) : notPdf);
-        }
-    }
-    const int pageCount = core->getNumPages();
-    if (pageCount <= 0)
+    CoreDocument::Opened opened = CoreDocument::open(absolute);
+    switch (opened.failure) {
+    case CoreDocument::Failure::None:
+        break;
+    case CoreDocument::Failure::Encrypted:
+        return fail(QStringLiteral("%1 is password protected").arg(name));
+    case CoreDocument::Failure::CannotOpen:
+        return fail(readProblem(name, lowerFirst(QString::fromLocal8Bit(std::strerror(opened.openErrno)))));
+    case CoreDocument::Failure::Damaged:
+        return fail(headerFound ? readProblem(name, QStringLiteral("the file is damaged")) : notPdf);
+    case CoreDocument::Failure::NoPages:
         return fail(headerFound ? readProblem(name, QStringLiteral("it has no pages")) : notPdf);
-    // Poppler rebuilds a broken cross-reference table, as its own tools do; what survives is shown, and
-    // a page that did not survive shows empty.
-    if (*repaired || !headerFound) {
-        int lost = 0;
-        for (int i = 1; i <= pageCount; ++i)
-            lost += core->getPage(i) ? 0 : 1;
-        qCInfo(lcPdf).noquote() << name << "was repaired while opening;" << lost << "of" << pageCount
-                                << "pages could not be read";
     }
+    if (opened.repaired || !headerFound)
+        qCInfo(lcPdf).noquote() << name << "was repaired while opening;" << opened.lostPages << "of"
+                                << opened.document->pageCount() << "pages could not be read";
+    std::unique_ptr<CoreDocument> core = std::move(opened.document);
+    const int pageCount = core->pageCount();
 
     std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute);
     if (!qt || qt->isLocked() || qt->numPages() != pageCount)
         return fail(readProblem(name, QStringLiteral("the file changed while it was being opened")));
     qt->setRenderHint(Poppler::Document::Antialiasing);
     qt->setRenderHint(Poppler::Document::TextAntialiasing);
-    return std::unique_ptr<PopplerDocument>(
-        new PopplerDocument(absolute, std::move(init), std::move(core), std::move(qt)));
+    return std::unique_ptr<PopplerDocument>(new PopplerDocument(absolute, std::move(core), std::move(qt)));
 }
 
-PopplerDocument::PopplerDocument(QString path, std::unique_ptr<GlobalParamsIniter> init, std::unique_ptr<PDFDoc> core,
-    std::unique_ptr<Poppler::Document> qt)
+PopplerDocument::PopplerDocument(
+    QString path, std::unique_ptr<CoreDocument> core, std::unique_ptr<Poppler::Document> qt)
     : m_path(std::move(path))
-    , m_init(std::move(init))
     , m_core(std::move(core))
     , m_qt(std::move(qt))
-    , m_pageCount(m_core->getNumPages())
+    , m_pageCount(m_core->pageCount())
 {
 }
 
 PopplerDocument::~PopplerDocument()
 {
-    // Both documents go before Poppler's global state does.
+    // The Qt document goes before the core one, which holds Poppler's global state.
     m_qt.reset();
     m_core.reset();
 }
@@ -170,7 +145,7 @@ std::unique_ptr<Document> PopplerDocument::reopen() const
 QStringList PopplerDocument::pageLabels() const
 {
     if (!m_labels)
-        m_labels = readPageLabels(*m_core);
+        m_labels = m_core->pageLabels();
     return *m_labels;
 }
 
@@ -179,23 +154,23 @@ QString PopplerDocument::pageLabel(int pageIndex) const
     if (!isPage(pageIndex))
         return QString();
     if (!m_labels)
-        m_labels = readPageLabels(*m_core);
+        m_labels = m_core->pageLabels();
     return m_labels->value(pageIndex);
 }
 
 PageGeometry PopplerDocument::pageGeometry(int pageIndex) const
 {
-    return pageGeometryOf(*m_core, pageIndex);
+    return m_core->pageGeometry(pageIndex);
 }
 
 std::vector<OutlineEntry> PopplerDocument::outline() const
 {
-    return readOutline(*m_core);
+    return m_core->outline();
 }
 
 std::vector<Annotation> PopplerDocument::annotations(int pageIndex) const
 {
-    return readAnnotations(*m_core, pageIndex);
+    return m_core->annotations(pageIndex);
 }
 
 const PopplerDocument::PageText* PopplerDocument::pageText(int pageIndex) const
@@ -205,7 +180,7 @@ const PopplerDocument::PageText* PopplerDocument::pageText(int pageIndex) const
     for (const PageText& cached : m_textCache)
         if (cached.pageIndex == pageIndex)
             return &cached;
-    std::optional<TextLayer> layer = readTextLayer(*m_core, pageIndex);
+    std::optional<TextLayer> layer = m_core->textLayer(pageIndex);
     if (!layer)
         return nullptr;
     PageText text;
@@ -287,7 +262,7 @@ TextSelection PopplerDocument::selectionFromPoint(
 
 QVector<QRectF> PopplerDocument::search(int pageIndex, const QString& text) const
 {
-    return searchPage(*m_core, pageIndex, text);
+    return m_core->search(pageIndex, text);
 }
 
 QImage PopplerDocument::render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const

@@ -1,8 +1,8 @@
 #pragma once
 // The Poppler adapter behind the PDF services. Each PopplerDocument reads its file
-// twice over: through Poppler's core API for exact values and text (labels, geometry,
-// destinations, annotations, the text layer, search) and through Poppler-Qt6 for
-// drawing. Coordinates are turned into page space here, once.
+// twice over: through Poppler's core API (core/CoreDocument.h) for exact values and
+// text (labels, geometry, destinations, annotations, the text layer, search) and
+// through Poppler-Qt6 for drawing. Coordinates are turned into page space here, once.
 
 #include "pdf/PageSpace.h"
 #include "pdf/PdfDocument.h"
@@ -12,13 +12,13 @@
 #include <memory>
 #include <optional>
 
-class GlobalParamsIniter;
-class PDFDoc;
 namespace Poppler {
 class Document;
 }
 
 namespace tolvo::pdf {
+
+class CoreDocument;
 
 /// A Document over one PDF file, read by Poppler.
 class PopplerDocument final : public Document {
@@ -42,7 +42,7 @@ public:
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
 
 private:
-    /// One page's text layer in layout space (see CoreTextLayer.h), with its lines.
+    /// One page's text layer in layout space (see core/CoreDocument.h), with its lines.
     struct PageText {
         int pageIndex = -1;
         PageTransform transform;
@@ -50,8 +50,7 @@ private:
         std::vector<TextLine> lines;
     };
 
-    PopplerDocument(QString path, std::unique_ptr<GlobalParamsIniter> init, std::unique_ptr<PDFDoc> core,
-        std::unique_ptr<Poppler::Document> qt);
+    PopplerDocument(QString path, std::unique_ptr<CoreDocument> core, std::unique_ptr<Poppler::Document> qt);
 
     bool isPage(int pageIndex) const { return pageIndex >= 0 && pageIndex < m_pageCount; }
     /// The page's text layer, from a small cache: selections ask for the same page again and again.
@@ -61,9 +60,8 @@ private:
     TextSelection selectWords(const PageText& text, const std::vector<int>& indexes) const;
 
     QString m_path;
-    // Declared first, destroyed last: Poppler's global state must outlive both documents.
-    std::unique_ptr<GlobalParamsIniter> m_init;
-    std::unique_ptr<PDFDoc> m_core;
+    // Declared first, destroyed last: it holds Poppler's global state, which the Qt document uses too.
+    std::unique_ptr<CoreDocument> m_core;
     std::unique_ptr<Poppler::Document> m_qt;
     int m_pageCount = 0;
     mutable std::optional<QStringList> m_labels;

@@ -1,14 +1,14 @@
 #include "preferences/PreferencesWindow.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "widgets/TLNSTableView.h"
 #include "preferences/BehavioursPane.h"
 #include "preferences/MatchingTableModel.h"
 #include "preferences/PrefixFilterModel.h"
 #include "preferences/RoutingTableModel.h"
 #include "routing/RoutingCheck.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "ui_Preferences.h"
+#include "widgets/TLNSTableView.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -106,7 +106,6 @@ void PreferencesWindow::wireTables()
     setUpTable(prefixes, 220);
     prefixes->setEditTriggers(QAbstractItemView::NoEditTriggers);
     prefixes->setDragDropMode(QAbstractItemView::DragOnly);
-    prefixes->setDelegate(this);
     prefixes->viewport()->installEventFilter(this);
     prefixes->installEventFilter(this);
 
@@ -118,8 +117,12 @@ void PreferencesWindow::wireTables()
     matches->setAcceptDrops(true);
     matches->setDropIndicatorShown(true);
     matches->setDragDropOverwriteMode(false);
-    matches->setDelegate(this);
     matches->installEventFilter(this);
+    for (TLNSTableView* table : { prefixes, matches }) {
+        connect(
+            table, &TLNSTableView::copyRequested, this, [this, table] { copySelectedTableItemsToClipboard(table); });
+        connect(table, &TLNSTableView::pasteRequested, this, [this, table] { pasteItemsOnClipboardIntoTable(table); });
+    }
 
     connect(m_ui->prefixSearchField, &QLineEdit::textChanged, this, &PreferencesWindow::prefixSearchTextChanged);
     connect(m_matching.get(), &MatchingTableModel::writeFailed, this, &PreferencesWindow::showWriteFailure);
@@ -249,9 +252,8 @@ QList<int> PreferencesWindow::selectedSourceRows(TLNSTableView* view) const
     return rows;
 }
 
-void PreferencesWindow::copySelectedTableItemsToClipboard(QObject* view)
+void PreferencesWindow::copySelectedTableItemsToClipboard(TLNSTableView* table)
 {
-    auto* table = qobject_cast<TLNSTableView*>(view);
     if (!table)
         return;
     const QList<int> rows = selectedSourceRows(table);
@@ -263,7 +265,7 @@ void PreferencesWindow::copySelectedTableItemsToClipboard(QObject* view)
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
-void PreferencesWindow::pasteItemsOnClipboardIntoTable(QObject* view)
+void PreferencesWindow::pasteItemsOnClipboardIntoTable(TLNSTableView* view)
 {
     if (view != m_ui->autoMatchTableView) {
         QApplication::beep();

@@ -74,11 +74,10 @@ public:
     BehavioursPane* behavioursPane() const { return m_behaviours; }
     Ui::Preferences& ui() const { return *m_ui; }
 
-public slots:
     /// Copy: the selected rows of either table as row text on the clipboard; nothing without a selection.
-    void copySelectedTableItemsToClipboard(QObject* view);
+    void copySelectedTableItemsToClipboard(TLNSTableView* view);
     /// Paste: into the auto-match table only; the routing table takes no paste.
-    void pasteItemsOnClipboardIntoTable(QObject* view);
+    void pasteItemsOnClipboardIntoTable(TLNSTableView* view);
 
 protected:
     bool event(QEvent* event) override;

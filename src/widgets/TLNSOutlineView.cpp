@@ -1,7 +1,5 @@
 #include "widgets/TLNSOutlineView.h"
 
-#include "widgets/DelegateCall.h"
-
 #include <QDrag>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -18,7 +16,7 @@ TLNSOutlineView::TLNSOutlineView(QWidget* parent)
 
 void TLNSOutlineView::copy()
 {
-    callDelegate(m_delegate, "copySelectedItemsToClipboard", this);
+    emit copyRequested();
 }
 
 bool TLNSOutlineView::event(QEvent* event)
@@ -62,11 +60,11 @@ void TLNSOutlineView::startDrag(Qt::DropActions supportedActions)
         return;
     }
     const QModelIndexList rows = selectedRowsInViewOrder();
-    std::unique_ptr<QMimeData> data = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
-    if (!data)
+    std::unique_ptr<QMimeData> mime = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
+    if (!mime)
         return;
     auto* drag = new QDrag(this);
-    drag->setMimeData(data.release());
+    drag->setMimeData(mime.release());
     // The image: the dragged rows as they are on screen.
     QRect area;
     for (const QModelIndex& row : rows)

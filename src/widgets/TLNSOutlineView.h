@@ -1,8 +1,7 @@
 #pragma once
-// The TOC outline view: a tree view that hands Copy to its delegate, and its
+// The TOC outline view: a tree view that hands Copy to its owner, and its
 // drags to a data source.
 
-#include <QPointer>
 #include <QTreeView>
 
 #include <functional>
@@ -12,9 +11,9 @@ class QMimeData;
 
 namespace tolvo {
 
-/// QTreeView whose Copy command calls the delegate's copySelectedItemsToClipboard(QObject* view)
-/// slot, when the delegate has one; otherwise Copy does nothing. A drag of rows carries what the
-/// drag data source writes for them.
+/// QTreeView whose Copy command emits copyRequested() in place of copying the current cell, so
+/// Copy does nothing unless the owner connects it. A drag of rows carries what the drag data
+/// source writes for them.
 class TLNSOutlineView : public QTreeView {
     Q_OBJECT
 public:
@@ -28,11 +27,12 @@ public:
     /// The selected rows, column 0, in the order the view shows them.
     QModelIndexList selectedRowsInViewOrder() const;
 
-    void setDelegate(QObject* delegate) { m_delegate = delegate; }
-    QObject* delegate() const { return m_delegate; }
-
 public slots:
     void copy();
+
+signals:
+    /// Copy was chosen while the view had the focus.
+    void copyRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -41,7 +41,6 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
-    QPointer<QObject> m_delegate;
     DragDataSource m_dragDataSource;
 };
 

@@ -1,7 +1,5 @@
 #include "widgets/TLNSTableView.h"
 
-#include "widgets/DelegateCall.h"
-
 #include <QApplication>
 #include <QDrag>
 #include <QKeyEvent>
@@ -19,12 +17,12 @@ TLNSTableView::TLNSTableView(QWidget* parent)
 
 void TLNSTableView::copy()
 {
-    callDelegate(m_delegate, "copySelectedTableItemsToClipboard", this);
+    emit copyRequested();
 }
 
 void TLNSTableView::paste()
 {
-    callDelegate(m_delegate, "pasteItemsOnClipboardIntoTable", this);
+    emit pasteRequested();
 }
 
 bool TLNSTableView::event(QEvent* event)
@@ -87,11 +85,11 @@ void TLNSTableView::mouseMoveEvent(QMouseEvent* event)
         return;
     m_mayDrag = false;
     const QModelIndexList rows = selectedRowsInOrder();
-    std::unique_ptr<QMimeData> data = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
-    if (!data)
+    std::unique_ptr<QMimeData> mime = rows.isEmpty() ? nullptr : m_dragDataSource(rows);
+    if (!mime)
         return;
     auto* drag = new QDrag(this);
-    drag->setMimeData(data.release());
+    drag->setMimeData(mime.release());
     drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 

@@ -1,8 +1,7 @@
 #pragma once
-// A table view that hands Copy and Paste to its delegate, and its drags to a
+// A table view that hands Copy and Paste to its owner, and its drags to a
 // data source.
 
-#include <QPointer>
 #include <QTableView>
 
 #include <functional>
@@ -12,10 +11,9 @@ class QMimeData;
 
 namespace tolvo {
 
-/// QTableView whose Copy and Paste commands call the delegate's
-/// copySelectedTableItemsToClipboard(QObject* view) and pasteItemsOnClipboardIntoTable(QObject* view)
-/// slots, when the delegate has them; otherwise the command does nothing. With a drag data
-/// source, pressing on a selected row and moving drags what the source writes for the selection.
+/// QTableView whose Copy and Paste commands emit copyRequested() and pasteRequested() in place of
+/// the view's own, so each does nothing unless the owner connects it. With a drag data source,
+/// pressing on a selected row and moving drags what the source writes for the selection.
 class TLNSTableView : public QTableView {
     Q_OBJECT
 public:
@@ -28,12 +26,15 @@ public:
     /// The selected rows, column 0, in row order.
     QModelIndexList selectedRowsInOrder() const;
 
-    void setDelegate(QObject* delegate) { m_delegate = delegate; }
-    QObject* delegate() const { return m_delegate; }
-
 public slots:
     void copy();
     void paste();
+
+signals:
+    /// Copy was chosen while the view had the focus.
+    void copyRequested();
+    /// Paste was chosen while the view had the focus.
+    void pasteRequested();
 
 protected:
     bool event(QEvent* event) override;
@@ -43,7 +44,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    QPointer<QObject> m_delegate;
     DragDataSource m_dragDataSource;
     QPoint m_dragStart;
     bool m_mayDrag = false;

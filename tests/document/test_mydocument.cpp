@@ -313,7 +313,6 @@ private slots:
         QTest::newRow("two-up then single") << QList<int> { 1003, 1001 } << QList<int> { 1001 };
         QTest::newRow("book and a mode") << QList<int> { 1004, 1000 } << QList<int> { 1000, 1004 };
         QTest::newRow("book twice") << QList<int> { 1000, 1000 } << QList<int> { 1002 };
-        QTest::newRow("unlisted tag") << QList<int> { 1003, 999, 1005 } << QList<int> { 1003 };
     }
     void displayCheckMarks()
     {
@@ -322,7 +321,7 @@ private slots:
         MyDocument* doc = open("Report.pdf");
         QVERIFY(doc);
         for (int tag : tags)
-            doc->PDFDisplayChange(tag);
+            doc->PDFDisplayChange(*displayCommandForTag(tag));
         for (QAction* item : doc->menus()->displayActions()) {
             QVERIFY(doc->validateMenuItem(item));
             QVERIFY(item->isEnabled());
@@ -335,22 +334,55 @@ private slots:
         MyDocument* doc = open("Report.pdf");
         QVERIFY(doc);
         pageview::LabelPDFView* view = doc->pdfview();
-        doc->PDFChangeZoom(404);
+        doc->PDFChangeZoom(ZoomCommand::ActualSize);
         QCOMPARE(view->scaleFactor(), 1.0);
         QVERIFY(!view->autoScales());
-        doc->PDFChangeZoom(402);
+        doc->PDFChangeZoom(ZoomCommand::ZoomIn);
         QVERIFY(view->scaleFactor() > 1.0);
-        doc->PDFChangeZoom(403);
-        doc->PDFChangeZoom(403);
+        doc->PDFChangeZoom(ZoomCommand::ZoomOut);
+        doc->PDFChangeZoom(ZoomCommand::ZoomOut);
         QVERIFY(view->scaleFactor() < 1.0);
-        const double before = view->scaleFactor();
-        doc->PDFChangeZoom(405);
-        QCOMPARE(view->scaleFactor(), before);
-        doc->PDFChangeZoom(401);
+        doc->PDFChangeZoom(ZoomCommand::ZoomToFit);
         QVERIFY(view->autoScales());
-        // The menu items carry the tags and the keys people expect.
-        QCOMPARE(doc->menus()->actionForTag(404)->shortcut(), QKeySequence("Ctrl+0"));
-        QVERIFY(doc->menus()->actionForTag(402)->shortcuts().contains(QKeySequence(QKeySequence::ZoomIn)));
+        // The menu items carry the keys people expect.
+        QCOMPARE(doc->menus()->actionFor(ZoomCommand::ActualSize)->shortcut(), QKeySequence("Ctrl+0"));
+        QVERIFY(doc->menus()->actionFor(ZoomCommand::ZoomIn)->shortcuts().contains(QKeySequence(QKeySequence::ZoomIn)));
+    }
+
+    // The tags are the numbers the View menu's items have always carried: each stands for one
+    // command whose menu item carries it, and a tag no item carries stands for nothing.
+    void viewCommandTags_data()
+    {
+        QTest::addColumn<int>("tag");
+        QTest::addColumn<bool>("display");
+        QTest::addColumn<bool>("zoom");
+        for (int tag : { 0, 400, 405, 999, 1005 })
+            QTest::addRow("%d: none", tag) << tag << false << false;
+        for (int tag = 1000; tag <= 1004; ++tag)
+            QTest::addRow("%d: display", tag) << tag << true << false;
+        for (int tag = 401; tag <= 404; ++tag)
+            QTest::addRow("%d: zoom", tag) << tag << false << true;
+    }
+    void viewCommandTags()
+    {
+        QFETCH(int, tag);
+        QFETCH(bool, display);
+        QFETCH(bool, zoom);
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        const std::optional<DisplayCommand> displayCommand = displayCommandForTag(tag);
+        const std::optional<ZoomCommand> zoomCommand = zoomCommandForTag(tag);
+        QCOMPARE(displayCommand.has_value(), display);
+        QCOMPARE(zoomCommand.has_value(), zoom);
+        QAction* item = displayCommand ? doc->menus()->actionFor(*displayCommand)
+            : zoomCommand              ? doc->menus()->actionFor(*zoomCommand)
+                                       : nullptr;
+        QCOMPARE(item != nullptr, display || zoom);
+        if (item) {
+            QCOMPARE(item->data().toInt(), tag);
+            QCOMPARE(displayCommandOf(item), displayCommand);
+            QCOMPARE(zoomCommandOf(item), zoomCommand);
+        }
     }
 
     void outlinePane()

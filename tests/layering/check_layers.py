@@ -3,8 +3,10 @@
 
 The folders of src/ are layers; each may include its own headers, those of the
 folders listed for it below, the Qt modules listed for it, and Poppler only in
-pdf/. Qt and Poppler headers sit under system include folders, so a compiler
-cannot stop `#include <QtWidgets/QWidget>` in core code; this check does.
+pdf/. Within pdf/, Poppler's private core API (PDFDoc.h, Object.h, goo/...) is
+reached only from pdf/core/, and the rest of pdf/ uses that folder through its
+one facade header. Qt and Poppler headers sit under system include folders, so a
+compiler cannot stop `#include <QtWidgets/QWidget>` in core code; this check does.
 
     check_layers.py SRC_DIR QT_INCLUDE_DIR [POPPLER_INCLUDE_DIR]
     check_layers.py --self-test QT_INCLUDE_DIR [POPPLER_INCLUDE_DIR]
@@ -38,6 +40,12 @@ LAYERS = {
             {"Core", "Gui", "Network"}, False),
 }
 
+# The only folder that includes Poppler's core headers, and its one header for the rest of pdf/.
+CORE_DIR = "pdf/core/"
+CORE_FACADE = "pdf/core/CoreDocument.h"
+# Poppler's public wrappers, which sit in subfolders of its include folder.
+POPPLER_WRAPPERS = ("qt6/", "qt5/", "cpp/", "glib/")
+
 INCLUDE = re.compile(r'^\s*#\s*include\s*([<"])([^>"]+)[>"]', re.M)
 
 
@@ -67,6 +75,17 @@ class Resolver:
     def is_poppler(self, name):
         if name.startswith("poppler/"):
             return True
+        if not self.poppler_dir:
+            return False
+        return any(os.path.isfile(os.path.join(self.poppler_dir, sub, name)) for sub in ("",) + POPPLER_WRAPPERS)
+
+    def is_poppler_core(self, name):
+        """A header of Poppler's private core API rather than of one of its public wrappers."""
+        inner = name[len("poppler/"):] if name.startswith("poppler/") else name
+        if inner.startswith(POPPLER_WRAPPERS):
+            return False
+        if name.startswith("poppler/"):
+            return True
         return bool(self.poppler_dir) and os.path.isfile(os.path.join(self.poppler_dir, name))
 
 
@@ -88,21 +107,26 @@ def faults(src_dir, resolver):
                 if not name.endswith((".h", ".cpp")):
                     continue
                 file = os.path.join(root, name)
+                in_core = os.path.relpath(file, src_dir).replace(os.sep, "/").startswith(CORE_DIR)
                 text = open(file, encoding="utf-8", errors="replace").read()
                 for m in INCLUDE.finditer(text):
                     kind, inc = m.groups()
-                    line = text.count("\n", 0, m.start()) + 1
+                    line = text.count("\n", 0, m.start(2)) + 1
                     where = f"{os.path.relpath(file, src_dir)}:{line}"
                     top = inc.split("/", 1)[0]
                     if kind == '"':
                         if "/" in inc and top in folders and top not in allowed:
                             out.append(f"{where}: {folder}/ may not include {inc}")
+                        elif inc.startswith(CORE_DIR) and inc != CORE_FACADE and not in_core:
+                            out.append(f"{where}: {inc} is internal to {CORE_DIR}; include {CORE_FACADE}")
                         continue
                     module = resolver.qt_module(inc)
                     if module and module not in qt:
                         out.append(f"{where}: {folder}/ may not use Qt {module} (<{inc}>)")
                     elif not module and not poppler and resolver.is_poppler(inc):
                         out.append(f"{where}: only pdf/ may include Poppler (<{inc}>)")
+                    elif not module and poppler and not in_core and resolver.is_poppler_core(inc):
+                        out.append(f"{where}: only {CORE_DIR} may include Poppler's core API (<{inc}>)")
     return out
 
 
@@ -117,7 +141,14 @@ def self_test(resolver):
         ("routing", '#include "app/Defaults.h"', True),
         ("cli", "#include <QApplication>", True),
         ("routing", '#include "settings/Defaults.h"', False),
-        ("pdf", "#include <PDFDoc.h>", False),
+        ("render", "#include <poppler-qt6.h>", True),
+        ("pdf", "#include <PDFDoc.h>", True),
+        ("pdf", "#include <goo/GooString.h>", True),
+        ("pdf", '#include "pdf/core/CoreAccess.h"', True),
+        ("pdf", '#include "pdf/core/CoreDocument.h"', False),
+        ("pdf", "#include <poppler-qt6.h>", False),
+        ("pdf/core", "#include <PDFDoc.h>", False),
+        ("pdf/core", '#include "pdf/core/CoreAccess.h"', False),
         ("document", '#include "ui_MyDocument.h"', False),
     ]
     failed = 0

@@ -1,7 +1,7 @@
-#include "pdf/CoreOutline.h"
+#include "pdf/core/CoreOutline.h"
 
-#include "pdf/CoreAccess.h"
-#include "pdf/CoreText.h"
+#include "pdf/core/CoreAccess.h"
+#include "pdf/core/CoreText.h"
 
 #include <Link.h>
 #include <Object.h>

@@ -1,6 +1,6 @@
-#include "pdf/CoreAnnotations.h"
+#include "pdf/core/CoreAnnotations.h"
 
-#include "pdf/CoreText.h"
+#include "pdf/core/CoreText.h"
 
 #include <Object.h>
 #include <PDFDoc.h>

@@ -1,4 +1,4 @@
-#include "pdf/CoreAccess.h"
+#include "pdf/core/CoreAccess.h"
 
 #include "pdf/PageSpace.h"
 

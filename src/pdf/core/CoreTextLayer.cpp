@@ -1,6 +1,6 @@
-#include "pdf/CoreTextLayer.h"
+#include "pdf/core/CoreTextLayer.h"
 
-#include "pdf/CoreAccess.h"
+#include "pdf/core/CoreAccess.h"
 
 #include <PDFDoc.h>
 #include <TextOutputDev.h>

@@ -1,7 +1,7 @@
 #pragma once
 // Annotations read straight from a page's /Annots array through Poppler's core
 // objects: exact rectangles and quadrilaterals, pop-ups included, and no
-// annotation objects built (a manual can hold tens of thousands of links). Adapter-internal.
+// annotation objects built (a manual can hold tens of thousands of links). Internal to pdf/core.
 
 #include "pdf/PdfDocument.h"
 

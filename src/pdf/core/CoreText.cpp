@@ -1,4 +1,4 @@
-#include "pdf/CoreText.h"
+#include "pdf/core/CoreText.h"
 
 #include <Object.h>
 #include <PDFDocEncoding.h>

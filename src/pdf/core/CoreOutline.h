@@ -1,6 +1,6 @@
 #pragma once
 // The outline read through Poppler's core objects: exact destinations, and a walk
-// that a damaged outline (loops, shared items, endless nesting) cannot keep going. Adapter-internal.
+// that a damaged outline (loops, shared items, endless nesting) cannot keep going. Internal to pdf/core.
 
 #include "pdf/PdfDocument.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-// Text out of Poppler's core objects. Adapter-internal: includes Poppler headers.
+// Text out of Poppler's core objects. Internal to pdf/core.
 
 #include <QString>
 

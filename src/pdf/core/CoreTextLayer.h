@@ -3,23 +3,15 @@
 // Poppler lays text out in the device space it is drawn in; text that shows
 // sideways there (upright in page space on a turned page) comes out in broken
 // lines and backwards order. So the text is laid out in the orientation most of
-// the page's text reads in, and the transform back to page space says which. Adapter-internal.
+// the page's text reads in, and the transform back to page space says which. Internal to pdf/core.
 
-#include "pdf/PageSpace.h"
-#include "pdf/PdfDocument.h"
+#include "pdf/core/CoreDocument.h"
 
 #include <optional>
-#include <vector>
 
 class PDFDoc;
 
 namespace tolvo::pdf {
-
-/// Words in layout space: the crop box turned so that most text on the page reads upright.
-struct TextLayer {
-    PageTransform transform; ///< page space to layout space and back
-    std::vector<TextWord> words; ///< reading order; bounds in layout space; index set, line not yet
-};
 
 /// The page's text layer; nothing when the page cannot be read. Annotations contribute no text.
 std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex);

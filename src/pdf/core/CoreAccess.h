@@ -1,6 +1,6 @@
 #pragma once
 // Exact page geometry and destinations, read through Poppler's core API (the Qt
-// wrapper rounds destination points and hides the crop box's origin). Adapter-internal.
+// wrapper rounds destination points and hides the crop box's origin). Internal to pdf/core.
 
 #include "pdf/PdfDocument.h"
 

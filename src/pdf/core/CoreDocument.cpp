@@ -1,0 +1,118 @@
+#include "pdf/core/CoreDocument.h"
+
+#include "pdf/PdfLog.h"
+#include "pdf/core/CoreAccess.h"
+#include "pdf/core/CoreAnnotations.h"
+#include "pdf/core/CoreOutline.h"
+#include "pdf/core/CorePageLabels.h"
+#include "pdf/core/CoreTextLayer.h"
+
+#include <GlobalParams.h>
+#include <PDFDoc.h>
+#include <goo/GooString.h>
+
+#include <QFile>
+
+#include <atomic>
+
+namespace tolvo::pdf {
+
+namespace {
+
+void coreError(ErrorCategory, Goffset position, const char* message)
+{
+    qCDebug(lcPdf).noquote() << "poppler:" << position << message;
+}
+
+} // namespace
+
+struct CoreDocument::Private {
+    // Declared first, destroyed last: Poppler's global state must outlive the document.
+    std::unique_ptr<GlobalParamsIniter> init;
+    std::unique_ptr<PDFDoc> doc;
+};
+
+CoreDocument::Opened CoreDocument::open(const QString& absolutePath)
+{
+    Opened result;
+    auto data = std::make_unique<Private>();
+    data->init = std::make_unique<GlobalParamsIniter>(coreError);
+    // Poppler keeps the callback and may call it whenever it rebuilds the table, long after opening.
+    const auto repaired = std::make_shared<std::atomic<bool>>(false);
+    data->doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()),
+        std::nullopt, std::nullopt, nullptr, [repaired] { *repaired = true; });
+    PDFDoc& doc = *data->doc;
+    if (!doc.isOk()) {
+        switch (doc.getErrorCode()) {
+        case errEncrypted:
+            result.failure = Failure::Encrypted;
+            break;
+        case errOpenFile:
+            result.failure = Failure::CannotOpen;
+            result.openErrno = doc.getFopenErrno();
+            break;
+        default:
+            result.failure = Failure::Damaged;
+            break;
+        }
+        return result;
+    }
+    const int pageCount = doc.getNumPages();
+    if (pageCount <= 0) {
+        result.failure = Failure::NoPages;
+        return result;
+    }
+    // Poppler rebuilds a broken cross-reference table, as its own tools do; what survives is shown, and
+    // a page that did not survive shows empty.
+    if (*repaired) {
+        result.repaired = true;
+        for (int i = 1; i <= pageCount; ++i)
+            result.lostPages += doc.getPage(i) ? 0 : 1;
+    }
+    result.document.reset(new CoreDocument(std::move(data)));
+    return result;
+}
+
+CoreDocument::CoreDocument(std::unique_ptr<Private> data)
+    : d(std::move(data))
+{
+}
+
+CoreDocument::~CoreDocument() = default;
+
+int CoreDocument::pageCount() const
+{
+    return d->doc->getNumPages();
+}
+
+PageGeometry CoreDocument::pageGeometry(int pageIndex) const
+{
+    return pageGeometryOf(*d->doc, pageIndex);
+}
+
+QStringList CoreDocument::pageLabels() const
+{
+    return readPageLabels(*d->doc);
+}
+
+std::vector<OutlineEntry> CoreDocument::outline() const
+{
+    return readOutline(*d->doc);
+}
+
+std::vector<Annotation> CoreDocument::annotations(int pageIndex) const
+{
+    return readAnnotations(*d->doc, pageIndex);
+}
+
+std::optional<TextLayer> CoreDocument::textLayer(int pageIndex) const
+{
+    return readTextLayer(*d->doc, pageIndex);
+}
+
+QVector<QRectF> CoreDocument::search(int pageIndex, const QString& text) const
+{
+    return searchPage(*d->doc, pageIndex, text);
+}
+
+} // namespace tolvo::pdf
