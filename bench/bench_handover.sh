@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # From starting `tolvo tolvo://...` as a second process to the running
 # instance having moved its open document, beside a bare `tolvo-cli --help`
 # (the floor of starting a process). Runs an instance offscreen in a

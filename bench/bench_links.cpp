@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title operations over a 10,000-entry outline (the matcher's hot loop) and target reading.
 #include "links/LinkGrammar.h"
 #include "links/PathStrings.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From starting Tolvo on a PDF to its window showing the first page, against
 // pdftoppm drawing that page: `tolvo --benchmark-open FILE` prints the
 // milliseconds since its process started; pdftoppm is timed from outside.

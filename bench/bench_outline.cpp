@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Short TOC link paths and title-path matching: the indexed tree against the
 // plain reference, on a generated 10,000-entry outline, on a real manual's
 // outline, and on outlines no manual has (deep, wide, long or empty titles).
 #include "OutlineGenerators.h"
 #include "OutlineOracle.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PdfDocument.h"
 #include "outline/Opml.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 
 #include <benchmark/benchmark.h>
 

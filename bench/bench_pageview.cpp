@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page view's speed beside Poppler's own pdftoppm on the same files at the same
 // resolution (72 dpi: one pixel per point, the view at 100 %):
 //   1. from opening a 1,000-page PDF to its first page drawn on screen, vs pdftoppm -f 1 -l 1;
 //   2. pages drawn per second while scrolling through 100 pages, vs pdftoppm -f 1 -l 100;
 //   3. peak resident memory after scrolling through a whole 2,000-page PDF.
 // Usage: bench_pageview [PDFDIR]  (the generated PDFs are kept in PDFDIR between runs).
-#include "pdf/PdfDocument.h"
 #include "pageview/LabelPDFView.h"
+#include "pdf/PdfDocument.h"
 
 #include <QApplication>
 #include <QDir>

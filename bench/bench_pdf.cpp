@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF services on a real manual: opening, labels, outline, annotations, text and drawing.
 // Reads TOLVO_BENCH_PDF, or Debian's Octave manual (1,158 pages, roman front matter).
 #include "pdf/PdfDocument.h"

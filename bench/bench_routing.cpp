@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File references: resolving in place, the search for a moved PDF through a
 // home folder of many files, and the content fingerprint.
 #include "routing/FileIdentity.h"

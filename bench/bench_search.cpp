@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search pane's text find beside pdfgrep on the same 2,000-page PDF:
 //   1. all matches of a common word, with one and with two workers, vs pdfgrep -c -i WORD;
 //   2. the time to the first row and to the first 20 rows;
@@ -6,9 +7,9 @@
 //   4. what opening the workers' copies of the PDF costs the main thread.
 // A plain timing program. Usage: bench_search [PDFDIR] [WORD] [PDF]  (the generated PDFs are kept in
 // PDFDIR; PDF, when given, is searched instead of the generated 2,000-page one).
+#include "document/search/SearchPane.h"
 #include "pdf/PdfDocument.h"
 #include "search/DocumentSearch.h"
-#include "document/search/SearchPane.h"
 #include "search/TextFinder.h"
 
 #include <QAbstractEventDispatcher>

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the page view benchmark's PDFs: text-heavy manuals of 1,000 and 2,000 pages.
 
 Usage: make_bench_pdfs.py OUTDIR. Files that exist are kept. Run with Debian's /usr/bin/python3.

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the PDF of the open benchmark: 1,000 pages of text with a 500-entry outline
 (50 chapters of 9 sections each) and roman front matter labels.
 

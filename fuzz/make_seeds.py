@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the seed corpus of every fuzz target into OUTDIR/<target>/.
 
 usage: make_seeds.py OUTDIR FIXTURES_SOURCE_DIR

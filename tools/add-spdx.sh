@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the licence identifier at the top of every source file that Git tracks:
 #   // SPDX-License-Identifier: GPL-3.0-or-later   C++ sources and headers
 #   # SPDX-License-Identifier: GPL-3.0-or-later    scripts and CMake files (after a "#!" line)

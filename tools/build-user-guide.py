@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Builds "Tolvo User Guide.pdf" from its source in resources/guide/.
 
     /usr/bin/python3 tools/build-user-guide.py [-o OUT.pdf]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks that C++ files changed since a base commit follow .clang-format.
 #   tools/check-format.sh           files changed since the commit named in .ci/format-base
 #   tools/check-format.sh BASE      files changed since BASE
@@ -12,7 +13,12 @@ if [ "${1:-}" = "--all" ]; then
   mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
 else
   base=${1:-$(cat .ci/format-base)}
-  mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$base" -- '*.cpp' '*.h')
+  if git cat-file -e "$base^{commit}" 2>/dev/null; then
+    mapfile -t files < <(git diff --name-only --diff-filter=ACMR "$base" -- '*.cpp' '*.h')
+  else
+    # A shallow clone lacks the base: check everything, which is a superset.
+    mapfile -t files < <(git ls-files -- '*.cpp' '*.h')
+  fi
 fi
 
 bad=0

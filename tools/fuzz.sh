@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Long fuzzing runs: builds the libFuzzer targets under ASan and UBSan in build-fuzz/ and runs each
 # (or the ones named) for SECONDS, keeping what they learn in build-fuzz/fuzz/work/corpus/.
 #   tools/fuzz.sh [SECONDS] [TARGET...]      e.g. tools/fuzz.sh 1800 pdf rtf_reader

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Tolvo's Debian package and installs it: the one command for a Debian 12 machine.
 #   tools/install-deb.sh           build build/deb/tolvo_VERSION_ARCH.deb, then install it
 #   tools/install-deb.sh --build   only build it

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Renders the application icon, resources/tolvo.svg, into the PNG sizes of the hicolor theme.
 
     tools/make-icons.py [OUT_DIR]      default: resources/icons

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the screenshots that the AppStream metainfo shows, under a virtual X server:
 #   guide.png   the user guide as the first start shows it
 #   search.png  a search in a real manual (Octave's, from Debian's octave-doc)

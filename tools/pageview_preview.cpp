@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small window for looking at the page view by hand and for screenshots:
 //   tolvo-pageview-preview FILE [--mode single|continuous|two-up|two-up-continuous] [--book]
 //                          [--scale S] [--page N] [--corners]
 // With --corners the window holds four views side by side, each with the label box in
 // another corner (options in a scratch store); otherwise one view that follows the
 // user's own options. Build: cmake --build BUILD --target tolvo-pageview-preview
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
+#include "pageview/LabelPDFView.h"
 #include "pdf/PdfDocument.h"
 #include "render/LabelOverlay.h"
-#include "pageview/LabelPDFView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

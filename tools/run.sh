@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up the machine, builds Tolvo and starts it with the user guide.
 set -euo pipefail
 cd "$(dirname "$0")/.."

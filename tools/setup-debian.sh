@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian 12 package that Tolvo's build, the app and the tests need.
 # Safe to run again: apt-get skips what is already there. Runs as root or through sudo.
 set -euo pipefail
 
 packages=(
   # build
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
   libpoppler-qt6-dev libpoppler-private-dev
   libbenchmark-dev

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up the machine, builds Tolvo with warnings as errors and runs every test.
 #   tools/test.sh              build in build/ci and run the suite
 #   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes a help2man include file with a COMMANDS section: the --help text of every
 # command of tolvo-cli, each under its name.
 #   commands-h2m.sh TOLVO_CLI OUT

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AppCommands.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdater.h"
 #include "document/DocumentController.h"
 #include "document/MyDocument.h"
 #include "pageview/LabelPDFView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "settings/ExternalAddresses.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The commands that belong to the application rather than to one document:
 // the update check, the web, software-centre and mail commands of the Help

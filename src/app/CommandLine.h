@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What `tolvo ARGS...` asks for, read before any window or socket exists, so that
 // --help, --version and a mistyped option never start the GUI.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Makes Tolvo the user's handler of tolvo:// links, so that a link clicked in
 // a browser, a mail program or an office suite reaches it.

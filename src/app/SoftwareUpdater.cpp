@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SoftwareUpdater.h"
 
+#include "app/SoftwareUpdaterVersion.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "settings/ExternalAddresses.h"
-#include "app/SoftwareUpdaterVersion.h"
 
 #include <QDesktopServices>
 #include <QLoggingCategory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Tells the user about newer versions of Tolvo. Created at launch and kept
 // for the application's life; it never replaces Tolvo's files, which on Linux

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The update feed: an RSS "appcast" as software-update frameworks publish it,
 // and what it means for this build.

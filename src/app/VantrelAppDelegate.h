@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application: start-up in its fixed order, incoming links and files,
 // the routing check, and flushing the store as the application comes and goes.

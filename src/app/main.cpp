@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tolvo's entry point: one instance per user. A later `tolvo FILE` or
 // `tolvo URL` hands its arguments to the running instance and exits before
 // any GUI is built.

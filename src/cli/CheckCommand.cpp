@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli check and resolve URL: following tolvo:// links the way the
 // application does, through the routing table, without opening a window.
 #include "cli/CliCommand.h"

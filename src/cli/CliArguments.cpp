@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/CliArguments.h"
 
 namespace tolvo::cli {
 
-std::optional<Arguments> parseArguments(const QStringList& args, const QStringList& valued, const QStringList& flags,
-                                        const char* command, Output& io)
+std::optional<Arguments> parseArguments(
+    const QStringList& args, const QStringList& valued, const QStringList& flags, const char* command, Output& io)
 {
     Arguments parsed;
     bool optionsDone = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table of tolvo-cli. Each command lives in a file of its own.
 #include "cli/CliCommand.h"
 

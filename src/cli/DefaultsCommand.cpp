@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli defaults: show and change the values of the defaults store.
 #include "cli/CliCommand.h"
 #include "settings/Defaults.h"

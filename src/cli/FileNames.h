@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File names as tolvo-cli takes them: the file system's bytes, "-" for standard
 // input and output, and atomic writes of whole files.

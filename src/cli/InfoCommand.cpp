@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli info: what Tolvo sees in a PDF, for scripts and for checking files.
 #include "cli/CliCommand.h"
 #include "pdf/PdfDocument.h"

@@ -1,20 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli link: one link to a PDF, as a copy or drag would carry it.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
 #include "cli/TargetReader.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PdfDocument.h"
 #include "links/HtmlWriter.h"
 #include "links/LinkGrammar.h"
 #include "links/LinkText.h"
 #include "links/RtfWriter.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 #include "render/LocationLinks.h"
 #include "routing/DocumentPrefix.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QDir>
 #include <QFileInfo>

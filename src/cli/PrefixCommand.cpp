@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix: the link prefix that a text makes.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli render: one page as the page view draws it, the prefix and label box included.
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix --assign and routes: the routing table from the command line.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 
-#include "settings/Defaults.h"
 #include "links/PathStrings.h"
 #include "routing/FileIdentity.h"
 #include "routing/RoutingTable.h"
+#include "settings/Defaults.h"
 
 #include <QDir>
 #include <QFileInfo>

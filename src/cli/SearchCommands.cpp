@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli search and annotations: a PDF's search results as the search pane lists
 // them, and its annotations as the annotation export writes them.
 #include "cli/CliArguments.h"

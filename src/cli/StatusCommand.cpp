@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli status: what the running Tolvo shows.
 #include "cli/CliCommand.h"
 #include "instance/SingleInstance.h"

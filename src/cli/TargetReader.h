@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading link targets against one PDF's page labels and outline, for the commands that follow links.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli toc, resolve and opml: a PDF's table of contents as Tolvo links it.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
@@ -36,13 +37,14 @@ const char* const tocUsage = "Usage: tolvo-cli toc FILE [--prefix P] [--json]\n"
                              "per entry, indented two spaces per level, the title, a tab and the link. JSON: an\n"
                              "array of {depth, title, pageLabel, myDepth, target, url}. P ends with \"/\" (one is\n"
                              "added when missing).\n";
-const char* const resolveUsage = "Usage: tolvo-cli resolve FILE TARGET [--json]\n"
-                                 "       tolvo-cli resolve URL [--json]\n"
-                                 "A whole tolvo:// URL finds its PDF through the routing table first (exit 3 with\n"
-                                 "\"Unable to locate PDF\" when none); the JSON then also has \"file\" and \"prefix\".\n"
-                                 "Where a link to FILE with TARGET after the prefix leads: reading page, toc,\n"
-                                 "location or none, with the page index (from 0), its label, the point, and for\n"
-                                 "a TOC entry its title and the titles from the top level down.\n";
+const char* const resolveUsage
+    = "Usage: tolvo-cli resolve FILE TARGET [--json]\n"
+      "       tolvo-cli resolve URL [--json]\n"
+      "A whole tolvo:// URL finds its PDF through the routing table first (exit 3 with\n"
+      "\"Unable to locate PDF\" when none); the JSON then also has \"file\" and \"prefix\".\n"
+      "Where a link to FILE with TARGET after the prefix leads: reading page, toc,\n"
+      "location or none, with the page index (from 0), its label, the point, and for\n"
+      "a TOC entry its title and the titles from the top level down.\n";
 const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style url|tolvo|in-title] [--prefix P] [-o OUT]\n"
                               "The table of contents of FILE as an OPML file: style url, OPML 2.0 with the links\n"
                               "as url attributes (the default); tolvo, OPML 1.0 with tolvo attributes; in-title,\n"
@@ -67,14 +69,15 @@ struct TocArguments {
 };
 
 // Options that take a value are listed in valued; "--json" is the one flag.
-std::optional<TocArguments> parse(const QStringList& args, const QStringList& valued, bool takesJson, const char* command,
-                               Output& io)
+std::optional<TocArguments> parse(
+    const QStringList& args, const QStringList& valued, bool takesJson, const char* command, Output& io)
 {
-    const auto shared = parseArguments(args, valued, takesJson ? QStringList {QStringLiteral("--json")} : QStringList(),
-                                       command, io);
+    const auto shared = parseArguments(
+        args, valued, takesJson ? QStringList { QStringLiteral("--json") } : QStringList(), command, io);
     if (!shared)
         return std::nullopt;
-    return TocArguments {shared->positional, shared->values, shared->flags.contains(QStringLiteral("--json")), shared->help};
+    return TocArguments { shared->positional, shared->values, shared->flags.contains(QStringLiteral("--json")),
+        shared->help };
 }
 
 struct OpenedOutline {
@@ -90,7 +93,7 @@ std::optional<OpenedOutline> openOutline(const QString& path, Output& io)
         return std::nullopt;
     }
     OutlineTree tree = outlineTreeForPdf(*opened.document);
-    return OpenedOutline {std::move(opened.document), std::move(tree)};
+    return OpenedOutline { std::move(opened.document), std::move(tree) };
 }
 
 QString prefixOption(const TocArguments& parsed, const QString& path)
@@ -111,14 +114,14 @@ QString oneLine(QString text)
 
 QJsonArray pointArray(QPointF point)
 {
-    return QJsonArray {point.x(), point.y()};
+    return QJsonArray { point.x(), point.y() };
 }
 
 } // namespace
 
 int runToc(const QStringList& args, Output& io)
 {
-    const std::optional<TocArguments> parsed = parse(args, {QStringLiteral("--prefix")}, true, "toc", io);
+    const std::optional<TocArguments> parsed = parse(args, { QStringLiteral("--prefix") }, true, "toc", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
@@ -127,7 +130,8 @@ int runToc(const QStringList& args, Output& io)
     }
     if (parsed->positional.size() != 1)
         return usageError(io, QStringLiteral("toc takes one FILE"));
-    if (parsed->values.contains(QStringLiteral("--prefix")) && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
+    if (parsed->values.contains(QStringLiteral("--prefix"))
+        && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
         return usageError(io, QStringLiteral("toc: the prefix is empty"));
     const QString path = parsed->positional.first();
     std::optional<OpenedOutline> opened = openOutline(path, io);
@@ -144,12 +148,12 @@ int runToc(const QStringList& args, Output& io)
         const QString url = tocLink(prefix, target);
         if (parsed->json) {
             entries.append(QJsonObject {
-                {QStringLiteral("depth"), depth},
-                {QStringLiteral("title"), item->pageTitle()},
-                {QStringLiteral("pageLabel"), item->pageLabel()},
-                {QStringLiteral("myDepth"), qint64(item->myDepth())},
-                {QStringLiteral("target"), target},
-                {QStringLiteral("url"), url},
+                { QStringLiteral("depth"), depth },
+                { QStringLiteral("title"), item->pageTitle() },
+                { QStringLiteral("pageLabel"), item->pageLabel() },
+                { QStringLiteral("myDepth"), qint64(item->myDepth()) },
+                { QStringLiteral("target"), target },
+                { QStringLiteral("url"), url },
             });
         } else {
             plain += QString(2 * (depth - 1), QLatin1Char(' ')) + oneLine(item->pageTitle()) + QLatin1Char('\t') + url
@@ -215,9 +219,9 @@ int runResolve(const QStringList& args, Output& io)
 
     if (parsed->json) {
         QJsonObject object {
-            {QStringLiteral("reading"), kind},
-            {QStringLiteral("pageIndex"), onPage ? QJsonValue(place.pageIndex) : QJsonValue()},
-            {QStringLiteral("pageLabel"), onPage ? QJsonValue(labels[place.pageIndex]) : QJsonValue()},
+            { QStringLiteral("reading"), kind },
+            { QStringLiteral("pageIndex"), onPage ? QJsonValue(place.pageIndex) : QJsonValue() },
+            { QStringLiteral("pageLabel"), onPage ? QJsonValue(labels[place.pageIndex]) : QJsonValue() },
         };
         if (atPoint)
             object.insert(QStringLiteral("point"), pointArray(place.origin));
@@ -240,8 +244,8 @@ int runResolve(const QStringList& args, Output& io)
 
 int runOpml(const QStringList& args, Output& io)
 {
-    const std::optional<TocArguments> parsed
-        = parse(args, {QStringLiteral("--style"), QStringLiteral("--prefix"), QStringLiteral("-o")}, false, "opml", io);
+    const std::optional<TocArguments> parsed = parse(
+        args, { QStringLiteral("--style"), QStringLiteral("--prefix"), QStringLiteral("-o") }, false, "opml", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
@@ -254,7 +258,8 @@ int runOpml(const QStringList& args, Output& io)
     const std::optional<quint64> style = opmlStyle(styleName);
     if (!style)
         return usageError(io, QStringLiteral("opml: the style is url, tolvo or in-title, not '%1'").arg(styleName));
-    if (parsed->values.contains(QStringLiteral("--prefix")) && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
+    if (parsed->values.contains(QStringLiteral("--prefix"))
+        && parsed->values.value(QStringLiteral("--prefix")).isEmpty())
         return usageError(io, QStringLiteral("opml: the prefix is empty"));
     if (parsed->values.contains(QStringLiteral("-o")) && parsed->values.value(QStringLiteral("-o")).isEmpty())
         return usageError(io, QStringLiteral("opml: the output file name is empty"));

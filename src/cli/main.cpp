@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli: the scriptable face of Tolvo.
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"

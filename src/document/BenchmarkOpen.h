@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // tolvo --benchmark-open FILE: how long from starting the process to a window
 // showing the first page of a PDF.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The documents of the process: opening PDFs, the list of open ones in order,
 // and the Open dialog.

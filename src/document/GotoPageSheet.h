@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The go-to sheet: a text field for a page label, a TOC title path or a location.
 

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/LinkTransfers.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "search/MySearchResult.h"
 #include "outline/OutlineTree.h"
 #include "render/LocationLinks.h"
+#include "search/MySearchResult.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 namespace tolvo {
 

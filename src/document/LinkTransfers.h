@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The links that a drag or a copy of TOC items and search results carries:
 // the rich text and the plain lines, built by the link style and options.

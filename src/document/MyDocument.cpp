@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loading a document and setting up its window.
 #include "document/MyDocument.h"
 

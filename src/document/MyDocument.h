@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One open PDF: its PDF services, outline tree, prefix and window.
 //

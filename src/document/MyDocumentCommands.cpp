@@ -1,9 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's commands that hand over to its panes: TOC, layout, notes,
 // prefix, OPML export and the file commands.
 #include "document/MyDocument.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
 #include "document/NotesPane.h"
 #include "document/OpmlExport.h"
@@ -12,6 +11,8 @@
 #include "document/WindowLayout.h"
 #include "links/RichText.h"
 #include "routing/DocumentPrefix.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 #include "ui_MyDocument.h"
 
 #include <QApplication>

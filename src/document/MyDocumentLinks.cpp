@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's link commands: links inserted into the notes and copied, the
 // link style with its control and sheet, the TOC's Copy, double-click and drag,
 // the drag of search results, and the grab of the page view's selection.

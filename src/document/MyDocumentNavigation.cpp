@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Moving a document's page view: targets, page labels, pages, history, the
 // go-to sheet, and the display and zoom commands.
 #include "document/MyDocument.h"

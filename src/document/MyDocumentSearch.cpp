@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search pane and the annotation export of a document window.
 #include "document/MyDocument.h"
 
-#include "settings/Defaults.h"
 #include "document/DocumentWindow.h"
-#include "search/AnnotationCollector.h"
 #include "document/search/AnnotationExportCommands.h"
-#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "pageview/LabelPDFView.h"
+#include "search/AnnotationCollector.h"
+#include "search/DocumentSearch.h"
+#include "settings/Defaults.h"
 #include "ui_MyDocument.h"
 
 #include <QLineEdit>
@@ -44,13 +45,12 @@ void MyDocument::startAnnotationCollector()
     if (m_annotations || !m_pdfdoc)
         return;
     m_annotations = std::make_unique<AnnotationCollector>();
-    connect(m_annotations.get(), &AnnotationCollector::ready, this,
-        [this](std::shared_ptr<const AnnotationList> list) {
-            if (m_search)
-                m_search->setAnnotations(list);
-            if (m_export)
-                m_export->setAnnotations(list);
-        });
+    connect(m_annotations.get(), &AnnotationCollector::ready, this, [this](std::shared_ptr<const AnnotationList> list) {
+        if (m_search)
+            m_search->setAnnotations(list);
+        if (m_export)
+            m_export->setAnnotations(list);
+    });
     m_annotations->start(*m_pdfdoc);
 }
 

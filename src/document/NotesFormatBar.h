@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The notes areas' ruler: a small formatting bar for the selected notes area.
 

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/NotesPane.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/ClipboardRichText.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
 #include "document/NotesStore.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QAction>
 #include <QClipboard>

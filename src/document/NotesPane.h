@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One window's notes pane: five tabs of shared notes areas and their ruler.
 

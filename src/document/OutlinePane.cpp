@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/OutlinePane.h"
 
-#include "widgets/TLNSOutlineView.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
+#include "widgets/TLNSOutlineView.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>

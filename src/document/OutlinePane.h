@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The TOC pane: the outline view over the document's outline tree and the
 // five expand and collapse commands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The View menu's display and zoom commands as types. Each command keeps the number
 // its menu item has always carried as its tag, so items and commands convert both

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document window's three layouts: notes, TOC and pages; TOC hidden;
 // sidebars folded. Each sets the window's width and moves the main dividers.

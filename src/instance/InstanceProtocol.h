@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The messages between a `tolvo` process that hands over its arguments (or a
 // `tolvo-cli status`) and the running instance: length-framed JSON objects.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One Tolvo per user: the first process listens on a local socket, later ones
 // hand their arguments to it and exit.
@@ -29,7 +30,7 @@ std::optional<QJsonObject> request(const QJsonObject& message, int timeoutMs = 5
 struct Claim {
     enum class Role { HandedOver, Primary, Failed } role = Role::Failed;
     int listeningSocket = -1; ///< for Primary: a bound, listening socket to give to InstanceServer
-    QString problem;          ///< for Failed
+    QString problem; ///< for Failed
     /// For Failed: an instance is there but did not answer in time. Starting a
     /// second one beside it would split the documents between two processes.
     bool instanceUnresponsive = false;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // HTML of a rich text, for text/html on the clipboard beside the RTF: most
 // Linux programs paste HTML.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tolvo:// link grammar: writing every link form, cutting an incoming URL
 // into prefix and target, and deciding what a target names.

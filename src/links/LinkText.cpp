@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Link rendering: display texts, styled links, Markdown links, the user font.
 #include "links/LinkText.h"
 
+#include "links/LinkGrammar.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "links/LinkGrammar.h"
 
 namespace tolvo {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How a link is rendered as text: the link styles, display texts, styled
 // links, Markdown links and the user font.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text operations on TOC titles, link paths and prefixes.
 #include "links/PathStrings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rich text runs and their range operations.
 #include "links/RichText.h"
 

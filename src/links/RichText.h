@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Rich text of our own: a list of runs, each a text with link, colour,
 // underline and font attributes. It is what links leave the program as

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A small RTF reader, for RTF pasted into the notes areas: text, paragraph and
 // line breaks, tabs, HYPERLINK fields, colours, underline and fonts.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RTF of our own writing: what text/rtf on the clipboard, drags and the
 // annotation export carry.

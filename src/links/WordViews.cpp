@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lower-casing and word splitting over views.
 #include "links/WordViews.h"
 

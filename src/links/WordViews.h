@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Internal helpers of the title text operations: lower-casing and word
 // splitting over views, so the matching loops over whole outlines do not

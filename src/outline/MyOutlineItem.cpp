@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One entry of the table of contents.
 #include "outline/MyOutlineItem.h"
 

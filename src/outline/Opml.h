@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // OPML export of an outline: the element of each item and the whole file text.
 //

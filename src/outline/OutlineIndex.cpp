@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title-path matching over an indexed tree.
 #include "outline/OutlineIndex.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search structures behind title-path matching over one unchanging tree.
 // Internal to OutlineTree.

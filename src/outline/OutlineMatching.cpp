@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title-path matching over the tree, and the choice of an item's short link path.
 #include "outline/OutlineIndex.h"
 #include "outline/OutlineTree.h"
@@ -80,10 +81,10 @@ QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
         }
     }
     for (int v = best; v >= 1; --v) {
-        OutlineIndex::Components components;
+        OutlineIndex::Components ids;
         for (const QString& c : variants.components(v))
-            components.push_back(idx.componentId(c));
-        if (idx.onlyMatch(components) == item->m_index)
+            ids.push_back(idx.componentId(c));
+        if (idx.onlyMatch(ids) == item->m_index)
             return variants.text(v);
     }
     return path;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outline as a source gives it: the abstract node the tree is built from,
 // so that the core needs no PDF and tests build trees from plain data.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the outline tree, its heights and its height buckets.
 #include "outline/OutlineTree.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A document's table of contents: the outline items, their height buckets, and
 // the matching of title paths against them.

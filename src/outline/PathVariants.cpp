@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shortened variants of a title path.
 #include "outline/PathVariants.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The shortened variants of a title path, scored without building them all.
 // Internal to OutlineTree.

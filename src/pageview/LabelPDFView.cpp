@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pageview/LabelPDFView.h"
 
 #include "settings/Defaults.h"
@@ -35,9 +36,9 @@ void LabelPDFView::setPrefix(const QString& prefix)
     viewport()->update();
 }
 
-void LabelPDFView::setIconLocationData(const QByteArray& data)
+void LabelPDFView::setIconLocationData(const QByteArray& location)
 {
-    m_iconLocationData = data;
+    m_iconLocationData = location;
 }
 
 void LabelPDFView::setDefaults(const Defaults* defaults)

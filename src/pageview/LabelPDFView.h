@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page view of every document window: over each page it draws a red box
 // with the link prefix and the page's label, in the corner and at the size
@@ -6,8 +7,8 @@
 // location link of the point and drags it out; Copy copies the selection with
 // its location link.
 
-#include "render/LabelOverlay.h"
 #include "pageview/PageView.h"
+#include "render/LabelOverlay.h"
 
 #include <functional>
 #include <memory>
@@ -43,7 +44,7 @@ public:
 
     /// Where the target icon is drawn (makeIconLocationData()); empty for no icon.
     QByteArray iconLocationData() const { return m_iconLocationData; }
-    void setIconLocationData(const QByteArray& data);
+    void setIconLocationData(const QByteArray& location);
 
     /// The store the box options are read from (not owned); Defaults::standard() unless set.
     void setDefaults(const Defaults* defaults);

@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LabelPDFView's location links: the double-click with its drag, the modified
 // double-clicks that also copy, and Copy.
 #include "pageview/LabelPDFView.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "render/LinkMimeData.h"
 #include "render/LocationLinks.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QApplication>
 #include <QDrag>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where each page sits in the page view's scrollable area, for every display
 // mode, book display and scale. Pure geometry, testable without widgets.

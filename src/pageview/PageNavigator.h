@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page view's history of places: jumps record places, plain scrolling does
 // not. A QObject without widgets, so it is testable on its own.

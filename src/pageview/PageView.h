@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page view: shows a PDF's pages in one of four display modes, scales and
 // zooms, moves to pages, destinations and rectangles with a history of jumps,
@@ -13,10 +14,10 @@
 // all in view), the page that was current stays current if it is one of them,
 // else the first of them in page order.
 
-#include "pdf/PdfDocument.h"
-#include "render/ImageCache.h"
 #include "pageview/PageLayout.h"
 #include "pageview/PageNavigator.h"
+#include "pdf/PdfDocument.h"
+#include "render/ImageCache.h"
 
 #include <QAbstractScrollArea>
 #include <QTimer>

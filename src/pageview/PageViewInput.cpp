@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page view's mouse, wheel and keyboard handling and its text selection.
 #include "pageview/PageView.h"
 

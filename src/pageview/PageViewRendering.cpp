@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page view's painting and its traffic with the rendering workers.
+#include "pageview/PageView.h"
 #include "render/DisplaySpace.h"
 #include "render/PageRenderer.h"
-#include "pageview/PageView.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF's outline as outline nodes.
 #include "pdf/OutlineFromPdf.h"
 

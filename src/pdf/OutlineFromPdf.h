@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outline tree of a PDF: the PDF's outline entries seen through the
 // outline node interface.

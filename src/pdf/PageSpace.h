@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one conversion between page space (PDF user space, y up) and the displayed
 // page (the crop box turned by the page's rotation, origin top-left, y down, in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The value types of the PDF services.
 #include "pdf/PdfDocument.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // PDF document services: the one interface through which Tolvo reads, draws,
 // searches and inspects PDFs. The Poppler adapter behind it is the only code
@@ -45,7 +46,7 @@ struct OutlineEntry {
 /// The geometry of one page.
 struct PageGeometry {
     QRectF mediaBox; ///< page space
-    QRectF cropBox;  ///< page space; what readers see
+    QRectF cropBox; ///< page space; what readers see
     int rotation = 0; ///< 0, 90, 180 or 270, clockwise as displayed
     /// The displayed size in points (the crop box, turned by the rotation).
     QSizeF displaySize() const;
@@ -60,8 +61,8 @@ struct Annotation {
     /// For markup: highlight 0, strike-out 1, underline 2, squiggly 3; -1 otherwise.
     int markupType = -1;
     std::optional<QString> contents; ///< nothing when the annotation has no /Contents
-    QRectF bounds;                   ///< page space
-    QVector<QPointF> quadPoints;     ///< page space, four per quadrilateral, as stored in the PDF
+    QRectF bounds; ///< page space
+    QVector<QPointF> quadPoints; ///< page space, four per quadrilateral, as stored in the PDF
     int pageIndex = -1;
 };
 
@@ -138,8 +139,8 @@ public:
     virtual TextSelection selectionForRect(int pageIndex, const QRectF& rect) const = 0;
     /// The text from one point to another, in reading order, possibly across pages: from the word
     /// at or nearest the one point to the word at or nearest the other, whichever comes first.
-    virtual TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage,
-                                             const QPointF& to) const = 0;
+    virtual TextSelection selectionFromPoint(
+        int fromPage, const QPointF& from, int toPage, const QPointF& to) const = 0;
 
     /// Case-insensitive matches of text on one page, as rectangles in page space (one per match;
     /// a match does not run across a line break).
@@ -149,8 +150,7 @@ public:
     /// shouldAbort is polled while drawing; an aborted draw gives a null image, and so does a page
     /// that cannot be read or a scale that would make an image beyond 32767 pixels a side or 120
     /// million pixels.
-    virtual QImage render(int pageIndex, double scale,
-                          const std::function<bool()>& shouldAbort = {}) const = 0;
+    virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
 };
 
 /// The outcome of opening a PDF: the document, or a reason a person can read.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The logging category of the PDF services, and the routing of Poppler's own
 // error printing into it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Poppler adapter behind the PDF services. Each PopplerDocument reads its file
 // twice over: through Poppler's core API (core/CoreDocument.h) for exact values and

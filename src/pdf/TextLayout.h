@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lines, hit tests and text assembly over one page's words. Everything here works
 // in display space (top-left origin, y down), where "above" and "left of" mean what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Behaviours pane: one control for each user option, bound to its key in
 // the defaults store. A change is written at once and shows at the next use.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The auto-match table as rows for the preference window: prefix text and the
 // file name or path it is prepared for. Rows are added, edited and removed by

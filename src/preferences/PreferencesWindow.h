@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The preference window: a toolbar of three panes (tags 0, 1, 2) showing the
 // routing table, the auto-match table and the behaviour options. It is the

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "preferences/RoutingTableModel.h"
 
+#include "routing/FileReference.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "routing/FileReference.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The routing table as rows for the preference window: one row per prefix, its
 // PDF's path beside it, in red when the last check found that it reaches no PDF.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between page space (PDF user space of the unrotated page, y up)
 // and display space (points from the top-left corner of the page as shown,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The page view's drawn pages, bounded in bytes, least recently used first out.
 

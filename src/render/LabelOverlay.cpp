@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/LabelOverlay.h"
 
+#include "render/DisplaySpace.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "render/DisplaySpace.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The prefix and page label box and the target icon that LabelPDFView draws
 // over every page, as plain functions over a QPainter and a page's geometry,

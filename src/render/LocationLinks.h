@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Location links made in the page view: the place of a selection, the user
 // font, and the texts that Copy and the grab command make of a selection.
 
-#include "pdf/PdfDocument.h"
 #include "links/LinkText.h"
+#include "pdf/PdfDocument.h"
 
 #include <optional>
 

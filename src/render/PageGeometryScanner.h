@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reads the geometry of a document's pages on a thread of its own, so that a
 // long PDF shows its first page without waiting for every page's boxes (a

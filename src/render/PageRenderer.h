@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Draws pages on worker threads, never on the caller's thread. Each worker owns
 // its own copy of the document (Document::reopen()), so no Document is shared

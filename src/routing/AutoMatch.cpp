@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "routing/AutoMatch.h"
 
+#include "links/PathStrings.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "links/PathStrings.h"
 
 namespace tolvo {
 

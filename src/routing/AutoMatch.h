@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Auto-match: prefixes prepared for files before they were ever opened, kept in
 // the defaults store under "matchingDictionarySandboxed" as prefix text -> file

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "routing/DocumentPrefix.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "links/PathStrings.h"
 #include "routing/AutoMatch.h"
 #include "routing/RoutingTable.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -105,8 +106,8 @@ void DocumentPrefix::assignPrefix(const QSet<QString>& prefixesInUse)
         store(m_prefix);
     } else {
         QSet<QString> taken = prefixesInUse;
-        for (const QString& key : routing.keys())
-            taken.insert(key);
+        for (const QString& existing : routing.keys())
+            taken.insert(existing);
         m_prefix = temporaryPrefix(taken, m_random);
         m_origin = Origin::Temporary;
     }

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A document's prefix: assigned while its window loads (from the routing table,
 // by auto-match, or a temporary one), chosen in the prefix sheet, and stored.

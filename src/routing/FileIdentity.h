@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What tells one file apart from another: where it lives on disk (device and
 // inode, with its birth time against inode reuse) and a cheap fingerprint of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File references: what the routing table keeps for each PDF in place of a
 // bookmark. A reference records the file's name and folder (readable without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Finding the tolvo:// links in people's notes: plain text and Markdown, HTML
 // (Qt's rich text among it) and RTF, each with the line where it stands.

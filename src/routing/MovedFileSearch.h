@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search for PDFs that left the path their reference names: people move
 // and rename their files all the time, and links should keep working.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text the preference tables copy, paste and drag: one block per row,
 // "[prefix]" and the row's key on the first line, the path or file name on the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Resolving file references: is the file still where its reference says, has
 // it moved, is it gone, or does another file stand at its path now?

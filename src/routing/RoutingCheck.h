@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The check of the routing table: which prefixes no longer reach their PDF.
 // It marks; the user repairs (by choosing a prefix again, or removing the entry).

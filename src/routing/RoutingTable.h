@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The routing table: which PDF each link prefix opens. Kept in the defaults
 // store under "routingDictionarySandboxed" as prefix -> file reference.

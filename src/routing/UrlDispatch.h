@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where an incoming tolvo:// URL leads: an open document, a PDF file named by
 // the routing table, or nowhere. A decision only; the application acts on it.
@@ -13,9 +14,9 @@ struct DispatchDecision {
     enum class Kind { OpenDocument, OpenFile, NotFound };
     Kind kind = Kind::NotFound;
     int documentIndex = -1; ///< OpenDocument: index into the open documents' prefixes
-    QString filePath;       ///< OpenFile
-    QString prefix;         ///< the prefix that fitted
-    QString target;         ///< the rest of the URL after "tolvo://" + prefix
+    QString filePath; ///< OpenFile
+    QString prefix; ///< the prefix that fitted
+    QString target; ///< the rest of the URL after "tolvo://" + prefix
 };
 
 /// The open documents first, in their order, then the routing table's keys in

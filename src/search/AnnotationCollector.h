@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Gathers a document's annotation list off the main thread: reading the
 // annotations of a manual full of links takes long enough to hold up a window.

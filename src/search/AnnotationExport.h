@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The annotation export document: every chosen note and markup of the annotation
 // list, headed by its page and kind, with a link to its page and its text; as
 // RTF (the default), HTML, or Markdown for note-taking programs.
 
-#include "search/AnnotationRecord.h"
 #include "links/LinkText.h"
 #include "links/RichText.h"
+#include "search/AnnotationRecord.h"
 
 #include <QByteArray>
 #include <QString>

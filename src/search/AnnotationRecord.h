@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document's annotation list: one record per note and text markup, in page
 // order, which the search pane searches and the annotation export writes out;

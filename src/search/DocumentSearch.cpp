@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/DocumentSearch.h"
 
-#include "search/TextFinder.h"
 #include "outline/OutlineTree.h"
+#include "search/TextFinder.h"
 
 namespace tolvo {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One document's search: a query searches the outline, the annotation list and
 // the page text; the results fill one model, which the pane shows filtered.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One row of the search results, and the rows that the outline and the
 // annotation list give for a query.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The document's search results (searchResultsArray) as a table model, and the
 // filter of the pane's three segments over it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text find over a whole document, on worker threads: the pages are shared
 // out among the workers, each reading its own copy of the PDF, and the matches

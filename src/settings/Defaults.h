@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The defaults store: registered defaults in memory plus the user's own values
 // in one JSON file, shared by the app and tolvo-cli.

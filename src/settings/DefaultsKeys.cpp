@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/DefaultsKeys.h"
 
 #include "settings/Defaults.h"
@@ -26,38 +27,38 @@ void registerTolvoDefaults(Defaults& defaults)
     using namespace keys;
     const QString notes = scratchpadTemplate();
     QList<Defaults::Key> table = {
-        {kRoutingDictionary, T::Dictionary, QVariantMap()},
-        {kMatchingDictionary, T::Dictionary,
-         QVariantMap{{QStringLiteral("apphelp"), QStringLiteral("Tolvo User Guide.pdf")}}},
-        {kURLRichTextPreference, T::String, QString::fromLatin1(kLinkStyleExpanded)},
-        {kRedBoxLocation, T::String, QStringLiteral("Top Left")},
-        {kRedBoxSize, T::String, QStringLiteral("Medium")},
-        {kAutoMatchEnabled, T::Bool, true},
-        {kShowHelpOnStart, T::Bool, true},
-        {kAutomaticallyValidate, T::Bool, false},
-        {kSearchSplitViewDividerPosition, T::Float, 170.0},
-        {kLastSelectedScratchpad, T::Integer, 0},
-        {kShouldHideTOCViewIfMissingTOC, T::Bool, true},
-        {kDragTOCTitleWhenDraggingTOCLinks, T::Bool, true},
-        {kCopyTOCTitleWhenCopyingTOCLinks, T::Bool, true},
-        {kShouldAddLeadingTabs, T::Bool, true},
-        {kShouldUnderlineURLs, T::Bool, true},
-        {kShouldUseMarkdownForCopy, T::Bool, false},
-        {kShouldAppendURLOnCopy, T::Bool, true},
-        {kShouldInsertTextInScratchPadOnCopy, T::Bool, false},
-        {kAnnoExportUseQuotes, T::Bool, true},
-        {kAutoMatchOnlyAddFilenameInFinderDrags, T::Bool, true},
-        {kAnnoExportShouldExportNotes, T::Bool, true},
-        {kAnnoExportShouldExportHighlights, T::Bool, true},
-        {kAnnoExportShouldExportUnderlines, T::Bool, true},
-        {kAnnoExportShouldExportStrikethroughs, T::Bool, true},
+        { kRoutingDictionary, T::Dictionary, QVariantMap() },
+        { kMatchingDictionary, T::Dictionary,
+            QVariantMap { { QStringLiteral("apphelp"), QStringLiteral("Tolvo User Guide.pdf") } } },
+        { kURLRichTextPreference, T::String, QString::fromLatin1(kLinkStyleExpanded) },
+        { kRedBoxLocation, T::String, QStringLiteral("Top Left") },
+        { kRedBoxSize, T::String, QStringLiteral("Medium") },
+        { kAutoMatchEnabled, T::Bool, true },
+        { kShowHelpOnStart, T::Bool, true },
+        { kAutomaticallyValidate, T::Bool, false },
+        { kSearchSplitViewDividerPosition, T::Float, 170.0 },
+        { kLastSelectedScratchpad, T::Integer, 0 },
+        { kShouldHideTOCViewIfMissingTOC, T::Bool, true },
+        { kDragTOCTitleWhenDraggingTOCLinks, T::Bool, true },
+        { kCopyTOCTitleWhenCopyingTOCLinks, T::Bool, true },
+        { kShouldAddLeadingTabs, T::Bool, true },
+        { kShouldUnderlineURLs, T::Bool, true },
+        { kShouldUseMarkdownForCopy, T::Bool, false },
+        { kShouldAppendURLOnCopy, T::Bool, true },
+        { kShouldInsertTextInScratchPadOnCopy, T::Bool, false },
+        { kAnnoExportUseQuotes, T::Bool, true },
+        { kAutoMatchOnlyAddFilenameInFinderDrags, T::Bool, true },
+        { kAnnoExportShouldExportNotes, T::Bool, true },
+        { kAnnoExportShouldExportHighlights, T::Bool, true },
+        { kAnnoExportShouldExportUnderlines, T::Bool, true },
+        { kAnnoExportShouldExportStrikethroughs, T::Bool, true },
     };
     for (int i = 0; i < 5; ++i)
-        table.append({sharedNotes(i), T::RichText, notes});
-    table.append({kFontNameForRichTextCopiedFromPDF, T::String, QStringLiteral("Helvetica")});
-    table.append({kFontSizeForRichTextCopiedFromPDF, T::Float, 12.0});
+        table.append({ sharedNotes(i), T::RichText, notes });
+    table.append({ kFontNameForRichTextCopiedFromPDF, T::String, QStringLiteral("Helvetica") });
+    table.append({ kFontSizeForRichTextCopiedFromPDF, T::Float, 12.0 });
 #if TOLVO_UPDATE_CHECK
-    table.append({kSoftwareUpdateFeedURL, T::String, QString::fromLatin1(addresses::kAppcastFeed)});
+    table.append({ kSoftwareUpdateFeedURL, T::String, QString::fromLatin1(addresses::kAppcastFeed) });
 #endif
     defaults.registerDefaults(table);
 }

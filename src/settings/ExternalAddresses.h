@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Every address outside Tolvo that the program opens: the web page, the
 // software-centre page, the support mail address and the update feed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The TOC outline view: a tree view that hands Copy to its owner, and its
 // drags to a data source.

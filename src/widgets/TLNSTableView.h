@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A table view that hands Copy and Paste to its owner, and its drags to a
 // data source.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/TLSplitView.h"
 
 #include <QEasingCurve>
@@ -101,10 +102,10 @@ void TLSplitView::animateSizes(const QList<int>& to, std::function<void()> done)
         emit subviewsResized();
     });
     connect(m_animation, &QVariantAnimation::finished, this, [this] {
-        std::function<void()> done = std::move(m_done);
+        std::function<void()> finish = std::move(m_done);
         m_done = nullptr;
-        if (done)
-            done();
+        if (finish)
+            finish();
     });
     m_animation->start();
 }

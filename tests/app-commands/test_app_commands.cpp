@@ -1,11 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application commands: the Help menu's mail, web and software-centre
 // items with and without a program to take them, the font for copied text as
 // stored and as the dialog shows it, the update answer shown to the user, and
 // page views redrawn when a display option changes.
 #include "app/AppCommands.h"
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdater.h"
 #include "document/DocumentController.h"
 #include "document/DocumentWindow.h"
@@ -13,6 +11,9 @@
 #include "document/NotesStore.h"
 #include "links/LinkText.h"
 #include "pageview/LabelPDFView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "settings/ExternalAddresses.h"
 
 #include <QAction>
 #include <QFontDialog>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update feed and version order: which release of a feed counts, how
 // versions compare, and which feeds are refused. Also the support mail link.
-#include "settings/ExternalAddresses.h"
 #include "app/SoftwareUpdaterFeed.h"
 #include "app/SoftwareUpdaterVersion.h"
+#include "settings/ExternalAddresses.h"
 
 #include <QFile>
 #include <QtTest>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The update check over the network, against a small HTTP server on 127.0.0.1:
 // a feed, HTTP errors, a redirect, a server that hangs up or never answers, an
 // answer too large for a feed, and a port where nothing listens.
+#include "app/SoftwareUpdater.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "app/SoftwareUpdater.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

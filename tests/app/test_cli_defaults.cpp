@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli defaults, run as a separate process over a temporary store.
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The defaults store: registration, typed reads, persistence, damaged files,
 // and writes from several stores (processes) at once.
 #include "settings/Defaults.h"

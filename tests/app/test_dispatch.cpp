@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where incoming URLs lead, and becoming the handler of tolvo:// links.
+#include "app/DesktopIntegration.h"
+#include "routing/RoutingTable.h"
+#include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "app/DesktopIntegration.h"
-#include "routing/UrlDispatch.h"
-#include "routing/RoutingTable.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,17 +43,18 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("target");
-        QTest::newRow("open document at once") << "tolvo://book/12/" << QStringList {"book/"} << "document" << 0 << "12/";
+        QTest::newRow("open document at once")
+            << "tolvo://book/12/" << QStringList { "book/" } << "document" << 0 << "12/";
         QTest::newRow("open documents before routing keys")
-            << "tolvo://routed/3/" << QStringList {"other/", "routed/"} << "document" << 1 << "3/";
+            << "tolvo://routed/3/" << QStringList { "other/", "routed/" } << "document" << 1 << "3/";
         QTest::newRow("first open document wins, not the longest")
-            << "tolvo://book/x/3/" << QStringList {"book/", "book/x/"} << "document" << 0 << "x/3/";
-        QTest::newRow("whole-PDF link") << "tolvo://book/" << QStringList {"book/"} << "document" << 0 << "";
+            << "tolvo://book/x/3/" << QStringList { "book/", "book/x/" } << "document" << 0 << "x/3/";
+        QTest::newRow("whole-PDF link") << "tolvo://book/" << QStringList { "book/" } << "document" << 0 << "";
         QTest::newRow("routed file") << "tolvo://routed/iv/@loc/72x/541y/" << QStringList {} << "file" << -1
                                      << "iv/@loc/72x/541y/";
         QTest::newRow("case counts") << "TOLVO://routed/3/" << QStringList {} << "none" << -1 << "";
         QTest::newRow("prefix case counts") << "tolvo://Routed/3/" << QStringList {} << "none" << -1 << "";
-        QTest::newRow("unknown prefix") << "tolvo://nosuch/1/" << QStringList {"book/"} << "none" << -1 << "";
+        QTest::newRow("unknown prefix") << "tolvo://nosuch/1/" << QStringList { "book/" } << "none" << -1 << "";
         QTest::newRow("gone file") << "tolvo://gone/1/" << QStringList {} << "none" << -1 << "1/";
         QTest::newRow("replaced file") << "tolvo://replaced/1/" << QStringList {} << "none" << -1 << "1/";
     }
@@ -79,8 +81,8 @@ private slots:
 
         const DispatchDecision d = decideDispatch(url, open, routing);
         const QString got = d.kind == DispatchDecision::Kind::OpenDocument ? "document"
-            : d.kind == DispatchDecision::Kind::OpenFile                 ? "file"
-                                                                         : "none";
+            : d.kind == DispatchDecision::Kind::OpenFile                   ? "file"
+                                                                           : "none";
         QCOMPARE(got, kind);
         QCOMPARE(d.documentIndex, index);
         QCOMPARE(d.target, target);
@@ -92,10 +94,13 @@ private slots:
     {
         QTest::addColumn<QString>("url");
         QTest::addColumn<QString>("decoded");
-        QTest::newRow("blank") << "tolvo://b/Appendix%20A/" << "tolvo://b/Appendix A/";
+        QTest::newRow("blank") << "tolvo://b/Appendix%20A/"
+                               << "tolvo://b/Appendix A/";
         QTest::newRow("utf-8") << "tolvo://b/einf%C3%BChrung/" << QString::fromUtf8("tolvo://b/einführung/");
-        QTest::newRow("nothing to decode") << "tolvo://b/12/" << "tolvo://b/12/";
-        QTest::newRow("stray percent") << "tolvo://b/100%/" << "tolvo://b/100%/";
+        QTest::newRow("nothing to decode") << "tolvo://b/12/"
+                                           << "tolvo://b/12/";
+        QTest::newRow("stray percent") << "tolvo://b/100%/"
+                                       << "tolvo://b/100%/";
     }
     void percentDecoding()
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single-instance channel: frames, hand-over, take-over of a dead socket.
 #include "instance/InstanceProtocol.h"
 #include "instance/SingleInstance.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running instance end to end, with real processes: links handed over by
 // later `tolvo` processes, the alert, the guide's help links, and two
 // processes racing to become the instance.

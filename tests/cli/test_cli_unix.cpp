@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo and tolvo-cli as a shell uses them: --help and --version, usage errors before any
 // window, "-" for standard input and output, one option vocabulary, JSON Lines from search,
 // and file names that are not UTF-8.
@@ -74,14 +75,16 @@ private slots:
         QTest::addColumn<QString>("stream");
         QTest::addColumn<QString>("pattern");
         const QString version = QStringLiteral("^%1 \\d+\\.\\d+\\.\\d+\\n$");
-        QTest::newRow("tolvo --version") << "tolvo" << QStringList { "--version" } << 0 << "out" << version.arg("tolvo");
+        QTest::newRow("tolvo --version") << "tolvo" << QStringList { "--version" } << 0 << "out"
+                                         << version.arg("tolvo");
         QTest::newRow("tolvo --help") << "tolvo" << QStringList { "--help" } << 0 << "out"
                                       << "^Usage: tolvo .*Exit status:";
-        QTest::newRow("tolvo -h after a file") << "tolvo" << QStringList { "a.pdf", "-h" } << 0 << "out" << "^Usage:";
+        QTest::newRow("tolvo -h after a file") << "tolvo" << QStringList { "a.pdf", "-h" } << 0 << "out"
+                                               << "^Usage:";
         QTest::newRow("tolvo unknown option") << "tolvo" << QStringList { "--frobnicate" } << 2 << "err"
                                               << "^tolvo: unknown option '--frobnicate'\\nUsage: tolvo ";
-        QTest::newRow("tolvo unknown option after a file")
-            << "tolvo" << QStringList { "a.pdf", "-x" } << 2 << "err" << "unknown option '-x'";
+        QTest::newRow("tolvo unknown option after a file") << "tolvo" << QStringList { "a.pdf", "-x" } << 2 << "err"
+                                                           << "unknown option '-x'";
         QTest::newRow("tolvo Qt option without value") << "tolvo" << QStringList { "-platform" } << 2 << "err"
                                                        << "'-platform' needs a value";
         QTest::newRow("tolvo --benchmark-open alone") << "tolvo" << QStringList { "--benchmark-open" } << 2 << "err"
@@ -90,12 +93,14 @@ private slots:
             << "tolvo-cli" << QStringList { "--version" } << 0 << "out" << version.arg("tolvo-cli");
         QTest::newRow("tolvo-cli --help") << "tolvo-cli" << QStringList { "--help" } << 0 << "out"
                                           << "^Usage: tolvo-cli .*Exit status: 0 done, 1 .*3 not found";
-        QTest::newRow("tolvo-cli alone") << "tolvo-cli" << QStringList() << 2 << "err" << "^Usage: tolvo-cli ";
-        QTest::newRow("tolvo-cli unknown option")
-            << "tolvo-cli" << QStringList { "--frobnicate" } << 2 << "err" << "unknown option '--frobnicate'";
-        QTest::newRow("tolvo-cli unknown command")
-            << "tolvo-cli" << QStringList { "frobnicate" } << 2 << "err" << "unknown command 'frobnicate'";
-        QTest::newRow("command help") << "tolvo-cli" << QStringList { "status", "-h" } << 0 << "out" << "^Usage:";
+        QTest::newRow("tolvo-cli alone") << "tolvo-cli" << QStringList() << 2 << "err"
+                                         << "^Usage: tolvo-cli ";
+        QTest::newRow("tolvo-cli unknown option") << "tolvo-cli" << QStringList { "--frobnicate" } << 2 << "err"
+                                                  << "unknown option '--frobnicate'";
+        QTest::newRow("tolvo-cli unknown command") << "tolvo-cli" << QStringList { "frobnicate" } << 2 << "err"
+                                                   << "unknown command 'frobnicate'";
+        QTest::newRow("command help") << "tolvo-cli" << QStringList { "status", "-h" } << 0 << "out"
+                                      << "^Usage:";
     }
     void helpVersionAndUsage()
     {
@@ -122,8 +127,8 @@ private slots:
         QTest::newRow("check reads standard input")
             << QStringList { "check", "-" } << QByteArray("intro\nsee tolvo://nowhere/12/ too\n") << 3
             << QByteArray("-:2: no-pdf tolvo://nowhere/12/\n");
-        QTest::newRow("check, nothing to follow") << QStringList { "check", "-" } << QByteArray("no links\n") << 0
-                                                  << QByteArray();
+        QTest::newRow("check, nothing to follow")
+            << QStringList { "check", "-" } << QByteArray("no links\n") << 0 << QByteArray();
         QTest::newRow("check JSON from standard input")
             << QStringList { "check", "--json", "-" } << QByteArray("tolvo://nowhere/\n") << 3
             << QByteArray("[\n    {\n        \"file\": \"-\",\n        \"line\": 1,\n        \"state\": \"no-pdf\",\n"
@@ -198,8 +203,8 @@ private slots:
         QTest::newRow("opml link style") << QStringList { "opml", pdf, "--style", "condensed" }
                                          << "url, tolvo or in-title";
         QTest::newRow("JSON as a format") << QStringList { "annotations", pdf, "--format", "json" } << "use --json";
-        QTest::newRow("JSON and a format") << QStringList { "annotations", pdf, "--json", "--format", "rtf" }
-                                           << "exclude each other";
+        QTest::newRow("JSON and a format")
+            << QStringList { "annotations", pdf, "--json", "--format", "rtf" } << "exclude each other";
         QTest::newRow("routes JSON and names") << QStringList { "routes", "--json", "--names" } << "exclude each other";
     }
     void vocabularyErrors()
@@ -239,15 +244,18 @@ private slots:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("read a PDF") << "\"$0\" info \"$(printf 'caf\\351.pdf')\"" << 0 << "Pages:" << "";
+        QTest::newRow("read a PDF") << "\"$0\" info \"$(printf 'caf\\351.pdf')\"" << 0 << "Pages:"
+                                    << "";
         QTest::newRow("its name kept for the prefix")
-            << "\"$0\" link \"$(printf 'caf\\351.pdf')\" --whole" << 0 << "tolvo://caf" << "";
+            << "\"$0\" link \"$(printf 'caf\\351.pdf')\" --whole" << 0 << "tolvo://caf"
+            << "";
         QTest::newRow("notes file") << "printf 'tolvo://x/1/\\n' > \"$(printf 'n\\351.md')\"; \"$0\" check "
                                        "\"$(printf 'n\\351.md')\""
                                     << 3 << QString::fromUtf8("n\xef\xbf\xbd.md:1: no-pdf") << "";
         QTest::newRow("write OPML") << "\"$0\" opml \"$(printf 'caf\\351.pdf')\" -o \"$(printf 'o\\351.opml')\" && "
                                        "head -c 5 \"$(printf 'o\\351.opml')\""
-                                    << 0 << "<?xml" << "";
+                                    << 0 << "<?xml"
+                                    << "";
         QTest::newRow("missing file") << "\"$0\" info \"$(printf 'gon\\351.pdf')\"" << 1 << ""
                                       << QString::fromUtf8("gon\xef\xbf\xbd.pdf");
     }
@@ -259,7 +267,8 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(QFile::copy(fixture(QStringLiteral("search.pdf")), folder.filePath(QStringLiteral("plain.pdf"))));
         // The Latin-1 name is made by the shell: a QString cannot hold its bytes.
-        const Run made = run(QStringLiteral("sh"), { "-c", "cp plain.pdf \"$(printf 'caf\\351.pdf')\"" }, {}, folder.path());
+        const Run made
+            = run(QStringLiteral("sh"), { "-c", "cp plain.pdf \"$(printf 'caf\\351.pdf')\"" }, {}, folder.path());
         QCOMPARE(made.code, 0);
         const Run r = run(QStringLiteral("sh"), { QStringLiteral("-c"), script, program(QStringLiteral("tolvo-cli")) },
             {}, folder.path());

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The shell completions of tolvo and tolvo-cli, run in the shells themselves: commands,
 # options and their values, PDF file names, and the stored prefixes of the routing table.
 #   check_completions.sh BUILD_DIR SOURCE_DIR FIXTURE_PDF

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the desktop component into a scratch prefix, then checks what landed
 # there with the freedesktop validators, as a distribution's packaging would.
 #   validate_desktop_files.sh BUILD_DIR SCRATCH_DIR SOURCE_DIR

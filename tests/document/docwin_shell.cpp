@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A bare document application for screenshots and timing before the app's own entry point
 // uses the document controller: opens the PDFs given, or with --benchmark-open FILE times one.
 #include "document/BenchmarkOpen.h"

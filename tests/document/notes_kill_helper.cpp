@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Types into notes area 1 as a person would, then either waits to be killed or quits.
 //   notes_kill_helper DEFAULTS_FILE TEXT (wait|quit)
 // Prints "typed" once the last character is in.
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/NotesBinding.h"
 #include "document/NotesStore.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QApplication>
 #include <QTextEdit>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli link: the link of a page, a TOC entry, a point and the whole PDF in each format,
 // its usage errors, and RTF that other programs (pandoc, and LibreOffice where installed) read back to
 // the same link.

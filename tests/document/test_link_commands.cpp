@@ -1,23 +1,24 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document's link commands on a real window: what each insert command puts into the notes,
 // what the copy commands and the TOC's Copy and drag leave, the prefix question, the link style
 // control and sheet, and the grab of the page selection.
-#include "support/ScratchStore.h"
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/DocumentWindow.h"
 #include "document/LinkStyleSheet.h"
 #include "document/LinkTransfers.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
 #include "document/PrefixSheet.h"
-#include "widgets/SegmentedControl.h"
-#include "widgets/TLNSOutlineView.h"
-#include "search/MySearchResult.h"
 #include "links/RtfReader.h"
 #include "outline/OutlineModel.h"
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
 #include "routing/DocumentPrefix.h"
+#include "search/MySearchResult.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "support/ScratchStore.h"
+#include "widgets/SegmentedControl.h"
+#include "widgets/TLNSOutlineView.h"
 
 #include <QClipboard>
 #include <QMenu>
@@ -143,10 +144,7 @@ private slots:
         QVERIFY(QFile::exists(fixture("Report.pdf")));
     }
 
-    void init()
-    {
-        m_store.renew();
-    }
+    void init() { m_store.renew(); }
 
     void cleanup()
     {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document window: what its set-up leaves visible, the title, navigation and the
 // go-to sheet, the display check marks, the outline pane, notes across windows, the
 // alert for a file that is no PDF, the OPML command, the prefix sheet and the controller.

@@ -1,7 +1,6 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shared notes areas: one text in every window, kept in the defaults store,
 // other processes' changes taken in, the selected tab remembered, clipboard inserts.
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
 #include "document/NotesPane.h"
@@ -9,6 +8,8 @@
 #include "document/NotesTextView.h"
 #include "links/RichText.h"
 #include "links/RtfWriter.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Notes survive the end of the program: a kill a second after typing, and a quit right after it.
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The animated split view, and the outline and table views that hand Copy and Paste to their owners.
 #include "widgets/TLNSOutlineView.h"
 #include "widgets/TLNSTableView.h"

@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The document window's three layouts and their numbers: widths, dividers, thresholds.
-#include "widgets/TLSplitView.h"
 #include "document/WindowLayout.h"
+#include "widgets/TLSplitView.h"
 
 #include <QHBoxLayout>
 #include <QtTest>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The user guide as Tolvo reads it: the outline entries that the help links
 // land on, the page labels of front matter and body, and the size budget.
+#include "outline/OutlineTree.h"
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PdfDocument.h"
-#include "outline/OutlineTree.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Fails when a folder of src/ includes what its layer may not.
 
 The folders of src/ are layers; each may include its own headers, those of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix, run as a separate process.
 #include <QProcess>
 #include <QtTest>
@@ -15,11 +16,11 @@ class TestCliPrefix : public QObject {
     {
         QProcess process;
         process.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"),
-                      QStringList {QStringLiteral("prefix")} + args);
+            QStringList { QStringLiteral("prefix") } + args);
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return {-1, {}, process.errorString()};
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+            return { -1, {}, process.errorString() };
+        return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError()) };
     }
 
 private slots:
@@ -28,21 +29,21 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
-        QTest::newRow("file name") << QStringList {"Smith 2019 - Notes.pdf"} << 0 << "Smith.2019-Notes.pdf/\n";
-        QTest::newRow("slash") << QStringList {"a/b"} << 0 << "a/b/\n";
-        QTest::newRow("non-ascii") << QStringList {"Übersicht Teil 2"} << 0 << "Übersicht.Teil.2/\n";
-        QTest::newRow("dash text after --") << QStringList {"--", "-5 notes"} << 0 << "5.notes/\n";
-        QTest::newRow("-- as text after --") << QStringList {"--", "--"} << 1 << "";
-        QTest::newRow("--help as text after --") << QStringList {"--", "--help"} << 0 << "help/\n";
-        QTest::newRow("single dash is text") << QStringList {"-"} << 1 << "";
-        QTest::newRow("nothing left") << QStringList {"!!!"} << 1 << "";
-        QTest::newRow("empty text") << QStringList {""} << 1 << "";
-        QTest::newRow("only slash") << QStringList {"/"} << 1 << "";
+        QTest::newRow("file name") << QStringList { "Smith 2019 - Notes.pdf" } << 0 << "Smith.2019-Notes.pdf/\n";
+        QTest::newRow("slash") << QStringList { "a/b" } << 0 << "a/b/\n";
+        QTest::newRow("non-ascii") << QStringList { "Übersicht Teil 2" } << 0 << "Übersicht.Teil.2/\n";
+        QTest::newRow("dash text after --") << QStringList { "--", "-5 notes" } << 0 << "5.notes/\n";
+        QTest::newRow("-- as text after --") << QStringList { "--", "--" } << 1 << "";
+        QTest::newRow("--help as text after --") << QStringList { "--", "--help" } << 0 << "help/\n";
+        QTest::newRow("single dash is text") << QStringList { "-" } << 1 << "";
+        QTest::newRow("nothing left") << QStringList { "!!!" } << 1 << "";
+        QTest::newRow("empty text") << QStringList { "" } << 1 << "";
+        QTest::newRow("only slash") << QStringList { "/" } << 1 << "";
         QTest::newRow("no text") << QStringList {} << 2 << "";
-        QTest::newRow("only --") << QStringList {"--"} << 2 << "";
-        QTest::newRow("two texts") << QStringList {"a", "b"} << 2 << "";
-        QTest::newRow("unknown option") << QStringList {"-5"} << 2 << "";
-        QTest::newRow("unknown long option") << QStringList {"--json", "a"} << 2 << "";
+        QTest::newRow("only --") << QStringList { "--" } << 2 << "";
+        QTest::newRow("two texts") << QStringList { "a", "b" } << 2 << "";
+        QTest::newRow("unknown option") << QStringList { "-5" } << 2 << "";
+        QTest::newRow("unknown long option") << QStringList { "--json", "a" } << 2 << "";
     }
     void prefix()
     {
@@ -60,7 +61,7 @@ private slots:
 
     void help()
     {
-        const Run r = run({QStringLiteral("--help")});
+        const Run r = run({ QStringLiteral("--help") });
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.startsWith(QLatin1String("Usage: tolvo-cli prefix")));
         QVERIFY(r.err.isEmpty());

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tolvo:// grammar: link texts, coordinates, cutting URLs, reading targets.
 #include "links/LinkGrammar.h"
 
@@ -21,7 +22,7 @@ QString units(QStringView text)
 }
 
 // A small document: page labels by index, and the title paths its outline matches.
-const QStringList kPageLabels = {"i", "ii", "iii", "iv", "1", "2", "12", "iii", "a b", "12/", "@loc"};
+const QStringList kPageLabels = { "i", "ii", "iii", "iv", "1", "2", "12", "iii", "a b", "12/", "@loc" };
 
 int pageOf(const QString& label)
 {
@@ -39,9 +40,7 @@ std::optional<int> lookUpPage(const QString& label)
 std::optional<int> matchOutline(const QStringList& components)
 {
     static const QHash<QString, int> matches = {
-        {"chapter.1|introduction", 101},
-        {"results", 102},
-        {"2", 103}, // a TOC entry "Chapter 2"
+        { "chapter.1|introduction", 101 }, { "results", 102 }, { "2", 103 }, // a TOC entry "Chapter 2"
     };
     const auto found = matches.constFind(components.join(u'|'));
     return found == matches.cend() ? std::nullopt : std::optional<int>(*found);
@@ -103,14 +102,15 @@ private slots:
         QTest::newRow("page label verbatim") << pageLink(book, "%1 ä/x") << "tolvo://book/%1 ä/x/";
         QTest::newRow("toc") << tocLink(book, "chapt.1/introd") << "tolvo://book/chapt.1/introd/";
         QTest::newRow("toc by extended page label")
-            << tocLink(book, extendedPageLabel("iv", {72.4, 540.6})) << "tolvo://book/iv/@loc/72x/541y//";
-        QTest::newRow("location") << locationLink(book, "iv", {72.4, 540.6}) << "tolvo://book/iv/@loc/72x/541y/";
-        QTest::newRow("location, negative") << locationLink(book, "1", {-3.6, -0.2}) << "tolvo://book/1/@loc/-4x/-0y/";
+            << tocLink(book, extendedPageLabel("iv", { 72.4, 540.6 })) << "tolvo://book/iv/@loc/72x/541y//";
+        QTest::newRow("location") << locationLink(book, "iv", { 72.4, 540.6 }) << "tolvo://book/iv/@loc/72x/541y/";
+        QTest::newRow("location, negative")
+            << locationLink(book, "1", { -3.6, -0.2 }) << "tolvo://book/1/@loc/-4x/-0y/";
         QTest::newRow("whole pdf") << wholePdfLink(book) << "tolvo://book/";
         QTest::newRow("opml item") << opmlItemLink(book, "iv/@loc/72x/541y/") << "tolvo://book/iv/@loc/72x/541y/";
         QTest::newRow("prefix with slashes") << pageLink("a/b/", "3") << "tolvo://a/b/3/";
-        QTest::newRow("extended page label") << extendedPageLabel("iv", {72.4, 540.6}) << "iv/@loc/72x/541y/";
-        QTest::newRow("location target") << locationTarget("iv", {72.5, 73.5}) << "iv/@loc/72x/74y";
+        QTest::newRow("extended page label") << extendedPageLabel("iv", { 72.4, 540.6 }) << "iv/@loc/72x/541y/";
+        QTest::newRow("location target") << locationTarget("iv", { 72.5, 73.5 }) << "iv/@loc/72x/74y";
         QTest::newRow("help") << QString(kAppHelpLink) << "tolvo://apphelp/";
         QTest::newRow("help prefix") << QString(kAppHelpPrefixLink) << "tolvo://apphelp/preferences/prefix";
         QTest::newRow("help automatch") << QString(kAppHelpAutomatchLink) << "tolvo://apphelp/preferences/automatch";
@@ -127,13 +127,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("label");
-        QTest::newRow("extended") << "iv/@loc/72x/541y/" << "iv";
-        QTest::newRow("plain") << "iv" << "iv";
-        QTest::newRow("plain with slash unchanged") << "12/" << "12/";
-        QTest::newRow("empty pieces dropped") << "//iv//@loc/1x/2y" << "iv";
-        QTest::newRow("marker inside a piece") << "a@loc" << "a@loc";
-        QTest::newRow("only the marker") << "@loc" << "@loc";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("extended") << "iv/@loc/72x/541y/"
+                                  << "iv";
+        QTest::newRow("plain") << "iv"
+                               << "iv";
+        QTest::newRow("plain with slash unchanged") << "12/"
+                                                    << "12/";
+        QTest::newRow("empty pieces dropped") << "//iv//@loc/1x/2y"
+                                              << "iv";
+        QTest::newRow("marker inside a piece") << "a@loc"
+                                               << "a@loc";
+        QTest::newRow("only the marker") << "@loc"
+                                         << "@loc";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void cleanLabel()
     {
@@ -152,28 +159,43 @@ private slots:
         QTest::addColumn<QString>("prefix"); // empty: no candidate fits
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("index");
-        const QStringList book = {"book/"};
-        QTest::newRow("page") << "tolvo://book/12/" << book << "book/" << "12/" << 0;
-        QTest::newRow("whole pdf") << "tolvo://book/" << book << "book/" << "" << 0;
+        const QStringList book = { "book/" };
+        QTest::newRow("page") << "tolvo://book/12/" << book << "book/"
+                              << "12/" << 0;
+        QTest::newRow("whole pdf") << "tolvo://book/" << book << "book/"
+                                   << "" << 0;
         QTest::newRow("first fit wins over longer")
-            << "tolvo://book/extra/3/" << QStringList {"book/", "book/extra/"} << "book/" << "extra/3/" << 0;
-        QTest::newRow("longer first")
-            << "tolvo://book/extra/3/" << QStringList {"book/extra/", "book/"} << "book/extra/" << "3/" << 0;
-        QTest::newRow("later candidate")
-            << "tolvo://prefix-12/3" << QStringList {"prefix-1/", "prefix-12/"} << "prefix-12/" << "3" << 1;
-        QTest::newRow("scheme case") << "TOLVO://book/3/" << book << "" << "" << -1;
-        QTest::newRow("prefix case") << "tolvo://Book/3/" << book << "" << "" << -1;
-        QTest::newRow("percent escapes kept") << "tolvo://book/a%20b/" << book << "book/" << "a%20b/" << 0;
-        QTest::newRow("blanks kept") << "tolvo://book/ 12 " << book << "book/" << " 12 " << 0;
-        QTest::newRow("prefix without its slash") << "tolvo://book" << book << "" << "" << -1;
-        QTest::newRow("leading blank") << " tolvo://book/1" << book << "" << "" << -1;
-        QTest::newRow("other scheme") << "xtolvo://book/1" << book << "" << "" << -1;
-        QTest::newRow("empty url") << "" << book << "" << "" << -1;
-        QTest::newRow("no candidates") << "tolvo://book/1" << QStringList {} << "" << "" << -1;
-        QTest::newRow("empty candidate skipped")
-            << "tolvo://book/1" << QStringList {"", "book/"} << "book/" << "1" << 1;
-        QTest::newRow("help") << "tolvo://apphelp/preferences/prefix" << QStringList {"book/", "apphelp/"}
-                              << "apphelp/" << "preferences/prefix" << 1;
+            << "tolvo://book/extra/3/" << QStringList { "book/", "book/extra/" } << "book/"
+            << "extra/3/" << 0;
+        QTest::newRow("longer first") << "tolvo://book/extra/3/" << QStringList { "book/extra/", "book/" }
+                                      << "book/extra/"
+                                      << "3/" << 0;
+        QTest::newRow("later candidate") << "tolvo://prefix-12/3" << QStringList { "prefix-1/", "prefix-12/" }
+                                         << "prefix-12/"
+                                         << "3" << 1;
+        QTest::newRow("scheme case") << "TOLVO://book/3/" << book << ""
+                                     << "" << -1;
+        QTest::newRow("prefix case") << "tolvo://Book/3/" << book << ""
+                                     << "" << -1;
+        QTest::newRow("percent escapes kept") << "tolvo://book/a%20b/" << book << "book/"
+                                              << "a%20b/" << 0;
+        QTest::newRow("blanks kept") << "tolvo://book/ 12 " << book << "book/"
+                                     << " 12 " << 0;
+        QTest::newRow("prefix without its slash") << "tolvo://book" << book << ""
+                                                  << "" << -1;
+        QTest::newRow("leading blank") << " tolvo://book/1" << book << ""
+                                       << "" << -1;
+        QTest::newRow("other scheme") << "xtolvo://book/1" << book << ""
+                                      << "" << -1;
+        QTest::newRow("empty url") << "" << book << ""
+                                   << "" << -1;
+        QTest::newRow("no candidates") << "tolvo://book/1" << QStringList {} << ""
+                                       << "" << -1;
+        QTest::newRow("empty candidate skipped") << "tolvo://book/1" << QStringList { "", "book/" } << "book/"
+                                                 << "1" << 1;
+        QTest::newRow("help") << "tolvo://apphelp/preferences/prefix" << QStringList { "book/", "apphelp/" }
+                              << "apphelp/"
+                              << "preferences/prefix" << 1;
     }
     void split()
     {
@@ -204,8 +226,8 @@ private slots:
                                 << 0.0 << 0.0;
         };
         auto location = [](const char* name, const char* target, const char* label, double x, double y) {
-            QTest::newRow(name) << QString::fromUtf8(target) << Kind::Location << pageOf(QString::fromUtf8(label))
-                                << -1 << x << y;
+            QTest::newRow(name) << QString::fromUtf8(target) << Kind::Location << pageOf(QString::fromUtf8(label)) << -1
+                                << x << y;
         };
         auto nothing = [](const char* name, const char* target) {
             QTest::newRow(name) << QString::fromUtf8(target) << Kind::None << -1 << -1 << 0.0 << 0.0;
@@ -291,7 +313,7 @@ private slots:
     void writtenLocationsReadBack()
     {
         QFETCH(QPointF, point);
-        for (const QString& target : {extendedPageLabel("iv", point), locationTarget("iv", point)}) {
+        for (const QString& target : { extendedPageLabel("iv", point), locationTarget("iv", point) }) {
             const TargetReading reading = readLocationOrPageLabel(target, lookUpPage);
             QCOMPARE(reading.kind, Kind::Location);
             QCOMPARE(reading.pageIndex, pageOf("iv"));
@@ -314,7 +336,7 @@ private slots:
     // An item's extended page label is read the same way when a title path matched.
     void titlePathFollowsItsExtendedPageLabel()
     {
-        const TargetReading reading = readLocationOrPageLabel(extendedPageLabel("ii", {10, 20}), lookUpPage);
+        const TargetReading reading = readLocationOrPageLabel(extendedPageLabel("ii", { 10, 20 }), lookUpPage);
         QCOMPARE(reading.kind, Kind::Location);
         QCOMPARE(reading.pageIndex, pageOf("ii"));
     }
@@ -358,7 +380,8 @@ private slots:
         }
         const QString label = cleanPageLabel(target);
         QVERIFY(label.size() <= target.size());
-        const std::optional<LinkParts> parts = splitLinkURL(kLinkScheme + QStringLiteral("book/") + target, {"book/"});
+        const std::optional<LinkParts> parts
+            = splitLinkURL(kLinkScheme + QStringLiteral("book/") + target, { "book/" });
         QVERIFY(parts);
         QCOMPARE(parts->target, target);
     }
@@ -367,7 +390,7 @@ private slots:
     {
         // 100,000 nines overflow a float: the location is malformed, the page stands.
         QCOMPARE(readTarget("iv/@loc/" + QString(u'9').repeated(100000) + "x/1y", lookUpPage, matchOutline).kind,
-                 Kind::Page);
+            Kind::Page);
         const TargetReading tiny
             = readTarget("iv/@loc/0." + QString(u'0').repeated(100000) + "1x/1y", lookUpPage, matchOutline);
         QCOMPARE(tiny.kind, Kind::Location);

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Link rendering: display texts by style, styled links, Markdown labels and
 // links, the user font.
+#include "links/LinkText.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "links/LinkText.h"
 #include "test_richtext_support.h"
 
 #include <QTemporaryDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title text operations: dotted forms, abbreviations, variants, clean-ups.
 #include "links/PathStrings.h"
 #include "links/WordViews.h"
@@ -17,10 +18,9 @@ QString units(QStringView text)
 // A long title of ordinary words, the stress case for every operation.
 QString longTitle(qsizetype units)
 {
-    static const QStringList words = {QStringLiteral("Introduction"), QStringLiteral("of"),
-                                      QStringLiteral("the"),          QStringLiteral("Model:"),
-                                      QStringLiteral("Results"),      QStringLiteral("2019-20"),
-                                      QStringLiteral("Übersicht"),    QStringLiteral("מבוא")};
+    static const QStringList words = { QStringLiteral("Introduction"), QStringLiteral("of"), QStringLiteral("the"),
+        QStringLiteral("Model:"), QStringLiteral("Results"), QStringLiteral("2019-20"), QStringLiteral("Übersicht"),
+        QStringLiteral("מבוא") };
     QString text;
     for (qsizetype i = 0; text.size() < units; ++i)
         text += words[i % words.size()] + QLatin1Char(i % 5 == 4 ? '/' : ' ');
@@ -38,22 +38,38 @@ private slots:
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("dotted");
-        QTest::newRow("punctuation") << "1. Introduction & Overview" << "1.introduction.overview";
-        QTest::newRow("colon") << "Chapter 2: The Model" << "chapter.2.the.model";
-        QTest::newRow("no word characters") << "!!! -- ..." << "";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("leading and trailing separators") << "  (Preface)  " << "preface";
-        QTest::newRow("slashes and dots separate") << "x.y/z" << "x.y.z";
-        QTest::newRow("accented") << "Über Straße" << "über.straße";
+        QTest::newRow("punctuation") << "1. Introduction & Overview"
+                                     << "1.introduction.overview";
+        QTest::newRow("colon") << "Chapter 2: The Model"
+                               << "chapter.2.the.model";
+        QTest::newRow("no word characters") << "!!! -- ..."
+                                            << "";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("leading and trailing separators") << "  (Preface)  "
+                                                         << "preface";
+        QTest::newRow("slashes and dots separate") << "x.y/z"
+                                                   << "x.y.z";
+        QTest::newRow("accented") << "Über Straße"
+                                  << "über.straße";
         // U+0130 lowers to "i" and a combining dot, which is a mark and so a word character.
-        QTest::newRow("dotted capital I") << "İstanbul Guide" << "i\u0307stanbul.guide";
-        QTest::newRow("combining mark stays in its word") << "Cafe\u0301 Menu" << "cafe\u0301.menu";
-        QTest::newRow("hebrew") << "שלום, עולם" << "שלום.עולם";
-        QTest::newRow("arabic with arabic-indic digit") << "الفصل ٣" << "الفصل.٣";
-        QTest::newRow("superscript digit separates") << "x² y" << "x.y";
-        QTest::newRow("em dash separates") << "A—B" << "a.b";
-        QTest::newRow("lone surrogate separates") << units(u"a\xD800" "b") << "a.b";
-        QTest::newRow("astral letters separate per unit") << "\U0001D400bc" << "bc";
+        QTest::newRow("dotted capital I") << "İstanbul Guide"
+                                          << "i\u0307stanbul.guide";
+        QTest::newRow("combining mark stays in its word") << "Cafe\u0301 Menu"
+                                                          << "cafe\u0301.menu";
+        QTest::newRow("hebrew") << "שלום, עולם"
+                                << "שלום.עולם";
+        QTest::newRow("arabic with arabic-indic digit") << "الفصل ٣"
+                                                        << "الفصل.٣";
+        QTest::newRow("superscript digit separates") << "x² y"
+                                                     << "x.y";
+        QTest::newRow("em dash separates") << "A—B"
+                                           << "a.b";
+        QTest::newRow("lone surrogate separates") << units(u"a\xD800"
+                                                           "b")
+                                                  << "a.b";
+        QTest::newRow("astral letters separate per unit") << "\U0001D400bc"
+                                                          << "bc";
     }
     void dottedForm()
     {
@@ -67,11 +83,16 @@ private slots:
         QTest::addColumn<QString>("haystack");
         QTest::addColumn<QString>("needle");
         QTest::addColumn<bool>("found");
-        QTest::newRow("inner") << "introduction" << "rod" << true;
-        QTest::newRow("case-sensitive") << "Intro" << "intro" << false;
-        QTest::newRow("empty needle") << "intro" << "" << false;
-        QTest::newRow("both empty") << "" << "" << false;
-        QTest::newRow("longer needle") << "in" << "intro" << false;
+        QTest::newRow("inner") << "introduction"
+                               << "rod" << true;
+        QTest::newRow("case-sensitive") << "Intro"
+                                        << "intro" << false;
+        QTest::newRow("empty needle") << "intro"
+                                      << "" << false;
+        QTest::newRow("both empty") << ""
+                                    << "" << false;
+        QTest::newRow("longer needle") << "in"
+                                       << "intro" << false;
     }
     void substring()
     {
@@ -86,33 +107,61 @@ private slots:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<bool>("matches");
-        QTest::newRow("truncated words") << "Chapter 1 Introduction" << "ch.1.intro" << true;
-        QTest::newRow("more pattern words") << "Introduction" << "intro.duction" << false;
-        QTest::newRow("digit inside a number") << "Chapter 11" << "chapter.1" << true;
-        QTest::newRow("other number") << "Chapter 2" << "chapter.1" << false;
-        QTest::newRow("first and last word") << "Part A: Methods and Results" << "part.results" << true;
-        QTest::newRow("order counts") << "Part A: Methods and Results" << "methods.part" << false;
-        QTest::newRow("reversed pair") << "b a" << "a.b" << false;
-        QTest::newRow("empty word in title") << "1. Introduction" << "1.introduction" << true;
-        QTest::newRow("case-insensitive") << "Introduction" << "INTRO" << true;
-        QTest::newRow("inner substrings") << "Chapter 1 Introduction" << "hap.tro" << true;
-        QTest::newRow("middle word omitted") << "Chapter 1 Introduction" << "chapter.introduction" << true;
-        QTest::newRow("one word serves both ends") << "x abc y" << "x.b.y" << true;
-        QTest::newRow("single word found at the front") << "intro x" << "intro" << true;
-        QTest::newRow("single word found at the back") << "x y intro" << "intro" << true;
-        QTest::newRow("word in the middle") << "a b c d e" << "c" << true;
-        QTest::newRow("empty pattern") << "Anything" << "" << false;
-        QTest::newRow("empty pattern, empty title") << "" << "" << false;
-        QTest::newRow("doubled separator") << "Chapter 1" << "chapter..1" << false;
-        QTest::newRow("leading separator") << "Introduction" << ".intro" << false;
-        QTest::newRow("trailing separator") << "Introduction" << "intro." << false;
-        QTest::newRow("location piece") << "Results at loc" << "@loc" << false;
-        QTest::newRow("path separator is a separator") << "Chapter 1 Introduction" << "chapter/introduction" << true;
-        QTest::newRow("title without words") << "!!!" << "a" << false;
-        QTest::newRow("accented capital") << "Überblick" << "ÜBER" << true;
-        QTest::newRow("dotted capital I lowers to two units") << "İstanbul" << "ist" << false;
-        QTest::newRow("hebrew") << "מבוא לפרק" << "מבוא" << true;
-        QTest::newRow("lone surrogate splits the title") << units(u"ab\xD800" "cd") << "ab.cd" << true;
+        QTest::newRow("truncated words") << "Chapter 1 Introduction"
+                                         << "ch.1.intro" << true;
+        QTest::newRow("more pattern words") << "Introduction"
+                                            << "intro.duction" << false;
+        QTest::newRow("digit inside a number") << "Chapter 11"
+                                               << "chapter.1" << true;
+        QTest::newRow("other number") << "Chapter 2"
+                                      << "chapter.1" << false;
+        QTest::newRow("first and last word") << "Part A: Methods and Results"
+                                             << "part.results" << true;
+        QTest::newRow("order counts") << "Part A: Methods and Results"
+                                      << "methods.part" << false;
+        QTest::newRow("reversed pair") << "b a"
+                                       << "a.b" << false;
+        QTest::newRow("empty word in title") << "1. Introduction"
+                                             << "1.introduction" << true;
+        QTest::newRow("case-insensitive") << "Introduction"
+                                          << "INTRO" << true;
+        QTest::newRow("inner substrings") << "Chapter 1 Introduction"
+                                          << "hap.tro" << true;
+        QTest::newRow("middle word omitted") << "Chapter 1 Introduction"
+                                             << "chapter.introduction" << true;
+        QTest::newRow("one word serves both ends") << "x abc y"
+                                                   << "x.b.y" << true;
+        QTest::newRow("single word found at the front") << "intro x"
+                                                        << "intro" << true;
+        QTest::newRow("single word found at the back") << "x y intro"
+                                                       << "intro" << true;
+        QTest::newRow("word in the middle") << "a b c d e"
+                                            << "c" << true;
+        QTest::newRow("empty pattern") << "Anything"
+                                       << "" << false;
+        QTest::newRow("empty pattern, empty title") << ""
+                                                    << "" << false;
+        QTest::newRow("doubled separator") << "Chapter 1"
+                                           << "chapter..1" << false;
+        QTest::newRow("leading separator") << "Introduction"
+                                           << ".intro" << false;
+        QTest::newRow("trailing separator") << "Introduction"
+                                            << "intro." << false;
+        QTest::newRow("location piece") << "Results at loc"
+                                        << "@loc" << false;
+        QTest::newRow("path separator is a separator") << "Chapter 1 Introduction"
+                                                       << "chapter/introduction" << true;
+        QTest::newRow("title without words") << "!!!"
+                                             << "a" << false;
+        QTest::newRow("accented capital") << "Überblick"
+                                          << "ÜBER" << true;
+        QTest::newRow("dotted capital I lowers to two units") << "İstanbul"
+                                                              << "ist" << false;
+        QTest::newRow("hebrew") << "מבוא לפרק"
+                                << "מבוא" << true;
+        QTest::newRow("lone surrogate splits the title") << units(u"ab\xD800"
+                                                                  "cd")
+                                                         << "ab.cd" << true;
         QTest::newRow("lone surrogate pattern") << "abc" << units(u"\xDC00") << false;
     }
     void abbreviation()
@@ -164,26 +213,39 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("separator");
         QTest::addColumn<QStringList>("variants");
-        QTest::newRow("path") << "chapter.1/introduction" << "/"
-                              << QStringList {"chapter.1/introduction", "chapter.1/introduct", "chapt.1/introd",
-                                              "chapt.1/intr"};
-        QTest::newRow("two words") << "summary/results" << "/" << QStringList {"summary/results", "summ/res"};
-        QTest::newRow("dotted word") << "data" << "." << QStringList {"data", "dat"};
-        QTest::newRow("short parts") << "a/b" << "/" << QStringList {"a/b"};
-        QTest::newRow("empty") << "" << "/" << QStringList {""};
-        QTest::newRow("empty parts kept") << "//" << "/" << QStringList {"//"};
-        QTest::newRow("preface") << "preface" << "/" << QStringList {"preface", "prefac", "pref"};
-        QTest::newRow("methods") << "methods" << "/" << QStringList {"methods", "meth"};
-        QTest::newRow("doubled head is removed") << "chapter.1" << "/" << QStringList {"chapter.1", "chapt.1"};
-        QTest::newRow("dots split only below a slash") << "chapter.1" << "." << QStringList {"chapter.1", "chapt.1"};
-        QTest::newRow("dots are plain text under another separator")
-            << "data.x" << "," << QStringList {"data.x", "dat"};
-        QTest::newRow("upper-case vowels do not shorten") << "DATA" << "." << QStringList {"DATA"};
+        QTest::newRow("path") << "chapter.1/introduction"
+                              << "/"
+                              << QStringList { "chapter.1/introduction", "chapter.1/introduct", "chapt.1/introd",
+                                     "chapt.1/intr" };
+        QTest::newRow("two words") << "summary/results"
+                                   << "/" << QStringList { "summary/results", "summ/res" };
+        QTest::newRow("dotted word") << "data"
+                                     << "." << QStringList { "data", "dat" };
+        QTest::newRow("short parts") << "a/b"
+                                     << "/" << QStringList { "a/b" };
+        QTest::newRow("empty") << ""
+                               << "/" << QStringList { "" };
+        QTest::newRow("empty parts kept") << "//"
+                                          << "/" << QStringList { "//" };
+        QTest::newRow("preface") << "preface"
+                                 << "/" << QStringList { "preface", "prefac", "pref" };
+        QTest::newRow("methods") << "methods"
+                                 << "/" << QStringList { "methods", "meth" };
+        QTest::newRow("doubled head is removed") << "chapter.1"
+                                                 << "/" << QStringList { "chapter.1", "chapt.1" };
+        QTest::newRow("dots split only below a slash") << "chapter.1"
+                                                       << "." << QStringList { "chapter.1", "chapt.1" };
+        QTest::newRow("dots are plain text under another separator") << "data.x"
+                                                                     << "," << QStringList { "data.x", "dat" };
+        QTest::newRow("upper-case vowels do not shorten") << "DATA"
+                                                          << "." << QStringList { "DATA" };
         QTest::newRow("shorter list repeats its last entry")
-            << "introduction/results" << "/"
-            << QStringList {"introduction/results", "introduct/res", "introd/res", "intr/res"};
-        QTest::newRow("no separator in text") << "results" << "/" << QStringList {"results", "res"};
-        QTest::newRow("empty separator cuts nothing") << "results" << "" << QStringList {"results", "res"};
+            << "introduction/results"
+            << "/" << QStringList { "introduction/results", "introduct/res", "introd/res", "intr/res" };
+        QTest::newRow("no separator in text") << "results"
+                                              << "/" << QStringList { "results", "res" };
+        QTest::newRow("empty separator cuts nothing") << "results"
+                                                      << "" << QStringList { "results", "res" };
     }
     void variants()
     {
@@ -198,7 +260,7 @@ private slots:
     void overlongWordKeepsItself()
     {
         const QString word = QStringLiteral("ta").repeated(50000);
-        QCOMPARE(miniComponentsSeparatedByString(word, QStringLiteral("/")), QStringList {word});
+        QCOMPARE(miniComponentsSeparatedByString(word, QStringLiteral("/")), QStringList { word });
         const QString shortWord = QStringLiteral("ta").repeated(128);
         QCOMPARE(miniComponentsSeparatedByString(shortWord, QStringLiteral("/")).size(), 128);
     }
@@ -229,12 +291,18 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("trimmed");
-        QTest::newRow("spaces and tab") << "  a\tb" << "a b";
-        QTest::newRow("runs inside and at the ends") << " \t a  \t  b \t" << "a b";
-        QTest::newRow("line breaks are kept") << "a\nb\r\n c" << "a\nb\r\n c";
-        QTest::newRow("unicode space separators") << "\u00A0a\u2003b\u3000" << "a b";
-        QTest::newRow("empty") << "" << "";
-        QTest::newRow("only blanks") << " \t " << "";
+        QTest::newRow("spaces and tab") << "  a\tb"
+                                        << "a b";
+        QTest::newRow("runs inside and at the ends") << " \t a  \t  b \t"
+                                                     << "a b";
+        QTest::newRow("line breaks are kept") << "a\nb\r\n c"
+                                              << "a\nb\r\n c";
+        QTest::newRow("unicode space separators") << "\u00A0a\u2003b\u3000"
+                                                  << "a b";
+        QTest::newRow("empty") << ""
+                               << "";
+        QTest::newRow("only blanks") << " \t "
+                                     << "";
     }
     void trimSpaces()
     {
@@ -276,7 +344,9 @@ private slots:
         QTest::newRow("hebrew") << "ספר שלי" << true << "ספר.שלי/";
         QTest::newRow("arabic-indic digits") << "فصل ٣" << true << "فصل.٣/";
         QTest::newRow("tab") << "tab\there" << true << "tab.here/";
-        QTest::newRow("lone surrogate separates") << units(u"a\xD800" "b") << true << "a.b/";
+        QTest::newRow("lone surrogate separates") << units(u"a\xD800"
+                                                           "b")
+                                                  << true << "a.b/";
         QTest::newRow("combining mark counts as letter") << "\u0301" << true << "\u0301/";
     }
     void prefix()

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rich text value and its HTML.
 #include "links/HtmlWriter.h"
 #include "links/LinkText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RTF: what our writer writes, what our reader reads back, what pandoc makes
 // of it, and the reader on damaged and hostile input.
 #include "links/HtmlWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Outline trees for tests and benchmarks: written as indented text, drawn at
 // random to be ambiguous, or shaped like a large manual.

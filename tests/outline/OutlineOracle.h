@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The reference behaviour of title-path matching and short link paths, written
 // the plain way: heights by walking each leaf's path to the top, matching by

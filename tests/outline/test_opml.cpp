@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // OPML export: the layout of each style, the clean titles, and files that an
 // XML parser reads back to the same text whatever the titles and names hold.
 #include "OutlineGenerators.h"

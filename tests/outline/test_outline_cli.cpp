@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline of real PDFs: the PDF adapter, and tolvo-cli toc, resolve and opml
 // run as a separate process over generated fixtures and an installed manual.
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PdfDocument.h"
 #include "links/LinkGrammar.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PdfDocument.h"
 
 #include <QHash>
 #include <QJsonArray>

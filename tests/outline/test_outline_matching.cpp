@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Title paths: forming them, matching them against the outline, and choosing
 // the short link path of an item.
 #include "OutlineGenerators.h"

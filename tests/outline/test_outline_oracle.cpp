@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The indexed tree against the plain reference, on random outlines made to be
 // ambiguous. TOLVO_ORACLE_ROUNDS sets the number of outlines (default 1500).
 #include "OutlineGenerators.h"

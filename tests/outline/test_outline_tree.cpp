@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outline tree: building, heights, buckets, index paths and the item model.
 #include "OutlineGenerators.h"
 #include "outline/OutlineModel.h"

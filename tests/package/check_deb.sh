@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Makes the .deb with CPack, then checks it as a packager would: its files (dpkg-deb -c),
 # its control data and dependencies (dpkg-deb -I), the programs unpacked into a scratch
 # root running from there, and lintian with no errors (warnings are printed).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A Document without a PDF behind it, for page view tests: pages of chosen
 // geometry, a text layer of made-up words in lines, and drawings that record

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page space and display space on rotated pages and on crop boxes away from the origin.
 #include "pdf/PageSpace.h"
 #include "render/DisplaySpace.h"

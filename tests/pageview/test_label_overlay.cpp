@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The prefix and page label box: its options, its rectangle, its font size, and
 // where it lands on plain, rotated and cropped pages.
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "render/DisplaySpace.h"
 #include "render/LabelOverlay.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>

@@ -1,13 +1,14 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LabelPDFView's location links: the double-click with its modifiers, the drag it starts, the
 // icon place, the swallowed Shift-click, and Copy with its options.
 #include "FakeDocument.h"
 #include "PageViewTestSupport.h"
 
+#include "links/RtfReader.h"
+#include "pageview/LabelPDFView.h"
+#include "render/LabelOverlay.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "links/RtfReader.h"
-#include "render/LabelOverlay.h"
-#include "pageview/LabelPDFView.h"
 
 #include <QClipboard>
 #include <QMimeData>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page placement in every display mode, at every scale, and automatic scaling.
 #include "pageview/PageLayout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The history of jumps: back, forward, and the place a reader scrolled to.
 #include "pageview/PageNavigator.h"
 

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page view over a fake document: modes, zoom, navigation, history,
 // coordinates, selection gestures, and rendering off the main thread.
 #include "FakeDocument.h"
 #include "PageViewTestSupport.h"
 
-#include "render/DisplaySpace.h"
 #include "pageview/PageView.h"
+#include "render/DisplaySpace.h"
 
 #include <QClipboard>
 #include <QScrollBar>

@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The page view and LabelPDFView over real PDFs: selection by dragging, coordinates
 // on rotated and cropped pages, and the label box as it is drawn on screen.
 #include "PageViewTestSupport.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
+#include "pageview/LabelPDFView.h"
 #include "render/DisplaySpace.h"
 #include "render/LabelOverlay.h"
-#include "pageview/LabelPDFView.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QScrollBar>
 #include <QSvgRenderer>

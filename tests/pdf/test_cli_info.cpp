@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli info, run as a separate process over the fixtures, and the page labels of a real
 // manual compared with PyMuPDF's.
 #include "pdf/PdfDocument.h"

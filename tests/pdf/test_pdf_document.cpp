@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PDF services over the generated fixtures (tests/fixtures/fx_pdf.py): every value checked
 // here was written into the fixture by hand, so a conversion done twice or not at all shows.
 #include "pdf/PageSpace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The parts of the PDF services that need no PDF: the page-space conversion, lines and
 // hit tests over words, merging selections, label numbers.
 #include "pdf/PageLabels.h"

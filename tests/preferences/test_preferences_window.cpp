@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preference window: the routing table's filter, its red rows after a
 // check, opening and revealing rows, copy and paste between the tables, drops,
 // the pane switching with its check, and the option controls writing their keys.

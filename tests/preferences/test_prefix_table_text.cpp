@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The row text of the preference tables: copying, parsing pasted text and
 // files, the numbering of generated keys, and the routing table's filter pattern.
 #include "routing/PrefixTableText.h"

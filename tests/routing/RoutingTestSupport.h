@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A temporary home folder with files in it, and a defaults store beside it,
 // for the routing tests. Nothing here touches the real home folder.
 
+#include "routing/MovedFileSearch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "routing/MovedFileSearch.h"
 
 #include <QDir>
 #include <QFile>

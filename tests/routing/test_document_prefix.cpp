@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A document's prefix: assignment while its window loads, the temporary prefix,
 // auto-match, the prefix sheet and storing with its alert and check.
 #include "RoutingTestSupport.h"

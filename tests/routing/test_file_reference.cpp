@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File references: made for a file, read back without touching it, and resolved
 // after the file was left alone, edited, moved, renamed, replaced or deleted.
 #include "RoutingTestSupport.h"

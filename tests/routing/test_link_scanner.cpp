@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding tolvo:// links in notes: plain text and Markdown, HTML, RTF.
 #include "routing/LinkScanner.h"
 

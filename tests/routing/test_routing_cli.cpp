@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix --assign, routes, resolve URL, check and the default prefix,
 // run as separate processes over a temporary home folder and store.
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The routing table over the defaults store: storing, lookup by path, the
 // check with its row filter, and renewal of entries whose file moved.
 #include "RoutingTestSupport.h"

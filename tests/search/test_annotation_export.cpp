@@ -1,14 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The annotation export: the document in each format, its path, the dialog's rules, and the
 // commands with their beeps and alerts (a file that cannot be written or opened is reported).
 #include "SearchTestSupport.h"
 
 #include "../links/test_richtext_support.h"
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "search/AnnotationExport.h"
 #include "document/search/AnnotationExportCommands.h"
 #include "document/search/ExportAnnotationsPanel.h"
 #include "links/RtfReader.h"
+#include "search/AnnotationExport.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The annotation list over the fixtures: which annotations become records, with which text, how
 // the export dialog counts them, the pop-ups, and the collector on its worker thread.
 #include "SearchTestSupport.h"

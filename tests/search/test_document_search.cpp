@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One document's search over the fixtures (fx_search.py): outline, annotation and text rows of a
 // query, the rows of a text find on two workers, and a new query overtaking a running find.
 #include "SearchTestSupport.h"
 
+#include "outline/OutlineTree.h"
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PageLabelIndex.h"
 #include "search/DocumentSearch.h"
 #include "search/TextFinder.h"
-#include "outline/OutlineTree.h"
 
 #include <QSignalSpy>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli search and annotations, run as separate processes over the fixtures with a defaults
 // store of their own.
 #include "SearchTestSupport.h"
@@ -101,8 +102,8 @@ private slots:
 
     void annotationsJson()
     {
-        const Run r = Cli()({ QStringLiteral("annotations"), fixture(QStringLiteral("annotations.pdf")),
-            QStringLiteral("--json") });
+        const Run r = Cli()(
+            { QStringLiteral("annotations"), fixture(QStringLiteral("annotations.pdf")), QStringLiteral("--json") });
         QCOMPARE(r.code, 0);
         const QJsonObject object = QJsonDocument::fromJson(r.out.toUtf8()).object();
         QCOMPARE(object.value(QLatin1String("annotations")).toArray().size(), 8);

@@ -1,17 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The search pane: typing searches, the segments filter without searching again, choosing a row
 // says what to show; and the search pane's toggle with its stored height.
 #include "SearchTestSupport.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
-#include "pdf/OutlineFromPdf.h"
-#include "pdf/PageLabelIndex.h"
-#include "widgets/TLNSTableView.h"
-#include "widgets/TLSplitView.h"
-#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "outline/OutlineTree.h"
+#include "pdf/OutlineFromPdf.h"
+#include "pdf/PageLabelIndex.h"
+#include "search/DocumentSearch.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLNSTableView.h"
+#include "widgets/TLSplitView.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search results without a PDF: the result rows of the outline and the annotation list, the
 // model's one row per page, and the filter of the three segments.
+#include "outline/OutlineTree.h"
 #include "search/MySearchResult.h"
 #include "search/SearchResultsModel.h"
-#include "outline/OutlineTree.h"
 
 #include <QSignalSpy>
 #include <QtTest>

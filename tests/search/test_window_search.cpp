@@ -1,17 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Search inside a document window: the find command opens the pane, a query typed before the
 // annotation list is known still gains its annotation rows, and choosing a row moves the page view.
-#include "support/ScratchStore.h"
 #include "SearchTestSupport.h"
+#include "support/ScratchStore.h"
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
-#include "widgets/TLNSTableView.h"
-#include "search/AnnotationCollector.h"
-#include "search/DocumentSearch.h"
 #include "document/search/SearchPane.h"
 #include "pageview/LabelPDFView.h"
+#include "search/AnnotationCollector.h"
+#include "search/DocumentSearch.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "widgets/TLNSTableView.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -57,10 +58,7 @@ private slots:
         QVERIFY(QFile::exists(test::fixture(QStringLiteral("search.pdf"))));
     }
 
-    void init()
-    {
-        m_store.renew();
-    }
+    void init() { m_store.renew(); }
 
     void cleanup()
     {
@@ -103,7 +101,8 @@ private slots:
         QTest::addColumn<QString>("row");
         QTest::addColumn<int>("page");
         QTest::addColumn<bool>("selectsText");
-        QTest::newRow("text row selects its first match") << "needle" << "\"needle\" found 3 times on page 5" << 6 << true;
+        QTest::newRow("text row selects its first match") << "needle"
+                                                          << "\"needle\" found 3 times on page 5" << 6 << true;
         QTest::newRow("TOC row goes to the entry") << "introduction"
                                                    << "TOC item \"Introduction\" starts on page 3" << 4 << false;
         QTest::newRow("annotation row goes to its page") << "blue whale"

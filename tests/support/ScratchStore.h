@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A scratch defaults store and notes for the document-window tests: each test starts from a fresh
 // store in a temporary folder, which also stands in for the user's settings folder.
 
-#include "settings/Defaults.h"
-#include "settings/DefaultsKeys.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
+#include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/search/AnnotationExportCommands.h"
 
+#include "document/search/ExportAnnotationsPanel.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
-#include "document/search/ExportAnnotationsPanel.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The annotation export commands of a document window: the dialog as a sheet,
 // and the export that writes the document and opens it.
 
-#include "search/AnnotationExport.h"
 #include "document/search/ExportAnnotationsPanel.h"
+#include "search/AnnotationExport.h"
 
 #include <QObject>
 #include <QPointer>

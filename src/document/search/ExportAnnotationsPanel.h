@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The annotation export dialog: the counts of each kind, a check box per kind,
 // the format, and the confirm button (tag 1).

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/search/SearchPane.h"
 
-#include "widgets/TLNSTableView.h"
 #include "search/DocumentSearch.h"
+#include "widgets/TLNSTableView.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The search pane of a document window: search field, the three-segment filter,
 // progress indicator and results table over one DocumentSearch.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Exact page geometry and destinations, read through Poppler's core API (the Qt
 // wrapper rounds destination points and hides the crop box's origin). Internal to pdf/core.

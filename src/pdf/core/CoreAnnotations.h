@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Annotations read straight from a page's /Annots array through Poppler's core
 // objects: exact rectangles and quadrilaterals, pop-ups included, and no

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Poppler's core API behind one door. Poppler-Qt6 draws the pages; what must be
 // exact is read here, through Poppler's private core classes (PDFDoc, Object,

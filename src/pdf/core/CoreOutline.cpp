@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/core/CoreOutline.h"
 
 #include "pdf/core/CoreAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The outline read through Poppler's core objects: exact destinations, and a walk
 // that a damaged outline (loops, shared items, endless nesting) cannot keep going. Internal to pdf/core.

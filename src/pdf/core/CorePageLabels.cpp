@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/core/CorePageLabels.h"
 
 #include "pdf/PageLabels.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Page labels read from the PDF's /PageLabels number tree. Internal to pdf/core.
 

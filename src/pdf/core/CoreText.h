@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text out of Poppler's core objects. Internal to pdf/core.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A page's text layer and text search, through Poppler's core text extraction.
 // Poppler lays text out in the device space it is drawn in; text that shows
