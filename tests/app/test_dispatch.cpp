@@ -172,10 +172,10 @@ private slots:
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write("[Desktop Entry]\nType=Application\nName=Tolvo\nExec=tolvo %U\n");
         }
-        for (const QString& spec : userFilesBefore) {
-            QFile f(userFolder + u'/' + spec.section(u'=', 0, 0));
+        for (const QString& entry : userFilesBefore) {
+            QFile f(userFolder + u'/' + entry.section(u'=', 0, 0));
             QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(spec.endsWith("=ours") ? "[Desktop Entry]\nX-Tolvo-Generated=true\n" : "[Desktop Entry]\n");
+            f.write(entry.endsWith("=ours") ? "[Desktop Entry]\nX-Tolvo-Generated=true\n" : "[Desktop Entry]\n");
         }
 
         const QString file = desktop::ensureDesktopFile(QStringLiteral("/build/src/tolvo"));
