@@ -423,6 +423,8 @@ QJsonObject VantrelAppDelegate::status() const
             document->myWindow() ? QJsonValue(document->myWindow()->windowTitle()) : QJsonValue());
         const QString toc = selectedTocTitle(document);
         entry.insert(QStringLiteral("selectedTocTitle"), toc.isNull() ? QJsonValue() : QJsonValue(toc));
+        // A new window moves to its first page once; a script waits for that before it moves it.
+        entry.insert(QStringLiteral("positioned"), document->isFirstPositioningDone());
         documents.append(entry);
     }
     QJsonValue alert;

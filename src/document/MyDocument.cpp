@@ -234,8 +234,10 @@ void MyDocument::setUpPageView()
 
 void MyDocument::positionAtFirstPage()
 {
-    if (m_pdfdoc->pageCount() <= 0)
+    if (m_pdfdoc->pageCount() <= 0) {
+        m_firstPositioningDone = true;
         return;
+    }
     const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
     const pdf::Destination topLeft { 0, QPointF(media.x(), media.y() + media.height()) };
     QTimer::singleShot(kFirstPositioningDelayMs, this, [this, topLeft] {
@@ -245,6 +247,8 @@ void MyDocument::positionAtFirstPage()
         // Where a window opens is no place to go back to.
         m_pdfview->navigator().clear();
         bringWindowsForward();
+        m_firstPositioningDone = true;
+        emit firstPositioningDone();
     });
     bringWindowsForward();
 }

@@ -300,10 +300,16 @@ public slots:
     /// Closes the window, and with it the document.
     void close();
 
+    /// The new window has moved to the top-left of its first page (or has no page to move to):
+    /// from here on only the user and links move it.
+    bool isFirstPositioningDone() const { return m_firstPositioningDone; }
+
 signals:
     /// The window has closed; the document's owner may delete it now.
     void closed(tolvo::MyDocument* document);
     void prefixChanged(const QString& prefix);
+    /// Once, when isFirstPositioningDone becomes true.
+    void firstPositioningDone();
 
 private:
     Defaults& defaults() const;
@@ -353,6 +359,7 @@ private:
     QString m_slashedPrefix;
     int m_windowLevel = kNormalWindowLevel;
     bool m_setUpFinished = false;
+    bool m_firstPositioningDone = false;
 };
 
 } // namespace tolvo

@@ -106,8 +106,14 @@ void TLSplitView::animateSizes(const QList<int>& to, std::function<void()> done)
         m_done = nullptr;
         if (finish)
             finish();
+        emit animationFinished();
     });
     m_animation->start();
+}
+
+bool TLSplitView::isAnimationRunning() const
+{
+    return m_animation && m_animation->state() == QAbstractAnimation::Running;
 }
 
 void TLSplitView::finishAnimation()

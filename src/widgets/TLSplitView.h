@@ -56,12 +56,16 @@ public:
 
     /// Finishes a running animation at once, with its end step; nothing when none runs.
     void finishAnimation();
+    /// An animation of the panes is under way (of any kind, unlike isAnimating).
+    bool isAnimationRunning() const;
 
 signals:
     /// setPositions started (true) or completed (false) its animation.
     void splitViewIsAnimating(bool animating);
     /// The panes changed size: a divider moved, by the user or by code, or the splitter resized.
     void subviewsResized();
+    /// An animation of the panes has ended, after its end step.
+    void animationFinished();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

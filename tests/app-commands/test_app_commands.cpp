@@ -14,6 +14,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "settings/ExternalAddresses.h"
+#include "support/WindowWaits.h"
 
 #include <QAction>
 #include <QFontDialog>
@@ -332,11 +333,9 @@ private slots:
         PaintCounter counter;
         document->pdfview()->viewport()->installEventFilter(&counter);
         // Rendering paints as pages arrive: wait until the view is at rest.
-        for (int rest = 0, waited = 0; rest < 3 && waited < 50; ++waited) {
-            const int before = counter.paints;
-            QTest::qWait(100);
-            rest = counter.paints == before ? rest + 1 : 0;
-        }
+        QVERIFY(tolvo::test::waitForFirstPositioning(document));
+        QTRY_VERIFY(document->pdfview()->visiblePagesReady());
+        QCoreApplication::processEvents();
         counter.paints = 0;
         if (how == QLatin1String("command"))
             m_commands->userPreferencesPDFDisplayUpdated();

@@ -3,41 +3,20 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/ToolSandbox.h"
+
+using tolvo::test::ToolRun;
+using tolvo::test::ToolSandbox;
 
 class TestCliDefaults : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
+    ToolSandbox m_home;
 
-    QString cli() const { return qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"); }
-    QString storePath() const { return m_config.filePath(QStringLiteral("Tolvo/defaults.json")); }
-
-    QProcess* start(const QStringList& args)
-    {
-        auto* p = new QProcess(this);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        p->setProcessEnvironment(env);
-        p->start(cli(), args);
-        return p;
-    }
-
-    struct Run {
-        int code;
-        QString out;
-        QString err;
-    };
-    Run run(const QStringList& args)
-    {
-        QProcess* p = start(args);
-        p->waitForFinished(30000);
-        Run r { p->exitCode(), QString::fromUtf8(p->readAllStandardOutput()),
-            QString::fromUtf8(p->readAllStandardError()) };
-        delete p;
-        return r;
-    }
+    QString storePath() const { return m_home.storePath(); }
+    ToolRun run(const QStringList& args) const { return m_home.cli(args); }
 
     // A shell that mounts a small file system of its own at the store's folder and runs script in it;
     // empty when this machine allows no such mount.
@@ -45,7 +24,7 @@ class TestCliDefaults : public QObject {
     {
         return { "-rm", "sh", "-ec",
             QStringLiteral("mount -t tmpfs -o size=64k tmpfs \"$0\"; mkdir -p \"$0/Tolvo\"; ") + script,
-            m_config.path() };
+            m_home.configHome() };
     }
 
     QJsonObject store() const
@@ -80,12 +59,12 @@ private slots:
         QFETCH(QString, key);
         QFETCH(QString, value);
         QFETCH(QString, printedDefault);
-        QCOMPARE(run({ "defaults", key }).out, printedDefault + "\n");
+        QCOMPARE(run({ "defaults", key }).outText(), printedDefault + "\n");
         QCOMPARE(run({ "defaults", key, value }).code, 0);
-        QCOMPARE(run({ "defaults", key }).out, value + "\n");
-        QVERIFY(run({ "defaults" }).out.contains(QStringLiteral("%1 = %2  (set)\n").arg(key, value)));
+        QCOMPARE(run({ "defaults", key }).outText(), value + "\n");
+        QVERIFY(run({ "defaults" }).outText().contains(QStringLiteral("%1 = %2  (set)\n").arg(key, value)));
         QCOMPARE(run({ "defaults", "--delete", key }).code, 0);
-        QCOMPARE(run({ "defaults", key }).out, printedDefault + "\n");
+        QCOMPARE(run({ "defaults", key }).outText(), printedDefault + "\n");
         QVERIFY(!store().contains(key));
     }
 
@@ -103,10 +82,10 @@ private slots:
     void badUsageStoresNothing()
     {
         QFETCH(QStringList, args);
-        const Run r = run(args);
+        const ToolRun r = run(args);
         QCOMPARE(r.code, 2);
         QVERIFY(r.out.isEmpty());
-        QVERIFY(r.err.startsWith(QLatin1String("tolvo-cli: ")));
+        QVERIFY(r.err.startsWith("tolvo-cli: "));
         QVERIFY(!QFile::exists(storePath()));
     }
 
@@ -116,17 +95,14 @@ private slots:
         for (int round = 0; round < 8; ++round) {
             QFile::remove(storePath());
             const QString size = round % 2 ? "Large" : "Small";
-            QProcess* a = start({ "defaults", "TolvoPDFViewRedBoxSizePref", size });
-            QProcess* b = start({ "defaults", "TolvoLastSelectedScratchpad", QString::number(round % 5) });
-            QVERIFY(a->waitForFinished(30000));
-            QVERIFY(b->waitForFinished(30000));
-            QCOMPARE(a->exitCode(), 0);
-            QCOMPARE(b->exitCode(), 0);
+            auto a = m_home.start("tolvo-cli", { "defaults", "TolvoPDFViewRedBoxSizePref", size });
+            auto b
+                = m_home.start("tolvo-cli", { "defaults", "TolvoLastSelectedScratchpad", QString::number(round % 5) });
+            QCOMPARE(ToolSandbox::finish(*a).code, 0);
+            QCOMPARE(ToolSandbox::finish(*b).code, 0);
             const QJsonObject o = store();
             QCOMPARE(o.value("TolvoPDFViewRedBoxSizePref").toString(), size);
             QCOMPARE(o.value("TolvoLastSelectedScratchpad").toInt(-1), round % 5);
-            delete a;
-            delete b;
         }
     }
 
@@ -138,30 +114,25 @@ private slots:
         const int writes = qEnvironmentVariableIntValue("TOLVO_CONTENTION_WRITES") > 0
             ? qEnvironmentVariableIntValue("TOLVO_CONTENTION_WRITES")
             : 30;
-        const QString pdf = m_config.filePath(QStringLiteral("book.pdf"));
+        const QString pdf = m_home.path(QStringLiteral("book.pdf"));
         QFile f(pdf);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("%PDF-1.4\n%%EOF\n");
         f.close();
-        QList<QProcess*> loops;
+        std::vector<std::unique_ptr<QProcess>> loops;
         for (int w = 0; w < writers; ++w) {
-            auto* p = new QProcess(this);
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-            p->setProcessEnvironment(env);
-            p->start(QStringLiteral("sh"),
+            loops.push_back(m_home.start("/bin/sh",
                 { "-c",
                     QStringLiteral(
                         "i=0; while [ $i -lt %1 ]; do \"$0\" prefix --assign w%2n$i \"$1\" >/dev/null || exit 1; "
                         "i=$((i+1)); done")
                         .arg(writes)
                         .arg(w),
-                    cli(), pdf });
-            loops.append(p);
+                    tolvo::test::toolPath("tolvo-cli"), pdf }));
         }
-        for (QProcess* p : std::as_const(loops)) {
-            QVERIFY(p->waitForFinished(-1));
-            QVERIFY2(p->exitCode() == 0, p->readAllStandardError().constData());
+        for (const auto& p : loops) {
+            const ToolRun r = ToolSandbox::finish(*p, 600000);
+            QVERIFY2(r.code == 0, r.err.constData());
         }
         const QJsonObject table = store().value("routingDictionarySandboxed").toObject();
         int kept = 0;
@@ -169,7 +140,6 @@ private slots:
             for (int i = 0; i < writes; ++i)
                 kept += table.contains(QStringLiteral("w%1n%2/").arg(w).arg(i)); // stored keys end in "/"
         QCOMPARE(kept, writers * writes);
-        qDeleteAll(loops);
     }
 
     void writeFailuresNameTheCause_data()
@@ -185,22 +155,13 @@ private slots:
     {
         QFETCH(QString, script);
         QFETCH(QString, cause);
-        QProcess probe;
-        probe.start(QStringLiteral("unshare"), privateMount(QStringLiteral("true")));
-        if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit || probe.exitCode() != 0)
+        if (m_home.run("/usr/bin/unshare", privateMount(QStringLiteral("true"))).code != 0)
             QSKIP("this machine lets no test mount a file system of its own");
         const QStringList args
             = privateMount(script + QStringLiteral("; exec \"$1\" defaults TolvoPDFViewRedBoxSizePref Large"));
-        QProcess p;
-        p.setProcessEnvironment([this] {
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-            return env;
-        }());
-        p.start(QStringLiteral("unshare"), QStringList(args) << cli());
-        QVERIFY(p.waitForFinished(30000));
-        const QString err = QString::fromUtf8(p.readAllStandardError());
-        QCOMPARE(p.exitCode(), 1);
+        const ToolRun r = m_home.run("/usr/bin/unshare", QStringList(args) << tolvo::test::toolPath("tolvo-cli"));
+        const QString err = r.errText();
+        QCOMPARE(r.code, 1);
         // The last line is the command's own; the log may say the same before it.
         QVERIFY2(err.endsWith(QStringLiteral("\ntolvo-cli: cannot write %1: %2\n").arg(storePath(), cause)),
             qPrintable(err));

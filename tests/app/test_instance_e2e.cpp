@@ -2,83 +2,67 @@
 // The running instance end to end, with real processes: links handed over by
 // later `tolvo` processes, the alert, the guide's help links, and two
 // processes racing to become the instance.
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/ToolSandbox.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+using tolvo::test::fixturePath;
+using tolvo::test::ToolSandbox;
 
 class TestInstanceE2E : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_home;
-    QList<QProcess*> m_instances;
-
-    QString binary(const QString& name) const
-    {
-        return qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/") + name;
-    }
-    QString fixture(const QString& name) const { return qEnvironmentVariable("TOLVO_FIXTURES") + u'/' + name; }
-
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_CONFIG_HOME", m_home.filePath(".config"));
-        env.insert("XDG_DATA_HOME", m_home.filePath(".local/share"));
-        env.insert("XDG_RUNTIME_DIR", m_home.filePath("run"));
-        env.insert("XDG_DATA_DIRS", m_home.filePath("nowhere"));
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        return env;
-    }
+    std::unique_ptr<ToolSandbox> m_home;
+    std::vector<std::unique_ptr<QProcess>> m_instances;
 
     QProcess* startTolvo(const QStringList& args)
     {
-        auto* p = new QProcess(this);
-        p->setProcessEnvironment(environment());
-        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p->start(binary("tolvo"), args);
-        p->waitForStarted();
-        return p;
+        m_instances.push_back(m_home->start("tolvo", args));
+        m_instances.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_instances.back()->waitForStarted();
+        return m_instances.back().get();
     }
 
+    // A later `tolvo` that hands its arguments to the instance; its exit code, or -1 when it
+    // stayed (it became the instance itself).
     int handOver(const QStringList& args)
     {
-        QProcess* p = startTolvo(args);
-        const bool finished = p->waitForFinished(10000);
-        const int code = finished ? p->exitCode() : -1;
-        if (!finished)
-            m_instances << p;
-        else
-            delete p;
-        return code;
-    }
-
-    std::optional<QJsonObject> status()
-    {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.start(binary("tolvo-cli"), { "status", "--json" });
-        p.waitForFinished(10000);
-        if (p.exitCode() != 0)
-            return std::nullopt;
-        return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    }
-
-    // Polls the instance until check holds, for at most timeoutMs.
-    bool waitFor(const std::function<bool(const QJsonObject&)>& check, int timeoutMs = 10000)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < timeoutMs) {
-            if (const auto s = status(); s && check(*s))
-                return true;
-            QTest::qWait(100);
+        auto p = m_home->start("tolvo", args);
+        p->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (!p->waitForFinished(10000)) {
+            m_instances.push_back(std::move(p));
+            return -1;
         }
-        return false;
+        return p->exitCode();
+    }
+
+    std::optional<QJsonObject> status() const
+    {
+        const tolvo::test::ToolRun r = m_home->cli({ "status", "--json" });
+        if (r.code != 0)
+            return std::nullopt;
+        return QJsonDocument::fromJson(r.out).object();
+    }
+
+    // Asks the instance until check holds.
+    bool waitFor(const std::function<bool(const QJsonObject&)>& check, int timeoutMs = 20000) const
+    {
+        return QTest::qWaitFor(
+            [&] {
+                const auto s = status();
+                return s && check(*s);
+            },
+            timeoutMs);
     }
 
     static QJsonObject documentNamed(const QJsonObject& status, const QString& name)
@@ -91,12 +75,11 @@ class TestInstanceE2E : public QObject {
 
     void stopInstances()
     {
-        for (QProcess* p : std::as_const(m_instances)) {
+        for (const auto& p : m_instances) {
             p->terminate();
             if (!p->waitForFinished(5000))
                 p->kill();
             p->waitForFinished(2000);
-            delete p;
         }
         m_instances.clear();
     }
@@ -104,22 +87,21 @@ class TestInstanceE2E : public QObject {
 private slots:
     void init()
     {
-        QDir(m_home.path()).removeRecursively();
-        QDir().mkpath(m_home.filePath("run"));
-        QFile::setPermissions(m_home.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_home = std::make_unique<ToolSandbox>();
+        QVERIFY(m_home->isValid());
     }
     void cleanup() { stopInstances(); }
 
     void linksReachTheInstance()
     {
         QVERIFY(!status().has_value());
-        m_instances << startTolvo({});
+        startTolvo({});
         // The first start opens the guide, which takes the prefix apphelp/.
         QVERIFY(waitFor([](const QJsonObject& s) {
-            return documentNamed(s, "Tolvo User Guide.pdf").value("prefix").toString() == "apphelp/";
+            const QJsonObject guide = documentNamed(s, "Tolvo User Guide.pdf");
+            // Past the new window's own first positioning.
+            return guide.value("prefix").toString() == "apphelp/" && guide.value("positioned").toBool();
         }));
-        // Past the new window's own first positioning.
-        QTest::qWait(800);
 
         // A help link for the open guide moves it at once and selects the entry.
         QCOMPARE(handOver({ "tolvo://apphelp/preferences/prefix" }), 0);
@@ -131,14 +113,10 @@ private slots:
         // start-up made Tolvo the handler of tolvo:// links.
         const QString xdgOpen = QStandardPaths::findExecutable("xdg-open");
         if (!xdgOpen.isEmpty()) {
-            QProcess open;
-            QProcessEnvironment env = environment();
-            env.insert("DISPLAY", ":0"); // xdg-open asks for a display before it reads the handlers
-            env.remove("XDG_CURRENT_DESKTOP");
-            open.setProcessEnvironment(env);
-            open.start(xdgOpen, { "tolvo://apphelp/preferences/automatch" });
-            QVERIFY(open.waitForFinished(20000));
-            QCOMPARE(open.exitCode(), 0);
+            ToolSandbox& home = *m_home;
+            home.setEnv("DISPLAY", ":0"); // xdg-open asks for a display before it reads the handlers
+            home.setEnv("XDG_CURRENT_DESKTOP", QString());
+            QCOMPARE(home.run(xdgOpen, { "tolvo://apphelp/preferences/automatch" }).code, 0);
             QVERIFY(waitFor([](const QJsonObject& s) {
                 return documentNamed(s, "Tolvo User Guide.pdf").value("selectedTocTitle").toString() == "Automatch";
             }));
@@ -147,27 +125,24 @@ private slots:
         // A whole-PDF link leaves the view where it is.
         const int before = documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt();
         QCOMPARE(handOver({ "tolvo://apphelp/" }), 0);
-        QTest::qWait(300);
-        QCOMPARE(documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt(), before);
 
-        // An unknown prefix shows the alert.
+        // An unknown prefix shows the alert. Links are taken in turn, so once it shows, the
+        // whole-PDF link before it has been followed.
         QCOMPARE(handOver({ "tolvo://nosuch/3/" }), 0);
         QVERIFY(waitFor([](const QJsonObject& s) { return s.value("alert").toString() == "Unable to locate PDF"; }));
+        QCOMPARE(documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt(), before);
     }
 
     void hostileInputGetsHonestAnswers()
     {
-        m_instances << startTolvo({ fixture("long-label.pdf") });
+        startTolvo({ fixturePath("long-label.pdf") });
         QVERIFY(waitFor([this](const QJsonObject& s) { return !documentNamed(s, "long-label.pdf").isEmpty(); }));
 
         // A page label far beyond a frame: the status still arrives, with the label cut and marked.
-        QProcess cli;
-        cli.setProcessEnvironment(environment());
-        cli.start(binary("tolvo-cli"), { "status", "--json" });
-        QVERIFY(cli.waitForFinished(10000));
-        QCOMPARE(cli.exitCode(), 0);
-        QVERIFY(cli.readAllStandardError().contains("cut"));
-        const QJsonObject s = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+        const tolvo::test::ToolRun cli = m_home->cli({ "status", "--json" });
+        QCOMPARE(cli.code, 0);
+        QVERIFY(cli.err.contains("cut"));
+        const QJsonObject s = QJsonDocument::fromJson(cli.out).object();
         QVERIFY(s.value("cut").toBool());
         const QString label = documentNamed(s, "long-label.pdf").value("pageLabel").toString();
         QVERIFY2(label.startsWith("LLLL") && label.endsWith(QString::fromUtf16(u"\u2026 [cut]")),
@@ -193,14 +168,10 @@ private slots:
     void closedPdfOpensAndMovesLater()
     {
         // A routed PDF that is not open: it opens, then moves to the target.
-        const QString pdf = fixture("labels.pdf");
-        QProcess assign;
-        assign.setProcessEnvironment(environment());
-        assign.start(binary("tolvo-cli"), { "prefix", "--assign", "book", pdf });
-        QVERIFY(assign.waitForFinished(10000));
-        QCOMPARE(assign.exitCode(), 0);
+        const QString pdf = fixturePath("labels.pdf");
+        QCOMPARE(m_home->cli({ "prefix", "--assign", "book", pdf }).code, 0);
 
-        m_instances << startTolvo({ "tolvo://book/2/" });
+        startTolvo({ "tolvo://book/2/" });
         QVERIFY(waitFor([](const QJsonObject& s) {
             const QJsonObject d = documentNamed(s, "labels.pdf");
             return d.value("prefix").toString() == "book/" && d.value("pageLabel").toString() == "2";
@@ -214,9 +185,8 @@ private slots:
 
     void racingProcessesEndAsOneInstance()
     {
-        QProcess* a = startTolvo({ fixture("outline.pdf") });
-        QProcess* b = startTolvo({ fixture("labels.pdf") });
-        m_instances << a << b;
+        QProcess* a = startTolvo({ fixturePath("outline.pdf") });
+        QProcess* b = startTolvo({ fixturePath("labels.pdf") });
         QVERIFY(waitFor([](const QJsonObject& s) {
             return !documentNamed(s, "outline.pdf").isEmpty() && !documentNamed(s, "labels.pdf").isEmpty();
         }));
@@ -228,12 +198,11 @@ private slots:
 
     void crashedInstanceIsReplaced()
     {
-        QProcess* first = startTolvo({ fixture("outline.pdf") });
+        QProcess* first = startTolvo({ fixturePath("outline.pdf") });
         QVERIFY(waitFor([](const QJsonObject& s) { return !documentNamed(s, "outline.pdf").isEmpty(); }));
         first->kill();
         first->waitForFinished(5000);
-        delete first;
-        m_instances << startTolvo({ fixture("labels.pdf") });
+        startTolvo({ fixturePath("labels.pdf") });
         QVERIFY(waitFor([](const QJsonObject& s) { return !documentNamed(s, "labels.pdf").isEmpty(); }));
     }
 };

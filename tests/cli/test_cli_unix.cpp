@@ -11,22 +11,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/ToolSandbox.h"
+
 namespace {
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-QString program(const QString& name)
-{
-    return qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/") + name;
-}
+using Run = tolvo::test::ToolRun;
+using tolvo::test::toolPath;
 
 QString fixture(const QString& name)
 {
-    return qEnvironmentVariable("TOLVO_FIXTURES") + u'/' + name;
+    return tolvo::test::fixturePath(name);
 }
 
 } // namespace
@@ -34,36 +28,26 @@ QString fixture(const QString& name)
 class TestCliUnix : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_home;
+    tolvo::test::ToolSandbox m_home;
+    // A platform that does not exist makes any start of the GUI fail loudly instead of opening a window.
+    tolvo::test::ToolSandbox m_noGui;
 
-    // Runs a program with its own settings folder, input on standard input. A platform that
-    // does not exist makes any start of the GUI fail loudly instead of opening a window.
+    // Runs a program in its own home, input on standard input.
     Run run(const QString& name, const QStringList& args, const QByteArray& input = QByteArray(),
         const QString& folder = QString()) const
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_home.path());
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        if (name == QLatin1String("tolvo"))
-            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
-        p.setProcessEnvironment(env);
-        if (!folder.isEmpty())
-            p.setWorkingDirectory(folder);
-        p.start(name == QLatin1String("sh") ? QStringLiteral("/bin/sh") : program(name), args);
-        if (!p.waitForStarted())
-            return {};
-        p.write(input);
-        p.closeWriteChannel();
-        p.waitForFinished(120000);
-        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError() };
+        const tolvo::test::ToolSandbox& home = name == QLatin1String("tolvo") ? m_noGui : m_home;
+        return home.run(name == QLatin1String("sh") ? QStringLiteral("/bin/sh") : name, args, input, folder);
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_home.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid() && m_noGui.isValid());
+        m_home.setEnv(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        m_noGui.setEnv(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        m_noGui.setEnv(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+    }
 
     // What each program answers without doing anything: exit code, and a pattern that standard
     // output (or, for usage errors, standard error) matches while the other stream stays empty.
@@ -158,7 +142,7 @@ private slots:
     {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, starts);
-        const QString file = m_home.filePath(QStringLiteral("out.bin"));
+        const QString file = m_home.path(QStringLiteral("out.bin"));
         const Run toFile = run(QStringLiteral("tolvo-cli"), args + QStringList { "-o", file });
         QCOMPARE(toFile.code, 0);
         QFile written(file);
@@ -270,7 +254,7 @@ private slots:
         const Run made
             = run(QStringLiteral("sh"), { "-c", "cp plain.pdf \"$(printf 'caf\\351.pdf')\"" }, {}, folder.path());
         QCOMPARE(made.code, 0);
-        const Run r = run(QStringLiteral("sh"), { QStringLiteral("-c"), script, program(QStringLiteral("tolvo-cli")) },
+        const Run r = run(QStringLiteral("sh"), { QStringLiteral("-c"), script, toolPath(QStringLiteral("tolvo-cli")) },
             {}, folder.path());
         QTEST(r.code, "code");
         QVERIFY2(QString::fromUtf8(r.out).contains(out), r.out.constData());

@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/ToolSandbox.h"
+
 namespace {
 
 struct Run {
@@ -19,21 +21,12 @@ struct Run {
     QString err;
 };
 
-// Over an empty defaults store of its own, so that no user's prefixes or options get in.
+// In a home of its own, so that no user's prefixes or options get in.
 Run runCli(const QStringList& args)
 {
-    static QTemporaryDir config;
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", config.path());
-    env.insert("XDG_DATA_HOME", config.path());
-    env.insert("XDG_RUNTIME_DIR", config.path());
-    p.setProcessEnvironment(env);
-    p.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + "/src/tolvo-cli", args);
-    if (!p.waitForFinished(120000))
-        return {};
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-        QString::fromUtf8(p.readAllStandardError()) };
+    static const tolvo::test::ToolSandbox home;
+    const tolvo::test::ToolRun r = home.cli(args);
+    return { r.code, r.outText(), r.errText() };
 }
 
 QString report()
@@ -178,7 +171,7 @@ private slots:
     void rtfReadsBack()
     {
         if (QStandardPaths::findExecutable("pandoc").isEmpty())
-            QSKIP("pandoc is not installed");
+            QFAIL("pandoc is not installed (tools/setup-debian.sh installs it)");
         QFETCH(QStringList, args);
         QFETCH(QString, text);
         QFETCH(QString, href);

@@ -17,6 +17,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "support/ScratchStore.h"
+#include "support/WindowWaits.h"
 #include "widgets/SegmentedControl.h"
 #include "widgets/TLNSOutlineView.h"
 
@@ -104,7 +105,8 @@ class TestLinkCommands : public QObject {
             m_doc->documentPrefix()->storePrefix(prefix);
         m_doc->finishSetUp();
         // After the first positioning the page view stays where the test puts it.
-        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        if (!tolvo::test::waitForFirstPositioning(m_doc.get()))
+            return nullptr;
         m_doc->pdfview()->goToPage(11);
         m_doc->selectedTextView()->clear();
         return m_doc.get();

@@ -18,6 +18,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "support/ScratchStore.h"
+#include "support/WindowWaits.h"
 #include "widgets/TLNSOutlineView.h"
 #include "widgets/TLSplitView.h"
 
@@ -96,7 +97,7 @@ class TestMyDocument : public QObject {
     {
         doc->finishSetUp();
         QTRY_VERIFY(!doc->mainSplitView()->isAnimating());
-        QTest::qWait(TLSplitView::kAnimationMs + 100);
+        QVERIFY(tolvo::test::waitForSplitViews(doc->myWindow()));
     }
 
 private slots:
@@ -185,15 +186,14 @@ private slots:
         // The TOC toggle shows three panes: the TOC pane counts as hidden.
         doc->TOCToggleView();
         QTRY_COMPARE(doc->myWindow()->width(), 1103);
-        QTest::qWait(TLSplitView::kAnimationMs + 100);
-        QCOMPARE(doc->mainSplitView()->dividerPosition(1), 500);
+        QTRY_COMPARE(doc->mainSplitView()->dividerPosition(1), 500);
     }
 
     void titleFollowsThePage()
     {
         MyDocument* doc = open("Report.pdf");
         QVERIFY(doc);
-        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        QVERIFY(tolvo::test::waitForFirstPositioning(doc));
         doc->PDFnextPage();
         QTRY_COMPARE(doc->myWindow()->windowTitle(), QString("Report.pdf (page 2 of 12)"));
         doc->pdfview()->goToPage(11);
@@ -255,7 +255,7 @@ private slots:
         QFETCH(QString, selectedTitle);
         MyDocument* doc = open(file);
         QVERIFY(doc);
-        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        QVERIFY(tolvo::test::waitForFirstPositioning(doc));
         doc->pdfview()->goToPage(2);
         doc->showGotoPDFPagePanel();
         GotoPageSheet* sheet = doc->gotoPDFPagePanel();
@@ -390,7 +390,7 @@ private slots:
     {
         MyDocument* doc = open("Report.pdf");
         QVERIFY(doc);
-        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        QVERIFY(tolvo::test::waitForFirstPositioning(doc));
         TLNSOutlineView* view = doc->outlineview();
         OutlineModel* model = doc->treecontroller();
         QVERIFY(model);
@@ -416,8 +416,7 @@ private slots:
         QVERIFY(!view->isExpanded(methods) && !view->isExpanded(analysis));
         // Segment 5 hides the TOC pane.
         doc->tocCommandControlClicked(5);
-        QTest::qWait(TLSplitView::kAnimationMs + 150);
-        QCOMPARE(doc->mainSplitView()->paneLength(1), 0);
+        QTRY_COMPARE(doc->mainSplitView()->paneLength(1), 0);
     }
 
     void unreadableFileAlerts()
@@ -540,7 +539,7 @@ private slots:
         dialog->setDirectory(dir.path());
         dialog->selectFile(dir.filePath("never"));
         static_cast<QDialog*>(dialog)->reject();
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
     }
 

@@ -59,7 +59,7 @@ private slots:
         const QList<int> before = panes.split->sizes();
         QSignalSpy animating(panes.split, &TLSplitView::splitViewIsAnimating);
         QVERIFY(!panes.split->setPositions(positions, indexes));
-        QTest::qWait(TLSplitView::kAnimationMs + 100);
+        QVERIFY(!panes.split->isAnimationRunning());
         QCOMPARE(panes.split->sizes(), before);
         QCOMPARE(animating.count(), 0);
     }
@@ -87,9 +87,10 @@ private slots:
         QCOMPARE(animating.count(), 1);
         QCOMPARE(animating.at(0).at(0).toBool(), true);
         // The dividers travel for a while, then stand where they were sent.
-        QTest::qWait(TLSplitView::kAnimationMs / 3);
-        QCOMPARE(animating.count(), 1);
-        QTRY_COMPARE(animating.count(), 2);
+        QVERIFY(panes.split->isAnimationRunning());
+        QSignalSpy finished(panes.split, &TLSplitView::animationFinished);
+        QVERIFY(finished.wait());
+        QCOMPARE(animating.count(), 2);
         QCOMPARE(animating.at(1).at(0).toBool(), false);
         QCOMPARE(panes.split->dividerPosition(0), divider0);
         QCOMPARE(panes.split->dividerPosition(1), divider1);

@@ -43,7 +43,11 @@ struct Window {
     int notes() const { return split->paneLength(0); }
     int toc() const { return split->paneLength(1); }
     // Lets running animations end.
-    void settle() const { QTest::qWait(TLSplitView::kAnimationMs + 150); }
+    void settle() const
+    {
+        QVERIFY(QTest::qWaitFor([this] { return !split->isAnimationRunning(); }));
+        QCoreApplication::processEvents();
+    }
 };
 
 } // namespace

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix, run as a separate process.
-#include <QProcess>
 #include <QtTest>
+
+#include "support/ToolSandbox.h"
 
 class TestCliPrefix : public QObject {
     Q_OBJECT
@@ -12,15 +13,12 @@ class TestCliPrefix : public QObject {
         QString err;
     };
 
-    static Run run(const QStringList& args)
+    tolvo::test::ToolSandbox m_home;
+
+    Run run(const QStringList& args) const
     {
-        QProcess process;
-        process.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"),
-            QStringList { QStringLiteral("prefix") } + args);
-        if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-            return { -1, {}, process.errorString() };
-        return { process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError()) };
+        const tolvo::test::ToolRun r = m_home.cli(QStringList { QStringLiteral("prefix") } + args);
+        return { r.code, r.outText(), r.errText() };
     }
 
 private slots:

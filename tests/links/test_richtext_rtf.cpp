@@ -319,7 +319,7 @@ private slots:
     {
         const QString pandoc = QStandardPaths::findExecutable(QStringLiteral("pandoc"));
         if (pandoc.isEmpty())
-            QSKIP("pandoc is not installed");
+            QFAIL("pandoc is not installed (tools/setup-debian.sh installs it)");
         QFETCH(RichText, text);
         const PandocReading reading = readWithPandoc(pandoc, toRtf(text));
         QVERIFY2(reading.error.isEmpty(), qPrintable(reading.error));

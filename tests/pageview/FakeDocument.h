@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -29,6 +30,8 @@ struct RenderLog {
     };
     std::vector<Entry> entries;
     int reopened = 0;
+    /// Drawings begun and not yet ended, so a test can wait for the workers to be idle.
+    std::atomic<int> drawing { 0 };
 
     void clear()
     {
@@ -151,6 +154,7 @@ public:
 
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
     {
+        ++m_log->drawing;
         bool aborted = false;
         for (auto waited = std::chrono::milliseconds(0); waited < m_delay; waited += std::chrono::milliseconds(1)) {
             if (shouldAbort && shouldAbort()) {
@@ -163,6 +167,7 @@ public:
             QMutexLocker lock(&m_log->mutex);
             m_log->entries.push_back({ pageIndex, scale, QThread::currentThread(), aborted });
         }
+        --m_log->drawing;
         if (aborted || pageIndex == m_failingPage)
             return QImage();
         const QSizeF size = m_pages.at(size_t(pageIndex)).displaySize() * scale;

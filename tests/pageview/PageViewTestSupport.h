@@ -45,14 +45,7 @@ inline void doubleClick(pageview::PageView& view, QPointF at)
 /// Waits until every visible page has been drawn from its finished image.
 inline bool waitForPages(pageview::PageView& view, int timeoutMs = 10000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!view.visiblePagesReady()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QTest::qWait(5);
-    }
-    return true;
+    return QTest::qWaitFor([&view] { return view.visiblePagesReady(); }, timeoutMs);
 }
 
 } // namespace tolvo::test

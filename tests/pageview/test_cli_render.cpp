@@ -4,39 +4,30 @@
 #include "settings/DefaultsKeys.h"
 
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "support/ToolSandbox.h"
 
 class TestCliRender : public QObject {
     Q_OBJECT
 
-    QTemporaryDir m_config;
+    tolvo::test::ToolSandbox m_home;
     QTemporaryDir m_out;
 
-    static QString cli() { return qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"); }
-    static QString fixture(const QString& name)
-    {
-        return qEnvironmentVariable("TOLVO_FIXTURES") + QLatin1Char('/') + name;
-    }
+    static QString fixture(const QString& name) { return tolvo::test::fixturePath(name); }
 
-    int run(const QStringList& args, QString* err = nullptr)
+    int run(const QStringList& args, QString* err = nullptr) const
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        p.setProcessEnvironment(env);
-        p.start(cli(), args);
-        if (!p.waitForFinished(60000))
-            return -1;
+        const tolvo::test::ToolRun r = m_home.cli(args);
         if (err)
-            *err = QString::fromUtf8(p.readAllStandardError());
-        return p.exitCode();
+            *err = r.errText();
+        return r.code;
     }
 
     void setOption(const char* key, const QString& value)
     {
-        tolvo::Defaults defaults(m_config.filePath(QStringLiteral("Tolvo/defaults.json")));
+        tolvo::Defaults defaults(m_home.storePath());
         tolvo::registerTolvoDefaults(defaults);
         defaults.setValue(QString::fromLatin1(key), value);
         QVERIFY(defaults.synchronize());

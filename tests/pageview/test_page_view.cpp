@@ -333,7 +333,7 @@ private slots:
         QVERIFY(entries.size() >= 2);
         for (const auto& entry : entries)
             QVERIFY(entry.thread != QThread::currentThread());
-        QVERIFY(m_doc->log()->reopened >= 2); // a copy per worker
+        QTRY_VERIFY(m_doc->log()->reopened >= 2); // a copy per worker, the second once the first pages show
         // Visible pages first, then the pages after them.
         QCOMPARE(entries.front().pageIndex, 0);
     }
@@ -360,10 +360,10 @@ private slots:
         m_doc->setRenderDelay(std::chrono::milliseconds(300));
         m_view->setDocument(m_doc.get()); // the copies take the delay
         m_doc->log()->clear();
-        QTest::qWait(10); // the first pages are being drawn
+        QTRY_VERIFY(m_doc->log()->drawing > 0); // the first pages are being drawn
         view.goToPage(300);
         QVERIFY(tolvo::test::waitForPages(view));
-        QTest::qWait(300);
+        QTRY_COMPARE(m_doc->log()->drawing.load(), 0); // what was begun near the start has ended
         int nearStart = 0;
         int drawnNearStart = 0;
         for (const auto& entry : m_doc->log()->snapshot())

@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QtTest>
 
+#include "support/ToolSandbox.h"
+
 namespace {
 
 QString fixture(const QString& name)
@@ -22,18 +24,21 @@ struct Run {
     QString err;
 };
 
+const tolvo::test::ToolSandbox& home()
+{
+    static const tolvo::test::ToolSandbox sandbox;
+    return sandbox;
+}
+
 Run run(const QString& program, const QStringList& args)
 {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-        QString::fromUtf8(p.readAllStandardError()) };
+    const tolvo::test::ToolRun r = home().run(program, args);
+    return { r.code, r.outText(), r.errText() };
 }
 
 Run cli(const QStringList& args)
 {
-    return run(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"), args);
+    return run(QStringLiteral("tolvo-cli"), args);
 }
 
 const char* const octave = "/usr/share/doc/octave/octave.pdf";
@@ -122,7 +127,7 @@ private slots:
     void realManualMatchesPyMuPDF()
     {
         if (!QFile::exists(octave))
-            QSKIP("the Octave manual (octave-doc) is not installed");
+            QFAIL("the Octave manual is not installed (tools/setup-debian.sh installs octave-doc)");
         const Run oracle = run(QStringLiteral("/usr/bin/python3"),
             { QStringLiteral("-c"),
                 QStringLiteral("import fitz, json, sys\n"
@@ -131,7 +136,7 @@ private slots:
                                " 'toc': len(d.get_toc())}))\n"),
                 QString::fromLatin1(octave) });
         if (oracle.code != 0)
-            QSKIP(qPrintable(QStringLiteral("PyMuPDF is not usable: ") + oracle.err));
+            QFAIL(qPrintable(QStringLiteral("PyMuPDF is not usable: ") + oracle.err));
         const QJsonObject expected = QJsonDocument::fromJson(oracle.out.toUtf8()).object();
         QStringList labels;
         for (const QJsonValue& v : expected.value("labels").toArray())

@@ -10,13 +10,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "support/ToolSandbox.h"
+
 #include <memory>
 #include <vector>
 
 class TestRoutingCli : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_home;
+    std::unique_ptr<tolvo::test::ToolSandbox> m_home;
 
     struct Run {
         int code;
@@ -24,29 +26,14 @@ class TestRoutingCli : public QObject {
         QString err;
     };
 
-    QString home(const QString& relative = QString()) const
-    {
-        return relative.isEmpty() ? m_home->path() : m_home->filePath(relative);
-    }
-    QString storePath() const { return home("config/Tolvo/defaults.json"); }
+    QString home(const QString& relative = QString()) const { return m_home->path(relative); }
+    QString storePath() const { return m_home->storePath(); }
 
-    std::unique_ptr<QProcess> start(const QStringList& args) const
-    {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", home());
-        env.insert("XDG_CONFIG_HOME", home("config"));
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(home());
-        p->start(qEnvironmentVariable("TOLVO_BINARY_DIR") + "/src/tolvo-cli", args);
-        return p;
-    }
+    std::unique_ptr<QProcess> start(const QStringList& args) const { return m_home->start("tolvo-cli", args); }
     static Run finish(QProcess& p)
     {
-        if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit)
-            return { -1, {}, p.errorString() };
-        return { p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError()) };
+        const tolvo::test::ToolRun r = tolvo::test::ToolSandbox::finish(p);
+        return { r.code, r.outText(), r.errText() };
     }
     Run run(const QStringList& args) const { return finish(*start(args)); }
 
@@ -92,7 +79,7 @@ class TestRoutingCli : public QObject {
 private slots:
     void init()
     {
-        m_home = std::make_unique<QTemporaryDir>();
+        m_home = std::make_unique<tolvo::test::ToolSandbox>();
         QVERIFY(m_home->isValid());
     }
 

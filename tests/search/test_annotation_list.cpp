@@ -186,7 +186,7 @@ private slots:
         QVERIFY(collector.isReady());
         QCOMPARE(int(collector.list()->records.size()), 8);
         QCOMPARE(int(collector.popupAnnotations().size()), 1);
-        QTest::qWait(50);
+        QCoreApplication::processEvents();
         QCOMPARE(ready.count(), 1);
     }
 

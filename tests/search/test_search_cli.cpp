@@ -6,8 +6,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QTemporaryDir>
+
+#include "support/ToolSandbox.h"
 
 using tolvo::test::fixture;
 
@@ -23,18 +23,12 @@ class Cli {
 public:
     Run operator()(const QStringList& args) const
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-        p.setProcessEnvironment(env);
-        p.start(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src/tolvo-cli"), args);
-        p.waitForFinished(120000);
-        return { p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError()) };
+        const tolvo::test::ToolRun r = m_home.cli(args);
+        return { r.code, r.outText(), r.errText() };
     }
 
 private:
-    QTemporaryDir m_config;
+    tolvo::test::ToolSandbox m_home;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 // annotation list is known still gains its annotation rows, and choosing a row moves the page view.
 #include "SearchTestSupport.h"
 #include "support/ScratchStore.h"
+#include "support/WindowWaits.h"
 
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
@@ -119,7 +120,7 @@ private slots:
         QVERIFY(doc);
         QTRY_VERIFY_WITH_TIMEOUT(doc->search() && doc->annotationCollector() && doc->search()->hasAnnotations(), 30000);
         // After the window's own first positioning.
-        QTest::qWait(MyDocument::kFirstPositioningDelayMs + 100);
+        QVERIFY(tolvo::test::waitForFirstPositioning(doc));
         typeQuery(*doc, query);
         const int index = descriptions(*doc).indexOf(row);
         QVERIFY2(index >= 0, qPrintable(descriptions(*doc).join(QLatin1Char('|'))));
