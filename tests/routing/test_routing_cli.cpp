@@ -198,6 +198,8 @@ private slots:
         QTest::newRow("page link") << "tolvo://book/ii/" << 0 << "page";
         QTest::newRow("location link") << "tolvo://book/2/@loc/72x/500y/" << 0 << "location";
         QTest::newRow("whole PDF") << "tolvo://book/" << 0 << "none";
+        QTest::newRow("percent-encoded prefix") << "tolvo://bo%6Fk/ii/" << 0 << "page";
+        QTest::newRow("percent-encoded target") << "tolvo://book/i%69/" << 0 << "page";
         QTest::newRow("no key fits") << "tolvo://other/1/" << 3 << "";
         QTest::newRow("case matters") << "tolvo://Book/1/" << 3 << "";
         QTest::newRow("its PDF is gone") << "tolvo://gone/1/" << 3 << "";
@@ -246,7 +248,8 @@ private slots:
         QCOMPARE(run({ "prefix", "--assign", "book", copyBook("Documents/Book.pdf") }).code, 0);
         write("notes/a.md",
             "# Reading\n\nSee [Sampling](tolvo://book/sampl/) and tolvo://book/zzz/.\n"
-            "Also <tolvo://lost/3/>\n");
+            "Also <tolvo://lost/3/>\n"
+            "Then [A](<tolvo://book/ii x/>) and tolvo://book/i%69/ and [B](<tolvo://book/s\\>ampl/>)\n");
         write("notes/b.html", "<html><body>\n<p><a href=\"tolvo://book/ii/\">book/ii/</a></p>\n</body></html>\n");
         write("notes/c.rtf",
             "{\\rtf1\\ansi\n{\\field{\\*\\fldinst{HYPERLINK \"tolvo://book/results/\"}}"
@@ -267,6 +270,10 @@ private slots:
             "notes/a.md:3 ok tolvo://book/sampl/",
             "notes/a.md:3 no-place tolvo://book/zzz/",
             "notes/a.md:4 no-pdf tolvo://lost/3/",
+            // The whole address in angle brackets, not the part before its blank.
+            "notes/a.md:5 no-place tolvo://book/ii x/",
+            "notes/a.md:5 ok tolvo://book/i%69/",
+            "notes/a.md:5 no-place tolvo://book/s>ampl/",
             "notes/b.html:2 ok tolvo://book/ii/",
             "notes/c.rtf:2 ok tolvo://book/results/",
             "sharedNotes2:3 ok tolvo://book/",
