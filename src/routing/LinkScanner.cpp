@@ -104,6 +104,25 @@ QString extendAcrossBlanks(const QString& text, qsizetype start, qsizetype end)
     return text.mid(start, end - start);
 }
 
+// Whether the link at start lies in the label of a Markdown link: an open "[" before it and "]("
+// after it, on its line, with no other bracket between.
+bool insideMarkdownLabel(const QString& text, qsizetype start)
+{
+    qsizetype open = start - 1;
+    while (open >= 0 && text[open] != u'[' && text[open] != u']' && text[open] != u'\n')
+        --open;
+    if (open < 0 || text[open] != u'[')
+        return false;
+    for (qsizetype i = start + kLinkScheme.size(); i + 1 < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\n' || c == u'[')
+            return false;
+        if (c == u']')
+            return text[i + 1] == u'(';
+    }
+    return false;
+}
+
 QString plainLinkAt(const QString& text, qsizetype start)
 {
     const QChar closer = start > 0 ? closerFor(text[start - 1]) : QChar();
@@ -283,9 +302,12 @@ QList<FoundLink> findLinks(const QString& text, NoteFormat format)
         }
         if (!url.startsWith(kLinkScheme) || url.size() == kLinkScheme.size())
             continue;
+        // A link in a Markdown link's label is the visible text of the link that follows it.
+        if (format == NoteFormat::Plain && insideMarkdownLabel(text, at))
+            continue;
         // The visible text of a link whose address holds a blank (an HTML anchor's or an RTF
         // field's) is cut at the blank: it is that same link, not another one.
-        if (!links.isEmpty()) {
+        if (!links.isEmpty() && links.back().line == line) {
             const QString& previous = links.back().url;
             if (previous.size() > url.size() && previous.startsWith(url) && previous[url.size()].isSpace())
                 continue;

@@ -52,6 +52,12 @@ private slots:
             << P << "[x](<tolvo://book/a\\>b\\<c (d)/>)" << Links { { 1, "tolvo://book/a>b<c (d)/" } };
         QTest::newRow("angle bracket not closed on its line")
             << P << "<tolvo://book/A 1/\n>" << Links { { 1, "tolvo://book/A" } };
+        QTest::newRow("markdown label of an address with a blank")
+            << P << "[tolvo://book/Cover Page](<tolvo://book/Cover Page/>)"
+            << Links { { 1, "tolvo://book/Cover Page/" } };
+        QTest::newRow("markdown label that is the address")
+            << P << "[tolvo://book/12](tolvo://book/12/) [x] tolvo://book/13 ](y)"
+            << Links { { 1, "tolvo://book/12/" }, { 1, "tolvo://book/13" } };
         QTest::newRow("plain link with a blank in its label")
             << P << "see tolvo://book/Cover Page/ here" << Links { { 1, "tolvo://book/Cover Page/" } };
         QTest::newRow("blank-free words after a link without its slash stay out")
