@@ -220,41 +220,28 @@ void VantrelAppDelegate::handleArguments(const QStringList& arguments, const QSt
 
 void VantrelAppDelegate::openPDFforURLString(const QString& url)
 {
-    auto dispatch = [this](const QString& text) {
+    const DispatchDecision decision = dispatchIncomingURL(url, [this](const QString& text) {
         QStringList openPrefixes;
         for (MyDocument* document : m_documents->documents())
             openPrefixes << document->prefix();
         RoutingTable routing(Defaults::standard());
         return decideDispatch(text, openPrefixes, routing);
-    };
-    DispatchDecision decision = dispatch(url);
-    // Browsers and mail programs hand links over percent-encoded; a link that
-    // finds nothing as received is tried once more decoded.
-    const QString decoded = percentDecodedURL(url);
-    if (decision.kind == DispatchDecision::Kind::NotFound && decoded != url)
-        decision = dispatch(decoded);
+    });
 
     switch (decision.kind) {
     case DispatchDecision::Kind::OpenDocument: {
         MyDocument* document = m_documents->documents().value(decision.documentIndex);
         showWindows(document);
-        if (decoded != url && !targetMoves(document, decision.target)) {
-            const auto again = splitLinkURL(decoded, { document->prefix() });
-            if (again)
-                decision.target = again->target;
-        }
-        document->gotoString(decision.target);
+        document->gotoString(
+            targetToFollow(url, decision, [document](const QString& t) { return targetMoves(document, t); }));
         return;
     }
     case DispatchDecision::Kind::OpenFile: {
         MyDocument* document = m_documents->openDocument(decision.filePath);
         if (!document)
             return;
-        QString target = decision.target;
-        if (decoded != url && document->pdfdoc() && !targetMoves(document, target)) {
-            if (const auto again = splitLinkURL(decoded, { decision.prefix }))
-                target = again->target;
-        }
+        const QString target = targetToFollow(
+            url, decision, [document](const QString& t) { return !document->pdfdoc() || targetMoves(document, t); });
         gotoLater(document, target);
         return;
     }

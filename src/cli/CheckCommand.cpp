@@ -11,6 +11,7 @@
 #include "pdf/PdfDocument.h"
 #include "routing/LinkScanner.h"
 #include "routing/RoutingTable.h"
+#include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
@@ -33,7 +34,8 @@ const char kCheckHelp[]
     = "Usage: tolvo-cli check [--json] [--notes] [FILE...]\n\n"
       "Finds every tolvo:// link in the text, Markdown, HTML or RTF FILEs (a FILE of - is\n"
       "standard input; with --notes, also the five notes areas) and follows it through the\n"
-      "routing table:\n"
+      "routing table as Tolvo does (a link that finds nothing as written is tried once more\n"
+      "percent-decoded; a Markdown address in angle brackets is read whole, blanks and all):\n"
       "  ok        it finds its PDF and its target names a place there\n"
       "  no-pdf    no routing prefix fits, or its PDF is gone\n"
       "  no-place  the PDF is found, but the target names nothing in it\n"
@@ -149,25 +151,34 @@ int runCheck(const QStringList& args, Output& io)
         }
     }
     std::map<QString, std::unique_ptr<PdfPlaces>> opened;
+    auto placesIn = [&opened, &io](const QString& filePath) -> const PdfPlaces& {
+        std::unique_ptr<PdfPlaces>& places = opened[filePath];
+        if (!places) {
+            places = std::make_unique<PdfPlaces>(filePath);
+            if (!places->isOpen())
+                io.err += QStringLiteral("tolvo-cli: check: %1\n").arg(places->error());
+        }
+        return *places;
+    };
+    // The application's reading of each link, over the table resolved once above.
+    const Dispatcher dispatch = [&order, &routes](const QString& url) {
+        return decideDispatch(url, {}, order, [&routes](const QString& key) -> std::optional<ResolvedReference> {
+            const auto route = routes.constFind(key);
+            return route == routes.cend() ? std::nullopt : std::optional<ResolvedReference>(*route);
+        });
+    };
     bool broken = false;
     for (Checked& c : links) {
-        const std::optional<LinkParts> parts = splitLinkURL(c.url, order);
-        const auto route = parts ? routes.constFind(parts->prefix) : routes.cend();
-        const ResolvedReference* file = route != routes.cend() ? &*route : nullptr;
-        if (!file || !file->found()) {
+        const DispatchDecision decision = dispatchIncomingURL(c.url, dispatch);
+        if (decision.kind != DispatchDecision::Kind::OpenFile) {
             c.state = QStringLiteral("no-pdf");
-        } else if (parts->target.isEmpty()) {
-            c.state = QStringLiteral("ok"); // the PDF as a whole
+        } else if (!placesIn(decision.filePath).isOpen()) {
+            c.state = QStringLiteral("no-pdf");
         } else {
-            std::unique_ptr<PdfPlaces>& places = opened[file->filePath];
-            if (!places) {
-                places = std::make_unique<PdfPlaces>(file->filePath);
-                if (!places->isOpen())
-                    io.err += QStringLiteral("tolvo-cli: check: %1\n").arg(places->error());
-            }
-            c.state = !places->isOpen()              ? QStringLiteral("no-pdf")
-                : places->namesAPlace(parts->target) ? QStringLiteral("ok")
-                                                     : QStringLiteral("no-place");
+            const PdfPlaces& places = placesIn(decision.filePath);
+            auto moves = [&places](const QString& target) { return target.isEmpty() || places.namesAPlace(target); };
+            // An empty target is the PDF as a whole.
+            c.state = moves(targetToFollow(c.url, decision, moves)) ? QStringLiteral("ok") : QStringLiteral("no-place");
         }
         broken = broken || c.state != QLatin1String("ok");
     }
@@ -193,15 +204,17 @@ int runResolveURL(const QString& url, bool json, Output& io)
     };
     Defaults& defaults = Defaults::standard();
     RoutingTable routing(defaults);
-    // Dispatch tries the first key that fits and no other, even when it no longer reaches its PDF.
-    const std::optional<LinkParts> parts = splitLinkURL(url, routing.keys());
-    if (!parts)
+    // Read as the application reads it: dispatch tries the first key that fits and no other, even
+    // when it no longer reaches its PDF, and a URL that finds nothing is tried percent-decoded.
+    const DispatchDecision decision
+        = dispatchIncomingURL(url, [&routing](const QString& text) { return decideDispatch(text, {}, routing); });
+    if (decision.prefix.isEmpty())
         return notFound(QStringLiteral("no routing prefix fits"));
-    const std::optional<ResolvedReference> file = routing.resolvePrefix(parts->prefix);
-    if (!file || !file->found()) {
+    const std::optional<ResolvedReference>& file = decision.reference;
+    if (decision.kind != DispatchDecision::Kind::OpenFile || !file) {
         const QString state = file ? referenceStateName(file->state) : QStringLiteral("missing");
         return notFound(QStringLiteral("the PDF of %1 is %2%3")
-                            .arg(parts->prefix, state,
+                            .arg(decision.prefix, state,
                                 file && !file->recordedPath.isEmpty() ? QStringLiteral(" (%1)").arg(file->recordedPath)
                                                                       : QString()));
     }
@@ -209,13 +222,19 @@ int runResolveURL(const QString& url, bool json, Output& io)
     if (file->state == ReferenceState::Moved)
         io.err += QStringLiteral(
             "tolvo-cli: resolve: the PDF of %1 was found at %2; the routing table names it there now\n")
-                      .arg(parts->prefix, file->filePath);
+                      .arg(decision.prefix, file->filePath);
 
+    std::unique_ptr<PdfPlaces> places; // opened only when a percent-decoded target is to be weighed
+    const QString target = targetToFollow(url, decision, [&places, &file](const QString& t) {
+        if (!places)
+            places = std::make_unique<PdfPlaces>(file->filePath);
+        return !places->isOpen() || places->namesAPlace(t);
+    });
     Output read;
     QStringList resolveArgs;
     if (json)
         resolveArgs << QStringLiteral("--json");
-    resolveArgs << QStringLiteral("--") << file->filePath << parts->target;
+    resolveArgs << QStringLiteral("--") << file->filePath << target;
     const int code = runResolve(resolveArgs, read);
     io.err += read.err;
     if (code != Ok) {
@@ -225,10 +244,10 @@ int runResolveURL(const QString& url, bool json, Output& io)
     if (json) {
         QJsonObject object = QJsonDocument::fromJson(read.out.toUtf8()).object();
         object.insert(QStringLiteral("file"), file->filePath);
-        object.insert(QStringLiteral("prefix"), parts->prefix);
+        object.insert(QStringLiteral("prefix"), decision.prefix);
         io.out += QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Indented));
     } else {
-        io.out += QStringLiteral("file: %1\nprefix: %2\n").arg(file->filePath, parts->prefix) + read.out;
+        io.out += QStringLiteral("file: %1\nprefix: %2\n").arg(file->filePath, decision.prefix) + read.out;
     }
     return Ok;
 }

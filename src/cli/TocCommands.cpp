@@ -40,9 +40,11 @@ const char* const tocUsage = "Usage: tolvo-cli toc FILE [--prefix P] [--json]\n"
 const char* const resolveUsage
     = "Usage: tolvo-cli resolve FILE TARGET [--json]\n"
       "       tolvo-cli resolve URL [--json]\n"
-      "A whole tolvo:// URL finds its PDF through the routing table first (exit 3 with\n"
+      "A whole tolvo:// URL finds its PDF through the routing table first, as Tolvo does\n"
+      "(tried once more percent-decoded when it finds nothing as written; exit 3 with\n"
       "\"Unable to locate PDF\" when none); the JSON then also has \"file\" and \"prefix\".\n"
-      "Where a link to FILE with TARGET after the prefix leads: reading page, toc,\n"
+      "Where a link to FILE with TARGET after the prefix leads: reading page (a TARGET\n"
+      "that, less one trailing \"/\", is a page label), else toc,\n"
       "location or none, with the page index (from 0), its label, the point, and for\n"
       "a TOC entry its title and the titles from the top level down.\n";
 const char* const opmlUsage = "Usage: tolvo-cli opml FILE [--style url|tolvo|in-title] [--prefix P] [-o OUT]\n"

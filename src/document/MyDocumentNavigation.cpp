@@ -47,12 +47,7 @@ std::optional<int> MyDocument::pageForLabel(const QString& label) const
 
 bool MyDocument::isValidPageLabel(const QString& target) const
 {
-    if (parseLocationTarget(target))
-        return false;
-    QString label = target;
-    if (label.endsWith(QLatin1Char('/')))
-        label.chop(1);
-    return pageForLabel(label).has_value();
+    return plainPageLabelPage(target, [this](const QString& label) { return pageForLabel(label); }).has_value();
 }
 
 void MyDocument::moveToPageLabel(const QString& target)

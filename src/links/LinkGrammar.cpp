@@ -213,14 +213,29 @@ TargetReading readLocationOrPageLabel(const QString& target, const PageLabelLook
     return {};
 }
 
+std::optional<int> plainPageLabelPage(const QString& target, const PageLabelLookup& pageForLabel)
+{
+    if (parseLocationTarget(target))
+        return std::nullopt;
+    QString label = target;
+    if (label.endsWith(u'/'))
+        label.chop(1);
+    return lookUp(pageForLabel, label);
+}
+
 TargetReading readTarget(const QString& target, const PageLabelLookup& pageForLabel, const OutlineMatcher& matchOutline)
 {
-    // The title path comes first because it wins whenever a page label also
-    // fits (a link to page 12 lands on a TOC entry "Chapter 12" if there is
-    // one). The plain-page-label reading needs no step of its own: when no TOC
-    // entry fits, it names the same page as readLocationOrPageLabel does (one
-    // trailing "/" dropped, only the first piece of a "@loc" text, and a
-    // well-formed location whose page exists is read as that location).
+    // A page label comes first: a page link has to land on its page even when a
+    // TOC title has a word containing the label ("12" in "12 Errors and
+    // Warnings"). Short TOC paths never equal a page label, so no TOC link is
+    // taken for a page link.
+    if (const std::optional<int> page = plainPageLabelPage(target, pageForLabel)) {
+        TargetReading reading;
+        reading.kind = TargetReading::Kind::Page;
+        reading.pageIndex = *page;
+        return reading;
+    }
+    // Then a title path, then a location or a page label by its first piece.
     const QStringList components = target.split(u'/', Qt::SkipEmptyParts);
     if (!components.isEmpty() && matchOutline) {
         if (const std::optional<int> match = matchOutline(components)) {

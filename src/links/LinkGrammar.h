@@ -125,8 +125,14 @@ struct TargetReading {
 /// a whole-PDF link never moves the view.
 TargetReading readLocationOrPageLabel(const QString& target, const PageLabelLookup& pageForLabel);
 
-/// Reads a link target or typed target: a title path that the outline matches
-/// first, else readLocationOrPageLabel.
+/// The page that target names as a plain page label: less one trailing "/",
+/// exactly the label of a page (the first page with it). A well-formed location
+/// target is never a plain page label.
+std::optional<int> plainPageLabelPage(const QString& target, const PageLabelLookup& pageForLabel);
+
+/// Reads a link target or typed target: a plain page label first
+/// (plainPageLabelPage), then a title path that the outline matches, else
+/// readLocationOrPageLabel.
 TargetReading readTarget(
     const QString& target, const PageLabelLookup& pageForLabel, const OutlineMatcher& matchOutline);
 

@@ -32,10 +32,15 @@ std::optional<OutlineTree::Items> OutlineTree::moiMatchingURLSuffix(const QStrin
 
 bool OutlineTree::moiMatchingURLSuffix(const QString& path, const MyOutlineItem* onlyMatches) const
 {
-    if (!contains(onlyMatches))
+    if (!contains(onlyMatches) || isPageLabel(path))
         return false;
     const OutlineIndex& idx = index();
     return idx.onlyMatch(idx.componentsOfPath(path)) == onlyMatches->m_index;
+}
+
+void OutlineTree::setPageLabels(const QStringList& labels)
+{
+    m_pageLabels = QSet<QString>(labels.cbegin(), labels.cend());
 }
 
 QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
@@ -45,7 +50,8 @@ QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
         return item ? item->m_pageLabel : QString();
     const OutlineIndex& idx = index();
 
-    // The shortest path of ancestor titles that names the item alone. Items
+    // The shortest path of ancestor titles that names the item alone and is
+    // no page label (a link with it would land on that page). Items
     // with the same titles above them share these paths, so each path's only
     // match is kept with it.
     QString path;
@@ -60,7 +66,7 @@ QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
             components.insert(components.begin(), component);
             node = idx.prependComponent(node, component);
         }
-        if (idx.onlyMatchOfPath(node, components) == item->m_index) {
+        if (!isPageLabel(path) && idx.onlyMatchOfPath(node, components) == item->m_index) {
             unique = true;
             break;
         }
@@ -84,7 +90,7 @@ QString OutlineTree::makeShortURLForMOI(const MyOutlineItem* item) const
         OutlineIndex::Components ids;
         for (const QString& c : variants.components(v))
             ids.push_back(idx.componentId(c));
-        if (idx.onlyMatch(ids) == item->m_index)
+        if (idx.onlyMatch(ids) == item->m_index && !isPageLabel(variants.text(v)))
             return variants.text(v);
     }
     return path;

@@ -6,6 +6,7 @@
 #include "outline/MyOutlineItem.h"
 
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -66,12 +67,19 @@ public:
     std::optional<Items> moiMatchingURLSuffix(const QString& path) const;
     /// The same for a path already cut into components (empty ones are ignored).
     std::optional<Items> moiMatchingURLSuffix(const QStringList& components) const;
-    /// Whether the path has exactly one match and it is the given item.
+    /// Whether the path has exactly one match and it is the given item, and is
+    /// not itself a page label (a link with it would go to that page).
     bool moiMatchingURLSuffix(const QString& path, const MyOutlineItem* onlyMatches) const;
 
-    /// The link path of an item: the shortest title path that names it alone,
-    /// shortened towards five-character words while it still does; else the
-    /// item's extended page label (which ends with "/").
+    /// The labels of the document's pages. A target that is exactly a page label
+    /// names that page, so no link path of an item may be one.
+    void setPageLabels(const QStringList& labels);
+    /// Whether the text is exactly the label of a page.
+    bool isPageLabel(const QString& text) const { return m_pageLabels.contains(text); }
+
+    /// The link path of an item: the shortest title path that names it alone
+    /// (and is no page label), shortened towards five-character words while it
+    /// still does; else the item's extended page label (which ends with "/").
     QString makeShortURLForMOI(const MyOutlineItem* item) const;
 
 private:
@@ -90,6 +98,7 @@ private:
     std::vector<ItemFacts> m_facts;
     std::vector<Items> m_moiDepthArray;
     mutable std::unique_ptr<OutlineIndex> m_index;
+    QSet<QString> m_pageLabels;
 };
 
 } // namespace tolvo

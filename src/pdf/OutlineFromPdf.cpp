@@ -128,7 +128,9 @@ std::unique_ptr<OutlineNode> pdfOutlineRoot(const pdf::Document& document)
 OutlineTree outlineTreeForPdf(const pdf::Document& document)
 {
     const std::unique_ptr<OutlineNode> root = pdfOutlineRoot(document);
-    return OutlineTree::fromOutlineRoot(root.get());
+    OutlineTree tree = OutlineTree::fromOutlineRoot(root.get());
+    tree.setPageLabels(document.pageLabels());
+    return tree;
 }
 
 } // namespace tolvo

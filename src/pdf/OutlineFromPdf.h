@@ -22,7 +22,7 @@ class Document;
 /// leads, as a reader of the outline expects of a heading.
 std::unique_ptr<OutlineNode> pdfOutlineRoot(const pdf::Document& document);
 
-/// The document's outline tree, heights and buckets made.
+/// The document's outline tree, heights and buckets made, knowing the page labels.
 OutlineTree outlineTreeForPdf(const pdf::Document& document);
 
 } // namespace tolvo

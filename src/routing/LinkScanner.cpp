@@ -5,6 +5,8 @@
 
 #include <QSet>
 
+#include <optional>
+
 namespace tolvo {
 
 namespace {
@@ -57,13 +59,84 @@ QString dropUnbalancedClosers(const QString& url)
     return url;
 }
 
+// A Markdown link destination in angle brackets, <tolvo://p/A 1/>: blanks belong to it, it ends
+// at the first ">" that no backslash escapes, and a backslash before punctuation stands for that
+// character. Nothing when no ">" closes it on its line.
+std::optional<QString> angleLinkAt(const QString& text, qsizetype start)
+{
+    static const QString kAsciiPunctuation = QStringLiteral("!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~");
+    QString url;
+    for (qsizetype i = start; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\n' || c == u'\r' || c == u'<')
+            return std::nullopt;
+        if (c == u'>')
+            return url;
+        if (c == u'\\' && i + 1 < text.size() && kAsciiPunctuation.contains(text[i + 1])) {
+            url += text[++i];
+            continue;
+        }
+        url += c;
+    }
+    return std::nullopt;
+}
+
+// Every link Tolvo writes ends in "/"; a plain-text one may hold blanks (a page label "Cover
+// Page"). A link cut at a blank short of its "/" takes in the next words of its line while that
+// makes it end in "/" within a few words, and none of them starts another link.
+QString extendAcrossBlanks(const QString& text, qsizetype start, qsizetype end)
+{
+    constexpr int kMostWords = 4;
+    qsizetype at = end;
+    for (int words = 0; words < kMostWords; ++words) {
+        if (at + 1 >= text.size() || text[at] != u' ' || endsPlainLink(text[at + 1]))
+            break;
+        qsizetype next = at + 1;
+        while (next < text.size() && !endsPlainLink(text[next]))
+            ++next;
+        const QStringView word = QStringView(text).mid(at + 1, next - at - 1);
+        if (word.contains(QLatin1String("://")))
+            break;
+        at = next;
+        if (word.endsWith(u'/'))
+            return text.mid(start, at - start);
+    }
+    return text.mid(start, end - start);
+}
+
+// Whether the link at start lies in the label of a Markdown link: an open "[" before it and "]("
+// after it, on its line, with no other bracket between.
+bool insideMarkdownLabel(const QString& text, qsizetype start)
+{
+    qsizetype open = start - 1;
+    while (open >= 0 && text[open] != u'[' && text[open] != u']' && text[open] != u'\n')
+        --open;
+    if (open < 0 || text[open] != u'[')
+        return false;
+    for (qsizetype i = start + kLinkScheme.size(); i + 1 < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\n' || c == u'[')
+            return false;
+        if (c == u']')
+            return text[i + 1] == u'(';
+    }
+    return false;
+}
+
 QString plainLinkAt(const QString& text, qsizetype start)
 {
     const QChar closer = start > 0 ? closerFor(text[start - 1]) : QChar();
+    if (closer == u'>') {
+        if (const std::optional<QString> url = angleLinkAt(text, start))
+            return *url;
+    }
     qsizetype end = start;
     while (end < text.size() && !endsPlainLink(text[end]) && (closer.isNull() || text[end] != closer))
         ++end;
-    return trimTrailing(dropUnbalancedClosers(text.mid(start, end - start)));
+    QString url = dropUnbalancedClosers(text.mid(start, end - start));
+    if (closer.isNull() && url.size() == end - start && !url.endsWith(u'/'))
+        url = dropUnbalancedClosers(extendAcrossBlanks(text, start, end));
+    return trimTrailing(url);
 }
 
 QString decodeEntities(const QString& raw)
@@ -138,7 +211,9 @@ QString rtfLinkAt(const QString& text, qsizetype start)
     qsizetype i = start;
     while (i < text.size()) {
         const QChar c = text[i];
-        if (c == QLatin1Char('"') || c == QLatin1Char('{') || c == QLatin1Char('}') || c.isSpace())
+        // A field's quoted address runs to its closing quote, blanks and all.
+        if (c == QLatin1Char('"') || c == QLatin1Char('{') || c == QLatin1Char('}') || c == u'\n' || c == u'\r'
+            || (c.isSpace() && !quoted))
             break;
         if (c != QLatin1Char('\\')) {
             url += c;
@@ -227,6 +302,16 @@ QList<FoundLink> findLinks(const QString& text, NoteFormat format)
         }
         if (!url.startsWith(kLinkScheme) || url.size() == kLinkScheme.size())
             continue;
+        // A link in a Markdown link's label is the visible text of the link that follows it.
+        if (format == NoteFormat::Plain && insideMarkdownLabel(text, at))
+            continue;
+        // The visible text of a link whose address holds a blank (an HTML anchor's or an RTF
+        // field's) is cut at the blank: it is that same link, not another one.
+        if (!links.isEmpty() && links.back().line == line) {
+            const QString& previous = links.back().url;
+            if (previous.size() > url.size() && previous.startsWith(url) && previous[url.size()].isSpace())
+                continue;
+        }
         if (seen.contains({ line, url }))
             continue;
         seen.insert({ line, url });

@@ -9,6 +9,13 @@ namespace tolvo {
 
 DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefixes, RoutingTable& routing)
 {
+    return decideDispatch(
+        url, openPrefixes, routing.keys(), [&routing](const QString& key) { return routing.resolvePrefix(key); });
+}
+
+DispatchDecision decideDispatch(
+    const QString& url, const QStringList& openPrefixes, const QStringList& keys, const ReferenceLookup& resolve)
+{
     DispatchDecision decision;
     if (const auto parts = splitLinkURL(url, openPrefixes)) {
         decision.kind = DispatchDecision::Kind::OpenDocument;
@@ -17,7 +24,7 @@ DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefi
         decision.target = parts->target;
         return decision;
     }
-    const auto parts = splitLinkURL(url, routing.keys());
+    const auto parts = splitLinkURL(url, keys);
     if (!parts)
         return decision;
     decision.prefix = parts->prefix;
@@ -25,10 +32,10 @@ DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefi
     // Only the first key that fits is tried, as links have always been read.
     // A stale reference (another file now at the path) counts as gone: opening
     // whatever stands there would show the wrong PDF.
-    const auto resolved = routing.resolvePrefix(parts->prefix);
-    if (resolved && resolved->found()) {
+    decision.reference = resolve ? resolve(parts->prefix) : std::nullopt;
+    if (decision.reference && decision.reference->found()) {
         decision.kind = DispatchDecision::Kind::OpenFile;
-        decision.filePath = resolved->filePath;
+        decision.filePath = decision.reference->filePath;
     }
     return decision;
 }
@@ -38,6 +45,27 @@ QString percentDecodedURL(const QString& url)
     if (!url.contains(QLatin1Char('%')))
         return url;
     return QUrl::fromPercentEncoding(url.toUtf8());
+}
+
+DispatchDecision dispatchIncomingURL(const QString& url, const Dispatcher& dispatch)
+{
+    DispatchDecision decision = dispatch(url);
+    const QString decoded = percentDecodedURL(url);
+    if (decision.kind != DispatchDecision::Kind::NotFound || decoded == url)
+        return decision;
+    DispatchDecision again = dispatch(decoded);
+    return again.kind != DispatchDecision::Kind::NotFound || decision.prefix.isEmpty() ? again : decision;
+}
+
+QString targetToFollow(
+    const QString& url, const DispatchDecision& decision, const std::function<bool(const QString&)>& targetMoves)
+{
+    const QString decoded = percentDecodedURL(url);
+    if (decoded == url || decision.prefix.isEmpty() || (targetMoves && targetMoves(decision.target)))
+        return decision.target;
+    // The decision may have come from the decoded URL already: then this gives the same target.
+    const std::optional<LinkParts> parts = splitLinkURL(decoded, { decision.prefix });
+    return parts ? parts->target : decision.target;
 }
 
 } // namespace tolvo

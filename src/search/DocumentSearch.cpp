@@ -10,8 +10,8 @@ namespace {
 
 constexpr int kFindWorkers = 2;
 
-// The selection of one match: exactly its rectangle, which the page view fills and scrolls to.
-// Reading the page's words here would cost the main thread a text layer for every page found.
+// The selection of one match: exactly its rectangle, which the page view fills and scrolls to,
+// with the page's text there (read by the finder's worker, which has the page's words at hand).
 pdf::TextSelection matchSelection(int pageIndex, const QRectF& rect, const QString& text)
 {
     pdf::SelectionLine line;
@@ -105,10 +105,12 @@ void DocumentSearch::setAnnotations(std::shared_ptr<const AnnotationList> list)
         m_model->addResults(annotationResults(m_annotations->records, m_query));
 }
 
-void DocumentSearch::didMatchPage(int pageIndex, const QRectF& firstMatch, int count)
+void DocumentSearch::didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText)
 {
     const QString label = m_pageLabels.value(pageIndex);
-    m_model->didMatchPage(pageIndex, label, m_typed, matchSelection(pageIndex, firstMatch, m_typed), quint64(count));
+    // The selection quotes the page, not the query: a quote of it goes into the notes.
+    m_model->didMatchPage(
+        pageIndex, label, m_typed, matchSelection(pageIndex, firstMatch, firstMatchText), quint64(count));
 }
 
 void DocumentSearch::findEnded()

@@ -63,7 +63,7 @@ signals:
     void pdfSearchDidEnd();
 
 private:
-    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count);
+    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
     void findEnded();
     TextFinder& finder();
 

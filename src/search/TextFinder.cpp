@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/TextFinder.h"
 
+#include "search/MatchText.h"
+
 #include <QLoggingCategory>
 #include <QMetaObject>
 
@@ -130,8 +132,11 @@ void TextFinder::workerLoop(const pdf::Document& document)
             const quint64 generation = job->generation;
             const QRectF first = matches.isEmpty() ? QRectF() : matches.first();
             const int count = int(matches.size());
+            // The page's own words of the first match, read here rather than on the main thread.
+            const QString said = matches.isEmpty() ? QString() : matchedText(document.words(page), first, job->text);
             QMetaObject::invokeMethod(
-                this, [this, generation, page, first, count] { deliverPage(generation, page, first, count); },
+                this,
+                [this, generation, page, first, count, said] { deliverPage(generation, page, first, count, said); },
                 Qt::QueuedConnection);
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
@@ -143,12 +148,13 @@ void TextFinder::workerLoop(const pdf::Document& document)
     }
 }
 
-void TextFinder::deliverPage(quint64 generation, int pageIndex, const QRectF& firstMatch, int count)
+void TextFinder::deliverPage(
+    quint64 generation, int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText)
 {
     if (generation != m_generation || !m_finding)
         return;
     if (count > 0)
-        emit didMatchPage(pageIndex, firstMatch, count);
+        emit didMatchPage(pageIndex, firstMatch, count, firstMatchText);
     if (generation != m_generation || size_t(pageIndex) >= m_searched.size())
         return;
     m_searched[size_t(pageIndex)] = true;

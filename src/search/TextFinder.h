@@ -41,8 +41,9 @@ public:
     int pageCount() const { return m_pageCount; }
 
 signals:
-    /// The matches of the running find on one page (main thread): how many, and the first one's rectangle.
-    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count);
+    /// The matches of the running find on one page (main thread): how many, the first one's
+    /// rectangle, and what the page says there (matchedText).
+    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
     /// Every page has been searched by the running find (PDFDocumentDidEndFindNotification).
     void didEndFind();
     /// Pages 0 to pages - 1 have all been searched and their matches delivered (main thread): the
@@ -53,7 +54,8 @@ private:
     struct Job;
     struct Shared;
     void workerLoop(const pdf::Document& document);
-    void deliverPage(quint64 generation, int pageIndex, const QRectF& firstMatch, int count);
+    void deliverPage(
+        quint64 generation, int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
     void deliverEnd(quint64 generation);
 
     std::shared_ptr<Shared> m_shared;

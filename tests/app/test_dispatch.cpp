@@ -109,6 +109,44 @@ private slots:
         QCOMPARE(percentDecodedURL(url), decoded);
     }
 
+    // Every reader of incoming links (the application, tolvo-cli resolve and check) reads them so.
+    void incomingLinks_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<QStringList>("moving"); // the targets that name a place in book/'s PDF
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("dispatches"); // decoded only when the URL as received found nothing
+        QTest::newRow("as received") << "tolvo://book/12/" << QStringList { "12/" } << true << "12/" << 1;
+        QTest::newRow("prefix percent-encoded") << "tolvo://bo%6Fk/12/" << QStringList { "12/" } << true << "12/" << 2;
+        QTest::newRow("target names a place only decoded")
+            << "tolvo://book/Appendix%20A/" << QStringList { "Appendix A/" } << true << "Appendix A/" << 1;
+        QTest::newRow("target names a place as received")
+            << "tolvo://book/a%20b/" << QStringList { "a%20b/", "a b/" } << true << "a%20b/" << 1;
+        QTest::newRow("neither names a place: decoded")
+            << "tolvo://book/x%20y/" << QStringList {} << true << "x y/" << 1;
+        QTest::newRow("whole PDF") << "tolvo://book/" << QStringList {} << true << "" << 1;
+        QTest::newRow("no prefix either way") << "tolvo://b%6Fo/1/" << QStringList {} << false << "" << 2;
+        QTest::newRow("no prefix, nothing to decode") << "tolvo://boo/1/" << QStringList {} << false << "" << 1;
+    }
+    void incomingLinks()
+    {
+        QFETCH(QString, url);
+        QFETCH(QStringList, moving);
+        QFETCH(bool, found);
+        QFETCH(QString, target);
+        QFETCH(int, dispatches);
+        QStringList dispatched;
+        const DispatchDecision d = dispatchIncomingURL(url, [&dispatched](const QString& text) {
+            dispatched << text;
+            return decideDispatch(text, { QStringLiteral("book/") }, {}, {});
+        });
+        QCOMPARE(d.kind == DispatchDecision::Kind::OpenDocument, found);
+        QCOMPARE(dispatched.size(), dispatches);
+        if (found)
+            QCOMPARE(targetToFollow(url, d, [&moving](const QString& t) { return moving.contains(t); }), target);
+    }
+
     void becomesTheHandlerAndKeepsOtherLines()
     {
         const QString mimeapps = m_dir.filePath("config/mimeapps.list");

@@ -241,10 +241,16 @@ private slots:
                                    << "12" << 0 << 2 << "";
         QTest::newRow("shared label goes to the first") << "Labels.pdf"
                                                         << "iii" << 1 << 2 << "";
-        QTest::newRow("roman label is exact") << "Labels.pdf"
-                                              << "III" << 1 << 2 << "";
+        QTest::newRow("roman label is exact, a title path is not") << "Labels.pdf"
+                                                                   << "III" << 1 << 6 << "iii";
         QTest::newRow("arabic after roman") << "Labels.pdf"
                                             << "3" << 1 << 6 << "";
+        QTest::newRow("page label wins over a title holding it") << "Labels.pdf"
+                                                                 << "2" << 1 << 5 << "";
+        QTest::newRow("page label wins over an equal title") << "Labels.pdf"
+                                                             << "iii/" << 1 << 2 << "";
+        QTest::newRow("title path below its parent") << "Labels.pdf"
+                                                     << "body/2" << 1 << 7 << "2 Methods";
     }
     void gotoSheet()
     {

@@ -277,7 +277,9 @@ private slots:
 
         title("title path", "chapter.1/introduction", 101);
         title("title path with empty components", "/chapter.1//introduction/", 101);
-        title("title path wins over a page label", "2/", 103);
+        page("page label wins over a title path", "2/", "2");
+        page("page label without slash wins too", "2", "2");
+        title("title path of a label-like text that is no label", "/2/", 103);
         title("title path without slash", "results", 102);
         nothing("neither", "methods/");
     }

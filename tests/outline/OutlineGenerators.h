@@ -136,6 +136,13 @@ public:
             QStringLiteral("Notes"),
             QStringLiteral("note"),
             QStringLiteral("Index"),
+            QStringLiteral("iv"),
+            QStringLiteral("IV"),
+            QStringLiteral("ix"),
+            QStringLiteral("1"),
+            QStringLiteral("2"),
+            QStringLiteral("12 Errors and Warnings"),
+            QStringLiteral("Cover Page"),
         };
         static const QStringList words = {
             QStringLiteral("intro"),
@@ -220,6 +227,25 @@ public:
             }
         }
         return OutlineTree(std::move(top));
+    }
+
+    /// The page labels of a document with such an outline: often roman front matter, then
+    /// arabic numbers, at times a label shared by two pages, one that is a title word or one
+    /// with a blank.
+    QStringList pageLabels()
+    {
+        static const QStringList roman = { "i", "ii", "iii", "iv", "v", "vi", "vii", "viii", "ix", "x", "xi", "xii" };
+        static const QStringList odd = { "index", "a", "intro", "chapter.1", "Cover Page", "A-1", "IV" };
+        QStringList labels;
+        if (pick(3) != 0)
+            labels << roman.mid(0, 1 + pick(int(roman.size())));
+        for (int n = 1, last = 1 + pick(40); n <= last; ++n)
+            labels << QString::number(n);
+        if (pick(4) == 0)
+            labels.insert(pick(int(labels.size())), labels[pick(int(labels.size()))]);
+        if (pick(4) == 0)
+            labels.insert(pick(int(labels.size())), odd[pick(int(odd.size()))]);
+        return labels;
     }
 
     int pick(int n) { return n <= 1 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(m_random); }

@@ -22,9 +22,19 @@ namespace tolvo::oracle {
 
 using Items = std::vector<const MyOutlineItem*>;
 
+/// Where the reference reading of a target leads: a page, an outline item, or elsewhere
+/// (a location, a page by the first piece of a location, or nothing).
+struct Landing {
+    int page = -1;
+    const MyOutlineItem* item = nullptr;
+    bool operator==(const Landing&) const = default;
+};
+
 class Oracle {
 public:
-    explicit Oracle(const OutlineTree& tree)
+    /// pageLabels: the labels of the document's pages, in page order.
+    explicit Oracle(const OutlineTree& tree, const QStringList& pageLabels = {})
+        : m_pageLabels(pageLabels)
     {
         for (const MyOutlineItem* item : tree.outlinedata_array())
             processEachMOIForDepth(item);
@@ -89,8 +99,24 @@ public:
 
     bool onlyMatches(const QString& path, const MyOutlineItem* item) const
     {
+        if (m_pageLabels.contains(path))
+            return false;
         const std::optional<Items> list = moiMatchingURLSuffix(path);
         return list && list->size() == 1 && list->front() == item;
+    }
+
+    /// A target that, less one trailing "/", is exactly a page's label goes to the first page
+    /// with it; else the first item that it matches as a title path; else elsewhere.
+    Landing follow(const QString& target) const
+    {
+        QString label = target;
+        if (label.endsWith(QLatin1Char('/')))
+            label.chop(1);
+        if (!label.contains(QLatin1String("@loc")) && m_pageLabels.contains(label))
+            return Landing { int(m_pageLabels.indexOf(label)), nullptr };
+        if (const std::optional<Items> list = moiMatchingURLSuffix(target))
+            return Landing { -1, list->front() };
+        return Landing {};
     }
 
     QString makeShortURLForMOI(const MyOutlineItem* item) const
@@ -157,6 +183,7 @@ private:
             processEachMOIForDepthArray(child);
     }
 
+    QStringList m_pageLabels;
     QHash<const MyOutlineItem*, quint64> m_heights;
     std::vector<Items> m_buckets;
 };

@@ -155,8 +155,10 @@ private slots:
         QTest::addColumn<QString>("pageLabel");
         QTest::addColumn<QList<double>>("point");
         QTest::addColumn<QStringList>("tocPath");
-        QTest::newRow("title word wins over page label")
-            << "12"
+        QTest::newRow("page label wins over a title word") << "12"
+                                                           << "page" << 3 << "12" << QList<double>() << QStringList();
+        QTest::newRow("title path holding a page label")
+            << "chapter.12"
             << "toc" << 3 << "12" << QList<double> { 72, 700 } << QStringList { QStringLiteral("Chapter 12") };
         QTest::newRow("page label") << "ii/"
                                     << "page" << 1 << "ii" << QList<double>() << QStringList();

@@ -170,6 +170,38 @@ private slots:
         QCOMPARE(tree.makeShortURLForMOI(tree.items()[std::size_t(item)]), target);
     }
 
+    // A link path that is a page label would land on that page: it is never chosen.
+    void shortLinkPathsAvoidPageLabels_data()
+    {
+        QTest::addColumn<QString>("outline");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("title equal to a label, no labels known") << "12\nOther" << QStringList() << 0 << "12";
+        QTest::newRow("top-level title equal to a label")
+            << "12\nOther" << QStringList { "11", "12" } << 0 << "1/@loc/0x/1y/";
+        QTest::newRow("title equal to a label gets its parent")
+            << "Chapter\n  iv\nOther\n  v" << QStringList { "iii", "iv" } << 1 << "chapt/iv";
+        QTest::newRow("label in a longer title is no label")
+            << "12 Errors and Warnings\nOther" << QStringList { "12" } << 0 << "12.err.and.warn";
+        QTest::newRow("best variant is a label") << "Preface\nOther" << QStringList { "prefac" } << 0 << "preface";
+        QTest::newRow("labels of other words") << "Preface\nOther" << QStringList { "12", "pref" } << 0 << "prefac";
+        QTest::newRow("case differs from the label") << "IV\nOther" << QStringList { "IV" } << 0 << "iv";
+    }
+    void shortLinkPathsAvoidPageLabels()
+    {
+        QFETCH(QString, outline);
+        QFETCH(QStringList, labels);
+        QFETCH(int, item);
+        QFETCH(QString, target);
+        OutlineTree tree = outlineFromText(outline);
+        tree.setPageLabels(labels);
+        const MyOutlineItem* named = tree.items()[std::size_t(item)];
+        QCOMPARE(tree.makeShortURLForMOI(named), target);
+        for (const QString& label : labels)
+            QVERIFY(!tree.moiMatchingURLSuffix(label, named));
+    }
+
     // The variants are scored from word lengths; they must be the generator's own, in its order.
     void variantsAsGenerated_data()
     {

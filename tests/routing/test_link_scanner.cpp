@@ -45,6 +45,25 @@ private slots:
         QTest::newRow("twice on a line once")
             << P << "tolvo://a/1/ tolvo://a/1/\ntolvo://a/1/" << Links { { 1, "tolvo://a/1/" }, { 2, "tolvo://a/1/" } };
         QTest::newRow("non-ASCII label") << P << "tolvo://bok/Kapitel.ä/" << Links { { 1, "tolvo://bok/Kapitel.ä/" } };
+        QTest::newRow("markdown angle brackets hold blanks")
+            << P << "[A 1](<tolvo://book/A 1/>) and <tolvo://book/Cover Page/>"
+            << Links { { 1, "tolvo://book/A 1/" }, { 1, "tolvo://book/Cover Page/" } };
+        QTest::newRow("markdown angle brackets with escapes")
+            << P << "[x](<tolvo://book/a\\>b\\<c (d)/>)" << Links { { 1, "tolvo://book/a>b<c (d)/" } };
+        QTest::newRow("angle bracket not closed on its line")
+            << P << "<tolvo://book/A 1/\n>" << Links { { 1, "tolvo://book/A" } };
+        QTest::newRow("markdown label of an address with a blank")
+            << P << "[tolvo://book/Cover Page](<tolvo://book/Cover Page/>)"
+            << Links { { 1, "tolvo://book/Cover Page/" } };
+        QTest::newRow("markdown label that is the address")
+            << P << "[tolvo://book/12](tolvo://book/12/) [x] tolvo://book/13 ](y)"
+            << Links { { 1, "tolvo://book/12/" }, { 1, "tolvo://book/13" } };
+        QTest::newRow("plain link with a blank in its label")
+            << P << "see tolvo://book/Cover Page/ here" << Links { { 1, "tolvo://book/Cover Page/" } };
+        QTest::newRow("blank-free words after a link without its slash stay out")
+            << P << "tolvo://book/12 and more words" << Links { { 1, "tolvo://book/12" } };
+        QTest::newRow("no reaching into the next link")
+            << P << "tolvo://book/12 tolvo://book/13/" << Links { { 1, "tolvo://book/12" }, { 1, "tolvo://book/13/" } };
 
         QTest::newRow("qt rich text anchor")
             << H
@@ -54,6 +73,8 @@ private slots:
             << Links { { 2, "tolvo://book/chapt.1/introd/" }, { 3, "tolvo://book/3/" } };
         QTest::newRow("entities") << H << "<a href='tolvo://b/a&amp;b/'>x</a> tolvo://c/1&lt;2/&nbsp;next"
                                   << Links { { 1, "tolvo://b/a&b/" }, { 1, "tolvo://c/1<2/" } };
+        QTest::newRow("anchor text of an address with a blank")
+            << H << "<p><a href=\"tolvo://b/A 1/\">tolvo://b/A 1/</a></p>" << Links { { 1, "tolvo://b/A 1/" } };
         QTest::newRow("numeric entities")
             << H << "<a href=\"tolvo://b/&#228;&#x62;/\">" << Links { { 1, "tolvo://b/äb/" } };
 
@@ -61,6 +82,9 @@ private slots:
                                    << "{\\rtf1\\ansi\n{\\field{\\*\\fldinst{HYPERLINK \"tolvo://book/12/\"}}"
                                       "{\\fldrslt tolvo://book/12/}}\\par\n}"
                                    << Links { { 2, "tolvo://book/12/" } };
+        QTest::newRow("rtf field of an address with a blank")
+            << R << "{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"tolvo://b/A 1/\"}}{\\fldrslt tolvo://b/A 1/}}}"
+            << Links { { 1, "tolvo://b/A 1/" } };
         QTest::newRow("rtf escapes") << R << "{\\rtf1 HYPERLINK \"tolvo://b/\\u228?\\'e4\\{x\\}/\"}"
                                      << Links { { 1, "tolvo://b/ää{x}/" } };
         QTest::newRow("rtf control word ends")

@@ -185,6 +185,8 @@ private slots:
         QTest::newRow("page link") << "tolvo://book/ii/" << 0 << "page";
         QTest::newRow("location link") << "tolvo://book/2/@loc/72x/500y/" << 0 << "location";
         QTest::newRow("whole PDF") << "tolvo://book/" << 0 << "none";
+        QTest::newRow("percent-encoded prefix") << "tolvo://bo%6Fk/ii/" << 0 << "page";
+        QTest::newRow("percent-encoded target") << "tolvo://book/i%69/" << 0 << "page";
         QTest::newRow("no key fits") << "tolvo://other/1/" << 3 << "";
         QTest::newRow("case matters") << "tolvo://Book/1/" << 3 << "";
         QTest::newRow("its PDF is gone") << "tolvo://gone/1/" << 3 << "";
@@ -233,7 +235,8 @@ private slots:
         QCOMPARE(run({ "prefix", "--assign", "book", copyBook("Documents/Book.pdf") }).code, 0);
         write("notes/a.md",
             "# Reading\n\nSee [Sampling](tolvo://book/sampl/) and tolvo://book/zzz/.\n"
-            "Also <tolvo://lost/3/>\n");
+            "Also <tolvo://lost/3/>\n"
+            "Then [A](<tolvo://book/ii x/>) and tolvo://book/i%69/ and [B](<tolvo://book/s\\>ampl/>)\n");
         write("notes/b.html", "<html><body>\n<p><a href=\"tolvo://book/ii/\">book/ii/</a></p>\n</body></html>\n");
         write("notes/c.rtf",
             "{\\rtf1\\ansi\n{\\field{\\*\\fldinst{HYPERLINK \"tolvo://book/results/\"}}"
@@ -254,6 +257,10 @@ private slots:
             "notes/a.md:3 ok tolvo://book/sampl/",
             "notes/a.md:3 no-place tolvo://book/zzz/",
             "notes/a.md:4 no-pdf tolvo://lost/3/",
+            // The whole address in angle brackets, not the part before its blank.
+            "notes/a.md:5 no-place tolvo://book/ii x/",
+            "notes/a.md:5 ok tolvo://book/i%69/",
+            "notes/a.md:5 no-place tolvo://book/s>ampl/",
             "notes/b.html:2 ok tolvo://book/ii/",
             "notes/c.rtf:2 ok tolvo://book/results/",
             "sharedNotes2:3 ok tolvo://book/",
@@ -272,6 +279,58 @@ private slots:
 
         QCOMPARE(run({ "check" }).code, 2);
         QCOMPARE(run({ "check", "notes/none.md" }).code, 1);
+    }
+
+    // Every rendering tolvo-cli link writes is read back by check and resolve as the link it is,
+    // and lands where it was made: labels with a blank, and titles that hold page labels.
+    void renderingsComeBack_data()
+    {
+        QTest::addColumn<QStringList>("place"); // the link command's option and its value
+        QTest::addColumn<QString>("reading");
+        QTest::addColumn<QString>("pageLabel");
+        QTest::newRow("page with a blank") << QStringList { "--page", "Cover Page" } << "page"
+                                           << "Cover Page";
+        QTest::newRow("page 1 beside the title 1 Introduction") << QStringList { "--page", "1" } << "page"
+                                                                << "1";
+        QTest::newRow("page 2 beside the title 2 Results") << QStringList { "--page", "2" } << "page"
+                                                           << "2";
+        QTest::newRow("TOC entry holding a page label") << QStringList { "--toc", "1.intro" } << "toc"
+                                                        << "1";
+        QTest::newRow("TOC entry titled like a page") << QStringList { "--toc", "cover.page" } << "toc"
+                                                      << "Cover Page";
+    }
+    void renderingsComeBack()
+    {
+        QFETCH(QStringList, place);
+        QFETCH(QString, reading);
+        QFETCH(QString, pageLabel);
+        QFile fixture(qEnvironmentVariable("TOLVO_FIXTURES") + "/routing/Cover.pdf");
+        QVERIFY(fixture.open(QIODevice::ReadOnly));
+        const QString pdf = write("papers/Cover.pdf", fixture.readAll());
+        QCOMPARE(run({ "prefix", "--assign", "cov", pdf }).code, 0);
+        const Run url = run(QStringList { "link", pdf } + place);
+        QCOMPARE(url.code, 0);
+        const QString link = url.out.trimmed();
+
+        const Run resolved = run({ "resolve", link, "--json" });
+        QCOMPARE(resolved.code, 0);
+        const QJsonObject o = QJsonDocument::fromJson(resolved.out.toUtf8()).object();
+        QCOMPARE(o["reading"].toString(), reading);
+        QCOMPARE(o["pageLabel"].toString(), pageLabel);
+
+        const QList<std::pair<QString, QString>> formats
+            = { { "url", "txt" }, { "markdown", "md" }, { "html", "html" }, { "rtf", "rtf" } };
+        for (const auto& [format, extension] : formats) {
+            const Run written = run(QStringList { "link", pdf, "--format", format } + place);
+            QCOMPARE(written.code, 0);
+            const QString file = "notes/link." + extension;
+            write(file, written.out.toUtf8());
+            const Run checked = run({ "check", "--json", file });
+            const QJsonArray found = QJsonDocument::fromJson(checked.out.toUtf8()).array();
+            QVERIFY2(checked.code == 0 && found.size() == 1, qPrintable(format + ": " + checked.out));
+            QCOMPARE(found[0]["url"].toString(), link);
+            QCOMPARE(found[0]["state"].toString(), QStringLiteral("ok"));
+        }
     }
 
     void defaultPrefixComesFromTheRegistry()

@@ -112,6 +112,38 @@ private slots:
         QVERIFY(first.left() < 73 && first.width() < 40);
     }
 
+    // A text row's selection quotes the page, whatever the case and the end of the query.
+    void selectionQuotesThePage_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("quote");
+        QTest::newRow("query ends inside a word") << "Physical Page 1" << 7 << "Physical page 1";
+        QTest::newRow("case of the page") << "key point" << 4 << "Key Point";
+        QTest::newRow("within a line") << "BLUE WHALE" << 3 << "blue whale";
+        QTest::newRow("inside a word") << "eedl" << 6 << "eedl";
+    }
+    void selectionQuotesThePage()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, page);
+        QFETCH(QString, quote);
+        auto s = searchOf(QStringLiteral("search.pdf"), false);
+        QVERIFY(s);
+        s->search->searchTextChanged(typed);
+        QVERIFY(finish(*s->search));
+        const std::vector<MySearchResult>& found = s->search->model()->searchResultsArray();
+        const auto row = std::find_if(found.cbegin(), found.cend(), [page](const MySearchResult& r) {
+            return r.resultType == QLatin1String("Text") && int(r.pageIndex) == page;
+        });
+        QVERIFY(row != found.cend());
+        QVERIFY(row->selection());
+        QCOMPARE(row->selection()->text, quote);
+        QCOMPARE(row->selection()->lines.at(0).text, quote);
+        // The row itself still says what was typed.
+        QVERIFY(row->resultDescription.startsWith(u'"' + typed + u'"'));
+    }
+
     // Pages that share a label keep a row each, with their own page index.
     void sharedLabels()
     {
