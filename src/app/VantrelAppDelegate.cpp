@@ -16,6 +16,7 @@
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
 #include "preferences/PreferencesWindow.h"
+#include "routing/DocumentPrefix.h"
 #include "routing/RoutingCheck.h"
 #include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
@@ -27,6 +28,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QJsonArray>
@@ -36,6 +38,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -138,6 +141,10 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     desktop::becomeSchemeHandler(QCoreApplication::applicationFilePath());
 
     // 4. (The preference tables are wired when their window is made.)
+    // The guide's route, whether or not the guide opens now: Help, the preference
+    // window's "?" buttons and tolvo://apphelp/ links from outside all go through it.
+    registerUserGuide();
+
     // 5. The check, when so configured.
     m_check->validateIfAutomatic(preferencesRowFilter());
 
@@ -246,7 +253,7 @@ void VantrelAppDelegate::openPDFforURLString(const QString& url)
         return;
     }
     case DispatchDecision::Kind::NotFound:
-        showUnableToLocate(url);
+        showUnableToLocate(url, decision.prefix);
         return;
     }
 }
@@ -260,7 +267,7 @@ void VantrelAppDelegate::gotoLater(MyDocument* document, const QString& target)
     });
 }
 
-void VantrelAppDelegate::showUnableToLocate(const QString& url)
+void VantrelAppDelegate::showUnableToLocate(const QString& url, const QString& prefix)
 {
     auto informative = [this] {
         const QString more = m_moreUnlocated == 0 ? QString()
@@ -277,6 +284,7 @@ void VantrelAppDelegate::showUnableToLocate(const QString& url)
     }
     QApplication::beep();
     m_firstUnlocatedUrl = url;
+    m_firstUnlocatedPrefix = prefix;
     m_moreUnlocated = 0;
     auto* box = new QMessageBox(
         QMessageBox::Warning, QStringLiteral("Tolvo"), QStringLiteral("Unable to locate PDF"), QMessageBox::NoButton);
@@ -288,10 +296,56 @@ void VantrelAppDelegate::showUnableToLocate(const QString& url)
     box->setDefaultButton(locate);
     // Not exec(): the instance must go on answering other processes meanwhile.
     connect(box, &QMessageBox::finished, this, [this, box, locate] {
-        if (box->clickedButton() == locate)
-            m_documents->openDocumentsDialog();
+        if (box->clickedButton() != locate)
+            return;
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        const QString file = QFileDialog::getOpenFileName(
+            nullptr, tr("Locate PDF"), folder, tr("PDF files (*.pdf *.PDF);;All files (*)"));
+        if (!file.isEmpty())
+            locatePDF(m_firstUnlocatedUrl, m_firstUnlocatedPrefix, file);
     });
     box->open();
+}
+
+QString VantrelAppDelegate::prefixOfUnlocatedURL(const QString& url, const QString& fittedPrefix)
+{
+    if (!fittedPrefix.isEmpty())
+        return fittedPrefix;
+    if (!url.startsWith(kLinkScheme))
+        return QString();
+    // No key fitted: a prefix is most often one piece, and a link names its PDF by it.
+    const QString rest = url.mid(kLinkScheme.size());
+    const qsizetype slash = rest.indexOf(u'/');
+    return slash > 0 ? rest.left(slash + 1) : QString();
+}
+
+void VantrelAppDelegate::locatePDF(const QString& url, const QString& fittedPrefix, const QString& file)
+{
+    const QString pdfPath = QDir::cleanPath(QFileInfo(file).absoluteFilePath());
+    const QString prefix = prefixOfUnlocatedURL(url, fittedPrefix);
+    if (prefix.isEmpty()) {
+        openFile(pdfPath);
+        return;
+    }
+    // The chosen file takes the link's prefix, so this link and those like it open it from now on.
+    bool stored = false;
+    if (MyDocument* open = m_documents->documentForPath(pdfPath); open && open->documentPrefix()) {
+        stored = open->documentPrefix()->storePrefix(prefix);
+    } else {
+        PrefixCallbacks callbacks;
+        callbacks.alert = [](const QString& message, const QString& informative) {
+            QApplication::beep();
+            QMessageBox alert(QMessageBox::Warning, QStringLiteral("Tolvo"), message, QMessageBox::Ok);
+            alert.setInformativeText(informative);
+            alert.exec();
+        };
+        callbacks.validate = [this] { validateRoutingDictionary(); };
+        stored = DocumentPrefix(Defaults::standard(), pdfPath, std::move(callbacks)).storePrefix(prefix);
+    }
+    if (stored)
+        openPDFforURLString(url);
+    else
+        openFile(pdfPath);
 }
 
 bool VantrelAppDelegate::openFile(const QString& path)
@@ -326,20 +380,51 @@ QString VantrelAppDelegate::userGuideResource()
     return QStringLiteral(":/") + QLatin1String(kUserGuideFileName);
 }
 
+QString VantrelAppDelegate::userGuideCopyPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u'/' + QLatin1String(kUserGuideFileName);
+}
+
+QString VantrelAppDelegate::refreshUserGuideCopy()
+{
+    const QString target = userGuideCopyPath();
+    QFile resource(userGuideResource());
+    if (!resource.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray guide = resource.readAll();
+    // The copy of this version stays as it is: the same file keeps its place in the routing table.
+    QFile existing(target);
+    if (existing.open(QIODevice::ReadOnly) && existing.size() == guide.size() && existing.readAll() == guide)
+        return target;
+    existing.close();
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    QSaveFile copy(target);
+    if (!copy.open(QIODevice::WriteOnly) || copy.write(guide) != guide.size() || !copy.commit()) {
+        qCInfo(lcApp).noquote() << "Could not copy the user guide to" << target;
+        return QFile::exists(target) ? target : QString();
+    }
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    return target;
+}
+
+void VantrelAppDelegate::registerUserGuide()
+{
+    const QString guide = refreshUserGuideCopy();
+    if (guide.isEmpty())
+        return;
+    RoutingTable routing(Defaults::standard(), SearchScope::none());
+    const QString prefix = QString(kAppHelpPrefix);
+    if (routing.keysForPath(guide).contains(prefix))
+        routing.renewKeys({ prefix }, guide);
+    else if (const RoutingTable::StoreResult stored = routing.storePrefix(prefix, guide); !stored.ok())
+        qCInfo(lcApp).noquote() << "Could not route" << prefix << "to the user guide:" << stored.error;
+}
+
 void VantrelAppDelegate::openUserGuideCopy()
 {
-    // A fresh copy on every start: the guide of this version, whatever was there.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString target = folder + u'/' + QLatin1String(kUserGuideFileName);
-    QDir().mkpath(folder);
-    if (QFile::exists(target))
-        QFile::remove(target);
-    if (!QFile::exists(target) && QFile::copy(userGuideResource(), target))
-        QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    if (QFile::exists(target))
-        openFile(target);
-    else
-        qCInfo(lcApp).noquote() << "Could not copy the user guide to" << target;
+    const QString guide = refreshUserGuideCopy();
+    if (!guide.isEmpty())
+        openFile(guide);
 }
 
 void VantrelAppDelegate::showPreferencesWindow()

@@ -49,6 +49,10 @@ public:
     bool openFile(const QString& path);
     void openFiles(const QStringList& paths);
 
+    /// The answer to "Locate PDF...": the chosen file takes the URL's prefix (the routing key
+    /// that fitted, or else the URL's first piece) with a fresh reference, and the URL is followed.
+    void locatePDF(const QString& url, const QString& fittedPrefix, const QString& file);
+
     /// Files, file:// URLs and tolvo:// URLs from a command line (relative paths against workingDirectory).
     void handleArguments(const QStringList& arguments, const QString& workingDirectory);
 
@@ -78,9 +82,16 @@ private:
     void gotoLater(MyDocument* document, const QString& target);
     /// Shows "Unable to locate PDF"; "Locate PDF..." shows the Open dialog. While one such alert is on
     /// screen, later links that find nothing are counted into it rather than stacking alerts.
-    void showUnableToLocate(const QString& url);
-    /// Copies the user guide afresh into the application data folder and opens it.
+    void showUnableToLocate(const QString& url, const QString& prefix);
+    /// The prefix a located PDF takes for url: the routing key that fitted, else the URL's first piece.
+    static QString prefixOfUnlocatedURL(const QString& url, const QString& fittedPrefix);
+    /// Brings the guide's copy in the application data folder up to this version and opens it.
     void openUserGuideCopy();
+    /// Routes apphelp/ to the guide's copy (brought up to this version), at every start.
+    void registerUserGuide();
+    /// The guide's copy, rewritten only when it differs from this version's guide; empty on failure.
+    static QString refreshUserGuideCopy();
+    static QString userGuideCopyPath();
     /// Brings the preference window forward, making it at first use.
     void showPreferencesWindow();
     /// The rows the preference window's search leaves, for the check.
@@ -96,6 +107,7 @@ private:
     std::unique_ptr<PreferencesWindow> m_preferencesWindow; // made at first use, kept for the application's life
     QPointer<QMessageBox> m_unableToLocate;
     QString m_firstUnlocatedUrl;
+    QString m_firstUnlocatedPrefix;
     int m_moreUnlocated = 0;
     int m_listeningSocket = -1;
     Qt::ApplicationState m_lastState = Qt::ApplicationInactive;

@@ -37,11 +37,14 @@ const char kLinkUsage[]
       "  markdown  the Markdown link, [label](url)\n"
       "  html      the styled link as text/html carries it on the clipboard\n"
       "  rtf       the styled link as text/rtf carries it\n\n"
-      "P defaults to the prefix Tolvo has for FILE (a \"/\" is added when missing); the style to\n"
+      "P defaults to the prefix Tolvo has for FILE (a \"/\" is added when missing); a PDF that\n"
+      "has none gets one made from its file name (octave.pdf: octave/), stored before the link\n"
+      "is printed, so that the link opens it. The style defaults to\n"
       "the stored link style. Page and TOC links are underlined when TolvoShouldUnderlineURLs\n"
       "is on, location links never; the stored user font is used when it is installed. A link\n"
       "to the whole PDF shows the prefix without its \"/\", underlined, as the insert command does.\n\n"
-      "Exit status: 0 printed, 1 FILE cannot be read, 2 wrong usage, 3 no such page or entry.\n";
+      "Exit status: 0 printed, 1 FILE cannot be read or its prefix not stored, 2 wrong usage,\n"
+      "3 no such page or entry.\n";
 
 enum class Format { Url, Markdown, Html, Rtf };
 
@@ -168,8 +171,10 @@ int runLink(const QStringList& args, Output& io)
         return FileError;
     }
     QString prefix = parsed->values.value(QStringLiteral("--prefix"));
-    if (prefix.isEmpty())
-        prefix = defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath()));
+    const QString absolute = QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath());
+    const bool ownPrefix = prefix.isEmpty();
+    if (ownPrefix)
+        prefix = defaultPrefixForFile(defaults, absolute);
     if (!prefix.endsWith(u'/'))
         prefix += u'/';
     const QStringList labels = opened.document->pageLabels();
@@ -222,6 +227,20 @@ int runLink(const QStringList& args, Output& io)
     }
     applyUserPreferredFont(rich, installedUserFont(defaults));
 
+    // The link is good: its prefix is stored before it leaves, so that it opens the PDF. When
+    // that fails (a name that is no text, an unwritable settings file) the link is still
+    // printed, and the message and the exit status say that it opens nothing yet.
+    int status = Ok;
+    if (ownPrefix) {
+        QString why;
+        if (!linkPrefixForFile(defaults, absolute, &why)) {
+            io.err += QStringLiteral("tolvo-cli: link: the prefix %1 could not be stored for %2 (%3); the link "
+                                     "opens the PDF only once a prefix is stored for it\n")
+                          .arg(prefix, path, why);
+            status = FileError;
+        }
+    }
+
     switch (*format) {
     case Format::Url:
         io.out += url + u'\n';
@@ -236,7 +255,7 @@ int runLink(const QStringList& args, Output& io)
         io.out += QString::fromLatin1(toRtf(rich)) + u'\n';
         break;
     }
-    return Ok;
+    return status;
 }
 
 } // namespace tolvo::cli

@@ -267,8 +267,13 @@ int runAnnotations(const QStringList& args, Output& io)
         ? false
         : defaults.boolForKey(QString::fromLatin1(keys::kAnnoExportUseQuotes));
     style.linkStyle = currentLinkStyle(defaults);
-    style.prefix = parsed->values.value(QStringLiteral("--prefix"),
-        defaultPrefixForFile(defaults, QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath())));
+    if (parsed->values.contains(QStringLiteral("--prefix"))) {
+        style.prefix = parsed->values.value(QStringLiteral("--prefix"));
+    } else {
+        // Stored first, so that the links exported open the PDF.
+        const QString absolute = QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath());
+        style.prefix = linkPrefixForFile(defaults, absolute).value_or(defaultPrefixForFile(defaults, absolute));
+    }
     if (!style.prefix.endsWith(QLatin1Char('/')))
         style.prefix += QLatin1Char('/');
     const std::optional<QByteArray> bytes = annotationExportDocument(list.records, kinds, style, *format);

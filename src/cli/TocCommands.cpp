@@ -26,10 +26,13 @@ namespace tolvo::cli {
 namespace {
 
 /// The prefix that links to the PDF at path start with, when none is given:
-/// the routed or auto-matched one, else the file name's.
+/// the routed or auto-matched one, else the file name's; stored first.
 QString defaultPrefixFor(const QString& path)
 {
-    return defaultPrefixForFile(Defaults::standard(), QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath()));
+    const QString absolute = QDir::cleanPath(QFileInfo(shownName(path)).absoluteFilePath());
+    // Stored first, so that the links printed open the PDF.
+    return linkPrefixForFile(Defaults::standard(), absolute)
+        .value_or(defaultPrefixForFile(Defaults::standard(), absolute));
 }
 
 const char* const tocUsage = "Usage: tolvo-cli toc FILE [--prefix P] [--json]\n"
@@ -100,7 +103,9 @@ std::optional<OpenedOutline> openOutline(const QString& path, Output& io)
 
 QString prefixOption(const TocArguments& parsed, const QString& path)
 {
-    QString prefix = parsed.values.value(QStringLiteral("--prefix"), defaultPrefixFor(path));
+    QString prefix = parsed.values.contains(QStringLiteral("--prefix"))
+        ? parsed.values.value(QStringLiteral("--prefix"))
+        : defaultPrefixFor(path);
     if (!prefix.endsWith(QLatin1Char('/')))
         prefix += QLatin1Char('/');
     return prefix;

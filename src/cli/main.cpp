@@ -3,6 +3,8 @@
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
 
+#include "pdf/DocumentId.h"
+#include "routing/FileIdentity.h"
 #include "settings/Version.h"
 
 #include <QCoreApplication>
@@ -102,6 +104,8 @@ int main(int argc, char** argv)
         QCoreApplication::setOrganizationName(QString());
         QCoreApplication::setApplicationName(QStringLiteral("Tolvo"));
         QCoreApplication::setApplicationVersion(tolvo::tolvoVersion());
+        // File references tell documents apart by the PDF's own identifier.
+        tolvo::setPermanentIdReader(tolvo::pdf::permanentDocumentId);
         code = command->run(args, io);
     }
     printOutput(io);

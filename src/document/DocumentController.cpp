@@ -2,6 +2,8 @@
 #include "document/DocumentController.h"
 
 #include "document/DocumentWindow.h"
+#include "pdf/DocumentId.h"
+#include "routing/FileIdentity.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -38,6 +40,8 @@ DocumentController::DocumentController(DocumentEnvironment environment, QObject*
     : QObject(parent)
     , m_env(std::move(environment))
 {
+    // File references tell documents apart by the PDF's own identifier, which only the PDF services can read.
+    setPermanentIdReader(pdf::permanentDocumentId);
 }
 
 DocumentController::~DocumentController() = default;

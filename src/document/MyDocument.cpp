@@ -135,6 +135,7 @@ void MyDocument::windowControllerDidLoadNib()
 
     // 6. The page view's display, at the top of the first page.
     setUpPageView();
+    m_pdfview->setLinkPrefixSource([this] { return linkPrefix(); });
 
     // 7. The notes areas with their ruler.
     m_notes = std::make_unique<NotesPane>(ui.notesPane, ui.tabview,
@@ -302,6 +303,15 @@ QString MyDocument::prefix() const
     const QString current = m_prefix ? m_prefix->prefix() : QStringLiteral("prefix");
     // The "/" a link command added stays for as long as the prefix is the one it was added to.
     return !m_slashedPrefix.isEmpty() && m_slashedPrefix.chopped(1) == current ? m_slashedPrefix : current;
+}
+
+QString MyDocument::linkPrefix() const
+{
+    // Storing changes what the routing table holds, not what this document is: the prefix
+    // it shows changes only from temporary to stored.
+    if (m_prefix)
+        m_prefix->prefixForLink(m_env.prefixesInUse ? m_env.prefixesInUse() : QSet<QString>());
+    return prefix();
 }
 
 bool MyDocument::shouldConfirmPrefix() const

@@ -119,6 +119,10 @@ public:
     // ---- Prefix ---------------------------------------------------------------
 
     QString prefix() const;
+    /// The prefix every link made for this document carries as it leaves the window: a
+    /// temporary prefix is first replaced by a stored one made from the file name, so
+    /// that no link names a prefix that stops working when the window closes.
+    QString linkPrefix() const;
     bool shouldConfirmPrefix() const;
     /// The document's prefix registry (assignment, storing, the prefix sheet's result).
     DocumentPrefix* documentPrefix() const { return m_prefix.get(); }

@@ -232,7 +232,7 @@ void MyDocument::exportAsOPML()
 {
     if (!m_window)
         return;
-    tolvo::exportAsOPML(m_window.get(), outline(), fileName(), [this] { return prefix(); });
+    tolvo::exportAsOPML(m_window.get(), outline(), fileName(), [this] { return linkPrefix(); });
 }
 
 void MyDocument::openPDFCommandFired()

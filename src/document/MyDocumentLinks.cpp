@@ -129,14 +129,14 @@ LinkStyleSheet* MyDocument::urlRichTextSheet() const
 
 QString MyDocument::prefixEndingInSlash()
 {
-    const QString current = prefix();
+    const QString current = linkPrefix();
     if (!current.endsWith(u'/')) {
         m_slashedPrefix = current + u'/';
         if (m_pdfview)
             m_pdfview->setPrefix(m_slashedPrefix);
         emit prefixChanged(m_slashedPrefix);
     }
-    return prefix();
+    return linkPrefix();
 }
 
 std::optional<QString> MyDocument::currentPageLabel() const
@@ -174,9 +174,9 @@ void MyDocument::insertShortPageURL()
     const std::optional<QString> label = currentPageLabel();
     if (!label)
         return;
-    const QString linkPrefix = prefixEndingInSlash();
+    const QString prefixText = prefixEndingInSlash();
     insertIntoTextView(
-        selectedTextView(), { insertedLink(linkPrefix + *label + u'/', pageLink(linkPrefix, *label)), kSpace });
+        selectedTextView(), { insertedLink(prefixText + *label + u'/', pageLink(prefixText, *label)), kSpace });
 }
 
 void MyDocument::insertLongPageURL()
@@ -200,7 +200,7 @@ void MyDocument::copyPageURLToClipboard()
     const std::optional<QString> label = currentPageLabel();
     if (!label)
         return;
-    std::unique_ptr<QMimeData> data = urlMimeData({ pageLink(prefix(), *label) });
+    std::unique_ptr<QMimeData> data = urlMimeData({ pageLink(linkPrefix(), *label) });
     if (!data) {
         QApplication::beep();
         return;
@@ -212,11 +212,11 @@ void MyDocument::copyPageURLToClipboard()
 
 void MyDocument::insertPrefixBasedTOCURL()
 {
-    const QString linkPrefix = prefix();
+    const QString prefixText = linkPrefix();
     QList<NotesPiece> pieces;
     for (const MyOutlineItem* item : selectedOutlineItems()) {
         const QString target = outline().makeShortURLForMOI(item);
-        pieces << insertedLink(linkPrefix + target + u'/', tocLink(linkPrefix, target)) << kLineEnd;
+        pieces << insertedLink(prefixText + target + u'/', tocLink(prefixText, target)) << kLineEnd;
     }
     if (!pieces.isEmpty())
         insertIntoTextView(selectedTextView(), pieces);
@@ -224,13 +224,13 @@ void MyDocument::insertPrefixBasedTOCURL()
 
 void MyDocument::insertShortTOCURL()
 {
-    const QString linkPrefix = prefix();
+    const QString prefixText = linkPrefix();
     const bool showTarget = currentLinkStyle(defaults()) == LinkStyle::Condensed;
     QList<NotesPiece> pieces;
     for (const MyOutlineItem* item : selectedOutlineItems()) {
         const QString target = outline().makeShortURLForMOI(item);
-        const QString display = linkPrefix + (showTarget ? target : item->pageTitle());
-        pieces << insertedLink(display, tocLink(linkPrefix, target)) << kLineEnd;
+        const QString display = prefixText + (showTarget ? target : item->pageTitle());
+        pieces << insertedLink(display, tocLink(prefixText, target)) << kLineEnd;
     }
     if (!pieces.isEmpty())
         insertIntoTextView(selectedTextView(), pieces);
@@ -238,10 +238,10 @@ void MyDocument::insertShortTOCURL()
 
 void MyDocument::insertLongTOCURL()
 {
-    const QString linkPrefix = prefix();
+    const QString prefixText = linkPrefix();
     QList<NotesPiece> pieces;
     for (const MyOutlineItem* item : selectedOutlineItems())
-        pieces << tocLink(linkPrefix, outline().makeShortURLForMOI(item)) + kSpace << kLineEnd;
+        pieces << tocLink(prefixText, outline().makeShortURLForMOI(item)) + kSpace << kLineEnd;
     if (!pieces.isEmpty())
         insertIntoTextView(selectedTextView(), pieces);
 }
@@ -250,7 +250,7 @@ void MyDocument::copyTOCURLToClipboard()
 {
     QStringList urls;
     for (const MyOutlineItem* item : selectedOutlineItems())
-        urls << tocLink(prefix(), outline().makeShortURLForMOI(item));
+        urls << tocLink(linkPrefix(), outline().makeShortURLForMOI(item));
     if (urls.isEmpty())
         return;
     std::unique_ptr<QMimeData> data = urlMimeData(urls);
@@ -265,20 +265,20 @@ void MyDocument::copyTOCURLToClipboard()
 
 void MyDocument::insertShortPDFURL()
 {
-    const QString linkPrefix = prefix();
+    const QString prefixText = linkPrefix();
     // The closing "/" is not shown; a prefix without one shows whole.
-    const QString display = linkPrefix.endsWith(u'/') ? linkPrefix.chopped(1) : linkPrefix;
-    insertIntoTextView(selectedTextView(), { insertedLink(display, wholePdfLink(linkPrefix)), kLineEnd });
+    const QString display = prefixText.endsWith(u'/') ? prefixText.chopped(1) : prefixText;
+    insertIntoTextView(selectedTextView(), { insertedLink(display, wholePdfLink(prefixText)), kLineEnd });
 }
 
 void MyDocument::insertLongPDFURL()
 {
-    insertIntoTextView(selectedTextView(), { wholePdfLink(prefix()) + kSpace, kLineEnd });
+    insertIntoTextView(selectedTextView(), { wholePdfLink(linkPrefix()) + kSpace, kLineEnd });
 }
 
 void MyDocument::copyPDFURLToClipboard()
 {
-    std::unique_ptr<QMimeData> data = urlMimeData({ wholePdfLink(prefix()) });
+    std::unique_ptr<QMimeData> data = urlMimeData({ wholePdfLink(linkPrefix()) });
     if (!data) {
         QApplication::beep();
         return;
@@ -390,7 +390,7 @@ void MyDocument::urlRichTextSheetDidEnd(int returnCode)
 
 bool MyDocument::outlineView(const QList<const MyOutlineItem*>& items, QMimeData* pasteboard) const
 {
-    const LinkTransfer transfer = tocItemsDrag(outline(), items, prefix(), TransferOptions::read(defaults()));
+    const LinkTransfer transfer = tocItemsDrag(outline(), items, linkPrefix(), TransferOptions::read(defaults()));
     if (!transfer.isEmpty() && pasteboard)
         writeRichText(*pasteboard, transfer.rich, transfer.plainText());
     return true;
@@ -398,7 +398,8 @@ bool MyDocument::outlineView(const QList<const MyOutlineItem*>& items, QMimeData
 
 bool MyDocument::tableView(const std::vector<const MySearchResult*>& results, QMimeData* pasteboard) const
 {
-    const LinkTransfer transfer = searchResultsDrag(outline(), results, prefix(), TransferOptions::read(defaults()));
+    const LinkTransfer transfer
+        = searchResultsDrag(outline(), results, linkPrefix(), TransferOptions::read(defaults()));
     if (!transfer.isEmpty() && pasteboard)
         writeRichText(*pasteboard, transfer.rich, transfer.plainText());
     return true;
@@ -410,7 +411,7 @@ void MyDocument::copySelectedItemsToClipboard()
     if (items.isEmpty())
         return;
     const TransferOptions options = TransferOptions::read(defaults());
-    const LinkTransfer transfer = tocItemsCopy(outline(), items, prefix(), options);
+    const LinkTransfer transfer = tocItemsCopy(outline(), items, linkPrefix(), options);
     if (transfer.isEmpty())
         return;
     putOnClipboard(options.markdown ? plainTextMimeData(transfer.plainText()) : richTextMimeData(transfer.rich));
@@ -438,7 +439,7 @@ void MyDocument::grabSelectedText()
         return;
     }
     const SelectionCopyOptions options = selectionCopyOptions(defaults());
-    const SelectionCopy copy = selectionCopy(selection->text, prefix(), *place, options);
+    const SelectionCopy copy = selectionCopy(selection->text, linkPrefix(), *place, options);
     const QString lineBreak = QStringLiteral("\n");
     if (options.markdown)
         insertIntoTextView(selectedTextView(), { lineBreak + copy.markdown + lineBreak });

@@ -37,7 +37,7 @@ void MyDocument::setUpSearch()
     pane->searchResultsFilterChanged();
 
     m_export = std::make_unique<AnnotationExportCommands>(
-        m_window.get(), m_path, [this] { return prefix(); }, defaults());
+        m_window.get(), m_path, [this] { return linkPrefix(); }, defaults());
 }
 
 void MyDocument::startAnnotationCollector()

@@ -171,12 +171,16 @@ std::optional<LinkParts> splitLinkURL(const QString& url, const QStringList& can
     if (!url.startsWith(kLinkScheme))
         return std::nullopt;
     const QStringView rest = QStringView(url).sliced(kLinkScheme.size());
+    qsizetype best = -1;
     for (qsizetype n = 0; n < candidates.size(); ++n) {
         const QString& candidate = candidates[n];
-        if (!candidate.isEmpty() && rest.startsWith(candidate))
-            return LinkParts { candidate, rest.sliced(candidate.size()).toString(), n };
+        if (!candidate.isEmpty() && rest.startsWith(candidate)
+            && (best < 0 || candidate.size() > candidates[best].size()))
+            best = n;
     }
-    return std::nullopt;
+    if (best < 0)
+        return std::nullopt;
+    return LinkParts { candidates[best], rest.sliced(candidates[best].size()).toString(), best };
 }
 
 std::optional<LocationTarget> parseLocationTarget(const QString& target)

@@ -65,17 +65,17 @@ std::optional<QString> PageLabelFromExtendedPageLabel(const std::optional<QStrin
 
 // ---- Cutting a URL ---------------------------------------------------------
 
-/// A URL cut at the first candidate prefix that fits.
+/// A URL cut at the candidate prefix that fits it best.
 struct LinkParts {
     QString prefix; ///< the candidate that fitted
     QString target; ///< the rest of the URL, possibly empty, exactly as received
     qsizetype candidateIndex {}; ///< its position in the candidate list
 };
 
-/// Tries the candidates in order; the first for which "tolvo://" + candidate is
-/// a case-sensitive string prefix of url wins, even when a later one is longer.
-/// Empty candidates are skipped: they would claim every link. Nothing when no
-/// candidate fits.
+/// Of the candidates for which "tolvo://" + candidate is a case-sensitive string
+/// prefix of url, the longest wins (book/x/ names a PDF of its own, which book/
+/// must not take), the first in order among equals. Empty candidates are skipped:
+/// they would claim every link. Nothing when no candidate fits.
 std::optional<LinkParts> splitLinkURL(const QString& url, const QStringList& candidates);
 
 // ---- Reading a target ------------------------------------------------------

@@ -52,6 +52,11 @@ const Defaults& LabelPDFView::defaults() const
     return m_defaults ? *m_defaults : Defaults::standard();
 }
 
+QString LabelPDFView::linkPrefix() const
+{
+    return m_linkPrefixSource ? m_linkPrefixSource() : m_prefix;
+}
+
 double LabelPDFView::fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QString& fontName)
 {
     return pageview::fontSizeForAreaSize(areaSize, text, fontName);

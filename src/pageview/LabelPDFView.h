@@ -42,6 +42,11 @@ public:
     QString prefix() const { return m_prefix; }
     void setPrefix(const QString& prefix);
 
+    /// Gives the prefix a link made on the page carries, at the moment it is made (the
+    /// document may store a prefix first); without one, links carry the prefix shown.
+    using LinkPrefixSource = std::function<QString()>;
+    void setLinkPrefixSource(LinkPrefixSource source) { m_linkPrefixSource = std::move(source); }
+
     /// Where the target icon is drawn (makeIconLocationData()); empty for no icon.
     QByteArray iconLocationData() const { return m_iconLocationData; }
     void setIconLocationData(const QByteArray& location);
@@ -95,6 +100,7 @@ protected:
 
 private:
     const Defaults& defaults() const;
+    QString linkPrefix() const;
 
     QString m_pageLabelLocation = QString::fromLatin1(kLocationBottomRight);
     QString m_prefix;
@@ -102,6 +108,7 @@ private:
     const Defaults* m_defaults = nullptr;
     std::unique_ptr<QSvgRenderer> m_targeticon;
     DragStarter m_dragStarter;
+    LinkPrefixSource m_linkPrefixSource;
 };
 
 } // namespace tolvo::pageview

@@ -74,7 +74,7 @@ void LabelPDFView::pageDoubleClicked(QMouseEvent* event)
 
     const Defaults& store = defaults();
     const QString label = document()->pageLabel(page);
-    const LinkRendering link = renderLink(currentLinkStyle(store), m_prefix, LinkPlace::location(label, point));
+    const LinkRendering link = renderLink(currentLinkStyle(store), linkPrefix(), LinkPlace::location(label, point));
     RichText styled = link.styledLink(false);
     applyUserPreferredFontToMutableAttributedString(styled);
 
@@ -116,7 +116,7 @@ void LabelPDFView::copy()
     }
     const Defaults& store = defaults();
     const SelectionCopyOptions options = selectionCopyOptions(store);
-    SelectionCopy copied = selectionCopy(selection.text, m_prefix, *place, options);
+    SelectionCopy copied = selectionCopy(selection.text, linkPrefix(), *place, options);
     if (options.markdown) {
         putOnClipboard(plainTextMimeData(copied.markdown));
     } else {

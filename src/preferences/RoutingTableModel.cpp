@@ -48,7 +48,15 @@ void RoutingTableModel::reload()
     for (auto it = table.cbegin(); it != table.cend(); ++it) {
         const QString display = URLPathStringFromBookmarkData(it.value()).toString();
         const QString file = bookmarkPath(it.value()).value_or(QString());
-        m_rows.append({ it.key(), it.value(), display.isEmpty() ? file : display, file });
+        m_rows.append({ it.key(), it.value(), display.isEmpty() ? file : display, file, {} });
+    }
+    for (Row& row : m_rows) {
+        if (row.filePath.isEmpty())
+            continue;
+        for (const Row& other : std::as_const(m_rows))
+            if (&other != &row && other.filePath == row.filePath)
+                row.aliases.append(other.prefix);
+        row.aliases.sort();
     }
     endResetModel();
 }
@@ -60,7 +68,7 @@ int RoutingTableModel::rowCount(const QModelIndex& parent) const
 
 int RoutingTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 2;
+    return parent.isValid() ? 0 : 3;
 }
 
 QVariant RoutingTableModel::data(const QModelIndex& index, int role) const
@@ -74,6 +82,11 @@ QVariant RoutingTableModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         if (prefixColumn)
             return row.prefix;
+        if (index.column() == AliasColumn) {
+            if (role == Qt::ToolTipRole && !row.aliases.isEmpty())
+                return tr("Links with these prefixes open the same PDF");
+            return row.aliases.join(QStringLiteral(", "));
+        }
         if (row.displayPath.isEmpty() && role == Qt::DisplayRole)
             return tr("(damaged file reference)");
         return row.displayPath;
@@ -93,7 +106,14 @@ QVariant RoutingTableModel::headerData(int section, Qt::Orientation orientation,
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QAbstractTableModel::headerData(section, orientation, role);
-    return section == PrefixColumn ? tr("Prefix") : tr("PDF");
+    switch (section) {
+    case PrefixColumn:
+        return tr("Prefix");
+    case PathColumn:
+        return tr("PDF");
+    default:
+        return tr("Also opened by");
+    }
 }
 
 Qt::ItemFlags RoutingTableModel::flags(const QModelIndex& index) const

@@ -13,12 +13,14 @@ namespace tolvo {
 
 class Defaults;
 
-/// Rows of "routingDictionarySandboxed": column 0 "prefix" (the key), column 1 "path".
+/// Rows of "routingDictionarySandboxed": column 0 "prefix" (the key), column 1 "path", column 2
+/// the other prefixes that open the same PDF (a renamed prefix keeps its old key, so that
+/// links already given out keep working).
 /// Follows the store: a change made anywhere shows at once.
 class RoutingTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    enum Column { PrefixColumn = 0, PathColumn = 1 };
+    enum Column { PrefixColumn = 0, PathColumn = 1, AliasColumn = 2 };
 
     explicit RoutingTableModel(Defaults& defaults, QObject* parent = nullptr);
 
@@ -56,6 +58,7 @@ private:
         QVariant reference;
         QString displayPath;
         QString filePath;
+        QStringList aliases; ///< the other keys of the same file, sorted
     };
 
     Defaults& m_defaults;

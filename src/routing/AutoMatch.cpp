@@ -5,6 +5,8 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
+#include <algorithm>
+
 namespace tolvo {
 
 QString matchingFileName(const QString& value)
@@ -32,24 +34,29 @@ QStringList autoMatchKeys(const QVariantMap& matching, const QString& pdfPath)
     return found;
 }
 
+QStringList autoMatchPrefixes(const Defaults& defaults, const QString& pdfPath)
+{
+    QStringList prefixes;
+    if (!defaults.boolForKey(QString::fromLatin1(keys::kAutoMatchEnabled)))
+        return prefixes;
+    const QVariantMap matching = defaults.dictionaryForKey(QString::fromLatin1(keys::kMatchingDictionary));
+    QList<std::pair<qsizetype, QString>> fitting;
+    for (const QString& key : autoMatchKeys(matching, pdfPath))
+        if (const std::optional<QString> prefix = prefixCompatibleString(key))
+            fitting.append({ matchingFileName(matching.value(key).toString()).size(), *prefix });
+    std::stable_sort(fitting.begin(), fitting.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    for (const auto& [length, prefix] : std::as_const(fitting))
+        if (!prefixes.contains(prefix))
+            prefixes.append(prefix);
+    return prefixes;
+}
+
 std::optional<QString> autoMatchPrefix(const Defaults& defaults, const QString& pdfPath)
 {
-    if (!defaults.boolForKey(QString::fromLatin1(keys::kAutoMatchEnabled)))
+    const QStringList prefixes = autoMatchPrefixes(defaults, pdfPath);
+    if (prefixes.isEmpty())
         return std::nullopt;
-    const QVariantMap matching = defaults.dictionaryForKey(QString::fromLatin1(keys::kMatchingDictionary));
-    std::optional<QString> best;
-    qsizetype bestLength = -1;
-    for (const QString& key : autoMatchKeys(matching, pdfPath)) {
-        const std::optional<QString> prefix = prefixCompatibleString(key);
-        if (!prefix)
-            continue;
-        const qsizetype length = matchingFileName(matching.value(key).toString()).size();
-        if (length > bestLength) {
-            best = prefix;
-            bestLength = length;
-        }
-    }
-    return best;
+    return prefixes.constFirst();
 }
 
 } // namespace tolvo

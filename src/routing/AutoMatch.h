@@ -21,6 +21,10 @@ QString matchingFileName(const QString& value);
 /// (a plain text suffix, no folder boundary), in the table's order. An empty file name matches nothing.
 QStringList autoMatchKeys(const QVariantMap& matching, const QString& pdfPath);
 
+/// The prefixes of the fitting keys made prefix-safe, the most specific (longest file
+/// name) first, each once. Empty when none fits or the matching is switched off.
+QStringList autoMatchPrefixes(const Defaults& defaults, const QString& pdfPath);
+
 /// The prefix auto-match gives the PDF: of the fitting keys the one with the longest
 /// file name (the most specific), made prefix-safe. Nothing when none fits or the
 /// matching is switched off.

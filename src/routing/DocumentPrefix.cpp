@@ -3,6 +3,7 @@
 
 #include "links/PathStrings.h"
 #include "routing/AutoMatch.h"
+#include "routing/FileIdentity.h"
 #include "routing/RoutingTable.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -46,19 +47,71 @@ QString temporaryPrefix(const QSet<QString>& taken, const std::function<int(int)
             return temporaryPrefixText(n);
 }
 
-QString defaultPrefixForFile(Defaults& defaults, const QString& pdfPath)
+QString prefixFromFileName(const QString& pdfPath, const QSet<QString>& taken)
+{
+    QString name = QFileInfo(pdfPath).fileName();
+    if (name.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        name.chop(4);
+    QString base = prefixCompatibleString(name).value_or(QStringLiteral("document/"));
+    if (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    QString candidate = base + QLatin1Char('/');
+    for (int n = 2; taken.contains(candidate); ++n)
+        candidate = QStringLiteral("%1-%2/").arg(base).arg(n);
+    return candidate;
+}
+
+std::optional<QString> freeAutoMatchPrefix(Defaults& defaults, const QString& pdfPath)
+{
+    const QVariantMap table = RoutingTable(defaults, SearchScope::none()).dictionary();
+    for (const QString& prefix : autoMatchPrefixes(defaults, pdfPath)) {
+        const auto stored = table.contains(prefix) ? FileReference::fromVariant(table.value(prefix)) : std::nullopt;
+        if (stored && stored->path() != pdfPath) {
+            const std::optional<FileStat> there = statFile(stored->path());
+            if (there && stored->acceptsFileAtItsPath(*there))
+                continue;
+        }
+        return prefix;
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+// The prefix a PDF's links carry, and whether it is stored already.
+std::pair<QString, bool> prefixForFile(Defaults& defaults, const QString& pdfPath)
 {
     RoutingTable routing(defaults, SearchScope::none());
     QStringList keys = routing.keysForPath(pdfPath);
     if (keys.isEmpty())
         keys = routing.keysForMovedFile(pdfPath);
     if (const auto routed = routing.preferredKey(keys))
-        return *routed;
-    if (const auto matched = autoMatchPrefix(defaults, pdfPath))
-        return *matched;
-    if (const auto fromName = prefixCompatibleString(QFileInfo(pdfPath).fileName()))
-        return *fromName;
-    return QStringLiteral("document/");
+        return { *routed, true };
+    if (const auto matched = freeAutoMatchPrefix(defaults, pdfPath))
+        return { *matched, false };
+    const QStringList stored = routing.keys();
+    return { prefixFromFileName(pdfPath, QSet<QString>(stored.cbegin(), stored.cend())), false };
+}
+
+} // namespace
+
+QString defaultPrefixForFile(Defaults& defaults, const QString& pdfPath)
+{
+    return prefixForFile(defaults, pdfPath).first;
+}
+
+std::optional<QString> linkPrefixForFile(Defaults& defaults, const QString& pdfPath, QString* error)
+{
+    const auto [prefix, stored] = prefixForFile(defaults, pdfPath);
+    if (stored)
+        return prefix;
+    const RoutingTable::StoreResult result = RoutingTable(defaults, SearchScope::none()).storePrefix(prefix, pdfPath);
+    if (!result.ok()) {
+        if (error)
+            *error = result.error;
+        return std::nullopt;
+    }
+    return prefix;
 }
 
 DocumentPrefix::DocumentPrefix(Defaults& defaults, QString pdfPath, PrefixCallbacks callbacks)
@@ -76,30 +129,17 @@ void DocumentPrefix::assignPrefix(const QSet<QString>& prefixesInUse)
 
     RoutingTable routing(m_defaults, SearchScope::none());
     QStringList routed = routing.keysForPath(m_pdfPath);
-    if (routed.isEmpty()) {
-        // The PDF moved here since its prefix was stored: it keeps its prefix, and its entries learn the new place.
+    // The PDF moved here since its prefix was stored: it keeps its prefix.
+    if (routed.isEmpty())
         routed = routing.keysForMovedFile(m_pdfPath);
-        const auto renewed = routed.isEmpty() ? std::nullopt : FileReference::make(m_pdfPath);
-        if (renewed) {
-            QList<RoutingTable::Entry> entries;
-            const QVariantMap table = routing.dictionary();
-            for (const QString& key : std::as_const(routed)) {
-                RoutingTable::Entry e { key, table.value(key), {} };
-                e.resolved.state = ReferenceState::Moved;
-                e.resolved.filePath = m_pdfPath;
-                e.resolved.renewed = *renewed;
-                if (const auto old = FileReference::fromVariant(e.stored))
-                    e.resolved.renewed->assigned = old->assigned;
-                entries.append(e);
-            }
-            routing.renew(entries);
-        }
-    }
+    // Its entries learn where it is and what it is now (saved again, or moved), so that
+    // links and the check find it without a search.
+    routing.renewKeys(routed, m_pdfPath);
     if (const auto key = routing.preferredKey(routed)) {
         m_prefix = *key;
         m_shouldConfirmPrefix = false;
         m_origin = Origin::Routed;
-    } else if (const auto matched = autoMatchPrefix(m_defaults, m_pdfPath)) {
+    } else if (const auto matched = freeAutoMatchPrefix(m_defaults, m_pdfPath)) {
         m_prefix = *matched;
         m_shouldConfirmPrefix = false;
         m_origin = Origin::AutoMatched;
@@ -112,6 +152,20 @@ void DocumentPrefix::assignPrefix(const QSet<QString>& prefixesInUse)
         m_origin = Origin::Temporary;
     }
     notifyPrefix();
+}
+
+QString DocumentPrefix::prefixForLink(const QSet<QString>& prefixesInUse)
+{
+    if (m_origin != Origin::Temporary)
+        return m_prefix;
+    QSet<QString> taken = prefixesInUse;
+    for (const QString& key : RoutingTable(m_defaults, SearchScope::none()).keys())
+        taken.insert(key);
+    m_origin = Origin::Named;
+    // The prefix is no longer temporary: there is nothing left to confirm.
+    m_shouldConfirmPrefix = false;
+    storePrefix(prefixFromFileName(m_pdfPath, taken));
+    return m_prefix;
 }
 
 bool DocumentPrefix::store(const QString& prefix)
@@ -137,6 +191,9 @@ bool DocumentPrefix::store(const QString& prefix)
 
 bool DocumentPrefix::storePrefix(const QString& prefix)
 {
+    // Whoever stores a prefix chose it: it is no longer temporary.
+    if (m_origin == Origin::Loading || m_origin == Origin::Temporary)
+        m_origin = Origin::Chosen;
     m_prefix = prefix;
     const bool stored = store(prefix);
     notifyPrefix();

@@ -34,13 +34,27 @@ QString unableToConnectMessage();
 /// documents sharing one would send links to the wrong PDF. random(bound) gives 0..bound-1.
 QString temporaryPrefix(const QSet<QString>& taken, const std::function<int(int)>& random = {});
 
-/// The prefix tolvo-cli writes links with for a PDF: the routed or auto-matched one,
-/// else the file name made prefix-safe. Stores nothing.
+/// The prefix a PDF's links are named by when it has no stored one: its file name
+/// without ".pdf", made prefix-safe ("document/" when nothing is left), with "-2",
+/// "-3", ... added when taken already holds it.
+QString prefixFromFileName(const QString& pdfPath, const QSet<QString>& taken);
+
+/// Of the prefixes auto-match gives the PDF, the first that is not another PDF's: a
+/// prefix routing to a file that is still in its place belongs to that file.
+std::optional<QString> freeAutoMatchPrefix(Defaults& defaults, const QString& pdfPath);
+
+/// The prefix linkPrefixForFile gives, without storing it (for what only shows it).
 QString defaultPrefixForFile(Defaults& defaults, const QString& pdfPath);
+
+/// The prefix tolvo-cli writes links with for a PDF: the routed one, else the
+/// auto-matched one, else one made from the file name; the last two are stored
+/// first, so that the links it prints open the PDF. Nothing, with the reason in
+/// *error, when the prefix could not be stored.
+std::optional<QString> linkPrefixForFile(Defaults& defaults, const QString& pdfPath, QString* error = nullptr);
 
 class DocumentPrefix {
 public:
-    enum class Origin { Loading, Routed, AutoMatched, Temporary, Chosen };
+    enum class Origin { Loading, Routed, AutoMatched, Temporary, Named, Chosen };
 
     DocumentPrefix(Defaults& defaults, QString pdfPath, PrefixCallbacks callbacks = {});
 
@@ -48,7 +62,14 @@ public:
     /// prefixes of the other open documents, which a temporary prefix must avoid.
     void assignPrefix(const QSet<QString>& prefixesInUse = {});
 
-    /// Stores prefix for this PDF and makes it the document's prefix; on failure the
+    /// The prefix a link leaving the document now carries. While the prefix is temporary,
+    /// one made from the file name (prefixFromFileName, avoiding the stored keys and
+    /// prefixesInUse) is stored first and becomes the document's prefix: a link that names
+    /// a prefix that is not stored stops working when the window closes.
+    QString prefixForLink(const QSet<QString>& prefixesInUse = {});
+
+    /// Stores prefix for this PDF and makes it the document's prefix (no longer a temporary
+    /// one, so links carry it as it is); on failure the
     /// alert is shown and the document keeps the prefix while it stays open.
     bool storePrefix(const QString& prefix);
 

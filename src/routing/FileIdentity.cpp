@@ -19,6 +19,12 @@ namespace {
 
 constexpr qint64 kFingerprintChunk = 64 * 1024;
 
+PermanentIdReader& installedReader()
+{
+    static PermanentIdReader reader;
+    return reader;
+}
+
 } // namespace
 
 std::optional<FileStat> statFile(const QString& path)
@@ -87,6 +93,17 @@ QByteArray contentFingerprint(const QString& path)
         hash.addData(tail);
     }
     return hash.result().toHex();
+}
+
+void setPermanentIdReader(PermanentIdReader reader)
+{
+    installedReader() = std::move(reader);
+}
+
+QByteArray permanentIdOf(const QString& path)
+{
+    const PermanentIdReader& reader = installedReader();
+    return reader ? reader(path) : QByteArray();
 }
 
 bool looksLikePdf(const QString& path)

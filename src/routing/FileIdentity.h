@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What tells one file apart from another: where it lives on disk (device and
-// inode, with its birth time against inode reuse) and a cheap fingerprint of
-// its content.
+// inode, with its birth time against inode reuse), the PDF's permanent
+// identifier, and a cheap fingerprint of its content.
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace tolvo {
@@ -27,6 +28,18 @@ std::optional<FileStat> statFile(const QString& path);
 /// SHA-1 (hex) of the first and last 64 KiB of the file, with its size mixed in; empty when unreadable.
 /// Reads at most 128 KiB, so a fingerprint costs about the same for any size of PDF.
 QByteArray contentFingerprint(const QString& path);
+
+/// Reads a PDF's permanent identifier: the first string of its trailer's /ID, which
+/// programs keep when they save the document again, as lower-case hex; empty when
+/// the file has none or is no readable PDF.
+using PermanentIdReader = std::function<QByteArray(const QString& path)>;
+
+/// Installs the reader for the whole process. Programs that read PDFs install one at
+/// start; without one every file counts as having no identifier.
+void setPermanentIdReader(PermanentIdReader reader);
+
+/// The permanent identifier of the PDF at path, through the installed reader.
+QByteArray permanentIdOf(const QString& path);
 
 /// Whether the bytes start like a PDF ("%PDF-" within the first 1024 bytes).
 bool looksLikePdf(const QString& path);

@@ -22,6 +22,10 @@ const QString kModified = QStringLiteral("modified");
 const QString kBorn = QStringLiteral("born");
 const QString kFingerprint = QStringLiteral("fingerprint");
 const QString kAssigned = QStringLiteral("assigned");
+const QString kDocumentId = QStringLiteral("documentId");
+
+// Identifiers are short (16 bytes as written by most programs); a longer one is kept up to this.
+constexpr qsizetype kMaxDocumentIdHex = 512;
 
 QString joinPath(const QString& folder, const QString& name)
 {
@@ -69,14 +73,22 @@ std::optional<qint64> readSize(const QVariant& v)
     return qint64(d);
 }
 
-bool isHexFingerprint(const QString& text)
+bool isLowerHex(const QString& text)
 {
-    if (text.size() != 40)
-        return false;
     for (QChar c : text)
         if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))))
             return false;
     return true;
+}
+
+bool isHexFingerprint(const QString& text)
+{
+    return text.size() == 40 && isLowerHex(text);
+}
+
+bool isDocumentId(const QString& text)
+{
+    return !text.isEmpty() && text.size() <= kMaxDocumentIdHex && text.size() % 2 == 0 && isLowerHex(text);
 }
 
 } // namespace
@@ -115,6 +127,7 @@ std::optional<FileReference> FileReference::make(const QString& path, QString* e
     ref.modifiedMs = st->modifiedMs;
     ref.bornMs = st->bornMs;
     ref.fingerprint = fingerprint;
+    ref.documentId = permanentIdOf(absolute);
     ref.assigned = QDateTime::currentDateTimeUtc();
     return ref;
 }
@@ -163,6 +176,12 @@ std::optional<FileReference> FileReference::fromVariant(const QVariant& value)
             return std::nullopt;
         ref.bornMs = born;
     }
+    if (map.contains(kDocumentId)) {
+        const QVariant id = map.value(kDocumentId);
+        if (id.typeId() != QMetaType::QString || !isDocumentId(id.toString()))
+            return std::nullopt;
+        ref.documentId = id.toString().toLatin1();
+    }
     if (map.contains(kAssigned)) {
         const auto assigned = readTime(map.value(kAssigned));
         if (assigned)
@@ -193,6 +212,8 @@ QVariantMap FileReference::toVariant() const
     if (bornMs)
         map.insert(kBorn, timeText(*bornMs));
     map.insert(kFingerprint, QString::fromLatin1(fingerprint));
+    if (!documentId.isEmpty())
+        map.insert(kDocumentId, QString::fromLatin1(documentId));
     if (assigned.isValid())
         map.insert(kAssigned, timeText(assigned.toMSecsSinceEpoch()));
     return map;
@@ -203,21 +224,48 @@ QByteArray FileReference::toData() const
     return QJsonDocument(QJsonObject::fromVariantMap(toVariant())).toJson(QJsonDocument::Compact);
 }
 
-bool FileReference::isSameFile(const QString& path, const FileStat& now) const
+bool FileReference::keptIdentity(const FileStat& now) const
+{
+    if (!now.isRegularFile || now.device != device || now.inode != inode || inode == 0)
+        return false;
+    // Inode numbers are reused after a delete; the birth time tells a new file from this one.
+    if (bornMs && now.bornMs)
+        return *bornMs == *now.bornMs;
+    return now.size == size && now.modifiedMs == modifiedMs;
+}
+
+bool FileReference::isSameDocument(const QString& path, const FileStat& now) const
 {
     if (!now.isRegularFile)
         return false;
-    if (now.device == device && now.inode == inode) {
-        // Inode numbers are reused after a delete; the birth time tells a new file from this one.
-        if (bornMs && now.bornMs)
-            return *bornMs == *now.bornMs;
-        if (now.size == size && now.modifiedMs == modifiedMs)
-            return true;
-    } else if (now.size != size) {
-        return false;
+    if (keptIdentity(now))
+        return true;
+    if (!documentId.isEmpty()) {
+        const QByteArray id = permanentIdOf(path);
+        if (!id.isEmpty())
+            return id == documentId;
     }
-    // A copy (another disk, a restore from backup) is the same PDF when its content is.
-    return contentFingerprint(path) == fingerprint;
+    // Without identifiers, a copy (another disk, a restore from backup) is the same PDF when its content is.
+    return now.size == size && contentFingerprint(path) == fingerprint;
+}
+
+bool FileReference::acceptsFileAtItsPath(const FileStat& now) const
+{
+    const QString here = path();
+    if (!now.isRegularFile)
+        return false;
+    if (keptIdentity(now))
+        return true;
+    if (!documentId.isEmpty()) {
+        const QByteArray id = permanentIdOf(here);
+        if (!id.isEmpty())
+            return id == documentId;
+    }
+    if (now.size == size && contentFingerprint(here) == fingerprint)
+        return true;
+    // Saved again by a program that writes no identifier, or first saved without one: nothing
+    // proves it another document, and refusing it would break its links for good.
+    return looksLikePdf(here);
 }
 
 std::optional<QString> fullPathFromBookmarkData(const QVariant& data)

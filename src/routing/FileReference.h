@@ -3,8 +3,11 @@
 // File references: what the routing table keeps for each PDF in place of a
 // bookmark. A reference records the file's name and folder (readable without
 // touching the file) and its identity (device, inode, birth time, size,
-// modification time, content fingerprint), so that a later look can tell
-// whether the file at that path is still the same one.
+// modification time, the PDF's permanent identifier, content fingerprint), so
+// that a later look can tell whether the file at that path is still the same
+// document. Programs that save a PDF again write a new file and rename it over
+// the old one, keeping the permanent identifier: that identifier, not the
+// inode or the bytes, is what says "the same document".
 //
 // Stored as a JSON object; inside the routing dictionary each reference is a
 // nested dictionary, so the settings file stays readable. Readers also accept
@@ -32,6 +35,7 @@ struct FileReference {
     qint64 modifiedMs = 0;
     std::optional<qint64> bornMs;
     QByteArray fingerprint; ///< see contentFingerprint()
+    QByteArray documentId; ///< see permanentIdOf(); empty for a PDF without one
     QDateTime assigned; ///< when the prefix was stored; invalid when unknown
 
     /// The folder's path joined with the name, or "/" + name without folder.
@@ -47,9 +51,17 @@ struct FileReference {
     QVariantMap toVariant() const;
     QByteArray toData() const;
 
-    /// Whether the file now standing at its path (described by now) is this file.
-    /// Reads the content fingerprint only when the inode alone cannot tell.
-    bool isSameFile(const QString& path, const FileStat& now) const;
+    /// Whether the file system still shows the very file this reference was made for
+    /// (device and inode, with birth time, or size and modification time, agreeing).
+    bool keptIdentity(const FileStat& now) const;
+    /// Whether the file at path (described by now), anywhere, is proven to be this
+    /// document: the same file, the same permanent identifier, or the same content.
+    /// Reads the identifier and the fingerprint only when the inode cannot tell.
+    bool isSameDocument(const QString& path, const FileStat& now) const;
+    /// Whether the file now standing at this reference's own path is its PDF: the same
+    /// document, or a PDF that cannot be proven another one (only two different
+    /// permanent identifiers prove that).
+    bool acceptsFileAtItsPath(const FileStat& now) const;
 };
 
 /// The path a stored reference names, for display; nothing when it is damaged or has no folder.

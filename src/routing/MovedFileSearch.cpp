@@ -83,7 +83,7 @@ bool sameIdentity(const FileReference& t, const FileStat& st, const QString& pat
 {
     if (t.inode == 0 || st.inode != t.inode || st.device != t.device || !st.isRegularFile)
         return false;
-    return t.isSameFile(path, st);
+    return t.isSameDocument(path, st);
 }
 
 // Calls visit(name, isDirectory, inode or 0) for each entry of a folder but hidden
@@ -157,7 +157,9 @@ QStringList findMovedFiles(const QList<FileReference>& targets, const SearchScop
     // Most of the time goes to the walk; the rest reads fingerprints of files of the right size.
     const qint64 walkBudget = qMax<qint64>(1, scope.budgetMs * 4 / 5);
 
-    QList<QStringList> sameSize(targets.size());
+    // Files that may be the target: PDFs of its size (a copy), and PDFs of its name (saved again
+    // after the move, which keeps the permanent identifier but not the size).
+    QList<QStringList> candidates(targets.size());
     qsizetype open = targets.size();
     QHash<DirKey, int> explored; // folder -> depth left when it was walked
 
@@ -205,8 +207,9 @@ QStringList findMovedFiles(const QList<FileReference>& targets, const SearchScop
                     if (sameIdentity(t, *st, path)) {
                         found[i] = path;
                         --open;
-                    } else if (pdfName && st->size == t.size && !sameSize[i].contains(path)) {
-                        sameSize[i].append(path);
+                    } else if (pdfName && (st->size == t.size || (!t.documentId.isEmpty() && name == t.name))
+                        && !candidates[i].contains(path)) {
+                        candidates[i].append(path);
                     }
                 }
                 return true;
@@ -214,18 +217,36 @@ QStringList findMovedFiles(const QList<FileReference>& targets, const SearchScop
         }
     }
 
-    // No file kept its identity: a copy with the same content is the next best.
+    // No file kept its inode: the same permanent identifier comes next, then a copy with the same content.
     QHash<QString, QByteArray> fingerprints;
+    QHash<QString, QByteArray> documentIds;
+    const auto cached = [](QHash<QString, QByteArray>& cache, const QString& path, auto read) {
+        auto it = cache.find(path);
+        if (it == cache.end())
+            it = cache.insert(path, read(path));
+        return *it;
+    };
     for (qsizetype i = 0; i < targets.size(); ++i) {
         if (!found[i].isEmpty())
             continue;
-        for (const QString& candidate : std::as_const(sameSize[i])) {
+        const FileReference& t = targets[i];
+        for (const QString& candidate : std::as_const(candidates[i])) {
             if (clock.elapsed() >= scope.budgetMs)
                 break;
-            auto it = fingerprints.find(candidate);
-            if (it == fingerprints.end())
-                it = fingerprints.insert(candidate, contentFingerprint(candidate));
-            if (!it->isEmpty() && *it == targets[i].fingerprint) {
+            if (!t.documentId.isEmpty()) {
+                const QByteArray id = cached(documentIds, candidate, permanentIdOf);
+                if (!id.isEmpty()) {
+                    if (id != t.documentId)
+                        continue;
+                    found[i] = candidate;
+                    break;
+                }
+            }
+            const std::optional<FileStat> st = statFile(candidate);
+            if (!st || st->size != t.size)
+                continue;
+            const QByteArray fingerprint = cached(fingerprints, candidate, contentFingerprint);
+            if (!fingerprint.isEmpty() && fingerprint == t.fingerprint) {
                 found[i] = candidate;
                 break;
             }

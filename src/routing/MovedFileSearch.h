@@ -27,7 +27,8 @@ struct SearchScope {
 /// Looks for every target at once, breadth-first from each target's old folder,
 /// then up its ancestors to the home folder, then the usual folders, within the
 /// time budget. A file with the target's device and inode (and birth time) wins;
-/// else the first file with its size and content fingerprint. Gives, per target,
+/// else the first PDF of its size or name with its permanent identifier, or (when
+/// either has none) with its size and content fingerprint. Gives, per target,
 /// the path where it now is, or an empty string.
 QStringList findMovedFiles(const QList<FileReference>& targets, const SearchScope& scope);
 

@@ -22,6 +22,14 @@ QString referenceStateName(ReferenceState state)
     return QString();
 }
 
+std::optional<FileReference> renewedReference(const FileReference& old, const QString& path)
+{
+    std::optional<FileReference> renewed = FileReference::make(path);
+    if (renewed)
+        renewed->assigned = old.assigned;
+    return renewed;
+}
+
 ResolvedReference resolveFileReference(const QVariant& data, const SearchScope& scope)
 {
     return resolveFileReferences(QVariantList { data }, scope).constFirst();
@@ -39,9 +47,11 @@ QList<ResolvedReference> resolveFileReferences(const QVariantList& data, const S
             continue; // Invalid
         r.recordedPath = ref->path();
         const std::optional<FileStat> now = statFile(r.recordedPath);
-        if (now && ref->isSameFile(r.recordedPath, *now)) {
+        if (now && ref->acceptsFileAtItsPath(*now)) {
             r.state = ReferenceState::Ok;
             r.filePath = r.recordedPath;
+            if (!ref->keptIdentity(*now))
+                r.renewed = renewedReference(*ref, r.filePath);
             continue;
         }
         // Never the file that now stands at the path: it is another one.
@@ -56,10 +66,9 @@ QList<ResolvedReference> resolveFileReferences(const QVariantList& data, const S
     for (qsizetype j = 0; j < lost.size(); ++j) {
         if (where[j].isEmpty())
             continue;
-        std::optional<FileReference> renewed = FileReference::make(where[j]);
+        std::optional<FileReference> renewed = renewedReference(lost[j], where[j]);
         if (!renewed)
             continue;
-        renewed->assigned = lost[j].assigned;
         ResolvedReference& r = results[lostIndex[j]];
         r.state = ReferenceState::Moved;
         r.filePath = renewed->path();

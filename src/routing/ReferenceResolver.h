@@ -15,10 +15,10 @@
 namespace tolvo {
 
 enum class ReferenceState {
-    Ok, ///< the file is at its path
+    Ok, ///< the PDF is at its path (perhaps saved again as a new file)
     Moved, ///< gone from its path and found elsewhere by its identity
     Missing, ///< nothing at its path, and not found elsewhere
-    Stale, ///< another file stands at its path, and the referenced one was not found
+    Stale, ///< another document stands at its path, and the referenced one was not found
     Invalid, ///< the reference is damaged
 };
 
@@ -30,11 +30,15 @@ struct ResolvedReference {
     ReferenceState state = ReferenceState::Invalid;
     QString recordedPath; ///< the path the reference names; empty when it is damaged
     QString filePath; ///< where the file is now, for Ok and Moved
-    /// For Moved: the reference to the file at its new place (keeping the time of assignment).
+    /// For Moved, and for Ok when the PDF was saved again as a new file: the reference to
+    /// the file where it is now (keeping the time of assignment), to be stored in its place.
     std::optional<FileReference> renewed;
 
     bool found() const { return state == ReferenceState::Ok || state == ReferenceState::Moved; }
 };
+
+/// A fresh reference to the file at path that keeps old's time of assignment; nothing when unreadable.
+std::optional<FileReference> renewedReference(const FileReference& old, const QString& path);
 
 /// Resolves one stored reference, searching for it within scope when it left its path.
 ResolvedReference resolveFileReference(const QVariant& data, const SearchScope& scope);

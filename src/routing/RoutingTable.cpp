@@ -49,11 +49,16 @@ QStringList RoutingTable::keys() const
 QStringList RoutingTable::keysForPath(const QString& pdfPath) const
 {
     QStringList found;
+    const std::optional<FileStat> here = statFile(pdfPath);
     const QVariantMap table = dictionary();
     for (auto it = table.cbegin(); it != table.cend(); ++it) {
-        const std::optional<QString> path = bookmarkPath(it.value());
-        if (path && *path == pdfPath)
-            found.append(it.key());
+        const std::optional<FileReference> ref = FileReference::fromVariant(it.value());
+        if (!ref || ref->path() != pdfPath)
+            continue;
+        // Another document put in its place does not take over its links.
+        if (here && !ref->acceptsFileAtItsPath(*here))
+            continue;
+        found.append(it.key());
     }
     return found;
 }
@@ -64,28 +69,39 @@ QStringList RoutingTable::keysForMovedFile(const QString& pdfPath) const
     const std::optional<FileStat> opened = statFile(pdfPath);
     if (!opened || !opened->isRegularFile)
         return found;
-    std::optional<QByteArray> openedFingerprint; // read only when some entry has this size
     const QVariantMap table = dictionary();
     for (auto it = table.cbegin(); it != table.cend(); ++it) {
         const std::optional<FileReference> ref = FileReference::fromVariant(it.value());
-        if (!ref || ref->path() == pdfPath)
-            continue;
-        bool same = ref->inode != 0 && ref->device == opened->device && ref->inode == opened->inode
-            && ref->isSameFile(pdfPath, *opened);
-        if (!same && ref->size == opened->size) {
-            if (!openedFingerprint)
-                openedFingerprint = contentFingerprint(pdfPath);
-            same = !openedFingerprint->isEmpty() && *openedFingerprint == ref->fingerprint;
-        }
-        if (!same)
+        if (!ref || ref->path() == pdfPath || !ref->isSameDocument(pdfPath, *opened))
             continue;
         // A copy of a file that is still in its place does not take over its prefix.
         const std::optional<FileStat> there = statFile(ref->path());
-        if (there && ref->isSameFile(ref->path(), *there))
+        if (there && ref->acceptsFileAtItsPath(*there))
             continue;
         found.append(it.key());
     }
     return found;
+}
+
+bool RoutingTable::renewKeys(const QStringList& keys, const QString& pdfPath)
+{
+    QList<Entry> entries;
+    const QVariantMap table = dictionary();
+    for (const QString& key : keys) {
+        const std::optional<FileReference> old = FileReference::fromVariant(table.value(key));
+        if (!old)
+            continue;
+        std::optional<FileReference> fresh = renewedReference(*old, pdfPath);
+        if (!fresh || fresh->toData() == old->toData())
+            continue;
+        Entry e { key, table.value(key), {} };
+        e.resolved.state = old->path() == fresh->path() ? ReferenceState::Ok : ReferenceState::Moved;
+        e.resolved.recordedPath = old->path();
+        e.resolved.filePath = fresh->path();
+        e.resolved.renewed = std::move(fresh);
+        entries.append(std::move(e));
+    }
+    return renew(entries);
 }
 
 std::optional<QString> RoutingTable::preferredKey(const QStringList& candidates) const
@@ -166,7 +182,7 @@ bool RoutingTable::renew(const QList<Entry>& entries)
 {
     QList<const Entry*> moved;
     for (const Entry& e : entries)
-        if (e.resolved.state == ReferenceState::Moved && e.resolved.renewed)
+        if (e.resolved.found() && e.resolved.renewed)
             moved.append(&e);
     if (moved.isEmpty())
         return true;

@@ -34,10 +34,15 @@ public:
     /// The prefixes in the table's own order, the order in which URLs are cut against them.
     QStringList keys() const;
 
-    /// The prefixes whose reference names exactly this path (compared as text).
+    /// The prefixes whose reference names exactly this path (compared as text), unless the
+    /// file there now is proven to be another document.
     QStringList keysForPath(const QString& pdfPath) const;
-    /// The prefixes whose file has left its recorded path and is the file at pdfPath now.
+    /// The prefixes whose document has left its recorded path and is the file at pdfPath now.
     QStringList keysForMovedFile(const QString& pdfPath) const;
+    /// Points these prefixes at the file at pdfPath with a fresh reference (keeping each one's
+    /// time of assignment), writing only those whose reference changed. False when the store
+    /// could not be written.
+    bool renewKeys(const QStringList& keys, const QString& pdfPath);
     /// Of several prefixes naming one PDF, the one assigned last (the user's latest choice).
     std::optional<QString> preferredKey(const QStringList& keys) const;
 
@@ -59,10 +64,11 @@ public:
         ResolvedReference resolved;
     };
     /// The entries the filter keeps (all without one), resolved with one shared search;
-    /// moved files have their entries renewed (*renewed false when that could not be written).
+    /// files moved or saved again have their entries renewed (*renewed false when that
+    /// could not be written).
     QList<Entry> resolveEntries(const RowFilter& filter = {}, bool* renewed = nullptr);
 
-    /// Writes the renewed references of moved files under their prefixes, unless an
+    /// Writes the renewed references of found files under their prefixes, unless an
     /// entry was changed since it was read. False when the store could not be written.
     bool renew(const QList<Entry>& entries);
 

@@ -17,19 +17,22 @@ DispatchDecision decideDispatch(
     const QString& url, const QStringList& openPrefixes, const QStringList& keys, const ReferenceLookup& resolve)
 {
     DispatchDecision decision;
-    if (const auto parts = splitLinkURL(url, openPrefixes)) {
+    const auto open = splitLinkURL(url, openPrefixes);
+    const auto parts = splitLinkURL(url, keys);
+    // The longest prefix that fits names the PDF, whether it is open or not: an open
+    // book/ must not take the links of a closed book/x/.
+    if (open && (!parts || open->prefix.size() >= parts->prefix.size())) {
         decision.kind = DispatchDecision::Kind::OpenDocument;
-        decision.documentIndex = int(parts->candidateIndex);
-        decision.prefix = parts->prefix;
-        decision.target = parts->target;
+        decision.documentIndex = int(open->candidateIndex);
+        decision.prefix = open->prefix;
+        decision.target = open->target;
         return decision;
     }
-    const auto parts = splitLinkURL(url, keys);
     if (!parts)
         return decision;
     decision.prefix = parts->prefix;
     decision.target = parts->target;
-    // Only the first key that fits is tried, as links have always been read.
+    // Only the key that fits best is tried: a shorter one names another PDF.
     // A stale reference (another file now at the path) counts as gone: opening
     // whatever stands there would show the wrong PDF.
     decision.reference = resolve ? resolve(parts->prefix) : std::nullopt;

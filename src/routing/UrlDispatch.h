@@ -24,8 +24,9 @@ struct DispatchDecision {
     std::optional<ResolvedReference> reference;
 };
 
-/// The open documents first, in their order, then the routing table's keys in
-/// the table's order; the first prefix that fits wins. The file of a routing key
+/// The longest prefix that fits wins, among the open documents' prefixes and the
+/// routing table's keys; an open document wins among equals, and the first in
+/// order among open documents of one prefix. The file of a routing key
 /// is resolved (a moved file is found and its entry renewed); a key whose file is
 /// gone, or replaced by another file, ends the search as not found.
 DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefixes, RoutingTable& routing);

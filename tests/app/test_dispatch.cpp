@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where incoming URLs lead, and becoming the handler of tolvo:// links.
+#include "support/MinimalPdf.h"
+
 #include "app/DesktopIntegration.h"
+#include "pdf/DocumentId.h"
+#include "routing/FileIdentity.h"
 #include "routing/RoutingTable.h"
 #include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
@@ -34,6 +38,7 @@ private slots:
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.filePath("config")));
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(m_dir.filePath("nowhere")));
+        setPermanentIdReader(pdf::permanentDocumentId);
     }
 
     void decisions_data()
@@ -43,20 +48,52 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("file"); // the file opened, for "file"
         QTest::newRow("open document at once")
-            << "tolvo://book/12/" << QStringList { "book/" } << "document" << 0 << "12/";
+            << "tolvo://book/12/" << QStringList { "book/" } << "document" << 0 << "12/"
+            << "";
         QTest::newRow("open documents before routing keys")
-            << "tolvo://routed/3/" << QStringList { "other/", "routed/" } << "document" << 1 << "3/";
-        QTest::newRow("first open document wins, not the longest")
-            << "tolvo://book/x/3/" << QStringList { "book/", "book/x/" } << "document" << 0 << "x/3/";
-        QTest::newRow("whole-PDF link") << "tolvo://book/" << QStringList { "book/" } << "document" << 0 << "";
+            << "tolvo://routed/3/" << QStringList { "other/", "routed/" } << "document" << 1 << "3/"
+            << "";
+        QTest::newRow("the longest open prefix wins")
+            << "tolvo://book/x/3/" << QStringList { "book/", "book/x/" } << "document" << 1 << "3/"
+            << "";
+        QTest::newRow("first of equal open prefixes")
+            << "tolvo://book/3/" << QStringList { "book/", "book/" } << "document" << 0 << "3/"
+            << "";
+        QTest::newRow("whole-PDF link") << "tolvo://book/" << QStringList { "book/" } << "document" << 0 << ""
+                                        << "";
         QTest::newRow("routed file") << "tolvo://routed/iv/@loc/72x/541y/" << QStringList {} << "file" << -1
-                                     << "iv/@loc/72x/541y/";
-        QTest::newRow("case counts") << "TOLVO://routed/3/" << QStringList {} << "none" << -1 << "";
-        QTest::newRow("prefix case counts") << "tolvo://Routed/3/" << QStringList {} << "none" << -1 << "";
-        QTest::newRow("unknown prefix") << "tolvo://nosuch/1/" << QStringList { "book/" } << "none" << -1 << "";
-        QTest::newRow("gone file") << "tolvo://gone/1/" << QStringList {} << "none" << -1 << "1/";
-        QTest::newRow("replaced file") << "tolvo://replaced/1/" << QStringList {} << "none" << -1 << "1/";
+                                     << "iv/@loc/72x/541y/"
+                                     << "routed.pdf";
+        QTest::newRow("the longest routing key wins")
+            << "tolvo://routed/deeper/3/" << QStringList {} << "file" << -1 << "3/"
+            << "deeper.pdf";
+        QTest::newRow("a closed longer key beats an open shorter prefix")
+            << "tolvo://routed/deeper/3/" << QStringList { "routed/" } << "file" << -1 << "3/"
+            << "deeper.pdf";
+        QTest::newRow("an open longer prefix beats a shorter key")
+            << "tolvo://routed/deeper/3/" << QStringList { "routed/deeper/" } << "document" << 0 << "3/"
+            << "";
+        QTest::newRow("an open prefix beats an equal key")
+            << "tolvo://routed/3/" << QStringList { "routed/" } << "document" << 0 << "3/"
+            << "";
+        QTest::newRow("case counts") << "TOLVO://routed/3/" << QStringList {} << "none" << -1 << ""
+                                     << "";
+        QTest::newRow("prefix case counts") << "tolvo://Routed/3/" << QStringList {} << "none" << -1 << ""
+                                            << "";
+        QTest::newRow("unknown prefix") << "tolvo://nosuch/1/" << QStringList { "book/" } << "none" << -1 << ""
+                                        << "";
+        QTest::newRow("gone file") << "tolvo://gone/1/" << QStringList {} << "none" << -1 << "1/"
+                                   << "";
+        QTest::newRow("another document in its place")
+            << "tolvo://replaced/1/" << QStringList {} << "none" << -1 << "1/"
+            << "";
+        QTest::newRow("saved again in its place") << "tolvo://resaved/1/" << QStringList {} << "file" << -1 << "1/"
+                                                  << "resaved.pdf";
+        QTest::newRow("a shorter key is not tried when the longest finds nothing")
+            << "tolvo://routed/gone/1/" << QStringList {} << "none" << -1 << "1/"
+            << "";
     }
     void decisions()
     {
@@ -65,19 +102,29 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(int, index);
         QFETCH(QString, target);
+        QFETCH(QString, file);
 
+        using test::minimalPdf;
+        using test::randomDocumentId;
+        QFile::remove(m_dir.filePath("defaults.json"));
         Defaults defaults(m_dir.filePath("defaults.json"));
         registerTolvoDefaults(defaults);
         RoutingTable routing(defaults, SearchScope::none());
-        const QString routed = makeFile("routed.pdf", "%PDF-1.4 routed");
-        const QString gone = makeFile("gone.pdf", "%PDF-1.4 gone");
-        const QString replaced = makeFile("replaced.pdf", "%PDF-1.4 first");
-        QVERIFY(routing.storePrefix("routed/", routed).ok());
+        const QByteArray resavedId = randomDocumentId();
+        const QString gone = makeFile("gone.pdf", minimalPdf(randomDocumentId()));
+        const QString replaced = makeFile("replaced.pdf", minimalPdf(randomDocumentId()));
+        const QString resaved = makeFile("resaved.pdf", minimalPdf(resavedId));
+        QVERIFY(routing.storePrefix("routed/", makeFile("routed.pdf", minimalPdf(randomDocumentId()))).ok());
+        QVERIFY(routing.storePrefix("routed/deeper/", makeFile("deeper.pdf", minimalPdf(randomDocumentId()))).ok());
+        QVERIFY(routing.storePrefix("routed/gone/", gone).ok());
         QVERIFY(routing.storePrefix("gone/", gone).ok());
         QVERIFY(routing.storePrefix("replaced/", replaced).ok());
+        QVERIFY(routing.storePrefix("resaved/", resaved).ok());
         QFile::remove(gone);
         QFile::remove(replaced);
-        makeFile("replaced.pdf", "%PDF-1.4 another file, another size");
+        makeFile("replaced.pdf", minimalPdf(randomDocumentId(), 6000));
+        QFile::remove(resaved);
+        makeFile("resaved.pdf", minimalPdf(resavedId, 6000));
 
         const DispatchDecision d = decideDispatch(url, open, routing);
         const QString got = d.kind == DispatchDecision::Kind::OpenDocument ? "document"
@@ -86,8 +133,7 @@ private slots:
         QCOMPARE(got, kind);
         QCOMPARE(d.documentIndex, index);
         QCOMPARE(d.target, target);
-        if (kind == "file")
-            QCOMPARE(d.filePath, routed);
+        QCOMPARE(d.filePath, file.isEmpty() ? QString() : m_dir.filePath(file));
     }
 
     void percentDecoding_data()

@@ -133,6 +133,49 @@ private slots:
         QCOMPARE(documentNamed(*status(), "Tolvo User Guide.pdf").value("pageIndex").toInt(), before);
     }
 
+    void helpWorksOnEveryStart_data()
+    {
+        QTest::addColumn<bool>("guideBefore"); // an earlier start opened the guide
+        QTest::addColumn<bool>("helpOnStart");
+        QTest::addColumn<bool>("withPdf"); // this start opens a PDF
+        QTest::newRow("first start with a PDF") << false << true << true;
+        QTest::newRow("first start, guide switched off") << false << false << false;
+        QTest::newRow("second start") << true << true << false;
+        QTest::newRow("second start with a PDF") << true << true << true;
+    }
+    void helpWorksOnEveryStart()
+    {
+        QFETCH(bool, guideBefore);
+        QFETCH(bool, helpOnStart);
+        QFETCH(bool, withPdf);
+        const auto guideAt = [](const QString& title) {
+            return [title](const QJsonObject& s) {
+                const QJsonObject guide = documentNamed(s, "Tolvo User Guide.pdf");
+                return guide.value("prefix").toString() == "apphelp/"
+                    && (title.isEmpty() || guide.value("selectedTocTitle").toString() == title);
+            };
+        };
+        if (guideBefore) {
+            m_instances << startTolvo({});
+            QVERIFY(waitFor(guideAt(QString())));
+            stopInstances();
+        }
+        if (!helpOnStart) {
+            QDir().mkpath(m_home.filePath(".config/Tolvo"));
+            QFile store(m_home.filePath(".config/Tolvo/defaults.json"));
+            QVERIFY(store.open(QIODevice::WriteOnly));
+            store.write("{\"TolvoShowHelpOnStart\": false}\n");
+        }
+        m_instances << startTolvo(withPdf ? QStringList { fixture("labels.pdf") } : QStringList {});
+        QVERIFY(waitFor([withPdf](const QJsonObject& s) {
+            return withPdf ? !documentNamed(s, "labels.pdf").isEmpty() : s.contains("documents");
+        }));
+        // What Help and the preference window's "?" buttons send.
+        QCOMPARE(handOver({ "tolvo://apphelp/preferences/prefix" }), 0);
+        QVERIFY(waitFor(guideAt("Prefix")));
+        QVERIFY(waitFor([](const QJsonObject& s) { return s.value("alert").isNull(); }));
+    }
+
     void hostileInputGetsHonestAnswers()
     {
         startTolvo({ fixturePath("long-label.pdf") });

@@ -230,9 +230,10 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("read a PDF") << "\"$0\" info \"$(printf 'caf\\351.pdf')\"" << 0 << "Pages:"
                                     << "";
+        // A name that is no text cannot be routed: the link is printed, and the status says so.
         QTest::newRow("its name kept for the prefix")
-            << "\"$0\" link \"$(printf 'caf\\351.pdf')\" --whole" << 0 << "tolvo://caf"
-            << "";
+            << "\"$0\" link \"$(printf 'caf\\351.pdf')\" --whole" << 1 << "tolvo://caf"
+            << "could not be stored";
         QTest::newRow("notes file") << "printf 'tolvo://x/1/\\n' > \"$(printf 'n\\351.md')\"; \"$0\" check "
                                        "\"$(printf 'n\\351.md')\""
                                     << 3 << QString::fromUtf8("n\xef\xbf\xbd.md:1: no-pdf") << "";

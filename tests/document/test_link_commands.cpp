@@ -13,6 +13,7 @@
 #include "outline/OutlineTree.h"
 #include "pageview/LabelPDFView.h"
 #include "routing/DocumentPrefix.h"
+#include "routing/RoutingTable.h"
 #include "search/MySearchResult.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -331,7 +332,8 @@ private slots:
             "The current URL prefix for this PDF is " + temporary
                 + ". Would you like to specify a more readable URL prefix?");
         QVERIFY(!doc->shouldConfirmPrefix());
-        const QString link = "tolvo://" + temporary + "12/ ";
+        // The link that leaves names a stored prefix, made from the file name, not the temporary one.
+        const QString link = "tolvo://Report/12/ ";
         if (answer == "OK") {
             QCOMPARE(doc->selectedTextView()->toPlainText(), QString());
             // The sheet comes a moment later, once the question has gone.
@@ -348,6 +350,63 @@ private slots:
         QVERIFY(!second->shown);
         QCOMPARE(doc->selectedTextView()->toPlainText(), answer == "OK" ? link : link + link);
         QVERIFY(!doc->prefixWindow() || !doc->prefixWindow()->isVisible());
+    }
+
+    void firstLinkStoresAPrefix_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("carried"); // where the link shows: notes, clipboard or drag
+        for (const char* command : { "insertShortPageURL", "copyPageURLToClipboard", "insertPrefixBasedTOCURL",
+                 "insertShortTOCURL", "insertLongTOCURL", "copyTOCURLToClipboard", "insertShortPDFURL",
+                 "insertLongPDFURL", "copyPDFURLToClipboard", "copySelectedItemsToClipboard", "grabSelectedText" })
+            QTest::newRow(command) << command << (QByteArray(command).startsWith("copy") ? "clipboard" : "notes");
+        QTest::newRow("TOC drag") << "tocDrag"
+                                  << "drag";
+        QTest::newRow("results drag") << "resultsDrag"
+                                      << "drag";
+        QTest::newRow("copy from the page") << "pageCopy"
+                                            << "clipboard";
+    }
+    void firstLinkStoresAPrefix()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QString, carried);
+        MyDocument* doc = open(QString());
+        QVERIFY(doc);
+        QVERIFY(doc->prefix().startsWith("prefix-"));
+        QVERIFY(m_store.defaults->dictionaryForKey(keys::kRoutingDictionary).isEmpty());
+        setStyle(keys::kLinkStyleExpanded);
+        select({ "Methods" });
+        pdf::TextSelection selection;
+        selection.text = "Page 12";
+        selection.lines.push_back(pdf::SelectionLine { 11, "Page 12", QRectF(72.4, 680, 90, 20.6) });
+        doc->pdfview()->setCurrentSelection(selection);
+        QApplication::clipboard()->clear();
+
+        QMimeData dragged;
+        if (gesture == "tocDrag") {
+            QVERIFY(doc->outlineView({ item("Methods") }, &dragged));
+        } else if (gesture == "resultsDrag") {
+            MySearchResult result;
+            result.pageLabel = "12";
+            result.resultDescription = "p. 12";
+            QVERIFY(doc->tableView({ &result }, &dragged));
+        } else if (gesture == "pageCopy") {
+            doc->pdfview()->copy();
+        } else {
+            QVERIFY(QMetaObject::invokeMethod(doc, gesture.toLatin1()));
+        }
+        const QString text = carried == "notes" ? doc->selectedTextView()->toHtml()
+            : carried == "drag"
+            ? dragged.text() + dragged.html()
+            : QApplication::clipboard()->mimeData()->text() + QApplication::clipboard()->mimeData()->html();
+        QVERIFY2(text.contains("Report/"), qPrintable(text));
+        QVERIFY(!text.contains("prefix-"));
+        // The prefix is stored before the link leaves: after a restart the link opens the PDF.
+        QCOMPARE(doc->prefix(), QStringLiteral("Report/"));
+        QCOMPARE(doc->pdfview()->prefix(), QStringLiteral("Report/"));
+        QCOMPARE(RoutingTable(*m_store.defaults, SearchScope::none()).keysForPath(doc->filePath()),
+            QStringList { "Report/" });
     }
 
     void linkStyleControl()

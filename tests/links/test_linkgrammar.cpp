@@ -164,9 +164,16 @@ private slots:
                               << "12/" << 0;
         QTest::newRow("whole pdf") << "tolvo://book/" << book << "book/"
                                    << "" << 0;
-        QTest::newRow("first fit wins over longer")
-            << "tolvo://book/extra/3/" << QStringList { "book/", "book/extra/" } << "book/"
-            << "extra/3/" << 0;
+        QTest::newRow("longer wins over first fit")
+            << "tolvo://book/extra/3/" << QStringList { "book/", "book/extra/" } << "book/extra/"
+            << "3/" << 1;
+        QTest::newRow("longest of three") << "tolvo://a/b/c/1" << QStringList { "a/", "a/b/c/", "a/b/" } << "a/b/c/"
+                                          << "1" << 1;
+        QTest::newRow("longer that does not fit")
+            << "tolvo://book/ex/3/" << QStringList { "book/", "book/extra/" } << "book/"
+            << "ex/3/" << 0;
+        QTest::newRow("first among equals") << "tolvo://book/3/" << QStringList { "book/", "book/" } << "book/"
+                                            << "3/" << 0;
         QTest::newRow("longer first") << "tolvo://book/extra/3/" << QStringList { "book/extra/", "book/" }
                                       << "book/extra/"
                                       << "3/" << 0;

@@ -145,6 +145,23 @@ private slots:
         QVERIFY(m_window->prefixTableView()->selectionModel()->selectedRows().isEmpty());
     }
 
+    void aliasesShowBesideEachOther()
+    {
+        route(QStringLiteral("old/"), QStringLiteral("a.pdf"));
+        route(QStringLiteral("new/"), QStringLiteral("a.pdf")); // renamed: the old key stays
+        route(QStringLiteral("x/"), QStringLiteral("a.pdf"));
+        route(QStringLiteral("other/"), QStringLiteral("b.pdf"));
+        makeWindow();
+        QHash<QString, QString> aliases;
+        const QAbstractItemModel& listed = *m_window->routingFilter();
+        for (int row = 0; row < listed.rowCount(); ++row)
+            aliases.insert(listed.index(row, RoutingTableModel::PrefixColumn).data().toString(),
+                listed.index(row, RoutingTableModel::AliasColumn).data().toString());
+        QCOMPARE(aliases.value("old/"), QStringLiteral("new/, x/"));
+        QCOMPARE(aliases.value("new/"), QStringLiteral("old/, x/"));
+        QCOMPARE(aliases.value("other/"), QString());
+    }
+
     void redRowsAfterCheck()
     {
         route(QStringLiteral("gone/"), QStringLiteral("gone.pdf"));

@@ -3,6 +3,9 @@
 // A temporary home folder with files in it, and a defaults store beside it,
 // for the routing tests. Nothing here touches the real home folder.
 
+#include "support/MinimalPdf.h"
+
+#include "routing/FileIdentity.h"
 #include "routing/MovedFileSearch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -17,20 +20,21 @@
 
 namespace tolvo::test {
 
-/// Bytes that look like a PDF and differ from every other call's.
+/// A PDF that differs from every other call's, another document each time (its own identifier).
 inline QByteArray pdfBytes(int size = 4096)
 {
-    QByteArray bytes = "%PDF-1.4\n";
-    while (bytes.size() < size)
-        bytes += QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-    bytes.truncate(size);
-    return bytes;
+    return minimalPdf(randomDocumentId(), size);
 }
 
+/// A home folder of its own; the PDFs' identifiers are read as a PDF reader would.
 class TempHome {
 public:
     TempHome()
     {
+        setPermanentIdReader([](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? idInMinimalPdf(f.readAll()) : QByteArray();
+        });
         for (const char* d : { "Documents", "Downloads", "Desktop", "config" })
             QDir(m_dir.path()).mkpath(QString::fromLatin1(d));
     }

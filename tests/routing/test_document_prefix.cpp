@@ -5,9 +5,13 @@
 
 #include "routing/AutoMatch.h"
 #include "routing/DocumentPrefix.h"
+#include "routing/FileIdentity.h"
+#include "routing/FileReference.h"
 #include "routing/RoutingTable.h"
 
 #include <QtTest>
+
+#include <cstdio>
 
 using namespace tolvo;
 using tolvo::test::pdfBytes;
@@ -303,23 +307,184 @@ private slots:
         QCOMPARE(RoutingTable(*defaults).keysForPath(file), QStringList { "book/" });
     }
 
-    void defaultPrefixForTheCommandLine_data()
+    void autoMatchLeavesOtherPdfsTheirPrefix_data()
+    {
+        QTest::addColumn<QVariantMap>("matching");
+        QTest::addColumn<QStringList>("files"); // opened in this order
+        QTest::addColumn<int>("deletedAfter"); // the file of this opening is deleted after it; -1 none
+        QTest::addColumn<QStringList>("expected"); // per opening; "" for a temporary prefix
+        const QVariantMap report { { "aprefix-1", "report.pdf" } };
+        QTest::newRow("one name in two folders, and a longer name")
+            << report << QStringList { "dir1/report.pdf", "dir2/report.pdf", "my-old-report.pdf" } << -1
+            << QStringList { "aprefix-1/", "", "" };
+        QTest::newRow("the first file is gone") << report << QStringList { "dir1/report.pdf", "dir2/report.pdf" } << 0
+                                                << QStringList { "aprefix-1/", "aprefix-1/" };
+        QTest::newRow("the next key that fits")
+            << QVariantMap { { "long", "report.pdf" }, { "short", "ort.pdf" } }
+            << QStringList { "dir1/report.pdf", "dir2/report.pdf", "dir3/report.pdf" } << -1
+            << QStringList { "long/", "short/", "" };
+        QTest::newRow("the same file again") << report << QStringList { "dir1/report.pdf", "dir1/report.pdf" } << -1
+                                             << QStringList { "aprefix-1/", "aprefix-1/" };
+    }
+    void autoMatchLeavesOtherPdfsTheirPrefix()
+    {
+        QFETCH(QVariantMap, matching);
+        QFETCH(QStringList, files);
+        QFETCH(int, deletedAfter);
+        QFETCH(QStringList, expected);
+        TempHome home;
+        auto defaults = home.defaults();
+        defaults->setValue(kMatching, matching);
+        QHash<QString, QString> owner; // prefix -> the file it was given to
+        for (int i = 0; i < files.size(); ++i) {
+            const QString file = home.path(files[i]);
+            if (!QFile::exists(file))
+                home.write(files[i], pdfBytes());
+            DocumentPrefix doc(*defaults, file);
+            doc.assignPrefix();
+            if (expected[i].isEmpty()) {
+                QCOMPARE(doc.origin(), DocumentPrefix::Origin::Temporary);
+            } else {
+                QCOMPARE(doc.prefix(), expected[i]);
+                owner.insert(expected[i], file);
+            }
+            if (i == deletedAfter)
+                QVERIFY(QFile::remove(file));
+        }
+        // Every stored prefix still opens the file it was given to.
+        RoutingTable routing(*defaults, SearchScope::none());
+        for (auto it = owner.cbegin(); it != owner.cend(); ++it)
+            QCOMPARE(routing.resolvePrefix(it.key())->filePath, it.value());
+    }
+
+    void reopeningRenewsTheReference_data()
+    {
+        QTest::addColumn<QByteArray>("storedId"); // "" for a PDF without identifier
+        QTest::addColumn<QString>("savedAs"); // "same", "none" or "other" identifier
+        QTest::addColumn<bool>("routed");
+        const QByteArray id = tolvo::test::randomDocumentId();
+        QTest::newRow("saved again") << id << "same" << true;
+        QTest::newRow("saved again without identifier") << id << "none" << true;
+        QTest::newRow("first saved without identifier") << QByteArray() << "other" << true;
+        QTest::newRow("another document in its place") << id << "other" << false;
+    }
+    void reopeningRenewsTheReference()
+    {
+        QFETCH(QByteArray, storedId);
+        QFETCH(QString, savedAs);
+        QFETCH(bool, routed);
+        TempHome home;
+        auto defaults = home.defaults();
+        defaults->setValue(QString::fromLatin1(keys::kAutoMatchEnabled), false);
+        const QString file = home.write("papers/a.pdf", tolvo::test::minimalPdf(storedId));
+        QVERIFY(RoutingTable(*defaults).storePrefix("book/", file).ok());
+        const QVariant before = defaults->valueForKey(kRouting);
+        const QByteArray newId = savedAs == "same" ? storedId
+            : savedAs == "none"                    ? QByteArray()
+                                                   : tolvo::test::randomDocumentId();
+        const QString saved = home.write("papers/a.pdf.new", tolvo::test::minimalPdf(newId, 9000));
+        // Saved as most programs save: a new file renamed over the old one.
+        QVERIFY(::rename(QFile::encodeName(saved).constData(), QFile::encodeName(file).constData()) == 0);
+
+        DocumentPrefix doc(*defaults, file);
+        doc.assignPrefix();
+        QCOMPARE(doc.origin(), routed ? DocumentPrefix::Origin::Routed : DocumentPrefix::Origin::Temporary);
+        const auto ref = FileReference::fromVariant(defaults->dictionaryForKey(kRouting).value("book/"));
+        QVERIFY(ref);
+        QCOMPARE(ref->keptIdentity(*statFile(file)), routed);
+        if (!routed)
+            QCOMPARE(defaults->valueForKey(kRouting), before); // the other document's entry is left alone
+    }
+
+    void firstLinkStoresAPrefix_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QStringList>("stored"); // keys stored for other PDFs
+        QTest::addColumn<QStringList>("inUse"); // prefixes of other open documents
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("the name without .pdf") << "octave.pdf" << QStringList {} << QStringList {} << "octave/";
+        QTest::newRow("made prefix-safe")
+            << "Smith 2019 - Notes.pdf" << QStringList {} << QStringList {} << "Smith.2019-Notes/";
+        QTest::newRow("extension in capitals") << "MANUAL.PDF" << QStringList {} << QStringList {} << "MANUAL/";
+        QTest::newRow("non-ASCII name") << QString::fromUtf8("Einführung.pdf") << QStringList {} << QStringList {}
+                                        << QString::fromUtf8("Einführung/");
+        QTest::newRow("taken by another PDF")
+            << "octave.pdf" << QStringList { "octave/" } << QStringList {} << "octave-2/";
+        QTest::newRow("taken twice") << "octave.pdf" << QStringList { "octave/", "octave-2/" } << QStringList {}
+                                     << "octave-3/";
+        QTest::newRow("in use by an open document")
+            << "prefix-7.pdf" << QStringList {} << QStringList { "prefix-7/" } << "prefix-7-2/";
+        QTest::newRow("nothing usable in the name") << "!!!.pdf" << QStringList {} << QStringList {} << "document/";
+    }
+    void firstLinkStoresAPrefix()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QStringList, stored);
+        QFETCH(QStringList, inUse);
+        QFETCH(QString, expected);
+        TempHome home;
+        auto defaults = home.defaults();
+        defaults->setValue(QString::fromLatin1(keys::kAutoMatchEnabled), false);
+        for (const QString& key : stored)
+            QVERIFY(RoutingTable(*defaults)
+                        .storePrefix(key, home.write("other/" + key.chopped(1) + ".pdf", pdfBytes()))
+                        .ok());
+        const QString file = home.write("papers/" + fileName, pdfBytes());
+        const QSet<QString> open(inUse.cbegin(), inUse.cend());
+        Seen seen;
+        DocumentPrefix doc(*defaults, file, seen.callbacks());
+        doc.assignPrefix(open);
+        QCOMPARE(doc.origin(), DocumentPrefix::Origin::Temporary);
+
+        QCOMPARE(doc.prefixForLink(open), expected);
+        QCOMPARE(doc.prefix(), expected);
+        QCOMPARE(doc.origin(), DocumentPrefix::Origin::Named);
+        QVERIFY(!doc.shouldConfirmPrefix());
+        QCOMPARE(seen.shown.last(), expected); // the page view shows it, no longer in red
+        QCOMPARE(RoutingTable(*defaults).keysForPath(file), QStringList { expected });
+        // Later links carry the same prefix and store nothing more.
+        const QVariant table = defaults->valueForKey(kRouting);
+        QCOMPARE(doc.prefixForLink(open), expected);
+        QCOMPARE(defaults->valueForKey(kRouting), table);
+        // After a restart the PDF opens with it.
+        DocumentPrefix again(*defaults, file);
+        again.assignPrefix();
+        QCOMPARE(again.prefix(), expected);
+        QCOMPARE(again.origin(), DocumentPrefix::Origin::Routed);
+    }
+
+    void linksOfAStoredPrefixStoreNothing()
+    {
+        TempHome home;
+        auto defaults = home.defaults();
+        const QString file = home.write("a.pdf", pdfBytes());
+        QVERIFY(RoutingTable(*defaults).storePrefix("book/", file).ok());
+        DocumentPrefix doc(*defaults, file);
+        doc.assignPrefix();
+        const QVariant table = defaults->valueForKey(kRouting);
+        QCOMPARE(doc.prefixForLink(), QStringLiteral("book/"));
+        QCOMPARE(defaults->valueForKey(kRouting), table);
+    }
+
+    void prefixForTheCommandLine_data()
     {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("stores");
         QTest::newRow("routed") << "routed.pdf"
-                                << "my-route/";
+                                << "my-route/" << false;
         QTest::newRow("auto-matched") << "Tolvo User Guide.pdf"
-                                      << "apphelp/";
+                                      << "apphelp/" << true;
         QTest::newRow("from the name") << "Smith 2019 - Notes.pdf"
-                                       << "Smith.2019-Notes.pdf/";
+                                       << "Smith.2019-Notes/" << true;
         QTest::newRow("no usable name") << "!!!"
-                                        << "document/";
+                                        << "document/" << true;
     }
-    void defaultPrefixForTheCommandLine()
+    void prefixForTheCommandLine()
     {
         QFETCH(QString, fileName);
         QFETCH(QString, expected);
+        QFETCH(bool, stores);
         TempHome home;
         auto defaults = home.defaults();
         QVERIFY(RoutingTable(*defaults).storePrefix("my-route/", home.write("routed.pdf", pdfBytes())).ok());
@@ -328,7 +493,10 @@ private slots:
             home.write(fileName, pdfBytes());
         const QVariant before = defaults->valueForKey(kRouting);
         QCOMPARE(defaultPrefixForFile(*defaults, file), expected);
-        QCOMPARE(defaults->valueForKey(kRouting), before); // stores nothing
+        QCOMPARE(defaults->valueForKey(kRouting), before); // showing a prefix stores nothing
+        QCOMPARE(linkPrefixForFile(*defaults, file), expected);
+        QCOMPARE(defaults->valueForKey(kRouting) != before, stores);
+        QCOMPARE(RoutingTable(*defaults).keysForPath(file).contains(expected), true);
     }
 };
 

@@ -14,6 +14,8 @@
 #include <cstdio>
 
 using namespace tolvo;
+using tolvo::test::idInMinimalPdf;
+using tolvo::test::minimalPdf;
 using tolvo::test::pdfBytes;
 using tolvo::test::TempHome;
 
@@ -31,6 +33,13 @@ enum class Change {
     Deleted,
     MovedOutOfHome,
     SameSizeOtherContent,
+    SavedAgain,
+    SavedAgainWithoutIds,
+    SavedAgainDroppingTheId,
+    RecreatedWithSameBytes,
+    ReplacedByNonPdf,
+    MovedThenSavedAgain,
+    OtherDocumentOfSameNameElsewhere,
 };
 Q_DECLARE_METATYPE(Change)
 
@@ -117,6 +126,10 @@ private slots:
         QTest::newRow("bad time") << with("modified", QStringLiteral("yesterday"));
         QTest::newRow("short fingerprint") << with("fingerprint", QStringLiteral("abc"));
         QTest::newRow("bad birth") << with("born", 3);
+        QTest::newRow("identifier not hex") << with("documentId", QStringLiteral("not hex!"));
+        QTest::newRow("identifier of odd length") << with("documentId", QStringLiteral("abc"));
+        QTest::newRow("identifier empty") << with("documentId", QString());
+        QTest::newRow("identifier as number") << with("documentId", 12);
     }
     void damagedDataMatchesNothing()
     {
@@ -134,40 +147,55 @@ private slots:
         QTest::addColumn<Change>("change");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("foundAt"); // below home; "" for nowhere
+        QTest::addColumn<bool>("renewed"); // the reference learns the file's new identity
         const QString orig = QStringLiteral("papers/a.pdf");
-        QTest::newRow("unchanged") << Change::None << "ok" << orig;
-        QTest::newRow("edited in place") << Change::EditedInPlace << "ok" << orig;
+        QTest::newRow("unchanged") << Change::None << "ok" << orig << false;
+        QTest::newRow("edited in place") << Change::EditedInPlace << "ok" << orig << false;
         QTest::newRow("moved to another folder") << Change::MovedToOtherFolder << "moved"
-                                                 << "Documents/archive/2019/a.pdf";
+                                                 << "Documents/archive/2019/a.pdf" << true;
         QTest::newRow("renamed in place") << Change::RenamedInPlace << "moved"
-                                          << "papers/Smith 2019 - a.pdf";
+                                          << "papers/Smith 2019 - a.pdf" << true;
         QTest::newRow("folder renamed") << Change::FolderRenamed << "moved"
-                                        << "articles/a.pdf";
+                                        << "articles/a.pdf" << true;
         QTest::newRow("replaced by rename") << Change::ReplacedByRename << "stale"
-                                            << "";
+                                            << "" << false;
         QTest::newRow("deleted and recreated") << Change::DeletedAndRecreated << "stale"
-                                               << "";
+                                               << "" << false;
         QTest::newRow("replaced, original moved") << Change::ReplacedAndOriginalMoved << "moved"
-                                                  << "Downloads/x.pdf";
+                                                  << "Downloads/x.pdf" << true;
         QTest::newRow("copied, then deleted") << Change::CopiedThenDeleted << "moved"
-                                              << "Desktop/copy.pdf";
+                                              << "Desktop/copy.pdf" << true;
         QTest::newRow("identity beats a nearer copy") << Change::CopyNearbyOriginalMovedFar << "moved"
-                                                      << "Documents/deep/er/a.pdf";
+                                                      << "Documents/deep/er/a.pdf" << true;
         QTest::newRow("deleted") << Change::Deleted << "missing"
-                                 << "";
+                                 << "" << false;
         QTest::newRow("moved out of home") << Change::MovedOutOfHome << "missing"
-                                           << "";
+                                           << "" << false;
         QTest::newRow("same size, other content") << Change::SameSizeOtherContent << "missing"
-                                                  << "";
+                                                  << "" << false;
+        // Saved again: a new file renamed over the old one, as most programs save.
+        QTest::newRow("saved again, identifier kept") << Change::SavedAgain << "ok" << orig << true;
+        QTest::newRow("saved again, no identifiers") << Change::SavedAgainWithoutIds << "ok" << orig << true;
+        QTest::newRow("saved again, identifier dropped") << Change::SavedAgainDroppingTheId << "ok" << orig << true;
+        QTest::newRow("recreated with the same bytes") << Change::RecreatedWithSameBytes << "ok" << orig << true;
+        QTest::newRow("replaced by no PDF") << Change::ReplacedByNonPdf << "stale"
+                                            << "" << false;
+        QTest::newRow("moved, then saved again") << Change::MovedThenSavedAgain << "moved"
+                                                 << "Documents/a.pdf" << true;
+        QTest::newRow("another document of the same name") << Change::OtherDocumentOfSameNameElsewhere << "missing"
+                                                           << "" << false;
     }
     void resolution()
     {
         QFETCH(Change, change);
         QFETCH(QString, state);
         QFETCH(QString, foundAt);
+        QFETCH(bool, renewed);
         TempHome home;
         QTemporaryDir outside;
-        const QByteArray content = pdfBytes(200 * 1024);
+        const bool withoutId = change == Change::SavedAgainWithoutIds;
+        const QByteArray content = withoutId ? minimalPdf({}, 200 * 1024) : pdfBytes(200 * 1024);
+        const QByteArray id = idInMinimalPdf(content);
         const QString orig = home.write(QStringLiteral("papers/a.pdf"), content);
         const QVariantMap data = FileReference::make(orig)->toVariant();
 
@@ -223,6 +251,27 @@ private slots:
             QVERIFY(QFile::remove(orig));
             home.write(QStringLiteral("Documents/a.pdf"), pdfBytes(content.size()));
             break;
+        case Change::SavedAgain:
+        case Change::SavedAgainWithoutIds:
+        case Change::SavedAgainDroppingTheId:
+        case Change::RecreatedWithSameBytes:
+        case Change::ReplacedByNonPdf: {
+            const QByteArray saved = change == Change::SavedAgain ? minimalPdf(id, 150 * 1024)
+                : change == Change::RecreatedWithSameBytes        ? content
+                : change == Change::ReplacedByNonPdf              ? QByteArray("plain text, no PDF\n")
+                                                                  : minimalPdf({}, 150 * 1024);
+            const QString other = home.write(QStringLiteral("papers/.a.pdf.part"), saved);
+            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(orig).constData()) == 0);
+            break;
+        }
+        case Change::MovedThenSavedAgain:
+            QVERIFY(QFile::remove(orig));
+            home.write(QStringLiteral("Documents/a.pdf"), minimalPdf(id, 150 * 1024));
+            break;
+        case Change::OtherDocumentOfSameNameElsewhere:
+            QVERIFY(QFile::remove(orig));
+            home.write(QStringLiteral("Documents/a.pdf"), pdfBytes(150 * 1024));
+            break;
         }
 
         const ResolvedReference r = resolveFileReference(data, home.scope());
@@ -230,14 +279,14 @@ private slots:
         QCOMPARE(r.recordedPath, orig);
         QCOMPARE(r.filePath, foundAt.isEmpty() ? QString() : home.path(foundAt));
         QCOMPARE(r.found(), !foundAt.isEmpty());
-        if (r.state == ReferenceState::Moved) {
-            QVERIFY(r.renewed);
+        QCOMPARE(bool(r.renewed), renewed);
+        if (r.renewed) {
             QCOMPARE(r.renewed->path(), r.filePath);
             QCOMPARE(r.renewed->assigned, FileReference::fromVariant(data)->assigned);
-            // The renewed reference resolves where the file is now, without a search.
+            // The renewed reference names the file as it is now, without a search or a second look.
+            const auto now = statFile(r.filePath);
+            QVERIFY(now && r.renewed->keptIdentity(*now));
             QCOMPARE(resolveFileReference(r.renewed->toVariant(), SearchScope::none()).state, ReferenceState::Ok);
-        } else {
-            QVERIFY(!r.renewed);
         }
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli prefix --assign, routes, resolve URL, check and the default prefix,
 // run as separate processes over a temporary home folder and store.
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -37,14 +38,28 @@ class TestRoutingCli : public QObject {
     }
     Run run(const QStringList& args) const { return finish(*start(args)); }
 
-    // The fixture with a comment after its end naming the copy: identical copies would
-    // stand in for each other when one of them is gone.
+    // The fixture as a document of its own: its permanent identifier made from the copy's
+    // name (same length, so the file stays valid), and a comment after its end naming the
+    // copy. Copies of one document would stand in for each other when one of them is gone.
     QString copyBook(const QString& relative) const
     {
         QFile book(qEnvironmentVariable("TOLVO_FIXTURES") + "/routing/Book.pdf");
         if (!book.open(QIODevice::ReadOnly))
             qFatal("no fixture %s", qPrintable(book.fileName()));
-        return write(relative, book.readAll() + "% copy " + relative.toUtf8() + "\n");
+        QByteArray bytes = book.readAll();
+        const qsizetype id = bytes.lastIndexOf("/ID[<");
+        if (id < 0)
+            qFatal("the fixture has no identifier");
+        const QByteArray own = QCryptographicHash::hash(relative.toUtf8(), QCryptographicHash::Md5).toHex().toUpper();
+        bytes.replace(id + 5, own.size(), own);
+        return write(relative, bytes + "% copy " + relative.toUtf8() + "\n");
+    }
+    // Another document written over a file, as an editor would leave it.
+    void replaceWithAnotherDocument(const QString& relative) const
+    {
+        QVERIFY(QFile::remove(home(relative)));
+        copyBook(relative + ".other");
+        QVERIFY(QFile::rename(home(relative + ".other"), home(relative)));
     }
     QString write(const QString& relative, const QByteArray& bytes) const
     {
@@ -154,8 +169,7 @@ private slots:
         QVERIFY(QDir(home()).mkpath("Documents/2019"));
         QVERIFY(QFile::rename(home("papers/moved.pdf"), home("Documents/2019/Renamed Book.pdf")));
         QVERIFY(QFile::remove(home("papers/missing.pdf")));
-        QVERIFY(QFile::remove(home("papers/stale.pdf")));
-        write("papers/stale.pdf", "%PDF-1.4\nanother PDF");
+        replaceWithAnotherDocument("papers/stale.pdf");
 
         const QHash<QString, QJsonObject> first = routes();
         QCOMPARE(first.size(), 5);
@@ -201,8 +215,7 @@ private slots:
         QCOMPARE(run({ "prefix", "--assign", "gone", copyBook("papers/Gone.pdf") }).code, 0);
         QCOMPARE(run({ "prefix", "--assign", "replaced", copyBook("papers/Replaced.pdf") }).code, 0);
         QVERIFY(QFile::remove(home("papers/Gone.pdf")));
-        QVERIFY(QFile::remove(home("papers/Replaced.pdf")));
-        write("papers/Replaced.pdf", "%PDF-1.4\nnot the same");
+        replaceWithAnotherDocument("papers/Replaced.pdf");
         // The PDF was renamed and moved to another folder under home after its prefix was stored.
         QVERIFY(QDir(home()).mkpath("Downloads/old"));
         QVERIFY(QFile::rename(home("papers/Book.pdf"), home("Downloads/old/The Book (2nd copy).pdf")));
@@ -220,14 +233,17 @@ private slots:
         QCOMPARE(o["prefix"].toString(), QStringLiteral("book/"));
     }
 
-    void firstFittingKeyOnly()
+    void longestFittingKeyOnly()
     {
-        // book/ comes before book/x/ and no longer reaches its PDF: book/x/ is not tried.
+        // book/x/ names a PDF of its own: book/ never takes its links, even when book/x/'s PDF is gone.
         QCOMPARE(run({ "prefix", "--assign", "book", copyBook("a.pdf") }).code, 0);
         QCOMPARE(run({ "prefix", "--assign", "book/x", copyBook("b.pdf") }).code, 0);
-        QCOMPARE(run({ "resolve", "tolvo://book/x/ii/" }).code, 0);
-        QVERIFY(QFile::remove(home("a.pdf")));
+        Run r = run({ "resolve", "tolvo://book/x/ii/", "--json" });
+        QCOMPARE(r.code, 0);
+        QCOMPARE(QJsonDocument::fromJson(r.out.toUtf8()).object()["file"].toString(), home("b.pdf"));
+        QVERIFY(QFile::remove(home("b.pdf")));
         QCOMPARE(run({ "resolve", "tolvo://book/x/ii/" }).code, 3);
+        QCOMPARE(run({ "resolve", "tolvo://book/ii/" }).code, 0);
     }
 
     void check()
@@ -339,8 +355,38 @@ private slots:
         copyBook("Second Copy.pdf");
         QCOMPARE(run({ "prefix", "--assign", "my book", routed }).code, 0);
         QVERIFY(run({ "toc", "Book.pdf" }).out.contains("\ttolvo://my.book/meth/\n"));
-        QVERIFY(run({ "toc", "Second Copy.pdf" }).out.contains("\ttolvo://Second.Copy.pdf/meth/\n"));
+        // A PDF without a prefix gets one from its name, stored so that the links printed open it.
+        QVERIFY(run({ "toc", "Second Copy.pdf" }).out.contains("\ttolvo://Second.Copy/meth/\n"));
+        QVERIFY(routing().contains("Second.Copy/"));
         QVERIFY(run({ "toc", "Book.pdf", "--prefix", "given" }).out.contains("\ttolvo://given/meth/\n"));
+        QVERIFY(!routing().contains("given/")); // a prefix given for one run is not stored
+    }
+
+    void linkStoresItsPrefix_data()
+    {
+        QTest::addColumn<QStringList>("args"); // after "link FILE"
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("page") << QStringList { "--page", "ii" } << "tolvo://Book/ii/\n" << QStringList { "Book/" };
+        QTest::newRow("whole") << QStringList { "--whole" } << "tolvo://Book/\n" << QStringList { "Book/" };
+        QTest::newRow("given prefix") << QStringList { "--page", "ii", "--prefix", "mine" } << "tolvo://mine/ii/\n"
+                                      << QStringList {};
+        QTest::newRow("no such page stores nothing") << QStringList { "--page", "99" } << "" << QStringList {};
+    }
+    void linkStoresItsPrefix()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, out);
+        QFETCH(QStringList, stored);
+        copyBook("Book.pdf");
+        QCOMPARE(run(QStringList { "link", "Book.pdf" } + args).out, out);
+        QCOMPARE(routing().keys(), stored);
+        if (stored.isEmpty())
+            return;
+        // The stored prefix leads back to the file, and a second link reuses it.
+        QCOMPARE(run(QStringList { "link", "Book.pdf" } + args).out, out);
+        QCOMPARE(routing().keys(), stored);
+        QCOMPARE(run({ "resolve", out.trimmed() }).code, 0);
     }
 };
 

@@ -135,7 +135,7 @@ private slots:
         const QByteArray rtf = file.readAll();
         QVERIFY(rtf.startsWith("{\\rtf1"));
         QCOMPARE(rtf.count("HYPERLINK"), 4);
-        QVERIFY(rtf.contains("HYPERLINK \"tolvo://search.pdf/3/\""));
+        QVERIFY(rtf.contains("HYPERLINK \"tolvo://search/3/\""));
     }
 };
 

@@ -9,7 +9,9 @@
 #include "pdf/core/CoreTextLayer.h"
 
 #include <GlobalParams.h>
+#include <Object.h>
 #include <PDFDoc.h>
+#include <XRef.h>
 #include <goo/GooString.h>
 
 #include <QFile>
@@ -24,6 +26,9 @@ void coreError(ErrorCategory, Goffset position, const char* message)
 {
     qCDebug(lcPdf).noquote() << "poppler:" << position << message;
 }
+
+// Identifiers are 16 bytes as most programs write them; anything past this is no identifier.
+constexpr int kMaxPermanentIdBytes = 256;
 
 } // namespace
 
@@ -72,6 +77,26 @@ CoreDocument::Opened CoreDocument::open(const QString& absolutePath)
     }
     result.document.reset(new CoreDocument(std::move(data)));
     return result;
+}
+
+QByteArray CoreDocument::permanentId(const QString& absolutePath)
+{
+    const GlobalParamsIniter init(coreError);
+    PDFDoc doc(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()));
+    // The trailer is read before the document is decrypted: an encrypted PDF still tells its identifier.
+    XRef* xref = doc.getXRef();
+    if (!xref || !xref->isOk())
+        return QByteArray();
+    const Object ids = xref->getTrailerDict()->dictLookup("ID");
+    if (!ids.isArray() || ids.arrayGetLength() < 1)
+        return QByteArray();
+    const Object first = ids.arrayGet(0);
+    if (!first.isString())
+        return QByteArray();
+    const GooString* text = first.getString();
+    if (text->getLength() <= 0 || text->getLength() > kMaxPermanentIdBytes)
+        return QByteArray();
+    return QByteArray(text->c_str(), text->getLength());
 }
 
 CoreDocument::CoreDocument(std::unique_ptr<Private> data)

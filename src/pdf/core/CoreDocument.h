@@ -51,6 +51,9 @@ public:
 
     /// Opens the file at an absolute path.
     static Opened open(const QString& absolutePath);
+    /// The raw bytes of the first string of the trailer's /ID of the file at an absolute
+    /// path; empty when it has none or is no readable PDF. Reads the trailer only.
+    static QByteArray permanentId(const QString& absolutePath);
     ~CoreDocument();
     CoreDocument(const CoreDocument&) = delete;
     CoreDocument& operator=(const CoreDocument&) = delete;
