@@ -121,11 +121,24 @@ inline QString pandocInline(const QJsonObject& node, ReadDocument& doc)
     return {};
 }
 
+// pandoc cuts the result of one RTF field into a link per piece of text: neighbouring links to
+// one destination are taken as one.
 inline QString pandocInlines(const QJsonArray& inlines, ReadDocument& doc)
 {
     QString text;
-    for (const QJsonValue& v : inlines)
-        text += pandocInline(v.toObject(), doc);
+    bool afterLink = false;
+    for (const QJsonValue& v : inlines) {
+        const QJsonObject node = v.toObject();
+        const qsizetype before = doc.links.size();
+        text += pandocInline(node, doc);
+        const bool link = node.value(QStringLiteral("t")).toString() == u"Link";
+        if (link && afterLink && before > 0 && doc.links.size() == before + 1
+            && doc.links[before].destination == doc.links[before - 1].destination) {
+            doc.links[before - 1].text += doc.links[before].text;
+            doc.links.removeAt(before);
+        }
+        afterLink = link;
+    }
     return text;
 }
 
