@@ -14,7 +14,7 @@ packages=(
   fonts-dejavu-core xdg-utils desktop-file-utils shared-mime-info
   qt6-qpa-plugins qt6-wayland
   # tests: fixture PDFs, headless and end-to-end GUI runs, independent oracles
-  python3 python3-fitz poppler-utils pandoc pdfgrep octave-doc
+  python3 python3-fitz poppler-utils pandoc cmark pdfgrep octave-doc
   xvfb xauth xdotool x11-utils imagemagick
   appstream
   # packaging: the .deb, its man pages and checks; shells for the completion tests

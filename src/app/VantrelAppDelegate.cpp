@@ -105,6 +105,8 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     m_check = std::make_unique<RoutingCheck>(defaults);
     DocumentEnvironment environment;
     environment.validateRoutingDictionary = [this] { validateRoutingDictionary(); };
+    // A link clicked in the notes takes the way of a link from outside.
+    environment.openLink = [this](const QString& url) { openPDFforURLString(url); };
     m_documents = std::make_unique<DocumentController>(environment);
     // Every document window gets the application's Help menu, the user guide first.
     m_commands = std::make_unique<AppCommands>(defaults, *m_updater, *m_documents);

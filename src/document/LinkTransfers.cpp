@@ -93,7 +93,7 @@ LinkTransfer tocItemsCopy(const OutlineTree& tree, const QList<const MyOutlineIt
             continue;
         const LinkRendering link = renderLink(options.style, prefix, tocPlace(tree, item));
         appendEntry(transfer.rich, QString(), link.styledLink(options.underline));
-        transfer.lines.append(QStringLiteral("* ") + item->pageTitle() + u' ' + link.markdownLink);
+        transfer.lines.append(QStringLiteral("* ") + markdownEscaped(item->pageTitle()) + u' ' + link.markdownLink);
     }
     applyUserPreferredFont(transfer.rich, options.font);
     return transfer;

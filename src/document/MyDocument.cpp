@@ -26,10 +26,12 @@
 #include "ui_MyDocument.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QTimer>
+#include <QUrl>
 
 Q_LOGGING_CATEGORY(lcDocument, "tolvo.document")
 
@@ -142,6 +144,7 @@ void MyDocument::windowControllerDidLoadNib()
         NotesPane::Views { ui.textview1, ui.textview2, ui.textview3, ui.textview4, ui.textview5 }, ui.notesRuler,
         m_env.notes ? *m_env.notes : NotesStore::shared(), defaults());
     m_notes->showRulers();
+    connect(m_notes.get(), &NotesPane::linkActivated, this, &MyDocument::followLink);
     m_layout = std::make_unique<WindowLayout>(
         m_window.get(), ui.mainSplitView,
         [this] {
@@ -348,6 +351,29 @@ QTextEdit* MyDocument::selectedTextView() const
 QString MyDocument::tabviewselectedlabel() const
 {
     return m_notes ? m_notes->tabviewselectedlabel() : QString();
+}
+
+void MyDocument::followLink(const QString& href)
+{
+    if (href.startsWith(QLatin1String("tolvo:"), Qt::CaseInsensitive)) {
+        if (m_env.openLink)
+            m_env.openLink(href);
+        else
+            QDesktopServices::openUrl(QUrl(href));
+        return;
+    }
+    // Notes take pasted rich text from anywhere: only the web and mail, never a file or a
+    // program's own scheme, leave through a click.
+    const QUrl url(href);
+    const QString scheme = url.scheme().toLower();
+    if (!url.isValid() || (scheme != u"http" && scheme != u"https" && scheme != u"mailto")) {
+        QApplication::beep();
+        return;
+    }
+    if (m_env.openExternalUrl)
+        m_env.openExternalUrl(url);
+    else
+        QDesktopServices::openUrl(url);
 }
 
 } // namespace tolvo

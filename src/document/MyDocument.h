@@ -26,6 +26,7 @@ class QAction;
 class QLineEdit;
 class QMimeData;
 class QTextEdit;
+class QUrl;
 
 namespace tolvo {
 
@@ -73,6 +74,11 @@ struct DocumentEnvironment {
     std::function<void(const QString& path)> revealFile;
     /// The Open command: lets the user choose PDFs to open.
     std::function<void(QWidget* window)> openDocuments;
+    /// Follows a tolvo:// link as one from outside the application would be (openPDFforURLString);
+    /// empty: hands it to the desktop, which sends it back to the running Tolvo.
+    std::function<void(const QString& url)> openLink;
+    /// Opens a web or mail address in the user's program for it; empty: QDesktopServices::openUrl.
+    std::function<void(const QUrl& url)> openExternalUrl;
 };
 
 /// One open PDF and its window.
@@ -204,6 +210,9 @@ public slots:
     /// Goes to a link target or typed target: a title path of the outline first, else
     /// a location or page label.
     void gotoString(const QString& target);
+    /// Follows a link clicked in the notes: a tolvo:// link through the application's dispatch,
+    /// an http, https or mailto address in the user's program; any other address is not opened.
+    void followLink(const QString& href);
     /// Goes to a location target, or to the page of a page label; nothing when no page has it.
     void moveToPageLabel(const QString& target);
     void PDFprevPage();

@@ -5,6 +5,7 @@
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
 #include "document/NotesStore.h"
+#include "document/NotesTextView.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
@@ -29,8 +30,11 @@ NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, Not
     , m_ruler(ruler)
     , m_defaults(defaults)
 {
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         m_bindings[i] = new NotesBinding(m_views[i], i, store, this);
+        if (auto* view = qobject_cast<NotesTextView*>(m_views[i]))
+            connect(view, &NotesTextView::linkActivated, this, &NotesPane::linkActivated);
+    }
     if (m_ruler) {
         m_ruler->hide();
         for (QAction* action : m_ruler->formatActions())

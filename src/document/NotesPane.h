@@ -54,6 +54,10 @@ public:
     /// The same with the clipboard's plain text.
     void insertClipboardPlainText();
 
+signals:
+    /// A link in one of the areas was clicked (NotesTextView::linkActivated).
+    void linkActivated(const QString& href);
+
 private:
     void tabSelected(int index);
     void insertBetweenSpaces(const std::function<void(QTextCursor&)>& insert);

@@ -122,22 +122,48 @@ QString markdownLabel(LinkStyle style, const QString& displayText)
 
 namespace {
 
-// Characters that end an inline link destination written without angle brackets.
-bool needsAngleBrackets(const QString& url)
+// What RFC 3986 lets stand in a URI's path, query or fragment as it is ("%" aside).
+bool mayStandInUri(QChar c)
 {
-    for (const QChar c : url) {
-        if (c == u' ' || c == u'(' || c == u')' || c.unicode() < 0x20 || c.unicode() == 0x7F)
-            return true;
-    }
-    return false;
+    const char16_t u = c.unicode();
+    return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
+        || QStringView(u"-._~:/?#@!$&'()*+,;=").contains(c);
+}
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 } // namespace
 
-QString markdownLink(const QString& label, const QString& urlText)
+QString uriText(const QString& urlText)
 {
-    const QString destination = needsAngleBrackets(urlText) ? u'<' + urlText + u'>' : urlText;
-    return u'[' + label + QStringLiteral("](") + destination + u')';
+    bool asItIs = true;
+    for (qsizetype i = 0; i < urlText.size() && asItIs; ++i) {
+        const QChar c = urlText[i];
+        if (c == u'%')
+            asItIs = i + 2 < urlText.size() && isHexDigit(urlText[i + 1]) && isHexDigit(urlText[i + 2]);
+        else
+            asItIs = mayStandInUri(c);
+    }
+    if (asItIs)
+        return urlText;
+    // Each "%" encoded too: a decoded reading then gives the text back even where it held escapes.
+    QString out;
+    out.reserve(urlText.size() * 2);
+    for (qsizetype i = 0; i < urlText.size(); ++i) {
+        const QChar c = urlText[i];
+        if (mayStandInUri(c)) {
+            out += c;
+            continue;
+        }
+        const qsizetype units
+            = c.isHighSurrogate() && i + 1 < urlText.size() && urlText[i + 1].isLowSurrogate() ? 2 : 1;
+        out += QString::fromLatin1(urlText.mid(i, units).toUtf8().toPercentEncoding());
+        i += units - 1;
+    }
+    return out;
 }
 
 RichText LinkRendering::styledLink(bool underline) const

@@ -3,6 +3,7 @@
 // How a link is rendered as text: the link styles, display texts, styled
 // links, Markdown links and the user font.
 
+#include "links/MarkdownText.h"
 #include "links/RichText.h"
 
 #include <QPointF>
@@ -68,10 +69,11 @@ RichText styledLink(const QString& displayText, const QString& urlText, bool und
 /// three named styles, without its closing " " for any other.
 QString markdownLabel(LinkStyle style, const QString& displayText);
 
-/// "[label](url)". A URL holding a blank, a control character or a
-/// parenthesis, which would end a Markdown link early, is written in angle
-/// brackets: "[label](<url>)". Nothing else is escaped.
-QString markdownLink(const QString& label, const QString& urlText);
+/// The URL text as a URI, for text/uri-list and text/x-moz-url: the text itself when every
+/// character may stand in a URI as it is; else each character that may not (a blank, a letter
+/// beyond ASCII, " < > [ \ ] ^ ` { | }, a control character, a "%" that starts no escape) and
+/// every "%" percent-encoded as UTF-8, so that the text comes back exactly when decoded.
+QString uriText(const QString& urlText);
 
 /// The renderings of one link in one style.
 struct LinkRendering {

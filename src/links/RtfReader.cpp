@@ -3,6 +3,7 @@
 #include "links/RtfReader.h"
 
 #include <QHash>
+#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -166,6 +167,10 @@ std::optional<QString> hyperlinkOf(const QString& instruction)
     }
     if (url && url->isEmpty())
         return std::nullopt;
+    // A tolvo:// link's field holds what a field cannot carry percent-encoded (so does ours, with
+    // "%" encoded then too); the link itself is its decoded text, as dispatch reads it.
+    if (url && url->startsWith(QLatin1String("tolvo:"), Qt::CaseInsensitive))
+        url = QUrl::fromPercentEncoding(url->toUtf8());
     return url;
 }
 

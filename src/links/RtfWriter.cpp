@@ -74,21 +74,42 @@ void appendText(QByteArray& out, QStringView text)
     }
 }
 
-// The URL inside the quoted HYPERLINK argument.
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+bool needsPercentInField(char16_t c)
+{
+    return c == u'"' || c == u'\\' || c < 0x20 || c == 0x7F || c >= 0x80;
+}
+
+// The URL inside the quoted HYPERLINK argument. Readers differ in what they make of escapes
+// there (pandoc ends the URL at a \u escape), so what a field cannot hold as it is goes in
+// percent-encoded as UTF-8, and "%" with it, so that a decoded reading gives the text back.
 void appendFieldUrl(QByteArray& out, QStringView url)
 {
-    for (const QChar ch : url) {
-        const char16_t c = ch.unicode();
-        if (c == u'"' || c == u'\\' || c < 0x20 || c == 0x7F)
+    bool encoding = std::any_of(url.begin(), url.end(), [](QChar c) { return needsPercentInField(c.unicode()); });
+    // A "%" that reads as an escape is encoded too, so that no decoded reading changes the text.
+    for (qsizetype i = 0; i + 2 < url.size() && !encoding; ++i)
+        encoding = url[i] == u'%' && isHexDigit(url[i + 1]) && isHexDigit(url[i + 2]);
+    for (qsizetype i = 0; i < url.size(); ++i) {
+        const char16_t c = url[i].unicode();
+        if (c >= 0x80) {
+            const qsizetype units
+                = url[i].isHighSurrogate() && i + 1 < url.size() && url[i + 1].isLowSurrogate() ? 2 : 1;
+            for (const char byte : url.mid(i, units).toUtf8())
+                appendPercentEncoded(out, char16_t(static_cast<unsigned char>(byte)));
+            i += units - 1;
+        } else if (needsPercentInField(c) || (encoding && c == u'%')) {
             appendPercentEncoded(out, c);
-        else if (c == u'{')
+        } else if (c == u'{') {
             out += "\\{";
-        else if (c == u'}')
+        } else if (c == u'}') {
             out += "\\}";
-        else if (c >= 0x80)
-            appendUnicodeEscape(out, c);
-        else
+        } else {
             out += char(c);
+        }
     }
 }
 

@@ -16,9 +16,10 @@ namespace tolvo {
 /// paragraph break (\par), U+2028 a line break (\line), tabs \tab. A run with a
 /// link becomes a HYPERLINK field whose result carries the run's colour,
 /// underline and font; neighbouring runs with the same link share one field.
-/// The URL text goes in verbatim except for '"', '\' and control characters,
-/// which are percent-encoded, since field instructions have no escape for them
-/// that every reader understands. Runs without a font take the default font
+/// The URL text goes in verbatim except for '"', '\', control characters and
+/// characters beyond ASCII, which are percent-encoded as UTF-8 (and then "%"
+/// too), since field instructions have no escape for them that every reader
+/// understands. Runs without a font take the default font
 /// f0 (Helvetica) at the reader's default size.
 QByteArray toRtf(const RichText& text);
 

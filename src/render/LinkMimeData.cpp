@@ -2,38 +2,49 @@
 #include "render/LinkMimeData.h"
 
 #include "links/HtmlWriter.h"
+#include "links/LinkText.h"
 #include "links/RichText.h"
 #include "links/RtfWriter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QList>
-#include <QUrl>
-
-#include <algorithm>
 
 namespace tolvo {
 
 namespace {
 
-// Characters that a URL cannot hold as they are: other programs would see them
-// percent-encoded, which a link target is not read back from.
-bool isUnsafeInUrl(QChar c)
-{
-    return c.unicode() <= 0x20 || c.unicode() == 0x7F || QStringView(u"\"<>\\^`{|}").contains(c);
-}
+// QMimeData keeps a text/uri-list given to it as QUrls and writes them back through QUrl, which
+// lower-cases a prefix read as a host name and turns its letters beyond ASCII into punycode;
+// this one hands out the bytes it was given.
+class UriListMimeData : public QMimeData {
+public:
+    explicit UriListMimeData(QByteArray uriList)
+        : m_uriList(std::move(uriList))
+    {
+    }
+
+    bool hasFormat(const QString& mimeType) const override
+    {
+        return mimeType == QLatin1String(kMimeUriList) || QMimeData::hasFormat(mimeType);
+    }
+    QStringList formats() const override
+    {
+        return QStringList(QString::fromLatin1(kMimeUriList)) + QMimeData::formats();
+    }
+
+protected:
+    QVariant retrieveData(const QString& mimeType, QMetaType type) const override
+    {
+        if (mimeType == QLatin1String(kMimeUriList))
+            return m_uriList;
+        return QMimeData::retrieveData(mimeType, type);
+    }
+
+private:
+    QByteArray m_uriList;
+};
 
 } // namespace
-
-std::optional<QUrl> linkUrl(const QString& urlText)
-{
-    if (urlText.isEmpty() || std::any_of(urlText.begin(), urlText.end(), isUnsafeInUrl))
-        return std::nullopt;
-    const QUrl url(urlText, QUrl::TolerantMode);
-    if (!url.isValid() || url.scheme().isEmpty())
-        return std::nullopt;
-    return url;
-}
 
 std::unique_ptr<QMimeData> richTextMimeData(const RichText& text)
 {
@@ -65,20 +76,23 @@ std::unique_ptr<QMimeData> plainTextMimeData(const QString& text)
 
 std::unique_ptr<QMimeData> urlMimeData(const QStringList& urlTexts)
 {
-    QList<QUrl> urls;
-    QStringList texts;
-    for (const QString& text : urlTexts) {
-        const std::optional<QUrl> url = linkUrl(text);
-        if (!url)
-            continue;
-        urls.append(*url);
-        texts.append(text);
-    }
-    if (urls.isEmpty())
+    if (urlTexts.isEmpty())
         return nullptr;
-    auto data = std::make_unique<QMimeData>();
-    data->setUrls(urls);
-    data->setText(texts.join(u'\n'));
+    QByteArray uriList;
+    QString mozUrl;
+    for (const QString& text : urlTexts) {
+        const QString uri = uriText(text);
+        uriList += uri.toLatin1() + "\r\n";
+        if (!mozUrl.isEmpty())
+            mozUrl += u'\n';
+        QString title = text;
+        title.replace(u'\r', u' ').replace(u'\n', u' ');
+        mozUrl += uri + u'\n' + title; // Mozilla's pairs of URL and title
+    }
+    auto data = std::make_unique<UriListMimeData>(uriList);
+    data->setData(QString::fromLatin1(kMimeMozUrl),
+        QByteArray(reinterpret_cast<const char*>(mozUrl.utf16()), mozUrl.size() * qsizetype(sizeof(char16_t))));
+    data->setText(urlTexts.join(u'\n'));
     return data;
 }
 

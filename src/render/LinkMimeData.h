@@ -6,10 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <QUrl>
-
 #include <memory>
-#include <optional>
 
 namespace tolvo {
 
@@ -20,6 +17,7 @@ inline constexpr char kMimeApplicationRtf[] = "application/rtf";
 inline constexpr char kMimeHtml[] = "text/html";
 inline constexpr char kMimePlain[] = "text/plain";
 inline constexpr char kMimeUriList[] = "text/uri-list";
+inline constexpr char kMimeMozUrl[] = "text/x-moz-url";
 
 /// Rich text as other programs paste it: text/rtf and application/rtf (our RTF), text/html (our
 /// HTML) and text/plain. plain is the plain text to carry; by default the rich text's visible text.
@@ -32,15 +30,10 @@ void writeRichText(QMimeData& data, const RichText& text, const QString& plain);
 /// A string alone: text/plain.
 std::unique_ptr<QMimeData> plainTextMimeData(const QString& text);
 
-/// URL objects: text/uri-list of the links, in order, and text/plain of their URL texts one a
-/// line. A URL text that makes no valid URL (a blank in a page label, say) is left out, since
-/// it would reach other programs as some other link; nothing when none is left.
+/// URL objects: text/uri-list and text/x-moz-url of the links, in order, each its URL text as a
+/// URI (uriText: percent-encoded only where a URI cannot hold a character, never lower-cased or
+/// punycoded), and text/plain of the URL texts as they are, one a line. Nothing for no links.
 std::unique_ptr<QMimeData> urlMimeData(const QStringList& urlTexts);
-
-/// The URL object of a URL text; nothing when the text holds a blank, a control character or
-/// one of the characters " < > \ ^ ` { | } (which other programs would see percent-encoded) or is no URL at all.
-/// Letters beyond ASCII are kept: they leave as an IRI does.
-std::optional<QUrl> linkUrl(const QString& urlText);
 
 /// Replaces the general clipboard's content with data; a null data leaves it as it was.
 void putOnClipboard(std::unique_ptr<QMimeData> data);

@@ -32,7 +32,8 @@ SelectionCopy selectionCopy(
 {
     const LinkRendering link = renderLink(options.style, prefix, place);
     SelectionCopy copy;
-    copy.markdown = options.appendLink ? text + u' ' + link.markdownLink : text;
+    // With its link the copy is a line of Markdown, in which the page's text must read as it is.
+    copy.markdown = options.appendLink ? markdownEscaped(text) + u' ' + link.markdownLink : text;
     copy.rich = RichText(text);
     if (options.appendLink) {
         RichText styled = link.styledLink(false);

@@ -29,7 +29,7 @@ QString quoteLine(QStringView line)
     qsizetype end = line.size();
     while (end > 0 && line[end - 1].isSpace())
         --end;
-    return end == 0 ? QStringLiteral(">") : QStringLiteral("> ") + line.left(end).toString();
+    return end == 0 ? QStringLiteral(">") : QStringLiteral("> ") + markdownEscaped(line.left(end));
 }
 
 } // namespace
@@ -124,7 +124,7 @@ std::optional<QString> annotationExportMarkdown(
             continue;
         const LinkRendering link = renderLink(style.linkStyle, style.prefix, LinkPlace::page(record.pageLabel));
         QString entry = QStringLiteral("### Page %1, %2 annotation\n\n%3\n\n")
-                            .arg(record.pageLabel, record.type, link.markdownLink);
+                            .arg(markdownEscaped(record.pageLabel), record.type, link.markdownLink);
         QStringList lines;
         // The space that ends each line of a markup's text has no place inside quotation marks here.
         QString text = record.text;

@@ -275,6 +275,12 @@ private slots:
         QTest::addColumn<QStringList>("urls");
         QTest::newRow("page") << "manual/"
                               << "copyPageURLToClipboard" << QStringList() << QStringList { "tolvo://manual/12/" };
+        QTest::newRow("page, capitals kept")
+            << "Intro.Manual/"
+            << "copyPageURLToClipboard" << QStringList() << QStringList { "tolvo://Intro.Manual/12/" };
+        QTest::newRow("page, letters beyond ASCII")
+            << "Café/"
+            << "copyPageURLToClipboard" << QStringList() << QStringList { "tolvo://Café/12/" };
         QTest::newRow("page keeps a prefix without slash")
             << "manual"
             << "copyPageURLToClipboard" << QStringList() << QStringList { "tolvo://manual12/" };
@@ -302,11 +308,12 @@ private slots:
         for (const QString& url : urls)
             expected << expand(url);
         // URL objects only: no rich text, no Markdown.
-        QCOMPARE(data->formats(), (QStringList { "text/uri-list", "text/plain" }));
-        QStringList got;
-        for (const QUrl& url : data->urls())
-            got << url.toString();
-        QCOMPARE(got, expected);
+        QCOMPARE(data->formats(), (QStringList { "text/uri-list", "text/x-moz-url", "text/plain" }));
+        // The URL texts as they are, one a line (RFC 2483's line ends).
+        QByteArray uris;
+        for (const QString& url : expected)
+            uris += uriText(url).toLatin1() + "\r\n";
+        QCOMPARE(data->data("text/uri-list"), uris);
         QCOMPARE(data->text(), expected.join("\n"));
     }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shared notes areas: one text in every window, kept in the defaults store,
-// other processes' changes taken in, the selected tab remembered, clipboard inserts.
+// other processes' changes taken in, the selected tab remembered, clipboard inserts, links followed.
+#include "document/MyDocument.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
 #include "document/NotesPane.h"
@@ -18,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace tolvo;
@@ -327,6 +329,137 @@ private slots:
         QVERIFY(!view->textCursor().currentList());
         // The edits went to the store like typing does.
         QVERIFY(store.html(2).contains("tolvo://ab/iv/"));
+    }
+
+    // A plain click on a link follows it; a drag over it, a modified or right click, or a
+    // click beside it does not, and the text stays editable all along.
+    void linkClicks_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<bool>("follows");
+        QTest::newRow("plain click") << "click" << true;
+        QTest::newRow("drag from the link") << "drag" << false;
+        QTest::newRow("shift click") << "shift" << false;
+        QTest::newRow("right click") << "right" << false;
+        QTest::newRow("click beside it") << "beside" << false;
+    }
+    void linkClicks()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(bool, follows);
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        window.pane.resize(500, 300);
+        window.pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.pane));
+        auto* view = qobject_cast<NotesTextView*>(window.notes->selectedTextView());
+        QVERIFY(view);
+        view->resize(480, 200);
+        const QString href = "tolvo://Café.Manual/Cover Page/";
+        view->setHtml("<p>See <a href=\"" + href + "\">the cover page</a> and some plain words after it</p>");
+        QSignalSpy spy(window.notes.get(), &NotesPane::linkActivated);
+        QTextCursor inLink(view->document());
+        inLink.setPosition(8);
+        const QPoint onLink = view->cursorRect(inLink).center() + QPoint(2, 0);
+        QTextCursor after(view->document());
+        after.setPosition(40);
+        const QPoint beside = view->cursorRect(after).center();
+        QWidget* port = view->viewport();
+
+        if (gesture == "click") {
+            QTest::mouseClick(port, Qt::LeftButton, {}, onLink);
+        } else if (gesture == "drag") {
+            QTest::mousePress(port, Qt::LeftButton, {}, onLink);
+            QTest::mouseMove(port, beside);
+            QTest::mouseRelease(port, Qt::LeftButton, {}, beside);
+            QVERIFY(view->textCursor().hasSelection());
+        } else if (gesture == "shift") {
+            QTest::mouseClick(port, Qt::LeftButton, Qt::ShiftModifier, onLink);
+        } else if (gesture == "right") {
+            QTest::mouseClick(port, Qt::RightButton, {}, onLink);
+        } else {
+            QTest::mouseClick(port, Qt::LeftButton, {}, beside);
+        }
+        QCOMPARE(spy.size(), follows ? 1 : 0);
+        if (follows)
+            QCOMPARE(spy.first().first().toString(), href);
+
+        // Still editable: the keyboard selects and types.
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_End);
+        QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(view->textCursor().hasSelection());
+        QTest::keyClicks(view, "T");
+        QVERIFY(view->toPlainText().endsWith("after iT"));
+    }
+
+    void linkShowsHandAndAddress()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        NotesWindow window(store, *defaults);
+        window.pane.resize(500, 300);
+        window.pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window.pane));
+        QTextEdit* view = window.notes->selectedTextView();
+        view->setHtml("<p><a href=\"https://example.org/a b\">web</a> plain text here</p>");
+        QTextCursor inLink(view->document());
+        inLink.setPosition(1);
+        const QPoint onLink = view->cursorRect(inLink).center() + QPoint(2, 0);
+        QTextCursor after(view->document());
+        after.setPosition(12);
+        const QPoint beside = view->cursorRect(after).center();
+
+        QTest::mouseMove(view->viewport(), onLink);
+        QTRY_COMPARE(view->viewport()->cursor().shape(), Qt::PointingHandCursor);
+        QHelpEvent help(QEvent::ToolTip, onLink, view->viewport()->mapToGlobal(onLink));
+        QApplication::sendEvent(view->viewport(), &help);
+        QTRY_COMPARE(QToolTip::text(), QString("https://example.org/a b"));
+        QTest::mouseMove(view->viewport(), beside);
+        QTRY_COMPARE(view->viewport()->cursor().shape(), Qt::IBeamCursor);
+    }
+
+    // Where a clicked link goes: tolvo:// links into the application's dispatch, the web and
+    // mail to the desktop, anything else nowhere.
+    void followedLinksGoTheirWay_data()
+    {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<QString>("way");
+        QTest::newRow("tolvo") << "tolvo://Café.Manual/Cover Page/"
+                               << "dispatch";
+        QTest::newRow("tolvo, capitals") << "TOLVO://book/12/"
+                                         << "dispatch";
+        QTest::newRow("https") << "https://example.org/x"
+                               << "desktop";
+        QTest::newRow("http") << "http://example.org/x"
+                              << "desktop";
+        QTest::newRow("mail") << "mailto:someone@example.org"
+                              << "desktop";
+        QTest::newRow("file") << "file:///etc/passwd"
+                              << "none";
+        QTest::newRow("script") << "javascript:alert(1)"
+                                << "none";
+        QTest::newRow("no scheme") << "chapter 1"
+                                   << "none";
+    }
+    void followedLinksGoTheirWay()
+    {
+        QFETCH(QString, href);
+        QFETCH(QString, way);
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults);
+        QStringList dispatched;
+        QList<QUrl> opened;
+        DocumentEnvironment env;
+        env.defaults = defaults.get();
+        env.notes = &store;
+        env.openLink = [&](const QString& url) { dispatched << url; };
+        env.openExternalUrl = [&](const QUrl& url) { opened << url; };
+        MyDocument document(env);
+        document.followLink(href);
+        QCOMPARE(dispatched, way == "dispatch" ? QStringList { href } : QStringList());
+        QCOMPARE(opened, way == "desktop" ? QList<QUrl> { QUrl(href) } : QList<QUrl>());
     }
 };
 

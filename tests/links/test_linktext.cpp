@@ -184,7 +184,7 @@ private slots:
         const LinkRendering r = renderLink(style, kPrefix, p);
         QCOMPARE(r.displayText, display);
         QCOMPARE(r.urlText, tolvo::urlText(kPrefix, p));
-        QCOMPARE(r.markdownLink, u'[' + label + QStringLiteral("](") + r.urlText + u')');
+        QCOMPARE(r.markdownLink, tolvo::markdownLink(label, r.urlText));
     }
 
     void markdownLabelOfShortTexts_data()
@@ -220,9 +220,9 @@ private slots:
         QTest::newRow("blank") << "tolvo://manual/a b/"
                                << "[manual/12](<tolvo://manual/a b/>)";
         QTest::newRow("opening parenthesis") << "tolvo://manual/(a/"
-                                             << "[manual/12](<tolvo://manual/(a/>)";
+                                             << "[manual/12](tolvo://manual/\\(a/)";
         QTest::newRow("closing parenthesis") << "tolvo://manual/a)/"
-                                             << "[manual/12](<tolvo://manual/a)/>)";
+                                             << "[manual/12](tolvo://manual/a\\)/)";
         QTest::newRow("tab") << "tolvo://manual/a\tb/"
                              << "[manual/12](<tolvo://manual/a\tb/>)";
         QTest::newRow("no-break space stays") << "tolvo://manual/a\u00a0b/"
