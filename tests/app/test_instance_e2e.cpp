@@ -156,17 +156,17 @@ private slots:
             };
         };
         if (guideBefore) {
-            m_instances << startTolvo({});
+            startTolvo({});
             QVERIFY(waitFor(guideAt(QString())));
             stopInstances();
         }
         if (!helpOnStart) {
-            QDir().mkpath(m_home.filePath(".config/Tolvo"));
-            QFile store(m_home.filePath(".config/Tolvo/defaults.json"));
+            QDir().mkpath(QFileInfo(m_home->storePath()).path());
+            QFile store(m_home->storePath());
             QVERIFY(store.open(QIODevice::WriteOnly));
             store.write("{\"TolvoShowHelpOnStart\": false}\n");
         }
-        m_instances << startTolvo(withPdf ? QStringList { fixture("labels.pdf") } : QStringList {});
+        startTolvo(withPdf ? QStringList { fixturePath("labels.pdf") } : QStringList {});
         QVERIFY(waitFor([withPdf](const QJsonObject& s) {
             return withPdf ? !documentNamed(s, "labels.pdf").isEmpty() : s.contains("documents");
         }));
