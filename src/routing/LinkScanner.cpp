@@ -59,26 +59,72 @@ QString dropUnbalancedClosers(const QString& url)
     return url;
 }
 
+QString decodeEntities(const QString& raw);
+
+const QString kAsciiPunctuation = QStringLiteral("!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~");
+
+// A Markdown destination as CommonMark reads it: a backslash before punctuation stands for that
+// character, and a character reference (&amp;) for its character.
+QString markdownUnescaped(const QString& raw)
+{
+    QString url;
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const QChar c = raw[i];
+        if (c == u'\\' && i + 1 < raw.size() && kAsciiPunctuation.contains(raw[i + 1])) {
+            url += raw[++i];
+            continue;
+        }
+        const qsizetype semi = c == u'&' ? raw.indexOf(u';', i) : -1;
+        if (semi > i && semi - i <= 10) {
+            const QString reference = raw.mid(i, semi - i + 1);
+            const QString decoded = decodeEntities(reference);
+            if (decoded != reference) {
+                url += decoded;
+                i = semi;
+                continue;
+            }
+        }
+        url += c;
+    }
+    return url;
+}
+
 // A Markdown link destination in angle brackets, <tolvo://p/A 1/>: blanks belong to it, it ends
-// at the first ">" that no backslash escapes, and a backslash before punctuation stands for that
-// character. Nothing when no ">" closes it on its line.
+// at the first ">" that no backslash escapes. Nothing when no ">" closes it on its line.
 std::optional<QString> angleLinkAt(const QString& text, qsizetype start)
 {
-    static const QString kAsciiPunctuation = QStringLiteral("!\"#$%&'()*+,-./:;<=>?@[\\]^_`{|}~");
-    QString url;
     for (qsizetype i = start; i < text.size(); ++i) {
         const QChar c = text[i];
         if (c == u'\n' || c == u'\r' || c == u'<')
             return std::nullopt;
         if (c == u'>')
-            return url;
-        if (c == u'\\' && i + 1 < text.size() && kAsciiPunctuation.contains(text[i + 1])) {
-            url += text[++i];
-            continue;
-        }
-        url += c;
+            return markdownUnescaped(text.mid(start, i - start));
+        if (c == u'\\' && i + 1 < text.size() && kAsciiPunctuation.contains(text[i + 1]))
+            ++i;
     }
     return std::nullopt;
+}
+
+// A Markdown link destination without angle brackets, ](tolvo://m/a\(1\)/): it ends at a blank or
+// at the ")" that closes the link (parentheses inside are balanced or escaped).
+QString bareDestinationAt(const QString& text, qsizetype start)
+{
+    int depth = 0;
+    qsizetype i = start;
+    for (; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isSpace() || c.unicode() < 0x20)
+            break;
+        if (c == u'\\' && i + 1 < text.size() && kAsciiPunctuation.contains(text[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (c == u'(')
+            ++depth;
+        if (c == u')' && depth-- == 0)
+            break;
+    }
+    return markdownUnescaped(text.mid(start, i - start));
 }
 
 // Every link Tolvo writes ends in "/"; a plain-text one may hold blanks (a page label "Cover
@@ -130,6 +176,8 @@ QString plainLinkAt(const QString& text, qsizetype start)
         if (const std::optional<QString> url = angleLinkAt(text, start))
             return *url;
     }
+    if (start > 1 && text[start - 1] == u'(' && text[start - 2] == u']')
+        return bareDestinationAt(text, start);
     qsizetype end = start;
     while (end < text.size() && !endsPlainLink(text[end]) && (closer.isNull() || text[end] != closer))
         ++end;

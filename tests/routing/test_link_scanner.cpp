@@ -50,6 +50,11 @@ private slots:
             << Links { { 1, "tolvo://book/A 1/" }, { 1, "tolvo://book/Cover Page/" } };
         QTest::newRow("markdown angle brackets with escapes")
             << P << "[x](<tolvo://book/a\\>b\\<c (d)/>)" << Links { { 1, "tolvo://book/a>b<c (d)/" } };
+        QTest::newRow("markdown destination escapes, as the Markdown writer makes them")
+            << P << "[a](tolvo://m/a\\(1\\)/) [b](tolvo://m/x&amp;y/) [c](<tolvo://m/A 1&amp;\\>/>)"
+            << Links { { 1, "tolvo://m/a(1)/" }, { 1, "tolvo://m/x&y/" }, { 1, "tolvo://m/A 1&>/" } };
+        QTest::newRow("markdown destination with balanced parentheses")
+            << P << "[a](tolvo://m/f(x)/) then" << Links { { 1, "tolvo://m/f(x)/" } };
         QTest::newRow("angle bracket not closed on its line")
             << P << "<tolvo://book/A 1/\n>" << Links { { 1, "tolvo://book/A" } };
         QTest::newRow("markdown label of an address with a blank")
