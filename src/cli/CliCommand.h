@@ -36,6 +36,10 @@ struct Output {
         if (sink)
             sink(*this);
     }
+    /// Set by main: whoever read standard output has gone (the end of `| head -1`).
+    std::function<bool()> readerGone;
+    /// Whether a command that prints row by row may stop: nobody reads the rows any more.
+    bool abandoned() const { return readerGone && readerGone(); }
 };
 
 struct Command {

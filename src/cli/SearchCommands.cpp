@@ -24,12 +24,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 #include <optional>
 
 namespace tolvo::cli {
 
 namespace {
+
+/// How often a running search asks whether anybody still reads its rows.
+constexpr int kReaderCheckMs = 50;
 
 const char* const searchUsage
     = "Usage: tolvo-cli search FILE QUERY [--json]\n"
@@ -192,13 +196,24 @@ int runSearch(const QStringList& args, Output& io)
     // The text find runs on its own threads while the annotations are read here.
     search.searchTextChanged(parsed->positional[1]);
     printReady();
-    search.setAnnotations(std::make_shared<const AnnotationList>(prepareAnnotationsArray(*document)));
+    const auto abandoned = [&io] { return io.abandoned(); };
+    search.setAnnotations(std::make_shared<const AnnotationList>(prepareAnnotationsArray(*document, abandoned)));
+    if (abandoned())
+        return Ok;
     annotationsKnown = true;
     printReady();
     if (search.isFinding()) {
         QEventLoop loop;
         QObject::connect(&search, &DocumentSearch::pdfSearchDidEnd, &loop, &QEventLoop::quit);
+        QTimer readerCheck;
+        readerCheck.callOnTimeout(&loop, [&] {
+            if (abandoned())
+                loop.quit();
+        });
+        readerCheck.start(kReaderCheckMs);
         loop.exec();
+        if (abandoned())
+            return Ok;
     }
     pagesSearched = int(document->pageCount());
     printReady();

@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace tolvo::cli;
 
@@ -38,6 +40,14 @@ void print(FILE* stream, const QString& text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+// A pipe whose reading end has closed polls as an error on the writing end. SIGPIPE would end the
+// process only at its next write, which for a search may be seconds after `head -1` has ended.
+bool stdoutReaderGone()
+{
+    pollfd out { STDOUT_FILENO, POLLOUT, 0 };
+    return ::poll(&out, 1, 0) == 1 && (out.revents & (POLLERR | POLLHUP)) != 0;
 }
 
 void printOutput(Output& io)
@@ -87,6 +97,7 @@ int main(int argc, char** argv)
 
     Output io;
     io.sink = printOutput;
+    io.readerGone = stdoutReaderGone;
     int code;
     if (!command) {
         code = usageError(io,
