@@ -242,19 +242,32 @@ void MyDocument::positionAtFirstPage()
         m_firstPositioningDone = true;
         return;
     }
-    const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
-    const pdf::Destination topLeft { 0, QPointF(media.x(), media.y() + media.height()) };
-    QTimer::singleShot(kFirstPositioningDelayMs, this, [this, topLeft] {
-        if (!m_pdfview)
-            return;
-        m_pdfview->goToDestination(topLeft);
-        // Where a window opens is no place to go back to.
-        m_pdfview->navigator().clear();
-        bringWindowsForward();
-        m_firstPositioningDone = true;
-        emit firstPositioningDone();
-    });
+    m_firstPositioning = new QTimer(this);
+    m_firstPositioning->setSingleShot(true);
+    connect(m_firstPositioning, &QTimer::timeout, this, &MyDocument::doFirstPositioning);
+    m_firstPositioning->start(kFirstPositioningDelayMs);
     bringWindowsForward();
+}
+
+void MyDocument::positionAtFirstPageNow()
+{
+    if (m_firstPositioning && m_firstPositioning->isActive()) {
+        m_firstPositioning->stop();
+        doFirstPositioning();
+    }
+}
+
+void MyDocument::doFirstPositioning()
+{
+    if (!m_pdfview || m_firstPositioningDone)
+        return;
+    const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
+    m_pdfview->goToDestination({ 0, QPointF(media.x(), media.y() + media.height()) });
+    // Where a window opens is no place to go back to.
+    m_pdfview->navigator().clear();
+    bringWindowsForward();
+    m_firstPositioningDone = true;
+    emit firstPositioningDone();
 }
 
 void MyDocument::bringWindowsForward()

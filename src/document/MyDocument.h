@@ -26,6 +26,7 @@ class QAction;
 class QLineEdit;
 class QMimeData;
 class QTextEdit;
+class QTimer;
 class QUrl;
 
 namespace tolvo {
@@ -316,6 +317,9 @@ public slots:
     /// The new window has moved to the top-left of its first page (or has no page to move to):
     /// from here on only the user and links move it.
     bool isFirstPositioningDone() const { return m_firstPositioningDone; }
+    /// Does the first positioning at once when it is still to come, for a caller that moves the
+    /// view right after opening and must not have it moved back.
+    void positionAtFirstPageNow();
 
 signals:
     /// The window has closed; the document's owner may delete it now.
@@ -344,6 +348,7 @@ private:
     std::optional<QString> currentPageLabel() const;
     void storeLinkStyle(int index);
     void positionAtFirstPage();
+    void doFirstPositioning();
     void bringWindowsForward();
 
     DocumentEnvironment m_env;
@@ -373,6 +378,7 @@ private:
     int m_windowLevel = kNormalWindowLevel;
     bool m_setUpFinished = false;
     bool m_firstPositioningDone = false;
+    QPointer<QTimer> m_firstPositioning;
 };
 
 } // namespace tolvo
