@@ -2,7 +2,7 @@
 # Precompiled Qt and standard headers. Parsing them is half of most compiles here, and CI builds
 # the tree twice on two cores, so every target reuses one of three precompiled sets instead of
 # building its own: core (Qt Core), gui (and Qt Gui) and widgets (and Qt Widgets). A target
-# takes the set of the highest Qt module its layer may use; the tests take widgets.
+# takes the set of the highest Qt module its layer may use, and a test that of what it links.
 # GCC rejects a set whose flags differ from the target's (-Winvalid-pch), so a mismatch fails the
 # build instead of silently parsing everything again.
 option(TOLVO_PCH "Precompile the common Qt and standard headers" ON)
