@@ -67,6 +67,21 @@ class TestNotes : public QObject {
         return d;
     }
 
+    // The pane on screen, so that clicks and hovers reach its views.
+    static bool showOnScreen(NotesWindow& window)
+    {
+        window.pane.resize(500, 300);
+        window.pane.show();
+        return QTest::qWaitForWindowExposed(&window.pane);
+    }
+    // Where the character at position stands in view, nudged into it.
+    static QPoint pointAt(QTextEdit* view, int position, QPoint nudge = {})
+    {
+        QTextCursor at(view->document());
+        at.setPosition(position);
+        return view->cursorRect(at).center() + nudge;
+    }
+
 private slots:
     void init() { QFile::remove(path()); }
 
@@ -350,21 +365,15 @@ private slots:
         auto defaults = freshDefaults();
         NotesStore store(*defaults);
         NotesWindow window(store, *defaults);
-        window.pane.resize(500, 300);
-        window.pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window.pane));
+        QVERIFY(showOnScreen(window));
         auto* view = qobject_cast<NotesTextView*>(window.notes->selectedTextView());
         QVERIFY(view);
         view->resize(480, 200);
         const QString href = "tolvo://Café.Manual/Cover Page/";
         view->setHtml("<p>See <a href=\"" + href + "\">the cover page</a> and some plain words after it</p>");
         QSignalSpy spy(window.notes.get(), &NotesPane::linkActivated);
-        QTextCursor inLink(view->document());
-        inLink.setPosition(8);
-        const QPoint onLink = view->cursorRect(inLink).center() + QPoint(2, 0);
-        QTextCursor after(view->document());
-        after.setPosition(40);
-        const QPoint beside = view->cursorRect(after).center();
+        const QPoint onLink = pointAt(view, 8, QPoint(2, 0));
+        const QPoint beside = pointAt(view, 40);
         QWidget* port = view->viewport();
 
         if (gesture == "click") {
@@ -399,17 +408,11 @@ private slots:
         auto defaults = freshDefaults();
         NotesStore store(*defaults);
         NotesWindow window(store, *defaults);
-        window.pane.resize(500, 300);
-        window.pane.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window.pane));
+        QVERIFY(showOnScreen(window));
         QTextEdit* view = window.notes->selectedTextView();
         view->setHtml("<p><a href=\"https://example.org/a b\">web</a> plain text here</p>");
-        QTextCursor inLink(view->document());
-        inLink.setPosition(1);
-        const QPoint onLink = view->cursorRect(inLink).center() + QPoint(2, 0);
-        QTextCursor after(view->document());
-        after.setPosition(12);
-        const QPoint beside = view->cursorRect(after).center();
+        const QPoint onLink = pointAt(view, 1, QPoint(2, 0));
+        const QPoint beside = pointAt(view, 12);
 
         QTest::mouseMove(view->viewport(), onLink);
         QTRY_COMPARE(view->viewport()->cursor().shape(), Qt::PointingHandCursor);
