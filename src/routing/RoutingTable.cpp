@@ -136,10 +136,20 @@ RoutingTable::StoreResult RoutingTable::storePrefix(const QString& prefix, const
         result.error = why;
         return result;
     }
-    const QVariant value = ref->toVariant();
     const bool written = m_defaults.updateValue(routingKey(), [&](const QVariant& current) {
         QVariantMap table = current.toMap();
-        table.insert(prefix, value);
+        // The latest choice wins among prefixes of one PDF, so two stored within one
+        // millisecond must still be ordered: the new one comes strictly after the others.
+        FileReference stamped = *ref;
+        const QString path = URLPathStringFromBookmarkData(stamped.toVariant()).toString();
+        for (auto it = table.cbegin(); it != table.cend(); ++it) {
+            if (it.key() == prefix || URLPathStringFromBookmarkData(it.value()).toString() != path)
+                continue;
+            const auto other = FileReference::fromVariant(it.value());
+            if (other && other->assigned.isValid() && other->assigned >= stamped.assigned)
+                stamped.assigned = other->assigned.addMSecs(1);
+        }
+        table.insert(prefix, stamped.toVariant());
         return QVariant(table);
     });
     if (!written) {
