@@ -91,11 +91,15 @@ QJsonObject recordObject(const AnnotationRecord& record)
         lines.append(QJsonObject { { QStringLiteral("text"), line.text },
             { QStringLiteral("bounds"), QJsonArray { b.x(), b.y(), b.width(), b.height() } } });
     }
-    return { { QStringLiteral("PDFAnnotationType"), record.type }, { QStringLiteral("PDFAnnotationText"), record.text },
+    QJsonObject object { { QStringLiteral("PDFAnnotationType"), record.type },
+        { QStringLiteral("PDFAnnotationText"), record.text },
         { QStringLiteral("PDFAnnotationPageLabel"), record.pageLabel },
         { QStringLiteral("pageIndex"), record.pageIndex },
         { QStringLiteral("PDFAnnotationPDFSelection"),
             QJsonObject { { QStringLiteral("text"), record.selection.text }, { QStringLiteral("lines"), lines } } } };
+    if (!record.comment.isEmpty())
+        object.insert(QStringLiteral("comment"), record.comment);
+    return object;
 }
 
 // The kinds named on the command line; nothing (with the reason) for an unknown name.

@@ -32,6 +32,18 @@ QString quoteLine(QStringView line)
     return end == 0 ? QStringLiteral(">") : QStringLiteral("> ") + markdownEscaped(line.left(end));
 }
 
+// A reader's comment as one paragraph after the quoted text, its own line breaks kept as hard breaks.
+QString commentParagraph(const QString& comment)
+{
+    QString text = comment;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QStringList lines;
+    for (const QStringView line : QStringView(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        if (!line.trimmed().isEmpty())
+            lines << markdownEscaped(line.trimmed());
+    return lines.join(QLatin1String("\\\n"));
+}
+
 } // namespace
 
 bool ExportOptions::includes(const QString& type) const
@@ -108,6 +120,8 @@ std::optional<RichText> annotationExportRichText(
         text += styledLink(
             displayText(style.linkStyle, style.prefix, place), pageLink(style.prefix, record.pageLabel), true);
         text += QStringLiteral("\n%1\n").arg(quoted(record.text, style.useQuotes));
+        if (!record.comment.isEmpty())
+            text += record.comment + QLatin1Char('\n');
         text += QStringLiteral(" \n");
     }
     if (!any)
@@ -135,6 +149,8 @@ std::optional<QString> annotationExportMarkdown(
         for (const QStringView line : QStringView(body).split(QLatin1Char('\n')))
             lines << quoteLine(line);
         entry += lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+        if (!record.comment.isEmpty())
+            entry += QLatin1Char('\n') + commentParagraph(record.comment) + QLatin1Char('\n');
         entries << entry;
     }
     if (entries.isEmpty())

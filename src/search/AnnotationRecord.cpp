@@ -30,14 +30,29 @@ QString markupText(const pdf::Document& document, const pdf::Annotation& annotat
     return text;
 }
 
+// What a reader wrote on a markup, when it is more than a copy of the text under it (some programs
+// put the covered text into the contents).
+QString markupComment(const pdf::Annotation& annotation, const QString& coveredText)
+{
+    if (!annotation.contents)
+        return QString();
+    const QString comment = annotation.contents->trimmed();
+    if (comment.isEmpty() || comment.simplified().compare(coveredText.simplified(), Qt::CaseInsensitive) == 0)
+        return QString();
+    return comment;
+}
+
 } // namespace
 
 void AnnotationCounts::count(const pdf::Annotation& annotation)
 {
-    if (!annotation.contents || isPopup(annotation.type)) {
+    if (isPopup(annotation.type)) {
         ++others;
     } else if (isNoteType(annotation.type)) {
-        ++notes;
+        if (annotation.contents)
+            ++notes;
+        else
+            ++others;
     } else if (annotation.isMarkup) {
         switch (annotation.markupType) {
         case 0:
@@ -50,6 +65,9 @@ void AnnotationCounts::count(const pdf::Annotation& annotation)
             ++underlines;
             break;
         default:
+            // Squiggly and the like are never exported; without contents they count as others, as always.
+            if (!annotation.contents)
+                ++others;
             break;
         }
     } else {
@@ -82,15 +100,18 @@ QString markupRecordType(int markupType)
 std::optional<AnnotationRecord> annotationRecord(
     const pdf::Document& document, const pdf::Annotation& annotation, const QString& pageLabel)
 {
-    if (!annotation.contents || isPopup(annotation.type))
+    if (isPopup(annotation.type))
         return std::nullopt;
     AnnotationRecord record;
     if (isNoteType(annotation.type)) {
+        if (!annotation.contents)
+            return std::nullopt;
         record.type = QStringLiteral("Note");
         record.text = *annotation.contents;
     } else if (annotation.isMarkup) {
         record.type = markupRecordType(annotation.markupType);
         record.text = markupText(document, annotation);
+        record.comment = markupComment(annotation, record.text);
     } else {
         return std::nullopt;
     }

@@ -23,6 +23,7 @@ struct AnnotationRecord {
     QString pageLabel; // PDFAnnotationPageLabel
     int pageIndex = -1; ///< the page the annotation is on
     pdf::TextSelection selection; // PDFAnnotationPDFSelection: the page's selection for the bounds
+    QString comment; ///< a markup's contents when they say more than the text under it; else empty
 };
 
 /// A pop-up annotation: the window of a note, which the page never shows itself.
@@ -34,10 +35,10 @@ struct PopupAnnotation {
 /// The five counters of the export dialog.
 struct AnnotationCounts {
     quint64 notes = 0; ///< notes and free text with contents
-    quint64 highlights = 0; ///< highlights with contents
-    quint64 underlines = 0; ///< underlines with contents
-    quint64 strikethroughs = 0; ///< strike-outs with contents
-    quint64 others = 0; ///< without contents, pop-ups, and everything that is neither note nor markup
+    quint64 highlights = 0; ///< highlights, with contents or without
+    quint64 underlines = 0; ///< underlines, with contents or without
+    quint64 strikethroughs = 0; ///< strike-outs, with contents or without
+    quint64 others = 0; ///< notes without contents, pop-ups, and everything that is neither note nor markup
 
     /// Counts one annotation by the dialog's rules; a markup of another kind (squiggly) counts nowhere.
     void count(const pdf::Annotation& annotation);
@@ -58,7 +59,8 @@ struct AnnotationList {
 };
 
 /// The record of one annotation of a page, read through document; nothing for annotations that are
-/// not listed (no contents, pop-ups, links and everything else that is neither note nor text markup).
+/// not listed (notes without contents, pop-ups, links and everything else that is neither note nor
+/// text markup). A markup is listed with or without contents: most programs make highlights without.
 std::optional<AnnotationRecord> annotationRecord(
     const pdf::Document& document, const pdf::Annotation& annotation, const QString& pageLabel);
 

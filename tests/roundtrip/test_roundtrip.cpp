@@ -288,8 +288,9 @@ private slots:
         add("search results drag, plain text", drag.plainText());
         readRich("search results drag", drag.rich);
 
-        const std::vector<AnnotationRecord> records { { "Note", "*not* [a link](tolvo://evil/) & <b>", label, page,
-            {} } };
+        // The text under a highlight and the comment on it are both the reader's, and both hostile here.
+        const std::vector<AnnotationRecord> records { { "Highlight", "*not* [a link](tolvo://evil/) & <b>", label, page,
+            {}, "[also not](tolvo://evil/) <i>\nsecond line" } };
         const ExportStyle style { kPrefix, LinkStyle::Condensed, true };
         const ExportOptions all;
         addAll("annotation export, Markdown via cmark",

@@ -24,20 +24,24 @@ Q_DECLARE_METATYPE(tolvo::LinkStyle)
 
 namespace {
 
-AnnotationRecord record(const QString& type, const QString& text, const QString& label)
+AnnotationRecord record(
+    const QString& type, const QString& text, const QString& label, const QString& comment = QString())
 {
     AnnotationRecord r;
     r.type = type;
     r.text = text;
     r.pageLabel = label;
+    r.comment = comment;
     return r;
 }
 
-// Two highlights on page 3 and a note on page 7, with a markup of another kind between them.
+// Two highlights on page 3, the second with the reader's comment, and a note on page 7, with a
+// markup of another kind between them.
 std::vector<AnnotationRecord> sample()
 {
     return { record(QStringLiteral("Highlight"), QStringLiteral("Key Point "), QStringLiteral("3")),
-        record(QStringLiteral("Highlight"), QStringLiteral("marked phrase "), QStringLiteral("3")),
+        record(QStringLiteral("Highlight"), QStringLiteral("marked phrase "), QStringLiteral("3"),
+            QStringLiteral("Why this?")),
         record(QStringLiteral(""), QStringLiteral("wavy "), QStringLiteral("5")),
         record(QStringLiteral("Note"), QStringLiteral("Check this"), QStringLiteral("7")) };
 }
@@ -127,7 +131,7 @@ private slots:
         const QString plain = text->toPlainText();
         QCOMPARE(plain,
             QStringLiteral("\nPage 3, Highlight annotation tolvo://ab/3/ \n\"Key Point \"\n \n"
-                           "\nPage 3, Highlight annotation tolvo://ab/3/ \n\"marked phrase \"\n \n"
+                           "\nPage 3, Highlight annotation tolvo://ab/3/ \n\"marked phrase \"\nWhy this?\n \n"
                            "\nPage 7, Note annotation tolvo://ab/7/ \n\"Check this\"\n \n"));
         const ExportStyle noQuotes { QStringLiteral("ab/"), LinkStyle::Expanded, false };
         QVERIFY(annotationExportRichText(sample(), ExportOptions {}, noQuotes)
@@ -167,19 +171,26 @@ private slots:
     void markdown_data()
     {
         QTest::addColumn<bool>("quotes");
+        QTest::addColumn<QString>("comment");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("quotes") << true
+        QTest::newRow("quotes") << true << ""
                                 << "### Page 3, Highlight annotation\n\n[ab/3](tolvo://ab/3/)\n\n> \"Key Point\"\n\n"
                                    "### Page 7, Note annotation\n\n[ab/7](tolvo://ab/7/)\n\n> \"Two\n>\n> lines\"\n";
-        QTest::newRow("no quotes") << false
+        QTest::newRow("no quotes") << false << ""
                                    << "### Page 3, Highlight annotation\n\n[ab/3](tolvo://ab/3/)\n\n> Key Point\n\n"
                                       "### Page 7, Note annotation\n\n[ab/7](tolvo://ab/7/)\n\n> Two\n>\n> lines\n";
+        QTest::newRow("a comment after the quote, its breaks kept, its marks plain")
+            << true << "Why *this*?\r\n\nSee [x] "
+            << "### Page 3, Highlight annotation\n\n[ab/3](tolvo://ab/3/)\n\n> \"Key Point\"\n\n"
+               "Why \\*this\\*?\\\nSee \\[x\\]\n\n"
+               "### Page 7, Note annotation\n\n[ab/7](tolvo://ab/7/)\n\n> \"Two\n>\n> lines\"\n";
     }
     void markdown()
     {
         QFETCH(bool, quotes);
+        QFETCH(QString, comment);
         const std::vector<AnnotationRecord> records
-            = { record(QStringLiteral("Highlight"), QStringLiteral("Key Point "), QStringLiteral("3")),
+            = { record(QStringLiteral("Highlight"), QStringLiteral("Key Point "), QStringLiteral("3"), comment),
                   record(QStringLiteral("Note"), QStringLiteral("Two\r\n\nlines"), QStringLiteral("7")) };
         const std::optional<QString> md = annotationExportMarkdown(
             records, ExportOptions {}, ExportStyle { QStringLiteral("ab/"), LinkStyle::Condensed, quotes });

@@ -25,30 +25,43 @@ private slots:
         QTest::addColumn<QString>("label");
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("selection");
+        QTest::addColumn<QString>("comment");
         QTest::newRow("note with pop-up") << 0 << "Note"
                                           << "Remember this"
-                                          << "1" << 0 << "";
+                                          << "1" << 0 << ""
+                                          << "";
         QTest::newRow("free text") << 1 << "Note"
                                    << "Inline remark"
-                                   << "1" << 0 << "";
+                                   << "1" << 0 << ""
+                                   << "";
         QTest::newRow("free text, contents empty but there") << 2 << "Note"
                                                              << ""
-                                                             << "1" << 0 << "";
-        QTest::newRow("highlight: the marked words, each line ended by a space") << 3 << "Highlight"
-                                                                                 << "Key Point "
-                                                                                 << "1" << 0 << "Key Point";
-        QTest::newRow("underline over two lines") << 4 << "Underline"
-                                                  << "Underlined one underlined two "
-                                                  << "1" << 0 << "Underlined one\nunderlined two";
-        QTest::newRow("strike-out") << 5 << "Strikeout"
-                                    << "Struck out "
-                                    << "1" << 0 << "Struck out";
-        QTest::newRow("squiggly: another markup kind") << 6 << ""
+                                                             << "1" << 0 << ""
+                                                             << "";
+        QTest::newRow("highlight whose contents copy its words: no comment") << 3 << "Highlight"
+                                                                             << "Key Point "
+                                                                             << "1" << 0 << "Key Point"
+                                                                             << "";
+        QTest::newRow("highlight without contents, as most programs make them") << 4 << "Highlight"
+                                                                                << "Second line "
+                                                                                << "1" << 0 << "Second line"
+                                                                                << "";
+        QTest::newRow("underline over two lines, with a comment") << 5 << "Underline"
+                                                                  << "Underlined one underlined two "
+                                                                  << "1" << 0 << "Underlined one\nunderlined two"
+                                                                  << "Two lines";
+        QTest::newRow("strike-out whose comment starts like its words") << 6 << "Strikeout"
+                                                                        << "Struck out "
+                                                                        << "1" << 0 << "Struck out"
+                                                                        << "Struck";
+        QTest::newRow("squiggly: another markup kind") << 7 << ""
                                                        << "Wavy words "
-                                                       << "1" << 0 << "Wavy words";
-        QTest::newRow("highlight on a turned page") << 7 << "Highlight"
+                                                       << "1" << 0 << "Wavy words"
+                                                       << "Wavy";
+        QTest::newRow("highlight on a turned page") << 8 << "Highlight"
                                                     << "Rotated words "
-                                                    << "2" << 1 << "Rotated words";
+                                                    << "2" << 1 << "Rotated words"
+                                                    << "Rotated";
     }
     void records()
     {
@@ -57,14 +70,15 @@ private slots:
         QVERIFY(doc);
         const AnnotationList list = prepareAnnotationsArray(*doc);
         QVERIFY(list.complete);
-        // Left out: the pop-up, the note and the highlight without contents, the link, square and ink.
-        QCOMPARE(int(list.records.size()), 8);
+        // Left out: the pop-up, the note without contents, the link, square and ink.
+        QCOMPARE(int(list.records.size()), 9);
         const AnnotationRecord& r = list.records[size_t(index)];
         QTEST(r.type, "type");
         QTEST(r.text, "text");
         QTEST(r.pageLabel, "label");
         QTEST(r.pageIndex, "page");
         QTEST(r.selection.text, "selection");
+        QTEST(r.comment, "comment");
     }
 
     void countsAndPopups()
@@ -72,11 +86,11 @@ private slots:
         const auto doc = openFixture(QStringLiteral("annotations.pdf"));
         QVERIFY(doc);
         const AnnotationList list = prepareAnnotationsArray(*doc);
-        const AnnotationCounts expected { 3, 2, 1, 1, 6 };
+        const AnnotationCounts expected { 3, 3, 1, 1, 5 };
         QCOMPARE(list.counts, expected);
         QCOMPARE(annotationsCountText(list.counts),
-            QStringLiteral("\t3\tNotes and freetext\n\t2\tHighlighted text\n\t1\tUnderlined text\n"
-                           "\t1\tStrikethrough text\n\t6\tOther annotations"));
+            QStringLiteral("\t3\tNotes and freetext\n\t3\tHighlighted text\n\t1\tUnderlined text\n"
+                           "\t1\tStrikethrough text\n\t5\tOther annotations"));
         QCOMPARE(int(list.popups.size()), 1);
         QCOMPARE(list.popups[0].pageIndex, 0);
         QCOMPARE(list.popups[0].bounds, QRectF(300, 650, 200, 100));
@@ -95,8 +109,10 @@ private slots:
         QTest::newRow("highlight") << "Highlight" << 0 << true << 1;
         QTest::newRow("underline") << "Underline" << 2 << true << 2;
         QTest::newRow("strike-out") << "StrikeOut" << 1 << true << 3;
-        QTest::newRow("highlight without contents") << "Highlight" << 0 << false << 4;
+        QTest::newRow("highlight without contents") << "Highlight" << 0 << false << 1;
+        QTest::newRow("strike-out without contents") << "StrikeOut" << 1 << false << 3;
         QTest::newRow("squiggly counts nowhere") << "Squiggly" << 3 << true << -1;
+        QTest::newRow("squiggly without contents") << "Squiggly" << 3 << false << 4;
         QTest::newRow("pop-up with contents") << "Popup" << -1 << true << 4;
         QTest::newRow("link") << "Link" << -1 << false << 4;
         QTest::newRow("square with contents") << "Square" << -1 << true << 4;
@@ -184,7 +200,7 @@ private slots:
         QVERIFY(ready.wait(20000));
         QCOMPARE(ready.count(), 1);
         QVERIFY(collector.isReady());
-        QCOMPARE(int(collector.list()->records.size()), 8);
+        QCOMPARE(int(collector.list()->records.size()), 9);
         QCOMPARE(int(collector.popupAnnotations().size()), 1);
         QCoreApplication::processEvents();
         QCOMPARE(ready.count(), 1);

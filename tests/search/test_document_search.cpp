@@ -76,8 +76,10 @@ private slots:
         QTest::newRow("a highlight's text in lower case, with its closing space")
             << "KEY POINT"
             << QStringList { "Highlight|Highlight annotation \"key point \"", "Text|\"KEY POINT\" found on page 3" };
-        QTest::newRow("a highlight without contents is never listed")
-            << "plain words" << QStringList { "Text|\"plain words\" found on page 3" };
+        QTest::newRow("a highlight without contents is listed by the words it marks")
+            << "plain words"
+            << QStringList { "Highlight|Highlight annotation \"plain words \"",
+                   "Text|\"plain words\" found on page 3" };
         QTest::newRow("spaces only: nothing") << "   " << QStringList {};
         QTest::newRow("nothing found") << "zebra" << QStringList {};
     }

@@ -100,13 +100,17 @@ private slots:
             { QStringLiteral("annotations"), fixture(QStringLiteral("annotations.pdf")), QStringLiteral("--json") });
         QCOMPARE(r.code, 0);
         const QJsonObject object = QJsonDocument::fromJson(r.out.toUtf8()).object();
-        QCOMPARE(object.value(QLatin1String("annotations")).toArray().size(), 8);
+        QCOMPARE(object.value(QLatin1String("annotations")).toArray().size(), 9);
         const QJsonObject counts = object.value(QLatin1String("counts")).toObject();
         QCOMPARE(counts.value(QLatin1String("notes")).toInt(), 3);
-        QCOMPARE(counts.value(QLatin1String("others")).toInt(), 6);
+        QCOMPARE(counts.value(QLatin1String("highlights")).toInt(), 3);
+        QCOMPARE(counts.value(QLatin1String("others")).toInt(), 5);
         const QJsonObject first = object.value(QLatin1String("annotations")).toArray()[3].toObject();
         QCOMPARE(first.value(QLatin1String("PDFAnnotationType")).toString(), QStringLiteral("Highlight"));
         QCOMPARE(first.value(QLatin1String("PDFAnnotationText")).toString(), QStringLiteral("Key Point "));
+        QVERIFY(!first.contains(QLatin1String("comment")));
+        const QJsonObject underline = object.value(QLatin1String("annotations")).toArray()[5].toObject();
+        QCOMPARE(underline.value(QLatin1String("comment")).toString(), QStringLiteral("Two lines"));
     }
 
     void annotationsMarkdown()
@@ -134,7 +138,7 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray rtf = file.readAll();
         QVERIFY(rtf.startsWith("{\\rtf1"));
-        QCOMPARE(rtf.count("HYPERLINK"), 4);
+        QCOMPARE(rtf.count("HYPERLINK"), 5); // two notes and three highlights, one of them without contents
         QVERIFY(rtf.contains("HYPERLINK \"tolvo://search/3/\""));
     }
 };
