@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/AnnotationCollector.h"
 
+#include "pdf/WorkAbort.h"
+
 #include <QLoggingCategory>
 #include <QMetaObject>
 
@@ -44,6 +46,8 @@ bool AnnotationCollector::start(std::unique_ptr<pdf::Document> own)
         return false;
     }
     m_thread = std::thread([this, stop = m_stop, document = std::move(own)]() {
+        // The text under a markup is read from its page, which can take long on a hostile page.
+        const pdf::AbortScope abortScope([&stop] { return stop->load(std::memory_order_relaxed); });
         auto list = std::make_shared<const AnnotationList>(
             prepareAnnotationsArray(*document, [&stop] { return stop->load(std::memory_order_relaxed); }));
         if (stop->load())

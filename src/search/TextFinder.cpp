@@ -3,6 +3,8 @@
 
 #include "search/MatchText.h"
 
+#include "pdf/WorkAbort.h"
+
 #include <QLoggingCategory>
 #include <QMetaObject>
 
@@ -121,6 +123,8 @@ void TextFinder::workerLoop(const pdf::Document& document)
             job = m_shared->job;
         }
         last = job;
+        // A page whose text takes seconds to read ends as soon as the find is cancelled or the finder goes.
+        const pdf::AbortScope abortScope([&job] { return job->cancelled.load(std::memory_order_relaxed); });
         while (!job->cancelled.load(std::memory_order_relaxed)) {
             const int page = job->nextPage.fetch_add(1);
             if (page >= job->pageCount)

@@ -3,6 +3,7 @@
 // here was written into the fixture by hand, so a conversion done twice or not at all shows.
 #include "pdf/PageSpace.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/WorkAbort.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -590,6 +591,35 @@ private slots:
         QCOMPARE(doc->search(page, QStringLiteral("a")).size(), 6); // two in Alpha and Gamma, one in Beta and Delta
         QVERIFY(doc->search(page, QStringLiteral("hidden")).isEmpty());
         QVERIFY(doc->search(page, QString()).isEmpty());
+    }
+
+    // A worker's scope ends a page read that is no longer wanted: it gives no text, and what it did
+    // not read is not kept for the next read.
+    void endedReadsGiveNoTextAndAreNotKept()
+    {
+        const std::unique_ptr<Document> doc = openFixture("slow-text.pdf");
+        QVERIFY(doc);
+        int asked = 0;
+        {
+            const AbortScope scope([&asked] {
+                ++asked;
+                return true;
+            });
+            QVERIFY(doc->words(0).empty());
+            QVERIFY(doc->search(0, QStringLiteral("Plain")).isEmpty());
+            // Two million words to draw: asked while drawing, not only once the page is done.
+            asked = 0;
+            QVERIFY(doc->words(1).empty());
+            QVERIFY(asked > 1);
+            QVERIFY(doc->search(1, QStringLiteral("w")).isEmpty());
+        }
+        QCOMPARE(doc->words(0).size(), size_t(3)); // Plain first page
+        QCOMPARE(doc->search(0, QStringLiteral("Plain")).size(), 1);
+        {
+            const AbortScope outer([] { return true; });
+            const AbortScope inner([] { return false; });
+            QCOMPARE(doc->search(0, QStringLiteral("page")).size(), 1);
+        }
     }
 
     void render_data()

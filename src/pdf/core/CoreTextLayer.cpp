@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/core/CoreTextLayer.h"
 
+#include "pdf/WorkAbort.h"
 #include "pdf/core/CoreAccess.h"
 
 #include <PDFDoc.h>
@@ -29,6 +30,11 @@ bool noAnnotations(Annot*, void*)
     return false;
 }
 
+bool abortCheck(void*)
+{
+    return abortRequested();
+}
+
 // The text of the page drawn turned by extraTurns quarter turns beyond its own rotation.
 Extraction extract(PDFDoc& doc, int pageIndex, const PageGeometry& geometry, int extraTurns)
 {
@@ -37,8 +43,11 @@ Extraction extract(PDFDoc& doc, int pageIndex, const PageGeometry& geometry, int
     result.transform = PageTransform(geometry.cropBox, geometry.rotation + 90 * extraTurns);
     if (!device.isOk())
         return result;
-    doc.displayPage(
-        &device, pageIndex + 1, 72, 72, 90 * extraTurns, false, true, false, nullptr, nullptr, noAnnotations, nullptr);
+    doc.displayPage(&device, pageIndex + 1, 72, 72, 90 * extraTurns, false, true, false, abortCheck, nullptr,
+        noAnnotations, nullptr);
+    // Half a page's text would read as the page's text; an ended read gives none.
+    if (abortRequested())
+        return result;
     result.page.reset(device.takeText());
     return result;
 }
@@ -79,6 +88,8 @@ std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex)
     if (pageIndex < 0 || pageIndex >= doc.getNumPages() || !doc.getPage(pageIndex + 1))
         return std::nullopt;
     Extraction extraction = uprightExtraction(doc, pageIndex);
+    if (abortRequested())
+        return std::nullopt;
     TextLayer layer;
     layer.transform = extraction.transform;
     if (!extraction.page)

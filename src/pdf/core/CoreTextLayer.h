@@ -14,7 +14,8 @@ class PDFDoc;
 
 namespace tolvo::pdf {
 
-/// The page's text layer; nothing when the page cannot be read. Annotations contribute no text.
+/// The page's text layer; nothing when the page cannot be read or the read was ended (WorkAbort.h).
+/// Annotations contribute no text.
 std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex);
 
 /// Case-insensitive matches of text on one page, in page space.
