@@ -18,6 +18,7 @@
 #include "pageview/LabelPDFView.h"
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PdfDocument.h"
+#include "pdf/StructureLoader.h"
 #include "routing/DocumentPrefix.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
@@ -180,8 +181,18 @@ void MyDocument::windowControllerDidLoadNib()
     // The rest once the first page is on screen, or soon in any case.
     connect(
         m_pdfview, &pageview::PageView::visiblePagesDrawn, this,
-        [this] { QTimer::singleShot(0, this, &MyDocument::finishSetUp); }, Qt::SingleShotConnection);
-    QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::finishSetUp);
+        [this] { QTimer::singleShot(0, this, &MyDocument::startStructureLoad); }, Qt::SingleShotConnection);
+    QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::startStructureLoad);
+}
+
+void MyDocument::startStructureLoad()
+{
+    if (m_setUpFinished || !m_pdfdoc || !m_window || m_structureLoader)
+        return;
+    m_structureLoader = std::make_unique<StructureLoader>();
+    connect(m_structureLoader.get(), &StructureLoader::ready, this, &MyDocument::finishSetUp);
+    m_structureLoader->start(*m_pdfdoc);
+    startAnnotationCollector();
 }
 
 void MyDocument::finishSetUp()
@@ -189,9 +200,12 @@ void MyDocument::finishSetUp()
     if (m_setUpFinished || !m_pdfdoc || !m_window)
         return;
     m_setUpFinished = true;
-    setUpOutline();
+    std::unique_ptr<DocumentStructure> structure
+        = m_structureLoader ? m_structureLoader->take() : readDocumentStructure(*m_pdfdoc);
+    m_structureLoader.reset();
+    m_labels = std::move(structure->labels);
+    setUpOutline(std::move(structure));
     m_layout->positionInitialDividers();
-    m_labels = PageLabelIndex(m_pdfdoc->pageLabels());
     startAnnotationCollector();
 }
 
@@ -213,10 +227,10 @@ const QHash<QString, int>& MyDocument::pageLabel2pageIndex() const
     return m_labels.pageLabel2pageIndex();
 }
 
-void MyDocument::setUpOutline()
+void MyDocument::setUpOutline(std::unique_ptr<DocumentStructure> structure)
 {
     Ui::MyDocument& ui = m_window->ui();
-    m_outline = std::make_unique<OutlineTree>(outlineTreeForPdf(*m_pdfdoc));
+    m_outline = std::make_unique<OutlineTree>(std::move(structure->outline));
     m_outlinePane = std::make_unique<OutlinePane>(ui.outlineview);
     m_outlinePane->setTree(*m_outline);
     connect(m_outlinePane.get(), &OutlinePane::itemChosen, this, &MyDocument::outlineItemChosen);

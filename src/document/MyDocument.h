@@ -44,6 +44,7 @@ class Defaults;
 class DocumentMenus;
 class DocumentSearch;
 class DocumentPrefix;
+struct DocumentStructure;
 class DocumentWindow;
 class GotoPageSheet;
 class LinkStyleSheet;
@@ -57,6 +58,7 @@ class PrefixSheet;
 class RichText;
 class SearchPane;
 class SegmentedControl;
+class StructureLoader;
 struct MySearchResult;
 class TLNSOutlineView;
 class TLSplitView;
@@ -112,6 +114,7 @@ public:
     void windowControllerDidLoadNib();
     /// The set-up steps that wait for the first page to show: the outline and its view, the
     /// main dividers, the label map. Runs once; any use of the outline or labels runs it first.
+    /// Done here and now, waiting for the background read that the first page started if needed.
     void finishSetUp();
 
     const pdf::Document* pdfdoc() const { return m_pdfdoc.get(); }
@@ -338,7 +341,9 @@ private:
     /// Shows a TOC entry's destination at the top-left corner of the page view.
     void showOutlineItem(const MyOutlineItem* item);
     void setUpPageView();
-    void setUpOutline();
+    /// Starts reading the outline and labels in the background; finishSetUp follows once they are read.
+    void startStructureLoad();
+    void setUpOutline(std::unique_ptr<DocumentStructure> structure);
     /// The search pane and the annotation export, with the annotation list gathered in the background.
     void setUpSearch();
     void startAnnotationCollector();
@@ -364,6 +369,7 @@ private:
     std::unique_ptr<WindowLayout> m_layout;
     std::unique_ptr<DocumentMenus> m_menus;
     std::unique_ptr<AnnotationCollector> m_annotations;
+    std::unique_ptr<StructureLoader> m_structureLoader;
     std::unique_ptr<DocumentSearch> m_search;
     std::unique_ptr<AnnotationExportCommands> m_export;
     QPointer<SearchPane> m_searchPane;

@@ -392,6 +392,23 @@ private slots:
         }
     }
 
+    // The outline and the labels are read in the background once the first page shows: the pane
+    // fills without anyone asking, and a command that asks first gets the whole outline at once.
+    void outlineReadInTheBackground()
+    {
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QVERIFY(!doc->outlineview()->model());
+        QTRY_VERIFY(doc->outlineview()->model());
+        QCOMPARE(doc->outlineview()->model()->index(2, 0).data().toString(), QStringLiteral("Results"));
+
+        MyDocument* asked = open("Report.pdf");
+        QVERIFY(asked);
+        QCOMPARE(asked->outline().outlinedata_array().size(), doc->outline().outlinedata_array().size());
+        QVERIFY(asked->outlineview()->model());
+        QCOMPARE(asked->pageForLabel(QStringLiteral("1")), doc->pageForLabel(QStringLiteral("1")));
+    }
+
     void outlinePane()
     {
         MyDocument* doc = open("Report.pdf");
