@@ -87,6 +87,19 @@ struct SelectionLine {
     std::vector<TextWord> words {};
 };
 
+/// A link annotation of a page and where it leads.
+struct PageLink {
+    enum class Kind {
+        Destination, ///< a place in this PDF (a destination, a named destination, a go-to action)
+        Uri, ///< an address for another program (a URI action)
+        Named, ///< a named action: NextPage, PrevPage, FirstPage, LastPage, GoBack, GoForward
+    };
+    Kind kind = Kind::Destination;
+    QRectF area; ///< page space
+    Destination destination; ///< for Kind::Destination
+    QString target; ///< the address of Kind::Uri, the action's name of Kind::Named
+};
+
 /// Selected text: its string, its lines in reading order, its bounds per page.
 struct TextSelection {
     QString text;
@@ -141,6 +154,14 @@ public:
     /// at or nearest the one point to the word at or nearest the other, whichever comes first.
     virtual TextSelection selectionFromPoint(
         int fromPage, const QPointF& from, int toPage, const QPointF& to) const = 0;
+
+    /// The links of one page that lead somewhere Tolvo can follow, in the page's order: links
+    /// whose destination names no page of this PDF, and other kinds of action, are left out.
+    virtual std::vector<PageLink> links(int pageIndex) const
+    {
+        (void)pageIndex;
+        return {};
+    }
 
     /// Case-insensitive matches of text on one page, as rectangles in page space (one per match;
     /// a match does not run across a line break).

@@ -261,6 +261,11 @@ TextSelection PopplerDocument::selectionFromPoint(
     return selection;
 }
 
+std::vector<PageLink> PopplerDocument::links(int pageIndex) const
+{
+    return m_core->links(pageIndex);
+}
+
 QVector<QRectF> PopplerDocument::search(int pageIndex, const QString& text) const
 {
     return m_core->search(pageIndex, text);

@@ -39,6 +39,7 @@ public:
     std::vector<TextWord> words(int pageIndex) const override;
     TextSelection selectionForRect(int pageIndex, const QRectF& rect) const override;
     TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage, const QPointF& to) const override;
+    std::vector<PageLink> links(int pageIndex) const override;
     QVector<QRectF> search(int pageIndex, const QString& text) const override;
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
 

@@ -4,6 +4,7 @@
 #include "pdf/PdfLog.h"
 #include "pdf/core/CoreAccess.h"
 #include "pdf/core/CoreAnnotations.h"
+#include "pdf/core/CoreLinks.h"
 #include "pdf/core/CoreOutline.h"
 #include "pdf/core/CorePageLabels.h"
 #include "pdf/core/CoreTextLayer.h"
@@ -36,6 +37,8 @@ struct CoreDocument::Private {
     // Declared first, destroyed last: Poppler's global state must outlive the document.
     std::unique_ptr<GlobalParamsIniter> init;
     std::unique_ptr<PDFDoc> doc;
+    // Made at the first link read: it maps every page object and indexes named destinations once.
+    std::unique_ptr<DestinationResolver> linkDestinations;
 };
 
 CoreDocument::Opened CoreDocument::open(const QString& absolutePath)
@@ -134,6 +137,13 @@ std::vector<Annotation> CoreDocument::annotations(int pageIndex) const
 std::optional<TextLayer> CoreDocument::textLayer(int pageIndex) const
 {
     return readTextLayer(*d->doc, pageIndex);
+}
+
+std::vector<PageLink> CoreDocument::links(int pageIndex) const
+{
+    if (!d->linkDestinations)
+        d->linkDestinations = std::make_unique<DestinationResolver>(*d->doc);
+    return readLinks(*d->doc, *d->linkDestinations, pageIndex);
 }
 
 QVector<QRectF> CoreDocument::search(int pageIndex, const QString& text) const

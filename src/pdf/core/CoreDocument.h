@@ -69,6 +69,8 @@ public:
     std::vector<Annotation> annotations(int pageIndex) const;
     /// The page's text layer; nothing when the page cannot be read. Annotations contribute no text.
     std::optional<TextLayer> textLayer(int pageIndex) const;
+    /// The links of one page that lead somewhere (core/CoreLinks.h).
+    std::vector<PageLink> links(int pageIndex) const;
     /// Case-insensitive matches of text on one page, in page space.
     QVector<QRectF> search(int pageIndex, const QString& text) const;
 
