@@ -77,6 +77,8 @@ Window openWindow(const QString& pdf, qint64 cacheBytes = LabelPDFView::kDefault
     w.view = std::make_unique<LabelPDFView>();
     w.view->setCacheLimit(cacheBytes);
     w.view->setPrefix(QStringLiteral("bench/"));
+    // One pixel per point at 100 %, as pdftoppm -r 72 draws.
+    w.view->setLogicalDpi(72);
     w.view->resize(900, 700); // at 100 % one page fills the view: the first page alone is drawn first
     w.view->show();
     w.view->setDocument(w.document.get());

@@ -79,7 +79,7 @@ struct RowExtent {
 
 } // namespace
 
-double PageLayout::fitScale(const QSizeF& viewport, int shownPage) const
+double PageLayout::fitScale(const QSizeF& viewport, int shownPage, Fit fit) const
 {
     if (m_rows.isEmpty())
         return 1;
@@ -97,8 +97,10 @@ double PageLayout::fitScale(const QSizeF& viewport, int shownPage) const
     const double fixedWidth = 2 * kMargin + (twoUp ? kGap : 0);
     const double availableWidth = std::max(1.0, viewport.width() - fixedWidth);
     const double availableHeight = std::max(1.0, viewport.height() - 2 * kMargin);
+    if (fit == Fit::Automatic)
+        fit = isContinuous(m_mode) ? Fit::Width : Fit::Page;
     double scale;
-    if (isContinuous(m_mode)) {
+    if (fit == Fit::Width && isContinuous(m_mode)) {
         double half = 0;
         for (const Row& row : m_rows)
             half = std::max(half, extent(row).halfWidth);
@@ -108,7 +110,7 @@ double PageLayout::fitScale(const QSizeF& viewport, int shownPage) const
         const RowExtent e = extent(m_rows[r >= 0 ? r : 0]);
         const double byWidth = e.halfWidth > 0 ? availableWidth / (2 * e.halfWidth) : 1;
         const double byHeight = e.height > 0 ? availableHeight / e.height : 1;
-        scale = std::min(byWidth, byHeight);
+        scale = fit == Fit::Width ? byWidth : std::min(byWidth, byHeight);
     }
     return scale;
 }

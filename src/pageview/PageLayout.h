@@ -43,9 +43,12 @@ public:
     /// non-continuous modes only the row of shownPage.
     void layout(double scale, const QSizeF& viewport, int shownPage);
 
-    /// The scale of automatic scaling: the widest row fits the viewport's width in the
-    /// continuous modes; the row of shownPage fits whole otherwise.
-    double fitScale(const QSizeF& viewport, int shownPage) const;
+    /// What a fitted scale fits: Automatic is Width in the continuous modes and Page otherwise;
+    /// Width makes the widest row (the row of shownPage in the non-continuous modes) as wide as
+    /// the viewport; Page makes the row of shownPage fit whole.
+    enum class Fit { Automatic, Width, Page };
+    /// The scale, in logical pixels per point, at which the pages fit the viewport.
+    double fitScale(const QSizeF& viewport, int shownPage, Fit fit = Fit::Automatic) const;
 
     int pageCount() const { return int(m_sizes.size()); }
     const QVector<Row>& rows() const { return m_rows; }

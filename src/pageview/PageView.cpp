@@ -5,6 +5,7 @@
 #include "render/PageGeometryScanner.h"
 #include "render/PageRenderer.h"
 
+#include <QCursor>
 #include <QResizeEvent>
 #include <QScrollBar>
 
@@ -43,12 +44,14 @@ PageView::PageView(QWidget* parent)
     , m_navigator(new PageNavigator(this))
     , m_renderer(new PageRenderer(this))
     , m_cache(cacheBytesFromEnvironment())
+    , m_links(new PdfLinkAreas(this))
 {
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-    viewport()->setMouseTracking(false);
+    // Tracked for the hand over links and their tool tips.
+    viewport()->setMouseTracking(true);
     verticalScrollBar()->setSingleStep(20);
     horizontalScrollBar()->setSingleStep(20);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -59,6 +62,10 @@ PageView::PageView(QWidget* parent)
     connect(&m_autoScrollTimer, &QTimer::timeout, this, &PageView::autoScroll);
     connect(m_renderer, &PageRenderer::pageRendered, this, &PageView::pageRendered);
     connect(m_scanner, &PageGeometryScanner::geometryRead, this, &PageView::geometryRead);
+    connect(m_links, &PdfLinkAreas::pageRead, this, [this] {
+        if (!m_pressed)
+            hoverAt(viewport()->mapFromGlobal(QCursor::pos()));
+    });
 }
 
 PageView::~PageView() = default;
@@ -67,6 +74,8 @@ void PageView::setDocument(const pdf::Document* document)
 {
     m_renderer->setDocument(nullptr);
     m_scanner->stop();
+    m_links->setDocument(document);
+    m_pressedLink.reset();
     m_document = document;
     m_geometry.clear();
     m_measured.clear();
@@ -222,13 +231,25 @@ void PageView::setDisplaysAsBook(bool book)
 
 void PageView::setAutoScales(bool autoScales)
 {
-    if (autoScales == m_autoScales)
+    setAutoScale(autoScales ? AutoScale::Automatic : AutoScale::Off);
+}
+
+void PageView::setAutoScale(AutoScale autoScale)
+{
+    if (autoScale == m_autoScale)
         return;
-    m_autoScales = autoScales;
+    m_autoScale = autoScale;
     const double before = m_scale;
     relayout(QPointF(0, 0));
-    if (m_scale != before)
+    // Listeners show the fit as well as the scale, so a fit that lands on the same scale is news too.
+    if (m_scale != before || autoScale != AutoScale::Off)
         emit scaleChanged(m_scale);
+}
+
+void PageView::setLogicalDpi(double dpi)
+{
+    m_logicalDpi = std::isfinite(dpi) && dpi > 0 ? dpi : 0;
+    relayout(QPointF(0, 0));
 }
 
 void PageView::setScaleFactor(double scale)
@@ -239,9 +260,13 @@ void PageView::setScaleFactor(double scale)
 void PageView::setScale(double scale, std::optional<QPointF> anchorViewPoint)
 {
     scale = std::clamp(scale, kMinimumScaleFactor, kMaximumScaleFactor);
-    m_autoScales = false;
-    if (std::abs(scale - m_scale) < 1e-9)
+    const bool wasFitting = m_autoScale != AutoScale::Off;
+    m_autoScale = AutoScale::Off;
+    if (std::abs(scale - m_scale) < 1e-9) {
+        if (wasFitting)
+            emit scaleChanged(m_scale);
         return;
+    }
     m_scale = scale;
     relayout(anchorViewPoint);
     emit scaleChanged(m_scale);
@@ -313,9 +338,16 @@ void PageView::layoutKeeping(std::optional<Anchor> anchor)
 void PageView::computeLayout()
 {
     const QSizeF size = viewport()->size();
-    if (m_autoScales && m_layout.pageCount() > 0)
-        m_scale = std::clamp(m_layout.fitScale(size, m_shownPage), 0.02, kMaximumScaleFactor);
-    m_layout.layout(m_scale, size, m_shownPage);
+    // Points are 1/72 inch; the screen says how many logical pixels an inch takes.
+    const double dpi = m_logicalDpi > 0 ? m_logicalDpi : viewport()->logicalDpiY();
+    m_pointSize = dpi > 0 ? dpi / 72.0 : 1.0;
+    if (m_autoScale != AutoScale::Off && m_layout.pageCount() > 0) {
+        const PageLayout::Fit fit = m_autoScale == AutoScale::FitWidth ? PageLayout::Fit::Width
+            : m_autoScale == AutoScale::FitPage                        ? PageLayout::Fit::Page
+                                                                       : PageLayout::Fit::Automatic;
+        m_scale = std::clamp(m_layout.fitScale(size, m_shownPage, fit) / m_pointSize, 0.02, kMaximumScaleFactor);
+    }
+    m_layout.layout(m_scale * m_pointSize, size, m_shownPage);
     updateScrollBars();
 }
 
@@ -398,8 +430,8 @@ QTransform PageView::pageToView(int pageIndex) const
     if (rect.isNull())
         return QTransform();
     const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
-    const double sx = size.width() > 0 ? rect.width() / size.width() : m_scale;
-    const double sy = size.height() > 0 ? rect.height() / size.height() : m_scale;
+    const double sx = size.width() > 0 ? rect.width() / size.width() : pixelsPerPoint();
+    const double sy = size.height() > 0 ? rect.height() / size.height() : pixelsPerPoint();
     const QPointF origin = rect.topLeft() - scrollOffset();
     return pageToDisplayTransform(m_geometry[pageIndex]) * QTransform(sx, 0, 0, sy, origin.x(), origin.y());
 }

@@ -3,7 +3,8 @@
 // The page view: shows a PDF's pages in one of four display modes, scales and
 // zooms, moves to pages, destinations and rectangles with a history of jumps,
 // converts between view and page coordinates, and selects text. It knows
-// nothing of links; LabelPDFView builds on it.
+// nothing of tolvo:// links; LabelPDFView builds on it. The PDF's own links show
+// a hand and a tool tip, and a click on one is reported (linkActivated), not followed.
 //
 // Pages are drawn by worker threads (PageRenderer) into a bounded cache
 // (ImageCache); the main thread only paints finished images, and a plain
@@ -16,12 +17,14 @@
 
 #include "pageview/PageLayout.h"
 #include "pageview/PageNavigator.h"
+#include "pageview/PdfLinkAreas.h"
 #include "pdf/PdfDocument.h"
 #include "render/ImageCache.h"
 
 #include <QAbstractScrollArea>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 
 namespace tolvo::pageview {
@@ -60,10 +63,20 @@ public:
     bool displaysAsBook() const { return m_book; }
     /// Automatic scaling: fit width in the continuous modes, whole page otherwise; follows resizes.
     void setAutoScales(bool autoScales);
-    bool autoScales() const { return m_autoScales; }
-    /// Logical pixels per PDF point; 1 is actual size. Turns automatic scaling off.
+    bool autoScales() const { return m_autoScale != AutoScale::Off; }
+    /// How the scale follows the view's size: not at all, automatic scaling (above), the widest
+    /// page across the view, or the current page (or two-up row) whole in the view.
+    enum class AutoScale { Off, Automatic, FitWidth, FitPage };
+    void setAutoScale(AutoScale autoScale);
+    AutoScale autoScale() const { return m_autoScale; }
+    /// The zoom: 1 is actual size, one point drawn as 1/72 inch at the screen's logical
+    /// resolution. Turns automatic scaling off.
     void setScaleFactor(double scale);
     double scaleFactor() const { return m_scale; }
+    /// The logical dots per inch that actual size is measured in; 0 (the default) follows the screen.
+    void setLogicalDpi(double dpi);
+    /// Logical pixels per point at the current zoom.
+    double pixelsPerPoint() const { return m_scale * m_pointSize; }
     bool canZoomIn() const { return m_scale < kMaximumScaleFactor - 1e-9; }
     bool canZoomOut() const { return m_scale > kMinimumScaleFactor + 1e-9; }
 
@@ -111,6 +124,19 @@ public:
     /// True when every visible page has its image at the current scale (or could not be drawn).
     bool visiblePagesReady() const;
 
+    // Links of the PDF (PageViewLinks.cpp)
+    /// The link annotations of the pages, read as the pages come into view.
+    PdfLinkAreas& linkAreas() { return *m_links; }
+    /// The link under a view point; nullptr when there is none (or its page's links are not read yet).
+    const LinkArea* linkAt(const QPointF& viewPoint) const;
+    /// What a link's tool tip says: "Go to page L", "Next page", ..., or the address.
+    static QString linkDescription(const LinkArea& area);
+
+    // Highlighted matches of a find
+    /// Gives the rectangles (page space) to highlight on a page; empty source: none.
+    using MatchSource = std::function<QVector<QRectF>(int pageIndex)>;
+    void setMatchSource(MatchSource source);
+
 public slots:
     void zoomIn();
     void zoomOut();
@@ -131,6 +157,8 @@ signals:
     void selectionChanged();
     /// Emitted after a paint in which every visible page was drawn from its finished image.
     void visiblePagesDrawn();
+    /// A link of the PDF was clicked (pressed and released on it without dragging).
+    void linkActivated(const tolvo::pdf::PageLink& link);
 
 protected:
     /// Draws one page. The painter is in the page's display space: points from the top-left
@@ -150,6 +178,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     struct Hit {
@@ -192,6 +221,11 @@ private:
     void pageRendered(int pageIndex, double scale, const QImage& image);
     void drawPageImage(QPainter& painter, int pageIndex);
     void paintSelection(QPainter& painter, int pageIndex);
+    void paintMatches(QPainter& painter, int pageIndex);
+
+    // Links (PageViewLinks.cpp)
+    void hoverAt(const QPointF& viewPoint);
+    bool showLinkToolTip(QEvent* event);
 
     // Input (PageViewInput.cpp)
     Hit hitAt(const QPointF& viewPoint) const;
@@ -206,8 +240,10 @@ private:
     PageLayout m_layout;
     DisplayMode m_mode = DisplayMode::SinglePageContinuous;
     bool m_book = false;
-    bool m_autoScales = false;
+    AutoScale m_autoScale = AutoScale::Off;
     double m_scale = 1;
+    double m_logicalDpi = 0;
+    double m_pointSize = 1; // logical pixels per point at zoom 1, set at each layout
     int m_shownPage = 0; // selects the row in the non-continuous modes
     int m_currentPage = -1;
     bool m_inLayout = false;
@@ -227,6 +263,11 @@ private:
     QPointF m_lastMousePoint;
     QTimer m_autoScrollTimer;
     int m_wheelTurnAccumulator = 0;
+
+    PdfLinkAreas* m_links;
+    std::optional<pdf::PageLink> m_pressedLink;
+    bool m_followedLink = false; // the last click followed a link: its double-click is no double-click
+    MatchSource m_matchSource;
 };
 
 } // namespace tolvo::pageview

@@ -45,8 +45,14 @@ void PageView::mousePressEvent(QMouseEvent* event)
         pageShiftClicked(event);
         return;
     }
+    m_followedLink = false;
     clearSelection();
     m_selectionAnchor = hitAt(event->position());
+    // A press on a link follows it when released without a drag; a drag selects text as anywhere.
+    if (const LinkArea* link = linkAt(event->position()))
+        m_pressedLink = link->link;
+    else
+        m_pressedLink.reset();
     m_pressed = true;
     m_selecting = false;
     m_pressPoint = event->position();
@@ -57,6 +63,8 @@ void PageView::mousePressEvent(QMouseEvent* event)
 void PageView::mouseMoveEvent(QMouseEvent* event)
 {
     if (!m_pressed || !(event->buttons() & Qt::LeftButton)) {
+        if (event->buttons() == Qt::NoButton)
+            hoverAt(event->position());
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
     }
@@ -64,6 +72,7 @@ void PageView::mouseMoveEvent(QMouseEvent* event)
     if (!m_selecting && (event->position() - m_pressPoint).manhattanLength() < QApplication::startDragDistance())
         return;
     m_selecting = true;
+    m_pressedLink.reset();
     selectTo(event->position());
     // Dragging past the top or bottom edge scrolls on while the button stays down.
     const bool outside = event->position().y() < 0 || event->position().y() > viewport()->height();
@@ -75,18 +84,36 @@ void PageView::mouseMoveEvent(QMouseEvent* event)
 
 void PageView::mouseReleaseEvent(QMouseEvent* event)
 {
+    std::optional<pdf::PageLink> clicked;
     if (event->button() == Qt::LeftButton) {
+        if (m_pressed && !m_selecting && m_pressedLink) {
+            // Released on the link it was pressed on.
+            const LinkArea* under = linkAt(event->position());
+            if (under && under->link.area == m_pressedLink->area)
+                clicked = m_pressedLink;
+        }
         m_pressed = false;
         m_selecting = false;
+        m_pressedLink.reset();
         m_autoScrollTimer.stop();
     }
     QAbstractScrollArea::mouseReleaseEvent(event);
+    if (clicked) {
+        m_followedLink = true;
+        emit linkActivated(*clicked);
+    }
 }
 
 void PageView::mouseDoubleClickEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         m_pressed = false;
+        m_pressedLink.reset();
+        // Clicking a link twice in a row follows it once, and makes nothing of the place it led to.
+        if (m_followedLink) {
+            event->accept();
+            return;
+        }
         pageDoubleClicked(event);
         return;
     }

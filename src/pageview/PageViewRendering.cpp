@@ -26,7 +26,7 @@ const QColor kPageColour(Qt::white);
 
 double PageView::renderScaleFor(int pageIndex) const
 {
-    const double scale = m_scale * viewport()->devicePixelRatioF();
+    const double scale = pixelsPerPoint() * viewport()->devicePixelRatioF();
     const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
     const double area = size.width() * size.height();
     if (area > 0 && area * scale * scale > kMaxPagePixels)
@@ -135,15 +135,19 @@ void PageView::paintEvent(QPaintEvent* event)
             drawPage(painter, page);
             painter.restore();
         }
+        paintMatches(painter, page);
         paintSelection(painter, page);
         const PageImageKey key = imageKeyFor(page);
         ready = ready && (m_cache.contains(key) || m_failed.contains(key));
     }
     painter.end();
-    if (!ready)
+    if (!ready) {
         scheduleRendering();
-    else if (m_document)
+    } else if (m_document) {
+        // The links of the pages in view are read once the pages themselves are drawn.
+        m_links->want(visiblePages());
         emit visiblePagesDrawn();
+    }
 }
 
 void PageView::drawPage(QPainter& painter, int pageIndex)
@@ -177,6 +181,27 @@ void PageView::drawPageImage(QPainter& painter, int pageIndex)
             painter.drawText(aligned, Qt::AlignCenter | Qt::TextWordWrap, tr("This page could not be drawn."));
         }
     }
+    painter.restore();
+}
+
+void PageView::setMatchSource(MatchSource source)
+{
+    m_matchSource = std::move(source);
+    viewport()->update();
+}
+
+void PageView::paintMatches(QPainter& painter, int pageIndex)
+{
+    if (!m_matchSource)
+        return;
+    const QVector<QRectF> matches = m_matchSource(pageIndex);
+    if (matches.isEmpty())
+        return;
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
+    const QColor colour(255, 226, 100);
+    for (const QRectF& match : matches)
+        painter.fillRect(convertRectFromPage(match, pageIndex), colour);
     painter.restore();
 }
 

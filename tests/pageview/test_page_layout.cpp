@@ -8,6 +8,7 @@ using tolvo::pageview::DisplayMode;
 using tolvo::pageview::PageLayout;
 
 Q_DECLARE_METATYPE(DisplayMode)
+Q_DECLARE_METATYPE(tolvo::pageview::PageLayout::Fit)
 
 namespace {
 
@@ -158,6 +159,32 @@ private slots:
         // At that scale the pages fit the viewport across.
         layout.layout(scale, viewport, 0);
         QCOMPARE(layout.documentSize().width(), viewport.width());
+    }
+
+    void fitWidthAndFitPage_data()
+    {
+        QTest::addColumn<DisplayMode>("mode");
+        QTest::addColumn<PageLayout::Fit>("fit");
+        QTest::addColumn<double>("scale");
+        // A viewport as wide as a page and half as high.
+        QTest::newRow("continuous, width") << DisplayMode::SinglePageContinuous << PageLayout::Fit::Width << 1.0;
+        QTest::newRow("continuous, page: the height decides")
+            << DisplayMode::SinglePageContinuous << PageLayout::Fit::Page << 0.5;
+        QTest::newRow("single page, width: taller than the view")
+            << DisplayMode::SinglePage << PageLayout::Fit::Width << 1.0;
+        QTest::newRow("single page, page") << DisplayMode::SinglePage << PageLayout::Fit::Page << 0.5;
+        QTest::newRow("single page, automatic is page") << DisplayMode::SinglePage << PageLayout::Fit::Automatic << 0.5;
+        QTest::newRow("continuous, automatic is width")
+            << DisplayMode::SinglePageContinuous << PageLayout::Fit::Automatic << 1.0;
+    }
+    void fitWidthAndFitPage()
+    {
+        QFETCH(DisplayMode, mode);
+        QFETCH(PageLayout::Fit, fit);
+        QFETCH(double, scale);
+        PageLayout layout;
+        layout.setPages(letters(3), mode, false);
+        QCOMPARE(layout.fitScale(QSizeF(612 + 2 * M, 396 + 2 * M), 0, fit), scale);
     }
 
     void fitScaleOfMixedPagesInSinglePageModeFollowsTheShownPage()

@@ -71,6 +71,8 @@ class TestPageView : public QObject {
     {
         m_doc = std::make_unique<FakeDocument>(std::move(pages));
         m_view.reset(view ? view : new PageView);
+        // At 72 dpi actual size draws one point as one logical pixel, which the numbers here assume.
+        m_view->setLogicalDpi(72);
         m_view->resize(800, 600);
         m_view->setDisplayMode(mode);
         m_view->show();
