@@ -41,10 +41,22 @@ DocumentSearch::DocumentSearch(
     , m_filter(new SearchResultsFilter(this))
 {
     m_filter->setSourceModel(m_model);
-    if (m_finder) {
-        connect(m_finder.get(), &TextFinder::didMatchPage, this, &DocumentSearch::didMatchPage);
-        connect(m_finder.get(), &TextFinder::didEndFind, this, &DocumentSearch::findEnded);
-    }
+    if (m_finder)
+        connectFinder();
+}
+
+void DocumentSearch::connectFinder()
+{
+    connect(m_finder.get(), &TextFinder::didMatchPage, this, &DocumentSearch::didMatchPage);
+    connect(m_finder.get(), &TextFinder::didEndFind, this, &DocumentSearch::findEnded);
+    connect(m_finder.get(), &TextFinder::pageMatches, this, [this](int pageIndex, const QVector<QRectF>& matches) {
+        m_pageMatches[pageIndex] = matches;
+        emit pageMatchesFound(pageIndex);
+    });
+    connect(m_finder.get(), &TextFinder::searchedThrough, this, [this](int pages) {
+        m_searchedThrough = std::max(m_searchedThrough, pages);
+        emit searchedThroughChanged(m_searchedThrough);
+    });
 }
 
 DocumentSearch::~DocumentSearch() = default;
@@ -53,8 +65,7 @@ TextFinder& DocumentSearch::finder()
 {
     if (!m_finder) {
         m_finder = TextFinder::forDocument(m_document, kFindWorkers);
-        connect(m_finder.get(), &TextFinder::didMatchPage, this, &DocumentSearch::didMatchPage);
-        connect(m_finder.get(), &TextFinder::didEndFind, this, &DocumentSearch::findEnded);
+        connectFinder();
     }
     return *m_finder;
 }
@@ -67,6 +78,8 @@ bool DocumentSearch::isFinding() const
 void DocumentSearch::searchTextChanged(const QString& typed)
 {
     m_model->clear();
+    m_pageMatches.clear();
+    m_searchedThrough = 0;
     m_typed = typed;
     m_query = typed.toLower();
     if (isFinding()) {
@@ -76,6 +89,7 @@ void DocumentSearch::searchTextChanged(const QString& typed)
     if (!isSearchableQuery(m_query)) {
         m_typed.clear();
         m_query.clear();
+        emit queryChanged();
         return;
     }
     if (m_pageLabels.isEmpty())
@@ -93,6 +107,13 @@ void DocumentSearch::searchTextChanged(const QString& typed)
     }
     if (m_annotations)
         m_model->addResults(annotationResults(m_annotations->records, m_query));
+    emit queryChanged();
+}
+
+QVector<QRectF> DocumentSearch::matchesOnPage(int pageIndex) const
+{
+    const auto it = m_pageMatches.find(pageIndex);
+    return it == m_pageMatches.end() ? QVector<QRectF>() : it->second;
 }
 
 void DocumentSearch::setAnnotations(std::shared_ptr<const AnnotationList> list)
@@ -115,6 +136,7 @@ void DocumentSearch::didMatchPage(int pageIndex, const QRectF& firstMatch, int c
 
 void DocumentSearch::findEnded()
 {
+    m_searchedThrough = m_document.pageCount();
     emit findingChanged(false);
     emit pdfSearchDidEnd();
 }

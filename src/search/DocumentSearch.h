@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 namespace tolvo {
@@ -56,15 +57,30 @@ public:
     /// From the start of a text find until its end or the next query.
     bool isFinding() const;
 
+    /// Every text match of the query on one page, in reading order (page space); empty for a page
+    /// not searched yet.
+    QVector<QRectF> matchesOnPage(int pageIndex) const;
+    /// The pages with text matches found so far, each with its matches, in page order.
+    const std::map<int, QVector<QRectF>>& pageMatches() const { return m_pageMatches; }
+    /// Pages 0 to this less one have all been searched for the query (the page count once the find ended).
+    int searchedThrough() const { return m_searchedThrough; }
+
 signals:
     /// The text find started (true) or ended or was cancelled (false): the progress indicator.
     void findingChanged(bool finding);
     /// The text find searched every page (pdfSearchDidEnd).
     void pdfSearchDidEnd();
+    /// A new query replaced the results (searchTextChanged).
+    void queryChanged();
+    /// The text matches of a page were found.
+    void pageMatchesFound(int pageIndex);
+    /// searchedThrough() grew.
+    void searchedThroughChanged(int pages);
 
 private:
     void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
     void findEnded();
+    void connectFinder();
     TextFinder& finder();
 
     const pdf::Document& m_document;
@@ -76,6 +92,8 @@ private:
     QStringList m_pageLabels;
     QString m_typed;
     QString m_query;
+    std::map<int, QVector<QRectF>> m_pageMatches;
+    int m_searchedThrough = 0;
 };
 
 } // namespace tolvo

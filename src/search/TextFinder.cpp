@@ -134,13 +134,11 @@ void TextFinder::workerLoop(const pdf::Document& document)
                 continue;
             // Pages without matches are reported too, so that the reader knows which pages are done.
             const quint64 generation = job->generation;
-            const QRectF first = matches.isEmpty() ? QRectF() : matches.first();
-            const int count = int(matches.size());
             // The page's own words of the first match, read here rather than on the main thread.
-            const QString said = matches.isEmpty() ? QString() : matchedText(document.words(page), first, job->text);
+            const QString said
+                = matches.isEmpty() ? QString() : matchedText(document.words(page), matches.first(), job->text);
             QMetaObject::invokeMethod(
-                this,
-                [this, generation, page, first, count, said] { deliverPage(generation, page, first, count, said); },
+                this, [this, generation, page, matches, said] { deliverPage(generation, page, matches, said); },
                 Qt::QueuedConnection);
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
@@ -153,12 +151,15 @@ void TextFinder::workerLoop(const pdf::Document& document)
 }
 
 void TextFinder::deliverPage(
-    quint64 generation, int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText)
+    quint64 generation, int pageIndex, const QVector<QRectF>& matches, const QString& firstMatchText)
 {
     if (generation != m_generation || !m_finding)
         return;
-    if (count > 0)
-        emit didMatchPage(pageIndex, firstMatch, count, firstMatchText);
+    if (!matches.isEmpty()) {
+        emit didMatchPage(pageIndex, matches.first(), int(matches.size()), firstMatchText);
+        if (generation == m_generation)
+            emit pageMatches(pageIndex, matches);
+    }
     if (generation != m_generation || size_t(pageIndex) >= m_searched.size())
         return;
     m_searched[size_t(pageIndex)] = true;

@@ -44,6 +44,9 @@ signals:
     /// The matches of the running find on one page (main thread): how many, the first one's
     /// rectangle, and what the page says there (matchedText).
     void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
+    /// Every match of the running find on one page, in reading order, in page space (main thread,
+    /// right after didMatchPage).
+    void pageMatches(int pageIndex, const QVector<QRectF>& matches);
     /// Every page has been searched by the running find (PDFDocumentDidEndFindNotification).
     void didEndFind();
     /// Pages 0 to pages - 1 have all been searched and their matches delivered (main thread): the
@@ -54,8 +57,7 @@ private:
     struct Job;
     struct Shared;
     void workerLoop(const pdf::Document& document);
-    void deliverPage(
-        quint64 generation, int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
+    void deliverPage(quint64 generation, int pageIndex, const QVector<QRectF>& matches, const QString& firstMatchText);
     void deliverEnd(quint64 generation);
 
     std::shared_ptr<Shared> m_shared;
