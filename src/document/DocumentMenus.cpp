@@ -51,6 +51,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         [d] { d->clearSelectedTextFormatting(); });
     edit->addSeparator();
     add(edit, tr("&Find..."), QKeySequence::Find, [d] { d->findInDocument(); });
+    add(edit, tr("Find &Next"), QKeySequence(tr("F3")), [d] { d->findNext(); });
+    add(edit, tr("Find Pre&vious"), QKeySequence(tr("Shift+F3")), [d] { d->findPrevious(); });
 
     QMenu* view = addMenu(tr("&View"));
     const struct {

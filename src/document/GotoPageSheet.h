@@ -4,6 +4,7 @@
 
 #include "widgets/TaggedSheet.h"
 
+class QLabel;
 class QLineEdit;
 
 namespace tolvo {
@@ -15,9 +16,14 @@ public:
     explicit GotoPageSheet(QWidget* window);
 
     QLineEdit* gotoPDFPageTextField() const { return m_field; }
+    /// Shows why the text leads nowhere, under the field, until the text is changed or the
+    /// sheet shows again; an empty text hides it.
+    void showMessage(const QString& message);
+    QString message() const;
 
 private:
     QLineEdit* m_field;
+    QLabel* m_message;
 };
 
 } // namespace tolvo

@@ -5,11 +5,13 @@
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
+#include "document/FindOnPage.h"
 #include "document/GotoPageSheet.h"
 #include "document/NotesPane.h"
 #include "document/NotesStore.h"
 #include "document/OpenErrorAlert.h"
 #include "document/OutlinePane.h"
+#include "document/PageZoomBoxes.h"
 #include "document/PrefixSheet.h"
 #include "document/WindowLayout.h"
 #include "document/search/AnnotationExportCommands.h"
@@ -114,6 +116,11 @@ void MyDocument::windowControllerDidLoadNib()
     connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
     m_menus = std::make_unique<DocumentMenus>(*this, ui.menubar);
     connect(view, &pageview::PageView::displayModeChanged, m_menus.get(), &DocumentMenus::validateAll);
+    connect(view, &pageview::PageView::linkActivated, this, &MyDocument::followPdfLink);
+    // The labels are read once the first page shows; until then the box shows the place alone.
+    m_boxes = std::make_unique<PageZoomBoxes>(
+        m_window.get(), *view, [this](const QString& target) { return goToTarget(target); },
+        [this](int pageIndex) { return m_setUpFinished ? m_labels.labels().value(pageIndex) : QString(); });
 
     // 3. The prefix.
     PrefixCallbacks callbacks;
@@ -206,6 +213,8 @@ void MyDocument::finishSetUp()
     m_labels = std::move(structure->labels);
     setUpOutline(std::move(structure));
     m_layout->positionInitialDividers();
+    if (m_boxes)
+        m_boxes->showCurrentPage();
     startAnnotationCollector();
 }
 

@@ -33,7 +33,8 @@ namespace tolvo {
 
 namespace pdf {
 class Document;
-}
+struct PageLink;
+} // namespace pdf
 namespace pageview {
 class LabelPDFView;
 }
@@ -46,6 +47,7 @@ class DocumentSearch;
 class DocumentPrefix;
 struct DocumentStructure;
 class DocumentWindow;
+class FindOnPage;
 class GotoPageSheet;
 class LinkStyleSheet;
 class MyOutlineItem;
@@ -54,6 +56,7 @@ class NotesStore;
 class OutlineModel;
 class OutlinePane;
 class OutlineTree;
+class PageZoomBoxes;
 class PrefixSheet;
 class RichText;
 class SearchPane;
@@ -155,6 +158,12 @@ public:
     /// Page label to page index, the last page of a shared label.
     const QHash<QString, int>& pageLabel2pageIndex() const;
     GotoPageSheet* gotoPDFPagePanel() const;
+    /// Goes to a typed target as gotoString does; false, moving nothing, when it names no place.
+    bool goToTarget(const QString& target);
+    /// The toolbar's page and zoom boxes.
+    PageZoomBoxes* pageZoomBoxes() const { return m_boxes.get(); }
+    /// The highlighted matches of the search query and the steps through them.
+    FindOnPage* findOnPage() const { return m_find.get(); }
     QLineEdit* gotoPDFPageTextField() const;
 
     /// Enables the item and sets the check marks of the display items from the page view.
@@ -217,6 +226,13 @@ public slots:
     /// Follows a link clicked in the notes: a tolvo:// link through the application's dispatch,
     /// an http, https or mailto address in the user's program; any other address is not opened.
     void followLink(const QString& href);
+    /// Follows a link of the PDF: a place in it (recorded, so that Back returns), a page command,
+    /// or a web or mail address in the user's program; any other address beeps.
+    void followPdfLink(const tolvo::pdf::PageLink& link);
+    /// The next and previous match of the search query, across pages, wrapping; with no query,
+    /// the search field.
+    void findNext();
+    void findPrevious();
     /// Goes to a location target, or to the page of a page label; nothing when no page has it.
     void moveToPageLabel(const QString& target);
     void PDFprevPage();
@@ -372,6 +388,8 @@ private:
     std::unique_ptr<StructureLoader> m_structureLoader;
     std::unique_ptr<DocumentSearch> m_search;
     std::unique_ptr<AnnotationExportCommands> m_export;
+    std::unique_ptr<PageZoomBoxes> m_boxes;
+    std::unique_ptr<FindOnPage> m_find;
     QPointer<SearchPane> m_searchPane;
     QPointer<pageview::LabelPDFView> m_pdfview;
     QPointer<GotoPageSheet> m_gotoSheet;

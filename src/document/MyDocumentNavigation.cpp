@@ -13,6 +13,7 @@
 #include "ui_MyDocument.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLineEdit>
 
 namespace tolvo {
@@ -35,6 +36,20 @@ std::optional<pageview::DisplayMode> displayModeOf(DisplayCommand command)
         break;
     }
     return std::nullopt;
+}
+
+// A typed target read as the go-to sheet reads it: a page label, a title path of the outline, a location.
+TargetReading readGoToTarget(const MyDocument& document, const QString& target)
+{
+    const OutlineTree& tree = document.outline();
+    return readTarget(
+        target, [&document](const QString& label) { return document.pageForLabel(label); },
+        [&tree](const QStringList& components) -> std::optional<int> {
+            const std::optional<OutlineTree::Items> matches = tree.moiMatchingURLSuffix(components);
+            if (!matches || matches->empty())
+                return std::nullopt;
+            return tree.indexOf(matches->front());
+        });
 }
 
 } // namespace
@@ -71,17 +86,15 @@ void MyDocument::moveToPageLabel(const QString& target)
 
 void MyDocument::gotoString(const QString& target)
 {
+    goToTarget(target);
+}
+
+bool MyDocument::goToTarget(const QString& target)
+{
     if (!m_pdfview)
-        return;
+        return false;
     const OutlineTree& tree = outline();
-    const TargetReading reading = readTarget(
-        target, [this](const QString& label) { return pageForLabel(label); },
-        [&tree](const QStringList& components) -> std::optional<int> {
-            const std::optional<OutlineTree::Items> matches = tree.moiMatchingURLSuffix(components);
-            if (!matches || matches->empty())
-                return std::nullopt;
-            return tree.indexOf(matches->front());
-        });
+    const TargetReading reading = readGoToTarget(*this, target);
     switch (reading.kind) {
     case TargetReading::Kind::TitlePath: {
         const MyOutlineItem* item = tree.items().at(std::size_t(reading.matchId));
@@ -89,17 +102,18 @@ void MyDocument::gotoString(const QString& target)
         if (m_outlinePane)
             m_outlinePane->selectItem(item);
         focusOnTOC();
-        break;
+        return true;
     }
     case TargetReading::Kind::Location:
         m_pdfview->goToRect(reading.locationRect(), reading.pageIndex);
-        break;
+        return true;
     case TargetReading::Kind::Page:
         m_pdfview->goToPage(reading.pageIndex);
-        break;
+        return true;
     case TargetReading::Kind::None:
         break;
     }
+    return false;
 }
 
 void MyDocument::outlineItemChosen(const MyOutlineItem* item)
@@ -160,6 +174,7 @@ void MyDocument::showGotoPDFPagePanel()
         connect(m_gotoSheet, &TaggedSheet::buttonFired, this, &MyDocument::dismissGotoPDFPagePanel);
         connect(m_gotoSheet, &QDialog::finished, this, &MyDocument::gotoPDFPagePanelHasEnded);
     }
+    m_gotoSheet->showMessage(QString());
     m_gotoSheet->gotoPDFPageTextField()->selectAll();
     m_gotoSheet->begin();
     m_gotoSheet->gotoPDFPageTextField()->setFocus();
@@ -167,8 +182,18 @@ void MyDocument::showGotoPDFPagePanel()
 
 void MyDocument::dismissGotoPDFPagePanel(int tag)
 {
-    if (m_gotoSheet)
-        m_gotoSheet->done(tag);
+    if (!m_gotoSheet)
+        return;
+    if (tag == 1) {
+        // The sheet stays, saying why, so that the text can be mended rather than typed again.
+        const QString text = m_gotoSheet->gotoPDFPageTextField()->text();
+        if (readGoToTarget(*this, text).kind == TargetReading::Kind::None) {
+            QApplication::beep();
+            m_gotoSheet->showMessage(tr("No page, section or place is called \"%1\".").arg(text));
+            return;
+        }
+    }
+    m_gotoSheet->done(tag);
 }
 
 void MyDocument::gotoPDFPagePanelHasEnded(int returnCode)
@@ -204,7 +229,7 @@ void MyDocument::PDFChangeZoom(ZoomCommand command)
         m_pdfview->zoomOut();
         break;
     case ZoomCommand::ActualSize:
-        m_pdfview->setScaleFactor(1.0);
+        m_pdfview->zoomToActualSize();
         break;
     }
 }

@@ -3,6 +3,7 @@
 #include "document/MyDocument.h"
 
 #include "document/DocumentWindow.h"
+#include "document/FindOnPage.h"
 #include "document/search/AnnotationExportCommands.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
@@ -35,6 +36,7 @@ void MyDocument::setUpSearch()
     });
     connect(pane, &SearchPane::showPageLabel, this, &MyDocument::moveToPageLabel);
     pane->searchResultsFilterChanged();
+    m_find = std::make_unique<FindOnPage>(*m_pdfdoc, *m_search, *m_pdfview, pane->searchField());
 
     m_export = std::make_unique<AnnotationExportCommands>(
         m_window.get(), m_path, [this] { return linkPrefix(); }, defaults());

@@ -235,8 +235,6 @@ private slots:
                                                      << "results" << 1 << 7 << "Results";
         QTest::newRow("location") << "Report.pdf"
                                   << "9/@loc/72x/400y" << 1 << 8 << "";
-        QTest::newRow("names nothing") << "Report.pdf"
-                                       << "no-such-thing" << 1 << 2 << "";
         QTest::newRow("cancelled") << "Report.pdf"
                                    << "12" << 0 << 2 << "";
         QTest::newRow("shared label goes to the first") << "Labels.pdf"
