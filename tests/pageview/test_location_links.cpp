@@ -80,6 +80,7 @@ private slots:
         m_doc = std::make_unique<FakeDocument>(FakeDocument::letterPages(12));
         m_view = std::make_unique<pageview::LabelPDFView>();
         m_view->setDefaults(m_defaults.get());
+        m_view->setLogicalDpi(72); // actual size: one point, one logical pixel
         m_view->resize(800, 600);
         m_view->show();
         m_view->setDocument(m_doc.get());

@@ -110,6 +110,7 @@ private slots:
         const auto doc = openFixture("geometry.pdf");
         QVERIFY(doc);
         PageView view;
+        view.setLogicalDpi(72); // actual size: one point, one logical pixel
         view.resize(900, 700);
         view.show();
         view.setDocument(doc.get());
