@@ -38,7 +38,7 @@ struct CoreDocument::Private {
     std::unique_ptr<GlobalParamsIniter> init;
     std::unique_ptr<PDFDoc> doc;
     // Made at the first link read: it maps every page object and indexes named destinations once.
-    std::unique_ptr<DestinationResolver> linkDestinations;
+    std::unique_ptr<LinkReader> links;
 };
 
 CoreDocument::Opened CoreDocument::open(const QString& absolutePath)
@@ -141,9 +141,9 @@ std::optional<TextLayer> CoreDocument::textLayer(int pageIndex) const
 
 std::vector<PageLink> CoreDocument::links(int pageIndex) const
 {
-    if (!d->linkDestinations)
-        d->linkDestinations = std::make_unique<DestinationResolver>(*d->doc);
-    return readLinks(*d->doc, *d->linkDestinations, pageIndex);
+    if (!d->links)
+        d->links = std::make_unique<LinkReader>(*d->doc);
+    return d->links->links(pageIndex);
 }
 
 QVector<QRectF> CoreDocument::search(int pageIndex, const QString& text) const
