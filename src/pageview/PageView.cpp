@@ -240,9 +240,9 @@ void PageView::setAutoScale(AutoScale autoScale)
         return;
     m_autoScale = autoScale;
     const double before = m_scale;
-    relayout(QPointF(0, 0));
+    relayout(QPointF(0, 0)); // tells of a new scale
     // Listeners show the fit as well as the scale, so a fit that lands on the same scale is news too.
-    if (m_scale != before || autoScale != AutoScale::Off)
+    if (m_scale == before && autoScale != AutoScale::Off)
         emit scaleChanged(m_scale);
 }
 
@@ -319,6 +319,7 @@ void PageView::layoutKeeping(std::optional<Anchor> anchor)
         return;
     }
     m_inLayout = true;
+    const double scaleBefore = m_scale;
     // Showing or hiding a scroll bar resizes the viewport, which asks for another pass.
     for (int pass = 0; pass < 3; ++pass) {
         m_layoutAgain = false;
@@ -333,6 +334,9 @@ void PageView::layoutKeeping(std::optional<Anchor> anchor)
     }
     afterScroll();
     viewport()->update();
+    // A fitted scale follows the view's size.
+    if (m_scale != scaleBefore)
+        emit scaleChanged(m_scale);
 }
 
 void PageView::computeLayout()

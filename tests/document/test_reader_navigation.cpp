@@ -271,6 +271,13 @@ private slots:
         else
             QCOMPARE(view->scaleFactor(), zoom);
         QCOMPARE(box->currentText(), QStringLiteral("%1%").arg(qRound(view->scaleFactor() * 100)));
+        if (fit == AutoScale::Off)
+            return;
+        // A fit follows the window, and the box follows the fit.
+        const double before = view->scaleFactor();
+        doc->myWindow()->resize(900, 700);
+        QTRY_VERIFY(view->scaleFactor() != before);
+        QCOMPARE(box->currentText(), QStringLiteral("%1%").arg(qRound(view->scaleFactor() * 100)));
     }
 
     void zoomBoxItems()
