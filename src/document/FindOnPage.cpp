@@ -30,6 +30,12 @@ FindOnPage::FindOnPage(
         field->installEventFilter(this);
 }
 
+FindOnPage::~FindOnPage()
+{
+    if (m_view)
+        m_view->setMatchSource({});
+}
+
 void FindOnPage::findNext()
 {
     step(+1);

@@ -36,6 +36,8 @@ public:
     /// Highlights search's matches in view; Return and Shift+Return in field step through them.
     FindOnPage(const pdf::Document& document, DocumentSearch& search, pageview::PageView& view, QLineEdit* field,
         QObject* parent = nullptr);
+    /// The view highlights nothing more.
+    ~FindOnPage() override;
 
     /// The match last gone to; nothing before the first step of a query.
     std::optional<Match> currentMatch() const { return m_current; }

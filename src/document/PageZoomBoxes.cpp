@@ -29,7 +29,8 @@ QString percentText(double zoom)
 } // namespace
 
 PageZoomBoxes::PageZoomBoxes(QMainWindow* window, pageview::PageView& view, GoTo goTo, LabelOf labelOf)
-    : QObject(window)
+    // Owned by its document, which may outlive the window's widgets by a moment.
+    : QObject()
     , m_view(&view)
     , m_goTo(std::move(goTo))
     , m_labelOf(std::move(labelOf))
