@@ -11,15 +11,16 @@ class QTextEdit;
 namespace tolvo {
 
 class NotesStore;
+struct NotesEdit;
 
 /// Where a cursor at `position` in oldText belongs in newText, when another
 /// window replaced the text: before the changed stretch it stays, after it it
 /// moves by the change in length, inside it it goes to the stretch's new end.
 int mapCursorPosition(const QString& oldText, const QString& newText, int position);
 
-/// Shows area `area` of the store in view, stores every edit of the view, and
-/// takes in the edits of other windows without moving this view's cursor or
-/// scroll position more than the change requires.
+/// Shows area `area` of the store in view, hands every edit of the view to the store as a changed
+/// range, and applies the edits of other windows the same way, so that this view's cursor and scroll
+/// position move only as far as the change requires.
 class NotesBinding : public QObject {
     Q_OBJECT
 public:
@@ -29,9 +30,9 @@ public:
     QTextEdit* view() const { return m_view; }
 
 private:
-    void viewEdited();
-    void storeChanged(int area, const QString& html, const void* source);
-    void show(const QString& html);
+    void viewChanged(int position, int removed, int added);
+    void storeEdited(int area, const NotesEdit& edit, const void* source);
+    void applyWhole(const NotesEdit& edit);
 
     QPointer<QTextEdit> m_view;
     int m_area;
