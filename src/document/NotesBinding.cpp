@@ -9,7 +9,10 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <QEvent>
+
 #include <algorithm>
+#include <utility>
 
 namespace tolvo {
 
@@ -44,6 +47,11 @@ NotesBinding::NotesBinding(QTextEdit* view, int area, NotesStore& store, QObject
     m_applying = false;
     view->document()->clearUndoRedoStacks();
     connect(view->document(), &QTextDocument::contentsChange, this, &NotesBinding::viewChanged);
+    m_catchUp.setSingleShot(true);
+    m_catchUp.setInterval(kCatchUpMs);
+    connect(&m_catchUp, &QTimer::timeout, this, &NotesBinding::catchUp);
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
     connect(&m_store, &NotesStore::areaEdited, this, &NotesBinding::storeEdited);
 }
 
@@ -59,6 +67,13 @@ void NotesBinding::storeEdited(int area, const NotesEdit& edit, const void* sour
 {
     if (area != m_area || source == this || !m_view)
         return;
+    if (m_view->isVisible() && !m_view->isActiveWindow()) {
+        m_waiting.append(edit);
+        if (!m_catchUp.isActive())
+            m_catchUp.start();
+        return;
+    }
+    catchUp();
     if (edit.whole) {
         applyWhole(edit);
         return;
@@ -71,6 +86,52 @@ void NotesBinding::storeEdited(int area, const NotesEdit& edit, const void* sour
     if (!same)
         applyWhole(wholeEdit(*m_store.document(m_area)));
     m_view->verticalScrollBar()->setValue(vertical);
+}
+
+void NotesBinding::catchUp()
+{
+    m_catchUp.stop();
+    if (m_waiting.isEmpty() || !m_view)
+        return;
+    const QList<NotesEdit> waiting = std::exchange(m_waiting, {});
+    const bool anyWhole = std::any_of(waiting.cbegin(), waiting.cend(), [](const NotesEdit& e) { return e.whole; });
+    if (anyWhole) {
+        applyWhole(wholeEdit(*m_store.document(m_area)));
+        return;
+    }
+    // One editing batch: the view lays out and draws once for all of them.
+    const int vertical = m_view->verticalScrollBar()->value();
+    m_applying = true;
+    QTextCursor batch(m_view->document());
+    batch.beginEditBlock();
+    bool same = true;
+    for (const NotesEdit& edit : waiting)
+        same = same && applyEdit(*m_view->document(), edit);
+    batch.endEditBlock();
+    m_applying = false;
+    if (!same)
+        applyWhole(wholeEdit(*m_store.document(m_area)));
+    m_view->verticalScrollBar()->setValue(vertical);
+}
+
+bool NotesBinding::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::FocusIn:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::WindowActivate:
+        catchUp();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void NotesBinding::applyWhole(const NotesEdit& edit)

@@ -80,13 +80,17 @@ QTextEdit* NotesPane::selectedTextView() const
     const QString label = tabviewselectedlabel();
     for (int i = 1; i < 5; ++i)
         if (label == QString::number(i + 1))
-            return m_views[i];
-    return m_views[0];
+            return textView(i);
+    return textView(0);
 }
 
 QTextEdit* NotesPane::textView(int index) const
 {
-    return index >= 0 && index < 5 ? m_views[index] : nullptr;
+    if (index < 0 || index >= 5)
+        return nullptr;
+    // Whoever asks for the view may edit it: it must hold every edit made elsewhere first.
+    m_bindings[index]->catchUp();
+    return m_views[index];
 }
 
 void NotesPane::selectArea(int index)

@@ -192,10 +192,10 @@ private slots:
         auto defaults = freshDefaults();
         NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
-        one.views[0]->setPlainText("first");
-        // The first edit after a quiet moment is written at once (on the next turn of the event loop).
+        // One edit (a keystroke, a paste): the first after a quiet moment is written at once.
+        typeAt(one.views[0], 0, "first");
         QTRY_VERIFY_WITH_TIMEOUT(storedText(0).contains("first"), 500);
-        one.views[0]->setPlainText("second");
+        typeAt(one.views[0], 0, "second");
         // Unlike the first, an edit right after a write waits out the interval.
         QCoreApplication::processEvents();
         QVERIFY(!storedText(0).contains("second"));

@@ -12,6 +12,7 @@
 #include "settings/DefaultsKeys.h"
 #include "settings/NotesFiles.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
@@ -173,6 +174,41 @@ private slots:
         two.views[0]->setTextCursor(at(two.views[0], 6, 10));
         at(one.views[0], 0).insertText("1. ");
         QCOMPARE(two.views[0]->textCursor().selectedText(), QString("beta"));
+    }
+
+    void inactiveWindowsCatchUpBeforeTheyAreEdited_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("in time") << false;
+        QTest::newRow("typed into at once") << true;
+    }
+    void inactiveWindowsCatchUpBeforeTheyAreEdited()
+    {
+        QFETCH(bool, byKey);
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults, folder());
+        NotesWindow one(store, *defaults);
+        NotesWindow two(store, *defaults);
+        one.views[0]->setPlainText("shared text");
+        for (NotesWindow* window : { &one, &two }) {
+            window->pane.resize(400, 300);
+            window->pane.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window->pane));
+        }
+        QApplication::setActiveWindow(&one.pane);
+        QTRY_VERIFY(one.pane.isActiveWindow());
+        for (int i = 0; i < 5; ++i)
+            at(one.views[0], 6 + i).insertText(QString::number(i));
+        if (byKey) {
+            // The other window is typed into before its batch is due: it takes the edits in first.
+            QTest::keyClick(two.views[0], Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(two.views[0], "!");
+            QCOMPARE(two.views[0]->toPlainText(), QString("shared01234 text!"));
+            QCOMPARE(one.views[0]->toPlainText(), QString("shared01234 text!"));
+        } else {
+            QTRY_COMPARE(two.views[0]->toPlainText(), QString("shared01234 text"));
+        }
+        QCOMPARE(two.views[0]->toHtml(), one.views[0]->toHtml());
     }
 
     void notesMoveOutOfTheSettings_data()
