@@ -92,8 +92,16 @@ QStringList runCss(const TextAttributes& a)
     QStringList css;
     if (a.color)
         css << QStringLiteral("color:") + colorCss(*a.color);
-    if (a.underline)
+    if (a.underline && a.strikeThrough)
+        css << QStringLiteral("text-decoration:underline line-through");
+    else if (a.underline)
         css << QStringLiteral("text-decoration:underline");
+    else if (a.strikeThrough)
+        css << QStringLiteral("text-decoration:line-through");
+    if (a.bold)
+        css << QStringLiteral("font-weight:bold");
+    if (a.italic)
+        css << QStringLiteral("font-style:italic");
     else if (a.link)
         css << QStringLiteral("text-decoration:none");
     if (a.font) {

@@ -4,6 +4,7 @@
 // file system, told in every window and asked about before quitting.
 #include "document/NotesEdit.h"
 #include "document/NotesFormatBar.h"
+#include "document/NotesInsertion.h"
 #include "document/NotesPane.h"
 #include "document/NotesSafety.h"
 #include "document/NotesStore.h"
@@ -13,7 +14,9 @@
 #include "settings/NotesFiles.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
@@ -382,6 +385,65 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(one.notes->messageBar()->problemText().isEmpty(), 5000);
         QVERIFY(two.notes->messageBar()->isHidden());
         QVERIFY(storedText(0).startsWith(typed.trimmed()));
+    }
+
+    void pastedRtfKeepsWhatTheUserSees_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("check"); // which format the word "w" (or its Cyrillic) must carry
+        QTest::newRow("bold") << QByteArray("{\\rtf1\\ansi a {\\b w} z}") << "a w z"
+                              << "bold";
+        QTest::newRow("italic") << QByteArray("{\\rtf1\\ansi a {\\i w} z}") << "a w z"
+                                << "italic";
+        QTest::newRow("strike-through") << QByteArray("{\\rtf1\\ansi a {\\strike w} z}") << "a w z"
+                                        << "strike";
+        QTest::newRow("cp1251 bold") << QByteArray("{\\rtf1\\ansi\\ansicpg1251 a {\\b \\'e2} z}") << "a \u0432 z"
+                                     << "bold";
+    }
+    void pastedRtfKeepsWhatTheUserSees()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, text);
+        QFETCH(QString, check);
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults, folder());
+        NotesWindow window(store, *defaults);
+        QTextEdit* view = window.views[0];
+        view->clear();
+        auto* mime = new QMimeData;
+        mime->setData("text/rtf", rtf);
+        QGuiApplication::clipboard()->setMimeData(mime);
+        window.notes->insertClipboardRichText();
+        QCOMPARE(view->toPlainText(), " " + text + " ");
+        const QTextCharFormat word = at(view, 4).charFormat(); // after the styled character
+        const QTextCharFormat plain = at(view, 2).charFormat();
+        if (check == "bold") {
+            QVERIFY(word.fontWeight() >= QFont::Bold);
+            QVERIFY(plain.fontWeight() < QFont::Bold);
+        } else if (check == "italic") {
+            QVERIFY(word.fontItalic() && !plain.fontItalic());
+        } else {
+            QVERIFY(word.fontStrikeOut() && !plain.fontStrikeOut());
+        }
+    }
+
+    void insertedLinksTakeTheFontAroundThem()
+    {
+        auto defaults = freshDefaults();
+        NotesStore store(*defaults, folder());
+        NotesWindow window(store, *defaults);
+        QTextEdit* view = window.views[0];
+        view->setHtml("<p style=\"font-size:17pt; font-family:'DejaVu Serif'\">notes text</p>");
+        QTextCursor end = at(view, 10);
+        view->setTextCursor(end);
+        RichText link(
+            "a link", TextAttributes { QString("tolvo://ab/iv/"), RgbColor { 0, 0, 255 }, false, std::nullopt });
+        insertIntoTextView(view, { NotesPiece(link) });
+        const QTextCharFormat inserted = at(view, 12).charFormat();
+        QCOMPARE(inserted.anchorHref(), QString("tolvo://ab/iv/"));
+        QCOMPARE(inserted.fontPointSize(), 17.0);
+        QCOMPARE(inserted.fontFamilies().toStringList(), at(view, 5).charFormat().fontFamilies().toStringList());
     }
 
     void quitWithSavedNotesAsksNothing()
