@@ -98,12 +98,12 @@ QStringList runCss(const TextAttributes& a)
         css << QStringLiteral("text-decoration:underline");
     else if (a.strikeThrough)
         css << QStringLiteral("text-decoration:line-through");
+    else if (a.link)
+        css << QStringLiteral("text-decoration:none");
     if (a.bold)
         css << QStringLiteral("font-weight:bold");
     if (a.italic)
         css << QStringLiteral("font-style:italic");
-    else if (a.link)
-        css << QStringLiteral("text-decoration:none");
     if (a.font) {
         if (!a.font->family.isEmpty())
             css << QStringLiteral("font-family:") + fontFamilyCss(a.font->family);
