@@ -8,6 +8,8 @@
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
 #include "document/MyDocument.h"
+#include "document/NotesStore.h"
+#include "document/NotesTermination.h"
 #include "instance/InstanceProtocol.h"
 #include "instance/SingleInstance.h"
 #include "links/LinkGrammar.h"
@@ -152,6 +154,15 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &VantrelAppDelegate::applicationStateChanged);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] { Defaults::standard().synchronize(); });
+    // Ended from outside (logout, shutdown, kill): what was typed is written first.
+    const auto save = [] {
+        NotesStore::shared().flush();
+        Defaults::standard().synchronize();
+    };
+    installTerminationHandlers(save, [save] {
+        save();
+        QCoreApplication::exit(0);
+    });
 
     // 6 to 8, from the event loop, so that processes handing over links get
     // their answer while the first window is still being made. The guide, or

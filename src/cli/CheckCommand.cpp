@@ -14,6 +14,7 @@
 #include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/NotesFiles.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -135,8 +136,13 @@ int runCheck(const QStringList& args, Output& io)
     Defaults& defaults = Defaults::standard();
     if (notes) {
         for (int i = 0; i < 5; ++i) {
-            const QString key = keys::sharedNotes(i);
-            for (const FoundLink& l : findLinks(defaults.stringForKey(key), NoteFormat::Html))
+            // The notes live in their own files; an area not yet moved there is still in the settings.
+            const QString file = notesfiles::filePath(notesfiles::standardFolder(), i);
+            const notesfiles::ReadResult read = notesfiles::read(file);
+            const bool inFile = read.status == notesfiles::ReadResult::Status::Read;
+            const QString key = inFile ? file : keys::sharedNotes(i);
+            for (const FoundLink& l :
+                findLinks(inFile ? read.html : defaults.stringForKey(keys::sharedNotes(i)), NoteFormat::Html))
                 links.append({ key, l.line, l.url, QString() });
         }
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/NotesBinding.h"
 
+#include "document/NotesEdit.h"
 #include "document/NotesStore.h"
 
 #include <QScrollBar>
@@ -8,7 +9,10 @@
 #include <QTextDocument>
 #include <QTextEdit>
 
+#include <QEvent>
+
 #include <algorithm>
+#include <utility>
 
 namespace tolvo {
 
@@ -37,27 +41,100 @@ NotesBinding::NotesBinding(QTextEdit* view, int area, NotesStore& store, QObject
     , m_area(area)
     , m_store(store)
 {
-    show(m_store.html(m_area));
+    m_applying = true;
+    if (const QTextDocument* shared = m_store.document(m_area))
+        applyEdit(*view->document(), wholeEdit(*shared));
+    m_applying = false;
     view->document()->clearUndoRedoStacks();
-    connect(view->document(), &QTextDocument::contentsChanged, this, &NotesBinding::viewEdited);
-    connect(&m_store, &NotesStore::areaChanged, this, &NotesBinding::storeChanged);
+    connect(view->document(), &QTextDocument::contentsChange, this, &NotesBinding::viewChanged);
+    m_catchUp.setSingleShot(true);
+    m_catchUp.setInterval(kCatchUpMs);
+    connect(&m_catchUp, &QTimer::timeout, this, &NotesBinding::catchUp);
+    view->installEventFilter(this);
+    view->viewport()->installEventFilter(this);
+    connect(&m_store, &NotesStore::areaEdited, this, &NotesBinding::storeEdited);
 }
 
-void NotesBinding::viewEdited()
+void NotesBinding::viewChanged(int position, int removed, int added)
 {
     if (m_applying || !m_view)
         return;
-    m_store.setHtml(m_area, m_view->document()->toHtml(), this);
+    const QTextDocument& document = *m_view->document();
+    m_store.takeEdit(m_area, captureEdit(document, position, removed, added), document, this);
 }
 
-void NotesBinding::storeChanged(int area, const QString& html, const void* source)
+void NotesBinding::storeEdited(int area, const NotesEdit& edit, const void* source)
 {
     if (area != m_area || source == this || !m_view)
         return;
-    show(html);
+    if (m_view->isVisible() && !m_view->isActiveWindow()) {
+        m_waiting.append(edit);
+        if (!m_catchUp.isActive())
+            m_catchUp.start();
+        return;
+    }
+    catchUp();
+    if (edit.whole) {
+        applyWhole(edit);
+        return;
+    }
+    // Cursors of the view move with the text by themselves; the scroll position stays.
+    const int vertical = m_view->verticalScrollBar()->value();
+    m_applying = true;
+    const bool same = applyEdit(*m_view->document(), edit);
+    m_applying = false;
+    if (!same)
+        applyWhole(wholeEdit(*m_store.document(m_area)));
+    m_view->verticalScrollBar()->setValue(vertical);
 }
 
-void NotesBinding::show(const QString& html)
+void NotesBinding::catchUp()
+{
+    m_catchUp.stop();
+    if (m_waiting.isEmpty() || !m_view)
+        return;
+    const QList<NotesEdit> waiting = std::exchange(m_waiting, {});
+    const bool anyWhole = std::any_of(waiting.cbegin(), waiting.cend(), [](const NotesEdit& e) { return e.whole; });
+    if (anyWhole) {
+        applyWhole(wholeEdit(*m_store.document(m_area)));
+        return;
+    }
+    // One editing batch: the view lays out and draws once for all of them.
+    const int vertical = m_view->verticalScrollBar()->value();
+    m_applying = true;
+    QTextCursor batch(m_view->document());
+    batch.beginEditBlock();
+    bool same = true;
+    for (const NotesEdit& edit : waiting)
+        same = same && applyEdit(*m_view->document(), edit);
+    batch.endEditBlock();
+    m_applying = false;
+    if (!same)
+        applyWhole(wholeEdit(*m_store.document(m_area)));
+    m_view->verticalScrollBar()->setValue(vertical);
+}
+
+bool NotesBinding::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::FocusIn:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::WindowActivate:
+        catchUp();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void NotesBinding::applyWhole(const NotesEdit& edit)
 {
     QTextDocument* document = m_view->document();
     const QString before = document->toRawText();
@@ -68,7 +145,7 @@ void NotesBinding::show(const QString& html)
     const int horizontal = m_view->horizontalScrollBar()->value();
 
     m_applying = true;
-    document->setHtml(html);
+    applyEdit(*document, edit);
     const QString after = document->toRawText();
     QTextCursor restored(document);
     const int last = std::max(0, int(document->characterCount()) - 1);

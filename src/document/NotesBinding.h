@@ -2,9 +2,13 @@
 #pragma once
 // Ties one window's notes text view to one shared notes area.
 
+#include "document/NotesEdit.h"
+
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 
 class QTextEdit;
 
@@ -17,9 +21,9 @@ class NotesStore;
 /// moves by the change in length, inside it it goes to the stretch's new end.
 int mapCursorPosition(const QString& oldText, const QString& newText, int position);
 
-/// Shows area `area` of the store in view, stores every edit of the view, and
-/// takes in the edits of other windows without moving this view's cursor or
-/// scroll position more than the change requires.
+/// Shows area `area` of the store in view, hands every edit of the view to the store as a changed
+/// range, and applies the edits of other windows the same way, so that this view's cursor and scroll
+/// position move only as far as the change requires.
 class NotesBinding : public QObject {
     Q_OBJECT
 public:
@@ -28,15 +32,27 @@ public:
     int area() const { return m_area; }
     QTextEdit* view() const { return m_view; }
 
+    /// Applies the edits of other windows that wait for this view. A view on screen in a window that is
+    /// not the active one takes them in batches, a few times a second, so that typing in one window
+    /// does not pay for laying out and drawing every other; anything that edits the view catches up first.
+    void catchUp();
+    /// How long edits may wait for a view in an inactive window.
+    static constexpr int kCatchUpMs = 200;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void viewEdited();
-    void storeChanged(int area, const QString& html, const void* source);
-    void show(const QString& html);
+    void viewChanged(int position, int removed, int added);
+    void storeEdited(int area, const NotesEdit& edit, const void* source);
+    void applyWhole(const NotesEdit& edit);
 
     QPointer<QTextEdit> m_view;
     int m_area;
     NotesStore& m_store;
     bool m_applying = false;
+    QList<NotesEdit> m_waiting;
+    QTimer m_catchUp;
 };
 
 } // namespace tolvo

@@ -20,6 +20,12 @@ QTextCharFormat formatOf(const TextAttributes& attributes)
         format.setForeground(QColor(attributes.color->red, attributes.color->green, attributes.color->blue));
     if (attributes.underline)
         format.setFontUnderline(true);
+    if (attributes.bold)
+        format.setFontWeight(QFont::Bold);
+    if (attributes.italic)
+        format.setFontItalic(true);
+    if (attributes.strikeThrough)
+        format.setFontStrikeOut(true);
     if (attributes.font) {
         format.setFontFamilies({ attributes.font->family });
         if (attributes.font->hasSize())
@@ -48,8 +54,13 @@ void insertIntoTextView(QTextEdit* view, const QList<NotesPiece>& pieces)
     cursor.beginEditBlock();
     for (const NotesPiece& piece : pieces) {
         if (const auto* rich = std::get_if<RichText>(&piece)) {
-            for (const TextRun& run : rich->runs())
-                cursor.insertText(run.text, formatOf(run.attributes));
+            // A run takes the look of the text around it (its font and size) plus what it says itself:
+            // the link and its colour, and the user font where that option gives an installed font.
+            for (const TextRun& run : rich->runs()) {
+                QTextCharFormat format = typing;
+                format.merge(formatOf(run.attributes));
+                cursor.insertText(run.text, format);
+            }
         } else {
             cursor.insertText(std::get<QString>(piece), typing);
         }

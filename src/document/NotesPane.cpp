@@ -4,13 +4,17 @@
 #include "document/ClipboardRichText.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
+#include "document/NotesSafety.h"
 #include "document/NotesStore.h"
 #include "document/NotesTextView.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QTabWidget>
@@ -29,7 +33,12 @@ NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, Not
     , m_views(views)
     , m_ruler(ruler)
     , m_defaults(defaults)
+    , m_store(store)
 {
+    m_messageBar = new NotesMessageBar(store, m_pane);
+    if (auto* column = qobject_cast<QBoxLayout*>(m_pane->layout()))
+        column->insertWidget(0, m_messageBar);
+    m_pane->window()->installEventFilter(this);
     for (int i = 0; i < 5; ++i) {
         m_bindings[i] = new NotesBinding(m_views[i], i, store, this);
         if (auto* view = qobject_cast<NotesTextView*>(m_views[i]))
@@ -46,6 +55,20 @@ NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, Not
 
 NotesPane::~NotesPane() = default;
 
+bool NotesPane::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::Close || watched != m_pane->window())
+        return QObject::eventFilter(watched, event);
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool last = std::none_of(windows.cbegin(), windows.cend(), [this](const QWidget* other) {
+        return other != m_pane->window() && other->isVisible()
+            && (other->windowType() == Qt::Window || other->windowType() == Qt::Dialog);
+    });
+    if (last && QApplication::quitOnLastWindowClosed())
+        notesAllowQuit(m_store, m_pane->window());
+    return QObject::eventFilter(watched, event);
+}
+
 QString NotesPane::tabviewselectedlabel() const
 {
     const int index = m_tabview->currentIndex();
@@ -57,13 +80,17 @@ QTextEdit* NotesPane::selectedTextView() const
     const QString label = tabviewselectedlabel();
     for (int i = 1; i < 5; ++i)
         if (label == QString::number(i + 1))
-            return m_views[i];
-    return m_views[0];
+            return textView(i);
+    return textView(0);
 }
 
 QTextEdit* NotesPane::textView(int index) const
 {
-    return index >= 0 && index < 5 ? m_views[index] : nullptr;
+    if (index < 0 || index >= 5)
+        return nullptr;
+    // Whoever asks for the view may edit it: it must hold every edit made elsewhere first.
+    m_bindings[index]->catchUp();
+    return m_views[index];
 }
 
 void NotesPane::selectArea(int index)

@@ -18,6 +18,7 @@ namespace tolvo {
 class Defaults;
 class NotesBinding;
 class NotesFormatBar;
+class NotesMessageBar;
 class NotesStore;
 
 /// The five notes areas of one window: which one is selected (remembered in
@@ -48,6 +49,9 @@ public:
     /// Makes the five text views (at most) width wide, as the window layout asks.
     void setTextWidth(int width);
 
+    /// The bar above the areas that tells of notes that could not be written and of files set aside.
+    NotesMessageBar* messageBar() const { return m_messageBar; }
+
     /// Inserts " ", the clipboard's rich text and " " into the selected area, then focuses it;
     /// nothing without rich text on the clipboard.
     void insertClipboardRichText();
@@ -58,6 +62,10 @@ signals:
     /// A link in one of the areas was clicked (NotesTextView::linkActivated).
     void linkActivated(const QString& href);
 
+protected:
+    /// Closing the last window quits: unsaved notes are written first, or the user is asked.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void tabSelected(int index);
     void insertBetweenSpaces(const std::function<void(QTextCursor&)>& insert);
@@ -67,6 +75,8 @@ private:
     Views m_views;
     NotesFormatBar* m_ruler;
     Defaults& m_defaults;
+    NotesStore& m_store;
+    NotesMessageBar* m_messageBar = nullptr;
     std::array<NotesBinding*, 5> m_bindings {};
 };
 

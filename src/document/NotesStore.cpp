@@ -1,15 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/NotesStore.h"
 
+#include "document/NotesWriter.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/NotesFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QThread>
+#include <QTimer>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -19,26 +27,91 @@ namespace tolvo {
 
 namespace {
 
-int areaOfKey(const QString& key)
+struct FileStamp {
+    qint64 mtimeNs = -1;
+    qint64 size = -1;
+};
+
+FileStamp stampOf(const QString& path)
 {
-    for (int i = 0; i < NotesStore::kAreaCount; ++i)
-        if (key == keys::sharedNotes(i))
-            return i;
-    return -1;
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return { qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, qint64(st.st_size) };
+}
+
+QString bodyOf(const QString& html)
+{
+    const qsizetype open = html.indexOf(QLatin1String("<body"));
+    const qsizetype start = open < 0 ? -1 : html.indexOf(QLatin1Char('>'), open);
+    const qsizetype end = html.lastIndexOf(QLatin1String("</body>"));
+    return start < 0 || end < start ? html : html.mid(start + 1, end - start - 1);
 }
 
 } // namespace
 
-NotesStore::NotesStore(Defaults& defaults, const QString& watchedFile, QObject* parent)
+NotesStore::NotesStore(Defaults& defaults, const QString& folder, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
+    , m_folder(folder)
 {
-    for (int i = 0; i < kAreaCount; ++i)
-        m_html[i] = m_defaults.stringForKey(keys::sharedNotes(i));
-    connect(&m_defaults, &Defaults::valueChanged, this, &NotesStore::defaultsChanged);
+    qRegisterMetaType<NotesEdit>();
+    for (auto& document : m_documents)
+        document = std::make_unique<QTextDocument>();
 
-    m_writeTimer.setSingleShot(true);
-    connect(&m_writeTimer, &QTimer::timeout, this, [this] { flush(); });
+    m_thread = new QThread(this);
+    m_thread->setObjectName(QStringLiteral("notes writer"));
+    m_writer = new NotesWriter(m_folder, kWriteIntervalMs);
+    m_writer->moveToThread(m_thread);
+    connect(m_writer, &NotesWriter::written, this, [this](int area, quint64 counted, qint64 mtimeNs, qint64 size) {
+        m_written[area] = std::max(m_written[area], counted);
+        m_stamps[area] = { mtimeNs, size };
+    });
+    connect(m_writer, &NotesWriter::problemChanged, this, &NotesStore::setWriteProblem);
+    m_thread->start();
+
+    std::array<QString, kAreaCount> fromDefaults;
+    for (int area = 0; area < kAreaCount; ++area) {
+        const QString path = notesfiles::filePath(m_folder, area);
+        const notesfiles::ReadResult file = notesfiles::read(path);
+        switch (file.status) {
+        case notesfiles::ReadResult::Status::Read:
+            m_stamps[area] = { stampOf(path).mtimeNs, stampOf(path).size };
+            load(area, file.html, false);
+            break;
+        case notesfiles::ReadResult::Status::Missing:
+            if (m_defaults.hasUserValue(keys::sharedNotes(area)))
+                fromDefaults[area] = m_defaults.stringForKey(keys::sharedNotes(area));
+            load(area, m_defaults.stringForKey(keys::sharedNotes(area)), false);
+            break;
+        case notesfiles::ReadResult::Status::Damaged: {
+            const QString aside = notesfiles::setAside(path);
+            setNotice(aside.isEmpty() ? tr("The file of notes area %1 is damaged (%2) and could not be moved aside: %3")
+                                            .arg(QString::number(area + 1), file.problem, path)
+                                      : tr("The file of notes area %1 was damaged (%2); it was kept as %3.")
+                                            .arg(QString::number(area + 1), file.problem, aside));
+            load(area, QString(), false);
+            break;
+        }
+        case notesfiles::ReadResult::Status::Unreadable:
+            setNotice(tr("The file of notes area %1 cannot be read (%2): %3")
+                          .arg(QString::number(area + 1), file.problem, path));
+            load(area, QString(), false);
+            break;
+        }
+    }
+    migrateFromDefaults(fromDefaults);
+
+    // A damaged settings file: what this process holds goes back at once, and the user hears of it.
+    connect(&m_defaults, &Defaults::damaged, this,
+        [this] { QTimer::singleShot(0, &m_defaults, [this] { m_defaults.synchronize(); }); });
+    connect(&m_defaults, &Defaults::fileSetAside, this, [this](const QString& aside) {
+        setNotice(tr("The settings file was damaged; it was kept as %1, and the settings held here were "
+                     "written back.")
+                      .arg(aside));
+    });
+    if (m_defaults.isDamaged())
+        QTimer::singleShot(0, &m_defaults, [this] { m_defaults.synchronize(); });
 
     if (QCoreApplication* app = QCoreApplication::instance()) {
         connect(app, &QCoreApplication::aboutToQuit, this, [this] { flush(); });
@@ -52,13 +125,9 @@ NotesStore::NotesStore(Defaults& defaults, const QString& watchedFile, QObject* 
             });
         }
     }
-
-    if (!watchedFile.isEmpty()) {
-        // The store replaces its file on every write, so the folder is what can be watched.
-        const QString folder = QFileInfo(watchedFile).absolutePath();
-        QDir().mkpath(folder);
+    if (QDir().mkpath(m_folder)) {
         m_watcher = new QFileSystemWatcher(this);
-        if (m_watcher->addPath(folder))
+        if (m_watcher->addPath(m_folder))
             connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { refresh(); });
     }
 }
@@ -66,89 +135,190 @@ NotesStore::NotesStore(Defaults& defaults, const QString& watchedFile, QObject* 
 NotesStore::~NotesStore()
 {
     flush();
+    // The writer and its timer belong to the writer's thread: they end there.
+    QMetaObject::invokeMethod(
+        m_writer, [this] { delete m_writer; }, Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
 }
 
 NotesStore& NotesStore::shared()
 {
     // Owned by the application object, so that its last write happens while Qt is still up.
     static NotesStore* store
-        = new NotesStore(Defaults::standard(), Defaults::standardFilePath(), QCoreApplication::instance());
+        = new NotesStore(Defaults::standard(), notesfiles::standardFolder(), QCoreApplication::instance());
     return *store;
+}
+
+void NotesStore::migrateFromDefaults(std::array<QString, kAreaCount>& fromDefaults)
+{
+    QList<int> moved;
+    for (int area = 0; area < kAreaCount; ++area) {
+        if (fromDefaults[area].isNull())
+            continue;
+        const QString path = notesfiles::filePath(m_folder, area);
+        const QString html = m_documents[area]->toHtml();
+        const QString problem = notesfiles::write(path, html);
+        const notesfiles::ReadResult back = notesfiles::read(path);
+        if (!problem.isEmpty() || back.status != notesfiles::ReadResult::Status::Read || back.html != html) {
+            // The notes stay where they were, and the writer keeps trying.
+            qCWarning(lcNotes).noquote() << "Cannot move notes area" << area + 1 << "to" << path << ":" << problem;
+            setWriteProblem(problem.isEmpty() ? tr("the file written could not be read back") : problem);
+            rewrite(area);
+            continue;
+        }
+        m_stamps[area] = { stampOf(path).mtimeNs, stampOf(path).size };
+        moved.append(area);
+    }
+    if (moved.isEmpty())
+        return;
+    for (int area : moved)
+        m_defaults.removeValue(keys::sharedNotes(area));
+    m_defaults.synchronize();
+    qCInfo(lcNotes).noquote() << "Moved" << moved.size() << "notes areas from the settings file to" << m_folder;
+}
+
+const QTextDocument* NotesStore::document(int area) const
+{
+    return area >= 0 && area < kAreaCount ? m_documents[area].get() : nullptr;
 }
 
 QString NotesStore::html(int area) const
 {
-    return area >= 0 && area < kAreaCount ? m_html[area] : QString();
+    return area >= 0 && area < kAreaCount ? m_documents[area]->toHtml() : QString();
 }
 
-quint64 NotesStore::revision(int area) const
+void NotesStore::load(int area, const QString& html, bool needsWrite)
 {
-    return area >= 0 && area < kAreaCount ? m_revision[area] : 0;
+    const NotesEdit edit = wholeEdit(html);
+    applyEdit(*m_documents[area], edit);
+    publish(area, edit, nullptr, needsWrite);
+}
+
+void NotesStore::rewrite(int area)
+{
+    ++m_edits[area];
+    sendToWriter(area, wholeEdit(*m_documents[area]), true);
+}
+
+void NotesStore::sendToWriter(int area, const NotesEdit& edit, bool needsWrite)
+{
+    const quint64 counted = m_edits[area];
+    if (edit.whole) {
+        // The writer's thread gets a copy of its own, made complete here.
+        QTextDocument* copy = m_documents[area]->clone();
+        (void)copy->rootFrame();
+        copy->moveToThread(m_thread);
+        QMetaObject::invokeMethod(m_writer,
+            [writer = m_writer, area, copy, counted, needsWrite] { writer->replace(area, copy, counted, needsWrite); });
+        return;
+    }
+    NotesEdit forWriter = edit;
+    forWriter.inserted = QTextDocumentFragment();
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, area, forWriter, counted, needsWrite] {
+        writer->apply(area, forWriter, counted, needsWrite);
+    });
+}
+
+void NotesStore::publish(int area, const NotesEdit& edit, const void* source, bool needsWrite)
+{
+    if (needsWrite)
+        ++m_edits[area];
+    sendToWriter(area, edit, needsWrite);
+    emit areaEdited(area, edit, source);
+}
+
+void NotesStore::takeEdit(int area, NotesEdit edit, const QTextDocument& sourceDocument, const void* source)
+{
+    if (area < 0 || area >= kAreaCount)
+        return;
+    // A range that does not reproduce its paragraphs (some list and format changes) travels whole.
+    if (!applyEdit(*m_documents[area], edit)) {
+        edit = wholeEdit(sourceDocument);
+        applyEdit(*m_documents[area], edit);
+    }
+    publish(area, edit, source, true);
 }
 
 void NotesStore::setHtml(int area, const QString& html, const void* source)
 {
-    if (area < 0 || area >= kAreaCount || html == m_html[area])
+    if (area < 0 || area >= kAreaCount)
         return;
-    m_html[area] = html;
-    ++m_revision[area];
-    m_unsaved[area] = true;
-    m_storing = true;
-    m_defaults.setValue(keys::sharedNotes(area), html);
-    m_storing = false;
-    emit areaChanged(area, html, source);
-    scheduleWrite();
-}
-
-void NotesStore::scheduleWrite()
-{
-    if (m_writeTimer.isActive())
-        return;
-    // The first edit after a quiet second is written at once; later ones wait for the second to pass.
-    const qint64 wait = m_sinceWrite.isValid() ? kWriteIntervalMs - m_sinceWrite.elapsed() : 0;
-    m_writeTimer.start(int(std::max<qint64>(0, wait)));
-}
-
-bool NotesStore::hasUnsavedEdits() const
-{
-    return std::find(m_unsaved.begin(), m_unsaved.end(), true) != m_unsaved.end();
+    NotesEdit edit = wholeEdit(html);
+    applyEdit(*m_documents[area], edit);
+    publish(area, edit, source, true);
 }
 
 bool NotesStore::flush()
 {
-    m_writeTimer.stop();
     if (!hasUnsavedEdits())
         return true;
-    m_sinceWrite.restart();
-    if (!m_defaults.synchronize()) {
-        qCWarning(lcNotes) << "The notes could not be saved; trying again shortly";
-        m_writeTimer.start(kWriteIntervalMs);
-        return false;
-    }
-    m_unsaved.fill(false);
-    return true;
+    QString problem;
+    QMetaObject::invokeMethod(
+        m_writer, [this, &problem] { problem = m_writer->writeNow(); }, Qt::BlockingQueuedConnection);
+    // The writer's reports are queued behind this call: take them in now.
+    QCoreApplication::sendPostedEvents(this);
+    setWriteProblem(problem);
+    return problem.isEmpty();
+}
+
+bool NotesStore::hasUnsavedEdits() const
+{
+    for (int area = 0; area < kAreaCount; ++area)
+        if (m_written[area] < m_edits[area])
+            return true;
+    return false;
+}
+
+void NotesStore::setWriteProblem(const QString& problem)
+{
+    if (problem == m_writeProblem)
+        return;
+    m_writeProblem = problem;
+    emit writeProblemChanged(problem);
+}
+
+void NotesStore::setNotice(const QString& notice)
+{
+    m_notice = notice;
+    qCWarning(lcNotes).noquote() << notice;
+    emit noticeChanged(notice);
+}
+
+QString NotesStore::saveAllAs(const QString& path) const
+{
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Tolvo notes</title>"
+                                  "</head><body>\n");
+    for (int area = 0; area < kAreaCount; ++area)
+        html += QStringLiteral("<h1>Notes %1</h1>\n").arg(area + 1) + bodyOf(m_documents[area]->toHtml()) + u'\n';
+    html += QStringLiteral("</body></html>\n");
+    return notesfiles::write(path, html);
 }
 
 void NotesStore::refresh()
 {
-    // Any read makes the store look at its file; a changed file reports its changed keys.
-    m_defaults.hasUserValue(keys::sharedNotes(0));
-}
-
-void NotesStore::defaultsChanged(const QString& key)
-{
-    if (m_storing)
-        return;
-    const int area = areaOfKey(key);
-    if (area < 0)
-        return;
-    const QString now = m_defaults.stringForKey(key);
-    // An unsaved edit of ours stays on top of what the file holds, and will overwrite it.
-    if (now == m_html[area] || m_unsaved[area])
-        return;
-    m_html[area] = now;
-    ++m_revision[area];
-    emit areaChanged(area, now, nullptr);
+    for (int area = 0; area < kAreaCount; ++area) {
+        const QString path = notesfiles::filePath(m_folder, area);
+        const FileStamp now = stampOf(path);
+        if (now.size < 0 || Stamp { now.mtimeNs, now.size } == m_stamps[area] || m_written[area] < m_edits[area])
+            continue;
+        const notesfiles::ReadResult file = notesfiles::read(path);
+        if (file.status == notesfiles::ReadResult::Status::Damaged) {
+            const QString aside = notesfiles::setAside(path);
+            setNotice(tr("The file of notes area %1 was damaged (%2); it was kept as %3, and the notes shown "
+                         "here were written back.")
+                          .arg(QString::number(area + 1), file.problem, aside.isEmpty() ? path : aside));
+            rewrite(area);
+            flush();
+            continue;
+        }
+        if (file.status != notesfiles::ReadResult::Status::Read)
+            continue;
+        m_stamps[area] = { now.mtimeNs, now.size };
+        NotesEdit edit = wholeEdit(file.html);
+        applyEdit(*m_documents[area], edit);
+        publish(area, edit, nullptr, false);
+    }
 }
 
 } // namespace tolvo

@@ -1,75 +1,112 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The five shared notes areas, one copy per process over the defaults store.
+// The five shared notes areas, one copy per process, each kept in a file of its own.
 //
-// Every window's notes area N shows and edits the same text. An edit reaches
-// the other windows at once and the file at most one second later (at once
-// when the application deactivates or quits), so a crash loses at most the
-// last second of typing. Edits travel whole: the last edit of an area wins.
-// An area that another process changed is taken over unless this process has
-// an unsaved edit of it.
+// Every window's notes area N shows and edits the same text. An edit travels to the other windows as
+// an edit (the changed range) and reaches the area's file at most one second later, written by a
+// thread of its own so that typing never waits for the disk; the files are written at once when the
+// application deactivates, quits or is told to end. A write that fails is tried again every second
+// and reported (writeProblem) until it succeeds. An area that another process changed is taken over
+// unless this process has an unsaved edit of it.
 
-#include <QElapsedTimer>
+#include "document/NotesEdit.h"
+
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
 #include <array>
+#include <memory>
 
 class QFileSystemWatcher;
+class QTextDocument;
+class QThread;
 
 namespace tolvo {
 
 class Defaults;
+class NotesWriter;
 
-/// The five notes areas' rich text (Qt HTML) shared by every window of the process.
+/// The five notes areas' rich text shared by every window of the process.
 class NotesStore : public QObject {
     Q_OBJECT
 public:
     static constexpr int kAreaCount = 5;
-    /// The shortest time between two writes of the store to its file.
+    /// The shortest time between two writes of an area to its file, and between two tries after a failure.
     static constexpr int kWriteIntervalMs = 1000;
 
-    /// A store over defaults. When watchedFile is given, changes that other
-    /// processes make to it are noticed as they happen.
-    explicit NotesStore(Defaults& defaults, const QString& watchedFile = QString(), QObject* parent = nullptr);
+    /// A store whose areas live in folder (notesfiles::standardFolder() for the application). Notes still
+    /// held in defaults (sharedNotes1 to 5, from before the notes had files) move into the folder; they
+    /// leave defaults only once their files were written and read back.
+    NotesStore(Defaults& defaults, const QString& folder, QObject* parent = nullptr);
     ~NotesStore() override;
 
-    /// The process's store, over Defaults::standard().
+    /// The process's store, over Defaults::standard() and the standard notes folder.
     static NotesStore& shared();
 
-    /// The current rich text of area 0..4; empty for another index.
+    QString folder() const { return m_folder; }
+    /// Area 0..4 as this process holds it (nullptr for another index). Never edit it directly.
+    const QTextDocument* document(int area) const;
+    /// The current rich text of area 0..4 as Qt HTML; empty for another index.
     QString html(int area) const;
-    /// Counts the changes of an area, so a view can tell whether it shows the latest.
-    quint64 revision(int area) const;
 
-    /// Takes an edit of a whole area made in source (any tag; areaChanged names it).
+    /// Takes an edit made in sourceDocument (the copy of the area in a window; source tags it for areaEdited).
+    void takeEdit(int area, NotesEdit edit, const QTextDocument& sourceDocument, const void* source);
+    /// Replaces a whole area.
     void setHtml(int area, const QString& html, const void* source);
 
-    /// Writes unsaved edits now. False when the store could not be written (they stay pending).
+    /// Writes unsaved edits now, waiting for the writes. False when they could not be written (they stay
+    /// pending and are tried again).
     bool flush();
     /// True while an edit waits for its write.
     bool hasUnsavedEdits() const;
+    /// Why the last write failed, in plain words; empty while writes succeed.
+    QString writeProblem() const { return m_writeProblem; }
+    /// What the user must be told about a damaged file set aside; empty when nothing happened.
+    QString notice() const { return m_notice; }
 
-    /// Reads what other processes wrote, if the file changed.
+    /// Writes all five areas, one after another, into one HTML file at path. Empty on success, else why not.
+    QString saveAllAs(const QString& path) const;
+
+    /// Reads what other processes wrote, and sets a damaged file aside (writing back what this process holds).
     void refresh();
 
 signals:
-    /// Area changed to html; source is the tag given to setHtml, or nullptr for another process.
-    void areaChanged(int area, const QString& html, const void* source);
+    /// Area changed by edit; source is the tag given with it, or nullptr for another process's change.
+    void areaEdited(int area, const tolvo::NotesEdit& edit, const void* source);
+    /// A write failed (problem in plain words) or writes succeed again (empty).
+    void writeProblemChanged(const QString& problem);
+    /// Something the user must be told about their notes or settings.
+    void noticeChanged(const QString& notice);
 
 private:
-    void scheduleWrite();
-    void defaultsChanged(const QString& key);
+    void publish(int area, const NotesEdit& edit, const void* source, bool needsWrite);
+    /// Has the writer write area again as this process holds it.
+    void rewrite(int area);
+    /// Hands an edit already applied to the area to the writer.
+    void sendToWriter(int area, const NotesEdit& edit, bool needsWrite);
+    void load(int area, const QString& html, bool needsWrite);
+    void migrateFromDefaults(std::array<QString, kAreaCount>& fromDefaults);
+    void setWriteProblem(const QString& problem);
+    void setNotice(const QString& notice);
 
     Defaults& m_defaults;
-    std::array<QString, kAreaCount> m_html;
-    std::array<quint64, kAreaCount> m_revision {};
-    std::array<bool, kAreaCount> m_unsaved {};
-    QTimer m_writeTimer;
-    QElapsedTimer m_sinceWrite;
+    QString m_folder;
+    std::array<std::unique_ptr<QTextDocument>, kAreaCount> m_documents;
+    std::array<quint64, kAreaCount> m_edits {};
+    std::array<quint64, kAreaCount> m_written {};
+    struct Stamp {
+        qint64 mtimeNs = -1;
+        qint64 size = -1;
+        bool operator==(const Stamp&) const = default;
+    };
+    std::array<Stamp, kAreaCount> m_stamps {};
+    QThread* m_thread = nullptr;
+    NotesWriter* m_writer = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
-    bool m_storing = false;
+    QString m_writeProblem;
+    QString m_notice;
 };
 
 } // namespace tolvo
+
+Q_DECLARE_METATYPE(tolvo::NotesEdit)

@@ -92,10 +92,18 @@ QStringList runCss(const TextAttributes& a)
     QStringList css;
     if (a.color)
         css << QStringLiteral("color:") + colorCss(*a.color);
-    if (a.underline)
+    if (a.underline && a.strikeThrough)
+        css << QStringLiteral("text-decoration:underline line-through");
+    else if (a.underline)
         css << QStringLiteral("text-decoration:underline");
+    else if (a.strikeThrough)
+        css << QStringLiteral("text-decoration:line-through");
     else if (a.link)
         css << QStringLiteral("text-decoration:none");
+    if (a.bold)
+        css << QStringLiteral("font-weight:bold");
+    if (a.italic)
+        css << QStringLiteral("font-style:italic");
     if (a.font) {
         if (!a.font->family.isEmpty())
             css << QStringLiteral("font-family:") + fontFamilyCss(a.font->family);

@@ -40,8 +40,11 @@ struct TextAttributes {
     std::optional<RgbColor> color;
     bool underline = false;
     std::optional<FontSpec> font;
+    bool bold = false;
+    bool italic = false;
+    bool strikeThrough = false;
 
-    bool isPlain() const { return !link && !color && !underline && !font; }
+    bool isPlain() const { return !link && !color && !underline && !font && !bold && !italic && !strikeThrough; }
     bool operator==(const TextAttributes&) const = default;
 };
 

@@ -3,6 +3,7 @@
 #include "links/RtfReader.h"
 
 #include <QHash>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include <algorithm>
@@ -33,6 +34,35 @@ constexpr std::array<char16_t, 32> kCp1252High { 0x20AC, 0xFFFD, 0x201A, 0x0192,
 char16_t fromCp1252(uchar byte)
 {
     return byte >= 0x80 && byte < 0xA0 ? kCp1252High[byte - 0x80] : char16_t(byte);
+}
+
+// The Windows code page of an RTF \fcharset; 0 where the document's own code page applies.
+int codePageOfCharset(int charset)
+{
+    static constexpr std::array<std::pair<int, int>, 18> pages { {
+        { 0, 1252 },
+        { 2, 1252 },
+        { 77, 10000 },
+        { 128, 932 },
+        { 129, 949 },
+        { 134, 936 },
+        { 136, 950 },
+        { 161, 1253 },
+        { 162, 1254 },
+        { 163, 1258 },
+        { 177, 1255 },
+        { 178, 1256 },
+        { 186, 1257 },
+        { 204, 1251 },
+        { 222, 874 },
+        { 238, 1250 },
+        { 254, 437 },
+        { 255, 437 },
+    } };
+    for (const auto& [set, page] : pages)
+        if (set == charset)
+            return page;
+    return 0;
 }
 
 // Destinations whose content is no text of the document. Sorted for binary search.
@@ -193,6 +223,9 @@ struct GroupState {
     int halfPoints = -1; // -1: not set
     int color = 0; // 0: automatic
     bool underline = false;
+    bool bold = false;
+    bool italic = false;
+    bool strikeThrough = false;
     bool hidden = false;
     int unicodeSkip = 1;
     std::optional<QString> link;
@@ -239,6 +272,7 @@ public:
                 break;
             }
         }
+        decodeBytes();
         flush();
         return std::move(m_result);
     }
@@ -248,6 +282,7 @@ private:
 
     void openGroup()
     {
+        decodeBytes();
         m_unicodeSkipLeft = 0;
         m_ignorable = false;
         if (m_overflow > 0 || qsizetype(m_stack.size()) > kMaxDepth) {
@@ -259,6 +294,7 @@ private:
 
     void closeGroup()
     {
+        decodeBytes();
         m_unicodeSkipLeft = 0;
         m_ignorable = false;
         if (m_overflow > 0) {
@@ -310,7 +346,7 @@ private:
             if (m_pos + 1 < m_size && hexValue(m_data[m_pos]) >= 0 && hexValue(m_data[m_pos + 1]) >= 0) {
                 const uchar byte = uchar(hexValue(m_data[m_pos]) * 16 + hexValue(m_data[m_pos + 1]));
                 m_pos += 2;
-                escapedCharacter(fromCp1252(byte));
+                escapedByte(byte);
             }
         } else {
             ++m_pos;
@@ -356,6 +392,7 @@ private:
         }
         if (m_overflow > 0)
             return;
+        decodeBytes();
         const bool ignorable = std::exchange(m_ignorable, false);
         GroupState& s = state();
         if (s.destination == Destination::Skip)
@@ -368,6 +405,11 @@ private:
             return;
         }
         m_unicodeSkipLeft = 0;
+        if (name == "ansicpg"sv) {
+            if (parameter > 0)
+                m_documentCodePage = parameter;
+            return;
+        }
         if (name == "uc"sv) {
             s.unicodeSkip = std::clamp(hasParameter ? parameter : 1, 0, kMaxUnicodeSkip);
             return;
@@ -380,6 +422,11 @@ private:
             if (name == "f"sv) {
                 commitFontName();
                 m_fontNumber = std::max(parameter, 0);
+            } else if (name == "fcharset"sv && m_fontNumber >= 0) {
+                if (const int codePage = codePageOfCharset(parameter))
+                    m_fontCodePages.insert(m_fontNumber, codePage);
+            } else if (name == "cpg"sv && m_fontNumber >= 0 && parameter > 0) {
+                m_fontCodePages.insert(m_fontNumber, parameter);
             }
             return;
         case Destination::ColorTable:
@@ -445,7 +492,16 @@ private:
             s.halfPoints = -1;
             s.color = 0;
             s.underline = false;
+            s.bold = false;
+            s.italic = false;
+            s.strikeThrough = false;
             s.hidden = false;
+        } else if (name == "b"sv) {
+            s.bold = on;
+        } else if (name == "i"sv) {
+            s.italic = on;
+        } else if (name == "strike"sv || name == "striked"sv) {
+            s.strikeThrough = on;
         } else if (name == "f"sv) {
             s.font = std::max(parameter, 0);
         } else if (name == "fs"sv) {
@@ -485,9 +541,67 @@ private:
                 commitColor();
             return;
         default:
+            if (byte < 0x80)
+                character(byte);
+            else
+                textByte(byte);
+            return;
+        }
+    }
+
+    // A byte of text in the code page of the current font (or of the document): bytes are gathered
+    // and decoded together, since some code pages take two bytes for a character.
+    void escapedByte(uchar byte)
+    {
+        if (m_unicodeSkipLeft > 0) {
+            --m_unicodeSkipLeft;
+            return;
+        }
+        m_ignorable = false;
+        textByte(byte);
+    }
+
+    void textByte(uchar byte)
+    {
+        const int codePage = currentCodePage();
+        if (codePage == 1252 || state().destination != Destination::Text) {
             character(fromCp1252(byte));
             return;
         }
+        if (!m_bytes.isEmpty() && codePage != m_bytesCodePage)
+            decodeBytes();
+        m_bytesCodePage = codePage;
+        m_bytes.append(char(byte));
+    }
+
+    int currentCodePage() const
+    {
+        const GroupState& s = m_stack.back();
+        return s.font >= 0 ? m_fontCodePages.value(s.font, m_documentCodePage) : m_documentCodePage;
+    }
+
+    void decodeBytes()
+    {
+        if (m_bytes.isEmpty())
+            return;
+        const QByteArray bytes = std::exchange(m_bytes, {});
+        const QByteArray name = m_bytesCodePage == 10000 ? QByteArray("macintosh")
+            : m_bytesCodePage == 932                     ? QByteArray("Shift_JIS")
+            : m_bytesCodePage == 936                     ? QByteArray("GBK")
+            : m_bytesCodePage == 949                     ? QByteArray("cp949")
+            : m_bytesCodePage == 950                     ? QByteArray("Big5")
+            : m_bytesCodePage == 437                     ? QByteArray("IBM437")
+                                                         : "windows-" + QByteArray::number(m_bytesCodePage);
+        QStringDecoder decoder(name.constData());
+        const QString text = decoder.isValid() ? decoder.decode(bytes) : QString();
+        if (!decoder.isValid()) {
+            // A code page that Qt does not know: read as 1252 rather than lose the text.
+            for (const char c : bytes)
+                appendText(fromCp1252(uchar(c)));
+            return;
+        }
+        for (const QChar c : text)
+            appendText(c.unicode());
     }
 
     // A character written as an escape: it counts as a fallback character and
@@ -503,6 +617,12 @@ private:
     }
 
     void character(char16_t unit)
+    {
+        decodeBytes();
+        appendText(unit);
+    }
+
+    void appendText(char16_t unit)
     {
         GroupState& s = state();
         switch (s.destination) {
@@ -546,6 +666,9 @@ private:
         if (s.color > 0 && s.color < m_colors.size())
             a.color = m_colors[s.color];
         a.underline = s.underline;
+        a.bold = s.bold;
+        a.italic = s.italic;
+        a.strikeThrough = s.strikeThrough;
         if (s.font >= 0 || s.halfPoints > 0) {
             FontSpec font { s.font >= 0 ? m_fonts.value(s.font) : QString(),
                 s.halfPoints > 0 ? s.halfPoints / 2.0 : 0 };
@@ -593,6 +716,10 @@ private:
     std::vector<Field> m_fields;
 
     QHash<int, QString> m_fonts;
+    QHash<int, int> m_fontCodePages; // font number to the code page of its \fcharset or \cpg
+    int m_documentCodePage = 1252; // \ansicpg
+    QByteArray m_bytes; // text bytes not yet decoded
+    int m_bytesCodePage = 1252;
     int m_fontNumber = -1;
     QString m_fontName;
     QList<std::optional<RgbColor>> m_colors;

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -121,6 +122,7 @@ QVariantMap Defaults::readFile() const
     QFile file(m_filePath);
     if (!file.exists()) {
         m_unreadable = false;
+        m_damaged = false;
         return {};
     }
     if (!file.open(QIODevice::ReadOnly)) {
@@ -133,6 +135,7 @@ QVariantMap Defaults::readFile() const
         return {};
     }
     m_unreadable = false;
+    m_damaged = false;
     const QByteArray bytes = file.readAll();
     file.close();
     QJsonParseError error {};
@@ -142,18 +145,38 @@ QVariantMap Defaults::readFile() const
     if (bytes.isEmpty())
         return {};
 
-    // Keep the damaged content aside rather than writing over it later.
+    // Left where it is: a reader must not move it, and a writer sets it aside under the lock.
+    const QString why = doc.isNull() ? error.errorString() : QStringLiteral("not a JSON object");
+    m_damaged = true;
+    m_loadProblem = QStringLiteral("%1 is damaged (%2)").arg(m_filePath, why);
+    if (m_damagedStamp != stamp()) {
+        m_damagedStamp = stamp();
+        qCWarning(lcDefaults).noquote() << "Settings file" << m_loadProblem;
+        emit const_cast<Defaults*>(this)->damaged(m_loadProblem);
+    }
+    return {};
+}
+
+bool Defaults::setDamagedFileAside()
+{
     const QString aside = m_filePath + QStringLiteral(".damaged-")
         + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-hhmmss-zzz"));
-    const QString why = doc.isNull() ? error.errorString() : QStringLiteral("not a JSON object");
-    if (QFile::rename(m_filePath, aside)) {
-        m_loadProblem = QStringLiteral("%1 was damaged (%2); it was kept as %3").arg(m_filePath, why, aside);
-    } else {
-        m_unreadable = true;
-        m_loadProblem = QStringLiteral("%1 is damaged (%2) and could not be moved aside").arg(m_filePath, why);
+    if (!QFile::rename(m_filePath, aside)) {
+        m_writeProblem = unwritableReason(
+            QFileInfo(m_filePath).absolutePath(), QStringLiteral("the damaged file there cannot be moved aside"));
+        return false;
     }
-    qCWarning(lcDefaults).noquote() << "Settings file" << m_loadProblem << "- running on the built-in defaults";
-    return {};
+    m_loadProblem = QStringLiteral("%1 was damaged; it was kept as %2").arg(m_filePath, aside);
+    qCWarning(lcDefaults).noquote() << "Settings file" << m_loadProblem;
+    m_damaged = false;
+    emit fileSetAside(aside);
+    return true;
+}
+
+bool Defaults::isDamaged() const
+{
+    refreshIfChanged();
+    return m_damaged;
 }
 
 void Defaults::adopt(const QVariantMap& fileValues) const
@@ -192,12 +215,18 @@ void Defaults::refreshIfChanged() const
     // Another process (tolvo-cli, a second window's process) may have written
     // the file; a stat per read keeps every read current at little cost.
     if (!m_loaded || stamp() != m_stamp)
-        adopt(readFile());
+        const_cast<Defaults*>(this)->reload();
 }
 
 void Defaults::reload()
 {
-    adopt(readFile());
+    const QVariantMap values = readFile();
+    if (m_damaged && m_loaded) {
+        // What was read before the damage stays: it is what a writer puts back.
+        m_stamp = stamp();
+        return;
+    }
+    adopt(values);
 }
 
 QVariant Defaults::coerce(const Key* key, const QVariant& value) const
@@ -314,12 +343,18 @@ void Defaults::removeValue(const QString& key)
         emit valueChanged(key);
 }
 
-namespace {
-
-// What keeps a file from being written in folder, as the file system tells it; fallback when it tells nothing
-// more (Qt's error texts do not say "disk full" or "read-only" for every call that fails so).
-QString unwritableBecause(const QString& folder, const QString& fallback)
+// Qt's error texts do not say "disk full" or "read-only" for every call that fails so: the file system is asked too.
+QString unwritableReason(const QString& folder, const QString& fallback)
 {
+    const auto says = [&fallback](int error) {
+        return fallback.contains(QString::fromLocal8Bit(std::strerror(error)), Qt::CaseInsensitive);
+    };
+    if (says(ENOSPC) || says(EDQUOT))
+        return QStringLiteral("the disk is full");
+    if (says(EROFS))
+        return QStringLiteral("the file system is read-only");
+    if (says(EACCES) || says(EPERM))
+        return QStringLiteral("permission denied");
     const QByteArray path = QFile::encodeName(folder);
     struct statvfs fs { };
     if (::statvfs(path.constData(), &fs) == 0) {
@@ -337,6 +372,8 @@ QString unwritableBecause(const QString& folder, const QString& fallback)
     return fallback;
 }
 
+namespace {
+
 QString lowerFirst(QString text)
 {
     if (!text.isEmpty())
@@ -350,13 +387,15 @@ bool Defaults::writeFile(const QVariantMap& values)
 {
     const QString folder = QFileInfo(m_filePath).absolutePath();
     QSaveFile out(m_filePath);
-    bool written = out.open(QIODevice::WriteOnly);
+    // Unbuffered: a write that fails only when a buffer is flushed at commit() is not reported by
+    // QSaveFile, which would then put a cut-off file in place of the good one.
+    bool written = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (written) {
         const QByteArray bytes = QJsonDocument(QJsonObject::fromVariantMap(values)).toJson(QJsonDocument::Indented);
         written = out.write(bytes) == bytes.size() && out.commit();
     }
     if (!written) {
-        m_writeProblem = unwritableBecause(folder, lowerFirst(out.errorString()));
+        m_writeProblem = unwritableReason(folder, lowerFirst(out.errorString()));
         qCWarning(lcDefaults).noquote() << "Cannot write the settings file" << m_filePath << ":" << m_writeProblem;
     }
     return written;
@@ -384,7 +423,7 @@ public:
         while (!(m_locked = m_lock.tryLock(0))) {
             if (m_lock.error() != QLockFile::LockFailedError) {
                 // No other process holds it: the lock file itself cannot be made.
-                m_problem = unwritableBecause(folder, QStringLiteral("its lock file cannot be created"));
+                m_problem = unwritableReason(folder, QStringLiteral("its lock file cannot be created"));
                 break;
             }
             const qint64 left = deadline.remainingTime();
@@ -414,10 +453,8 @@ private:
 bool Defaults::synchronize()
 {
     ensureLoaded();
-    if (m_pendingSet.isEmpty() && m_pendingRemove.isEmpty()) {
-        refreshIfChanged();
+    if (m_pendingSet.isEmpty() && m_pendingRemove.isEmpty() && !isDamaged())
         return true;
-    }
     m_writeProblem.clear();
     StoreLock lock(m_filePath, m_lockWaitMs);
     if (!lock.locked()) {
@@ -428,6 +465,11 @@ bool Defaults::synchronize()
     if (m_unreadable) {
         m_writeProblem = QStringLiteral("the file there cannot be read, so it is left as it is");
         return false;
+    }
+    if (m_damaged) {
+        if (!setDamagedFileAside())
+            return false;
+        merged = m_user;
     }
     for (auto it = m_pendingSet.cbegin(); it != m_pendingSet.cend(); ++it)
         merged.insert(it.key(), it.value());
@@ -454,6 +496,11 @@ bool Defaults::updateValue(const QString& key, const std::function<QVariant(cons
     if (m_unreadable) {
         m_writeProblem = QStringLiteral("the file there cannot be read, so it is left as it is");
         return false;
+    }
+    if (m_damaged) {
+        if (!setDamagedFileAside())
+            return false;
+        merged = m_user;
     }
     // Our own unsaved changes of other keys go in with this write.
     for (auto it = m_pendingSet.cbegin(); it != m_pendingSet.cend(); ++it)

@@ -20,6 +20,11 @@
 
 namespace tolvo {
 
+/// Why a file cannot be written in folder, in plain words ("the disk is full", "the file system is
+/// read-only", "permission denied"), as the file system and the failed call's error text tell it;
+/// fallback when they tell nothing more.
+QString unwritableReason(const QString& folder, const QString& fallback);
+
 class Defaults : public QObject {
     Q_OBJECT
 public:
@@ -83,6 +88,10 @@ public:
     /// "boolean", "integer", "number", "string", "dictionary" or "rich text"; empty for an unknown key.
     QString typeNameOf(const QString& key) const;
 
+    /// Whether the file holds something that is not a settings file. Reading leaves such a file where it
+    /// is (a read-only command never moves a file); the next write sets it aside as
+    /// defaults.json.damaged-<time> and writes what this process holds in its place.
+    bool isDamaged() const;
     /// Why the file was not used, when it was damaged or unreadable; empty otherwise.
     QString loadProblem() const { return m_loadProblem; }
     /// Why the last synchronize() or updateValue() wrote nothing ("the file is locked by another process",
@@ -94,6 +103,10 @@ public:
 signals:
     /// A value changed, by this process or (noticed at synchronize or reload) by another.
     void valueChanged(const QString& key);
+    /// The file was found damaged; this process keeps the values it had read before.
+    void damaged(const QString& problem);
+    /// A damaged file was moved to aside and what this process held written in its place.
+    void fileSetAside(const QString& aside);
 
 private:
     struct FileStamp {
@@ -106,6 +119,8 @@ private:
     FileStamp stamp() const;
     /// Reads the file; a damaged file is moved aside and reported. Empty map when absent.
     QVariantMap readFile() const;
+    /// Moves a damaged file aside; false (with m_writeProblem set) when it cannot be moved.
+    bool setDamagedFileAside();
     bool writeFile(const QVariantMap& values);
     void adopt(const QVariantMap& fileValues) const;
     QVariant coerce(const Key* key, const QVariant& value) const;
@@ -122,6 +137,8 @@ private:
     int m_lockWaitMs = 10000;
     mutable FileStamp m_stamp;
     mutable bool m_unreadable = false; // the file exists but could not be read: never overwrite it
+    mutable bool m_damaged = false; // the file at the last read was not a settings file
+    mutable FileStamp m_damagedStamp;
     QVariantMap m_pendingSet; // changes not yet in the file
     QSet<QString> m_pendingRemove;
 };

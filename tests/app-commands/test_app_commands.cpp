@@ -90,7 +90,7 @@ private slots:
         qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
         m_defaults = std::make_unique<Defaults>(storePath());
         registerTolvoDefaults(*m_defaults);
-        m_notes = std::make_unique<NotesStore>(*m_defaults);
+        m_notes = std::make_unique<NotesStore>(*m_defaults, m_home.filePath(QStringLiteral("data/Tolvo/notes")));
         m_updater = std::make_unique<SoftwareUpdater>(*m_defaults);
         DocumentEnvironment environment;
         environment.defaults = m_defaults.get();

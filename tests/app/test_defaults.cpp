@@ -170,16 +170,41 @@ private slots:
         auto d = fresh();
         QCOMPARE(d->boolForKey(keys::kAutoMatchEnabled), true);
         QVERIFY(!d->loadProblem().isEmpty());
+        QVERIFY(d->isDamaged());
+        // A reader (tolvo-cli defaults KEY) leaves the file where it is.
+        QCOMPARE(QDir(m_dir.path()).entryList({ "defaults.json.damaged-*" }).size(), 0);
+
+        // The first write sets it aside and makes a new, sound file.
+        QSignalSpy setAside(d.get(), &Defaults::fileSetAside);
+        d->setValue(keys::kShowHelpOnStart, false);
+        QVERIFY(d->synchronize());
+        QCOMPARE(setAside.size(), 1);
         const QStringList aside = QDir(m_dir.path()).entryList({ "defaults.json.damaged-*" });
         QCOMPARE(aside.size(), 1);
+        QCOMPARE(setAside.first().first().toString(), m_dir.filePath(aside.first()));
         QFile kept(m_dir.filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), content);
-
-        // Running on: a later write makes a new, sound file and leaves the damaged one be.
-        d->setValue(keys::kShowHelpOnStart, false);
-        QVERIFY(d->synchronize());
         QCOMPARE(fileObject().value(keys::kShowHelpOnStart).toBool(true), false);
+        QVERIFY(!d->isDamaged());
+    }
+
+    void damageWhileRunningKeepsWhatWasRead()
+    {
+        auto d = fresh();
+        d->setValue(keys::kLastSelectedScratchpad, 3);
+        QVERIFY(d->synchronize());
+        QSignalSpy damaged(d.get(), &Defaults::damaged);
+        QSignalSpy changed(d.get(), &Defaults::valueChanged);
+        writeFile(R"({"TolvoLastSelectedScratchpad": )");
+        // The values held stay, nothing is announced as changed, and the damage is told once.
+        QCOMPARE(d->integerForKey(keys::kLastSelectedScratchpad), 3);
+        QCOMPARE(d->integerForKey(keys::kLastSelectedScratchpad), 3);
+        QCOMPARE(damaged.size(), 1);
+        QCOMPARE(changed.size(), 0);
+        // Writing puts them back, with the damaged file kept beside.
+        QVERIFY(d->synchronize());
+        QCOMPARE(fileObject().value(keys::kLastSelectedScratchpad).toInt(), 3);
         QCOMPARE(QDir(m_dir.path()).entryList({ "defaults.json.damaged-*" }).size(), 1);
     }
 

@@ -17,6 +17,7 @@
 #include "pdf/PdfDocument.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/NotesFiles.h"
 #include "support/ScratchStore.h"
 #include "support/WindowWaits.h"
 #include "widgets/TLNSOutlineView.h"
@@ -489,10 +490,8 @@ private slots:
         two->notesArea2();
         QCOMPARE(two->selectedTextView()->toPlainText(), QString("Compare with Labels"));
         QVERIFY(m_store.notes->flush());
-        Defaults fresh(m_store.path());
-        registerTolvoDefaults(fresh);
         QTextDocument stored;
-        stored.setHtml(fresh.stringForKey("sharedNotes2"));
+        stored.setHtml(notesfiles::read(notesfiles::filePath(m_store.notesFolder(), 1)).html);
         QCOMPARE(stored.toPlainText(), QString("Compare with Labels"));
     }
 

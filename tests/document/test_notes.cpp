@@ -11,6 +11,7 @@
 #include "links/RtfWriter.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/NotesFiles.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -60,6 +61,14 @@ class TestNotes : public QObject {
 
     QTemporaryDir m_dir;
     QString path() const { return m_dir.filePath("defaults.json"); }
+    QString notesFolder() const { return m_dir.filePath("notes"); }
+    // The plain text of an area's file, as another process would read it.
+    QString storedText(int area) const
+    {
+        QTextDocument stored;
+        stored.setHtml(notesfiles::read(notesfiles::filePath(notesFolder(), area)).html);
+        return stored.toPlainText();
+    }
     std::unique_ptr<Defaults> freshDefaults() const
     {
         auto d = std::make_unique<Defaults>(path());
@@ -83,7 +92,11 @@ class TestNotes : public QObject {
     }
 
 private slots:
-    void init() { QFile::remove(path()); }
+    void init()
+    {
+        QFile::remove(path());
+        QDir(notesFolder()).removeRecursively();
+    }
 
     void cursorMapping_data()
     {
@@ -122,7 +135,7 @@ private slots:
     void editShowsInEveryWindowAndIsStored()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         NotesWindow two(store, *defaults);
         // A new area shows the template.
@@ -136,16 +149,15 @@ private slots:
         QCOMPARE(one.views[1]->toPlainText(), QString(">> Read chapter 2 again"));
 
         QVERIFY(store.flush());
-        auto reread = freshDefaults();
-        QTextDocument stored;
-        stored.setHtml(reread->stringForKey("sharedNotes2"));
-        QCOMPARE(stored.toPlainText(), QString(">> Read chapter 2 again"));
+        QCOMPARE(storedText(1), QString(">> Read chapter 2 again"));
+        // The notes live in their own files, not in the settings.
+        QVERIFY(!freshDefaults()->hasUserValue("sharedNotes2"));
     }
 
     void otherWindowKeepsItsCursor()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         NotesWindow two(store, *defaults);
         one.views[0]->setPlainText("alpha beta gamma");
@@ -163,12 +175,12 @@ private slots:
     void richTextSurvivesTheStore()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         one.views[2]->setHtml("<p><b>bold</b> and <a href=\"tolvo://ab/iv/\">a link</a></p>");
         QVERIFY(store.flush());
         auto reread = freshDefaults();
-        NotesStore again(*reread);
+        NotesStore again(*reread, notesFolder());
         NotesWindow later(again, *reread);
         const QString html = later.views[2]->toHtml();
         QVERIFY(html.contains("tolvo://ab/iv/"));
@@ -178,56 +190,49 @@ private slots:
     void writesAtMostOncePerInterval()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
-        one.views[0]->setPlainText("first");
-        // The first edit after a quiet moment is written at once (on the next turn of the event loop).
-        QTRY_VERIFY_WITH_TIMEOUT(freshDefaults()->stringForKey("sharedNotes1").contains("first"), 500);
-        one.views[0]->setPlainText("second");
+        // One edit (a keystroke, a paste): the first after a quiet moment is written at once.
+        typeAt(one.views[0], 0, "first");
+        QTRY_VERIFY_WITH_TIMEOUT(storedText(0).contains("first"), 500);
+        typeAt(one.views[0], 0, "second");
         // Unlike the first, an edit right after a write waits out the interval.
         QCoreApplication::processEvents();
-        QVERIFY(!freshDefaults()->stringForKey("sharedNotes1").contains("second"));
+        QVERIFY(!storedText(0).contains("second"));
         QVERIFY(store.hasUnsavedEdits());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            freshDefaults()->stringForKey("sharedNotes1").contains("second"), NotesStore::kWriteIntervalMs + 500);
-        QVERIFY(!store.hasUnsavedEdits());
+        QTRY_VERIFY_WITH_TIMEOUT(storedText(0).contains("second"), NotesStore::kWriteIntervalMs + 500);
+        QTRY_VERIFY(!store.hasUnsavedEdits());
     }
 
     void anotherProcessChangeIsTakenIn()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults, path());
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         one.views[3]->setPlainText("mine");
         QVERIFY(store.flush());
 
         // Another process writes area 4.
-        auto other = freshDefaults();
         QTextDocument theirs;
         theirs.setPlainText("theirs");
-        other->setValue("sharedNotes4", theirs.toHtml());
-        QVERIFY(other->synchronize());
+        QVERIFY(notesfiles::write(notesfiles::filePath(notesFolder(), 3), theirs.toHtml()).isEmpty());
         QTRY_COMPARE(one.views[3]->toPlainText(), QString("theirs"));
     }
 
     void unsavedLocalEditWinsOverAnotherProcess()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         one.views[4]->setPlainText("written");
         QVERIFY(store.flush());
         one.views[4]->setPlainText("typed, not yet written");
 
-        auto other = freshDefaults();
-        other->setValue("sharedNotes5", QString("<p>theirs</p>"));
-        QVERIFY(other->synchronize());
+        QVERIFY(notesfiles::write(notesfiles::filePath(notesFolder(), 4), "<html><p>theirs</p></html>").isEmpty());
         store.refresh();
         QCOMPARE(one.views[4]->toPlainText(), QString("typed, not yet written"));
         QVERIFY(store.flush());
-        QTextDocument stored;
-        stored.setHtml(freshDefaults()->stringForKey("sharedNotes5"));
-        QCOMPARE(stored.toPlainText(), QString("typed, not yet written"));
+        QCOMPARE(storedText(4), QString("typed, not yet written"));
     }
 
     void selectedTab_data()
@@ -246,7 +251,7 @@ private slots:
         QFETCH(QString, label);
         auto defaults = freshDefaults();
         defaults->setValue("TolvoLastSelectedScratchpad", stored);
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         window.notes->selectStoredTab();
         QCOMPARE(window.notes->tabviewselectedlabel(), label);
@@ -256,7 +261,7 @@ private slots:
     void tabChoiceIsRememberedForTheNextWindow()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow one(store, *defaults);
         one.tabs->setCurrentIndex(3); // as a click on tab "4" does
         QCOMPARE(freshDefaults()->integerForKey("TolvoLastSelectedScratchpad"), 3);
@@ -287,7 +292,7 @@ private slots:
         QFETCH(bool, rich);
         QFETCH(QString, expected);
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         QTextEdit* view = window.notes->selectedTextView();
         view->setPlainText("abcd");
@@ -307,7 +312,7 @@ private slots:
     void pastedRichTextKeepsItsFormatAndLinks()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         QTextEdit* view = window.notes->selectedTextView();
         view->clear();
@@ -328,7 +333,7 @@ private slots:
     void rulerFormatsTheSelectedArea()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         window.notes->selectArea(2);
         QTextEdit* view = window.views[2];
@@ -363,7 +368,7 @@ private slots:
         QFETCH(QString, gesture);
         QFETCH(bool, follows);
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         QVERIFY(showOnScreen(window));
         auto* view = qobject_cast<NotesTextView*>(window.notes->selectedTextView());
@@ -406,7 +411,7 @@ private slots:
     void linkShowsHandAndAddress()
     {
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         NotesWindow window(store, *defaults);
         QVERIFY(showOnScreen(window));
         QTextEdit* view = window.notes->selectedTextView();
@@ -451,7 +456,7 @@ private slots:
         QFETCH(QString, href);
         QFETCH(QString, way);
         auto defaults = freshDefaults();
-        NotesStore store(*defaults);
+        NotesStore store(*defaults, notesFolder());
         QStringList dispatched;
         QList<QUrl> opened;
         DocumentEnvironment env;

@@ -391,6 +391,24 @@ private slots:
                                       << "—–•‘’“”\u00a0\u2011|" << QStringList {};
         QTest::newRow("code page 1252") << QByteArray("{\\rtf1 \\'80\\'81\\'9f\\'e9 caf\xe9}") << "€\uFFFDŸé café"
                                         << QStringList {};
+        QTest::newRow("document code page 1251")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2 \xec\xe8\xf0}") << "Привет мир"
+            << QStringList {};
+        QTest::newRow("font code page beside the document's")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial CYR;}"
+                          "{\\f2\\fcharset161 Arial Greek;}{\\f3\\fcharset238 Arial CE;}}"
+                          "\\f0 caf\\'e9 \\f1\\'e4\\'e0 \\f2\\'e1\\'e2 \\f3\\'b9\\'e6}")
+            << "café да αβ ąć" << QStringList {};
+        QTest::newRow("two-byte code page")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg932 \\'82\\'a0\\'82\\'a2 x}") << "あい x" << QStringList {};
+        QTest::newRow("\\cpg of a font") << QByteArray("{\\rtf1{\\fonttbl{\\f0\\cpg1253 Greek;}}\\f0\\'e1}") << "α"
+                                         << QStringList {};
+        QTest::newRow("unknown code page read as 1252")
+            << QByteArray("{\\rtf1\\ansicpg99999 caf\\'e9}") << "café" << QStringList {};
+        QTest::newRow("list bullets and numbers")
+            << QByteArray("{\\rtf1\\ansi{\\listtext\\'95\\tab}one\\par{\\listtext 2.\\tab}two\\par"
+                          "{\\*\\pn\\pnlvlblt{\\pntxtb x}}{\\pntext\\bullet\\tab}three}")
+            << "\u2022\tone\n2.\ttwo\n\u2022\tthree" << QStringList {};
         QTest::newRow("breaks") << QByteArray("{\\rtf1 a\\par b\\line c\\tab d\\\ne\\sect f\\cell g\\row}")
                                 << "a\nb\u2028c\td\ne\nf\tg\n"
                                 << QStringList {};
@@ -425,6 +443,49 @@ private slots:
             (TextRun { QStringLiteral("b"),
                 TextAttributes { {}, RgbColor { 255, 0, 0 }, true, FontSpec { QStringLiteral("Serif"), 10.5 } } }));
         QCOMPARE(read->runs()[2].text, QStringLiteral("cd")); // automatic colour, no valid size: plain
+    }
+
+    void readerKeepsTextStyles_data()
+    {
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("styled"); // the run that carries the styles
+        QTest::addColumn<bool>("bold");
+        QTest::addColumn<bool>("italic");
+        QTest::addColumn<bool>("underline");
+        QTest::addColumn<bool>("strikeThrough");
+        QTest::newRow("bold") << QByteArray("{\\rtf1 a {\\b b} c}") << "b" << true << false << false << false;
+        QTest::newRow("italic, switched off")
+            << QByteArray("{\\rtf1 a \\i b\\i0  c}") << "b" << false << true << false << false;
+        QTest::newRow("all four") << QByteArray("{\\rtf1 a {\\b\\i\\ul\\strike b} c}") << "b" << true << true << true
+                                  << true;
+        QTest::newRow("double strike") << QByteArray("{\\rtf1 a {\\striked1 b} c}") << "b" << false << false << false
+                                       << true;
+        QTest::newRow("\\plain ends them")
+            << QByteArray("{\\rtf1 \\b\\i b\\plain  c}") << "b" << true << true << false << false;
+    }
+    void readerKeepsTextStyles()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, styled);
+        QFETCH(bool, bold);
+        QFETCH(bool, italic);
+        QFETCH(bool, underline);
+        QFETCH(bool, strikeThrough);
+        const std::optional<RichText> read = fromRtf(rtf);
+        QVERIFY(read);
+        bool found = false;
+        for (const TextRun& run : read->runs()) {
+            if (run.text.trimmed() == styled) {
+                found = true;
+                QCOMPARE(run.attributes.bold, bold);
+                QCOMPARE(run.attributes.italic, italic);
+                QCOMPARE(run.attributes.underline, underline);
+                QCOMPARE(run.attributes.strikeThrough, strikeThrough);
+            } else {
+                QVERIFY(!run.attributes.bold && !run.attributes.italic && !run.attributes.strikeThrough);
+            }
+        }
+        QVERIFY(found);
     }
 
     void readerSurvivesDamagedInput_data()

@@ -8,6 +8,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -23,6 +24,7 @@ struct ScratchStore {
     /// The page view and anything else that reaches for the standard store see this folder.
     void useAsConfigHome() const { qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path())); }
     QString path() const { return folder.filePath(QStringLiteral("test.json")); }
+    QString notesFolder() const { return folder.filePath(QStringLiteral("notes")); }
 
     /// A store with nothing set and every default registered, and the notes over it.
     void renew()
@@ -30,9 +32,10 @@ struct ScratchStore {
         notes.reset();
         defaults.reset();
         QFile::remove(path());
+        QDir(notesFolder()).removeRecursively();
         defaults = std::make_unique<Defaults>(path());
         registerTolvoDefaults(*defaults);
-        notes = std::make_unique<NotesStore>(*defaults);
+        notes = std::make_unique<NotesStore>(*defaults, notesFolder());
     }
     void clear()
     {
