@@ -28,8 +28,15 @@ WindowLayout::WindowLayout(QWidget* window, TLSplitView* mainSplitView, std::fun
     connect(m_split, &TLSplitView::subviewsResized, this, &WindowLayout::splitViewDidResizeSubviews);
 }
 
+bool WindowLayout::windowSizeIsManaged() const
+{
+    return m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen);
+}
+
 void WindowLayout::setWindowWidth(int width)
 {
+    if (windowSizeIsManaged())
+        return;
     m_window->resize(width, m_window->height());
     m_window->update();
 }
@@ -67,10 +74,34 @@ void WindowLayout::revertToTwoFrameWindowWithMinimumIBWidth()
 void WindowLayout::collapseSidebarSplitViews()
 {
     const int sidebars = m_split->paneLength(0) + m_split->paneLength(1);
-    if (sidebars < kFoldedThreshold)
+    if (sidebars < kFoldedThreshold) {
+        unfoldSidebars();
         return;
+    }
+    m_unfoldDivider0 = m_split->dividerPosition(0);
+    m_unfoldDivider1 = m_split->dividerPosition(1);
     m_split->setPositionDivider0(0, 0);
-    setWindowWidth(std::max(m_window->width() - sidebars, kMinimumWidth));
+    const int before = m_window->width();
+    const int after = std::max(before - sidebars, kMinimumWidth);
+    m_unfoldWidening = windowSizeIsManaged() ? 0 : std::max(0, before - after);
+    setWindowWidth(after);
+}
+
+void WindowLayout::unfoldSidebars()
+{
+    if (m_unfoldDivider1 < kFoldedThreshold) {
+        // Folded from the start, or by hand: the panes the TOC toggle would bring.
+        TOCToggleView();
+        return;
+    }
+    const int divider0 = m_unfoldDivider0;
+    const int divider1 = m_unfoldDivider1;
+    m_unfoldDivider0 = m_unfoldDivider1 = -1;
+    // The window grows back first, so that the pages keep their room.
+    if (m_unfoldWidening > 0)
+        setWindowWidth(m_window->width() + m_unfoldWidening);
+    m_unfoldWidening = 0;
+    m_split->setPositionDivider0(divider0, divider1);
 }
 
 void WindowLayout::keepWindowOnTopFired(bool onTop)

@@ -42,7 +42,9 @@ public:
     void revertToIBDesignedThreeFrameWindow();
     /// Window at least 710 wide, dividers at 250 and 250.
     void revertToTwoFrameWindowWithMinimumIBWidth();
-    /// Folds notes and TOC away and narrows the window by their width (to at least 710).
+    /// Folds notes and TOC away and narrows the window by their width (to at least 710); when they
+    /// are folded already, brings them back as they were (or as the TOC toggle would) and widens
+    /// the window again.
     void collapseSidebarSplitViews();
     /// Keeps the window above others (true) or at the normal level.
     void keepWindowOnTopFired(bool onTop);
@@ -51,13 +53,24 @@ public:
     /// Keeps the notes text views as wide as the notes pane less the inset.
     void splitViewDidResizeSubviews();
 
+    /// Whether the window manager decides the window's size (maximized or full screen): then the
+    /// layouts move only the dividers.
+    bool windowSizeIsManaged() const;
+
 private:
+    /// Sets the window's width, keeping its height; a maximized or full-screen window keeps its size.
     void setWindowWidth(int width);
+    void unfoldSidebars();
 
     QWidget* m_window;
     TLSplitView* m_split;
     std::function<bool()> m_hideTOC;
     std::function<void(int)> m_setNotesTextWidth;
+    /// The dividers before the last fold, for the next fold command to bring them back.
+    int m_unfoldDivider0 = -1;
+    int m_unfoldDivider1 = -1;
+    /// How much the last fold narrowed the window.
+    int m_unfoldWidening = 0;
 };
 
 } // namespace tolvo

@@ -4,6 +4,7 @@
 #include "widgets/TLSplitView.h"
 
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QtTest>
 
 using namespace tolvo;
@@ -149,16 +150,86 @@ private slots:
         QCOMPARE(w.toc(), 0);
         if (width - 500 >= 710)
             QCOMPARE(w.split->paneLength(2), pages); // the pages keep their room
-        // Folding again does nothing.
+        // Folding again unfolds: the panes and the window as they were.
         w.layout->collapseSidebarSplitViews();
-        QVERIFY(!w.split->isAnimating());
+        QTRY_COMPARE(w.width(), width);
         w.settle();
-        QCOMPARE(w.width(), expected);
-        // The toggle brings back three panes, or two for a PDF without TOC and the option on.
+        QCOMPARE(w.notes(), 250);
+        QCOMPARE(w.toc(), 250);
+        // The toggle from folded sidebars brings back three panes, or two for a PDF without TOC and the option on.
+        w.layout->collapseSidebarSplitViews();
+        w.settle();
         w.layout->TOCToggleView();
         QTRY_COMPARE(w.width(), 1103);
         w.settle();
         QCOMPARE(w.split->dividerPosition(1), 500);
+    }
+
+    void unfoldWithoutEarlierFold()
+    {
+        // Sidebars folded by hand come back as the TOC toggle brings them.
+        Window w(800, 0, 0);
+        w.layout->collapseSidebarSplitViews();
+        QTRY_COMPARE(w.width(), 1103);
+        w.settle();
+        QCOMPARE(w.split->dividerPosition(0), 250);
+        QCOMPARE(w.split->dividerPosition(1), 500);
+    }
+
+    void managedWindowKeepsItsSize_data()
+    {
+        QTest::addColumn<Qt::WindowState>("state");
+        QTest::addColumn<int>("command"); // 0 TOC toggle, 1 three panes, 2 two panes, 3 fold, 4 fold and unfold
+        QTest::addColumn<int>("divider0");
+        QTest::addColumn<int>("divider1");
+        for (const auto& [state, name] :
+            { std::pair(Qt::WindowMaximized, "maximized"), std::pair(Qt::WindowFullScreen, "full screen") }) {
+            QTest::addRow("%s toc toggle", name) << state << 0 << 250 << 255;
+            QTest::addRow("%s three panes", name) << state << 1 << 250 << 500;
+            QTest::addRow("%s two panes", name) << state << 2 << 250 << 255;
+            QTest::addRow("%s fold", name) << state << 3 << 0 << 5;
+            QTest::addRow("%s fold and unfold", name) << state << 4 << 250 << 505;
+        }
+    }
+    void managedWindowKeepsItsSize()
+    {
+        QFETCH(Qt::WindowState, state);
+        QFETCH(int, command);
+        QFETCH(int, divider0);
+        QFETCH(int, divider1);
+        Window w(900, 250, 250);
+        w.window.setWindowState(state);
+        QTRY_VERIFY(w.window.windowState() & state);
+        const QScreen* screen = w.window.screen();
+        // The window manager's size: the screen, or the room it leaves with the window's frame.
+        if (state == Qt::WindowFullScreen)
+            QTRY_COMPARE(w.window.geometry(), screen->geometry());
+        else
+            QTRY_COMPARE(w.window.frameGeometry(), screen->availableGeometry());
+        w.settle();
+        const QRect before = w.window.geometry();
+        switch (command) {
+        case 0:
+            w.layout->TOCToggleView();
+            break;
+        case 1:
+            w.layout->revertToIBDesignedThreeFrameWindow();
+            break;
+        case 2:
+            w.layout->revertToTwoFrameWindowWithMinimumIBWidth();
+            break;
+        default:
+            w.layout->collapseSidebarSplitViews();
+            if (command == 4) {
+                w.settle();
+                w.layout->collapseSidebarSplitViews();
+            }
+        }
+        w.settle();
+        QCOMPARE(w.window.geometry(), before);
+        QVERIFY(w.window.windowState() & state);
+        QCOMPARE(w.split->dividerPosition(0), divider0);
+        QCOMPARE(w.split->dividerPosition(1), divider1);
     }
 
     void foldedWithoutTOCReturnsAsTwoPanes()
