@@ -3,6 +3,7 @@
 // application does, through the routing table, without opening a window.
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 #include "cli/TargetReader.h"
 
 #include "links/LinkGrammar.h"
@@ -49,7 +50,7 @@ class PdfPlaces {
 public:
     explicit PdfPlaces(const QString& path)
     {
-        pdf::OpenResult opened = pdf::openDocument(path);
+        pdf::OpenResult opened = openPdf(path);
         if (!opened.document) {
             m_error = opened.error;
             return;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // tolvo-cli info: what Tolvo sees in a PDF, for scripts and for checking files.
 #include "cli/CliCommand.h"
+#include "cli/PdfPassword.h"
 #include "pdf/PdfDocument.h"
 
 #include <QJsonArray>
@@ -108,7 +109,7 @@ int runInfo(const QStringList& args, Output& io)
     if (files.size() != 1)
         return usageError(io, QStringLiteral("info takes one FILE"));
 
-    const pdf::OpenResult opened = pdf::openDocument(files.first());
+    const pdf::OpenResult opened = openPdf(files.first());
     if (!opened.document) {
         io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
         return FileError;

@@ -3,6 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 #include "cli/TargetReader.h"
 
 #include "links/HtmlWriter.h"
@@ -165,7 +166,7 @@ int runLink(const QStringList& args, Output& io)
         return usageError(io, QStringLiteral("link: the prefix is empty"));
 
     const QString path = parsed->positional.first();
-    pdf::OpenResult opened = pdf::openDocument(path);
+    pdf::OpenResult opened = openPdf(path);
     if (!opened.document) {
         io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
         return FileError;

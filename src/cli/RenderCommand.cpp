@@ -2,6 +2,7 @@
 // tolvo-cli render: one page as the page view draws it, the prefix and label box included.
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 #include "pdf/PdfDocument.h"
 #include "render/DisplaySpace.h"
 #include "render/LabelOverlay.h"
@@ -121,7 +122,7 @@ int runRender(const QStringList& args, Output& io)
         return Ok;
     }
 
-    const pdf::OpenResult opened = pdf::openDocument(parsed->file);
+    const pdf::OpenResult opened = openPdf(parsed->file);
     if (!opened.document) {
         io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
         return FileError;

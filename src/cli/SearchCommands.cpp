@@ -4,6 +4,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 #include "links/LinkGrammar.h"
 #include "links/LinkText.h"
 #include "outline/OutlineTree.h"
@@ -60,7 +61,7 @@ std::optional<Arguments> parse(
 
 std::unique_ptr<pdf::Document> openPdf(const QString& path, Output& io)
 {
-    pdf::OpenResult opened = pdf::openDocument(path);
+    pdf::OpenResult opened = tolvo::cli::openPdf(path);
     if (!opened.document)
         io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
     return std::move(opened.document);

@@ -3,6 +3,7 @@
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 #include "cli/TargetReader.h"
 #include "links/LinkGrammar.h"
 #include "outline/Opml.h"
@@ -92,7 +93,7 @@ struct OpenedOutline {
 
 std::optional<OpenedOutline> openOutline(const QString& path, Output& io)
 {
-    pdf::OpenResult opened = pdf::openDocument(path);
+    pdf::OpenResult opened = openPdf(path);
     if (!opened.document) {
         io.err += QStringLiteral("tolvo-cli: %1\n").arg(opened.error);
         return std::nullopt;

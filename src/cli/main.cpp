@@ -2,6 +2,7 @@
 // tolvo-cli: the scriptable face of Tolvo.
 #include "cli/CliCommand.h"
 #include "cli/FileNames.h"
+#include "cli/PdfPassword.h"
 
 #include "pdf/DocumentId.h"
 #include "routing/FileIdentity.h"
@@ -31,6 +32,7 @@ QString helpText()
     text += QStringLiteral("\nConventions: --json prints JSON (search: one object per line, as rows are found);\n"
                            "-o - and a FILE of - are standard output and standard input; file names may\n"
                            "be in any encoding.\n\n");
+    text += QLatin1String(kPasswordHelp) + u'\n';
     text += QLatin1String(kExitStatusHelp);
     return text;
 }
@@ -103,6 +105,8 @@ int main(int argc, char** argv)
         code = usageError(io,
             name.startsWith(u'-') ? QStringLiteral("unknown option '%1'").arg(name)
                                   : QStringLiteral("unknown command '%1'").arg(name));
+    } else if (const std::optional<QString> problem = takePasswordOption(args)) {
+        code = usageError(io, *problem);
     } else {
         std::unique_ptr<QCoreApplication> app;
         if (command->needsGui) {

@@ -178,10 +178,14 @@ public:
 struct OpenResult {
     std::unique_ptr<Document> document;
     QString error; ///< empty when document is set
+    /// The file is encrypted and the password given (if any) does not open it.
+    bool needsPassword = false;
 };
 
-/// Opens a PDF file. Never throws; a damaged, encrypted or non-PDF file gives an error text:
-/// "NAME is not a PDF file", "NAME is password protected", "NAME could not be read: REASON".
-OpenResult openDocument(const QString& path);
+/// Opens a PDF file, an encrypted one with its user or owner password (a PDF with only an owner
+/// password opens without one). Never throws; a damaged, encrypted or non-PDF file gives an error
+/// text: "NAME is not a PDF file", "NAME is password protected", "the password given for NAME is
+/// wrong", "NAME could not be read: REASON".
+OpenResult openDocument(const QString& path, const QByteArray& password = QByteArray());
 
 } // namespace tolvo::pdf

@@ -67,15 +67,17 @@ bool abortRender(const QVariant& closure)
 
 } // namespace
 
-OpenResult openDocument(const QString& path)
+OpenResult openDocument(const QString& path, const QByteArray& password)
 {
     OpenResult result;
-    std::unique_ptr<PopplerDocument> document = PopplerDocument::open(path, &result.error);
+    std::unique_ptr<PopplerDocument> document
+        = PopplerDocument::open(path, &result.error, password, &result.needsPassword);
     result.document = std::move(document);
     return result;
 }
 
-std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QString* error)
+std::unique_ptr<PopplerDocument> PopplerDocument::open(
+    const QString& path, QString* error, const QByteArray& password, bool* needsPassword)
 {
     routePopplerMessages();
     const QFileInfo info(path);
@@ -92,12 +94,15 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
     const QString notPdf = name + QStringLiteral(" is not a PDF file");
 
     const QString absolute = info.absoluteFilePath();
-    CoreDocument::Opened opened = CoreDocument::open(absolute);
+    CoreDocument::Opened opened = CoreDocument::open(absolute, password);
     switch (opened.failure) {
     case CoreDocument::Failure::None:
         break;
     case CoreDocument::Failure::Encrypted:
-        return fail(QStringLiteral("%1 is password protected").arg(name));
+        if (needsPassword)
+            *needsPassword = true;
+        return fail(password.isEmpty() ? QStringLiteral("%1 is password protected").arg(name)
+                                       : QStringLiteral("the password given for %1 is wrong").arg(name));
     case CoreDocument::Failure::CannotOpen:
         return fail(readProblem(name, lowerFirst(QString::fromLocal8Bit(std::strerror(opened.openErrno)))));
     case CoreDocument::Failure::Damaged:
@@ -111,12 +116,14 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
     std::unique_ptr<CoreDocument> core = std::move(opened.document);
     const int pageCount = core->pageCount();
 
-    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute);
+    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute, password, password);
     if (!qt || qt->isLocked() || qt->numPages() != pageCount)
         return fail(readProblem(name, QStringLiteral("the file changed while it was being opened")));
     qt->setRenderHint(Poppler::Document::Antialiasing);
     qt->setRenderHint(Poppler::Document::TextAntialiasing);
-    return std::unique_ptr<PopplerDocument>(new PopplerDocument(absolute, std::move(core), std::move(qt)));
+    std::unique_ptr<PopplerDocument> document(new PopplerDocument(absolute, std::move(core), std::move(qt)));
+    document->m_password = password;
+    return document;
 }
 
 PopplerDocument::PopplerDocument(
@@ -137,7 +144,7 @@ PopplerDocument::~PopplerDocument()
 
 std::unique_ptr<Document> PopplerDocument::reopen() const
 {
-    std::unique_ptr<PopplerDocument> copy = open(m_path, nullptr);
+    std::unique_ptr<PopplerDocument> copy = open(m_path, nullptr, m_password);
     if (copy && copy->m_pageCount == m_pageCount)
         copy->m_labels = m_labels;
     return copy;

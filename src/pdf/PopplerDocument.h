@@ -25,7 +25,9 @@ class CoreDocument;
 class PopplerDocument final : public Document {
 public:
     /// Opens path; nothing, and a reason a person can read in error, when it cannot be read.
-    static std::unique_ptr<PopplerDocument> open(const QString& path, QString* error);
+    /// An encrypted file needs its password; *needsPassword (when given) tells that it was missing or wrong.
+    static std::unique_ptr<PopplerDocument> open(
+        const QString& path, QString* error, const QByteArray& password = QByteArray(), bool* needsPassword = nullptr);
     ~PopplerDocument() override;
 
     QString filePath() const override { return m_path; }
@@ -62,6 +64,7 @@ private:
     TextSelection selectWords(const PageText& text, const std::vector<int>& indexes) const;
 
     QString m_path;
+    QByteArray m_password; ///< for the copies that reopen() makes
     // Declared first, destroyed last: it holds Poppler's global state, which the Qt document uses too.
     std::unique_ptr<CoreDocument> m_core;
     std::unique_ptr<Poppler::Document> m_qt;

@@ -41,15 +41,18 @@ struct CoreDocument::Private {
     std::unique_ptr<LinkReader> links;
 };
 
-CoreDocument::Opened CoreDocument::open(const QString& absolutePath)
+CoreDocument::Opened CoreDocument::open(const QString& absolutePath, const QByteArray& password)
 {
     Opened result;
     auto data = std::make_unique<Private>();
     data->init = std::make_unique<GlobalParamsIniter>(coreError);
     // Poppler keeps the callback and may call it whenever it rebuilds the table, long after opening.
     const auto repaired = std::make_shared<std::atomic<bool>>(false);
+    std::optional<GooString> given;
+    if (!password.isEmpty())
+        given.emplace(password.constData(), int(password.size()));
     data->doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()),
-        std::nullopt, std::nullopt, nullptr, [repaired] { *repaired = true; });
+        given, given, nullptr, [repaired] { *repaired = true; });
     PDFDoc& doc = *data->doc;
     if (!doc.isOk()) {
         switch (doc.getErrorCode()) {

@@ -49,8 +49,9 @@ public:
         int lostPages = 0; ///< pages that did not survive the repair
     };
 
-    /// Opens the file at an absolute path.
-    static Opened open(const QString& absolutePath);
+    /// Opens the file at an absolute path; an encrypted file with the password given (tried as
+    /// the owner's and as the user's password). A wrong or missing password fails as Encrypted.
+    static Opened open(const QString& absolutePath, const QByteArray& password = QByteArray());
     /// The raw bytes of the first string of the trailer's /ID of the file at an absolute
     /// path; empty when it has none or is no readable PDF. Reads the trailer only.
     static QByteArray permanentId(const QString& absolutePath);
