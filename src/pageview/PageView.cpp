@@ -410,7 +410,9 @@ void PageView::updateCurrentPage(int preferred)
     for (int page : m_layout.pagesIn(visible)) {
         const QRectF part = m_layout.pageRect(page).intersected(visible);
         const double area = part.width() * part.height();
-        const double tolerance = std::max(1.0, bestArea * 1e-6);
+        // Areas that differ by less than one pixel row count as equal: scrolling lands on whole
+        // pixels, so a page shown from its top may lose a fraction of a row.
+        const double tolerance = std::max({ 1.0, part.width(), bestArea * 1e-6 });
         if (area > bestArea + tolerance || (std::abs(area - bestArea) <= tolerance && page == sticky)) {
             best = page;
             bestArea = std::max(area, bestArea);
