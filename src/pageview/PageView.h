@@ -123,6 +123,9 @@ public:
     qint64 cachedBytes() const { return m_cache.bytes(); }
     /// True when every visible page has its image at the current scale (or could not be drawn).
     bool visiblePagesReady() const;
+    /// Draws the pages with their lightness turned over (nightImage), for reading in the dark.
+    void setNightMode(bool on);
+    bool nightMode() const { return m_night; }
 
     // Links of the PDF (PageViewLinks.cpp)
     /// The link annotations of the pages, read as the pages come into view.
@@ -268,6 +271,7 @@ private:
     std::optional<pdf::PageLink> m_pressedLink;
     bool m_followedLink = false; // the last click followed a link: its double-click is no double-click
     MatchSource m_matchSource;
+    bool m_night = false;
 };
 
 } // namespace tolvo::pageview

@@ -2,6 +2,7 @@
 // The page view's painting and its traffic with the rendering workers.
 #include "pageview/PageView.h"
 #include "render/DisplaySpace.h"
+#include "render/NightMode.h"
 #include "render/PageRenderer.h"
 
 #include <QPaintEvent>
@@ -21,6 +22,7 @@ constexpr int kPagesAhead = 4;
 constexpr int kPagesBehind = 2;
 
 const QColor kPageColour(Qt::white);
+const QColor kNightPageColour(Qt::black);
 
 } // namespace
 
@@ -52,6 +54,18 @@ bool PageView::visiblePagesReady() const
             return false;
     }
     return true;
+}
+
+void PageView::setNightMode(bool on)
+{
+    if (m_night == on)
+        return;
+    m_night = on;
+    // The cached images are drawn the other way: draw the pages afresh.
+    m_cache.clear();
+    m_failed.clear();
+    scheduleRendering();
+    viewport()->update();
 }
 
 void PageView::scheduleRendering()
@@ -109,7 +123,7 @@ void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
     if (image.isNull())
         m_failed.insert(key);
     else
-        m_cache.insert(key, image);
+        m_cache.insert(key, m_night ? nightImage(image) : image);
     const QRectF rect = pageRectInView(pageIndex);
     if (!rect.isNull() && rect.intersects(viewport()->rect()))
         viewport()->update(rect.toAlignedRect().adjusted(-1, -1, 1, 1));
@@ -171,7 +185,7 @@ void PageView::drawPageImage(QPainter& painter, int pageIndex)
     if (!image.isNull()) {
         painter.drawImage(aligned, image);
     } else {
-        painter.fillRect(aligned, kPageColour);
+        painter.fillRect(aligned, m_night ? kNightPageColour : kPageColour);
         const QImage other = m_cache.findAnyScale(pageIndex, key.scaleKey);
         if (!other.isNull()) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -210,8 +224,9 @@ void PageView::paintSelection(QPainter& painter, int pageIndex)
     if (m_selection.isEmpty())
         return;
     painter.save();
-    painter.setCompositionMode(QPainter::CompositionMode_Multiply);
-    const QColor colour(158, 203, 255);
+    // Darkening shows on a light page, lightening on a night page.
+    painter.setCompositionMode(m_night ? QPainter::CompositionMode_Screen : QPainter::CompositionMode_Multiply);
+    const QColor colour = m_night ? QColor(30, 80, 150) : QColor(158, 203, 255);
     for (const pdf::SelectionLine& line : m_selection.lines)
         if (line.pageIndex == pageIndex)
             painter.fillRect(convertRectFromPage(line.bounds, pageIndex), colour);

@@ -57,6 +57,7 @@ void registerTolvoDefaults(Defaults& defaults)
         table.append({ sharedNotes(i), T::RichText, notes });
     table.append({ kFontNameForRichTextCopiedFromPDF, T::String, QStringLiteral("Helvetica") });
     table.append({ kFontSizeForRichTextCopiedFromPDF, T::Float, 12.0 });
+    table.append({ kNightMode, T::Bool, false });
 #if TOLVO_UPDATE_CHECK
     table.append({ kSoftwareUpdateFeedURL, T::String, QString::fromLatin1(addresses::kAppcastFeed) });
 #endif

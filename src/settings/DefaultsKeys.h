@@ -35,6 +35,8 @@ inline constexpr char kAnnoExportShouldExportUnderlines[] = "TolvoAnnoExportShou
 inline constexpr char kAnnoExportShouldExportStrikethroughs[] = "TolvoAnnoExportShouldExportStrikethroughs";
 inline constexpr char kFontNameForRichTextCopiedFromPDF[] = "kUDKeyFontNameForRichTextCopiedFromPDF";
 inline constexpr char kFontSizeForRichTextCopiedFromPDF[] = "kUDKeyFontSizeForRichTextCopiedFromPDF";
+/// Whether pages are drawn for reading in the dark (View ▸ Night Mode).
+inline constexpr char kNightMode[] = "TolvoNightMode";
 /// The address of the update feed that "Check for Updates..." reads.
 inline constexpr char kSoftwareUpdateFeedURL[] = "TolvoSoftwareUpdateFeedURL";
 
