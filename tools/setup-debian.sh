@@ -7,14 +7,14 @@ set -euo pipefail
 packages=(
   # build
   build-essential cmake ninja-build pkg-config git clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6printsupport6
   libpoppler-qt6-dev libpoppler-private-dev
   libbenchmark-dev
   # run: fonts, desktop integration, the file manager hand-off
   fonts-dejavu-core xdg-utils desktop-file-utils shared-mime-info
   qt6-qpa-plugins qt6-wayland
   # tests: fixture PDFs, headless and end-to-end GUI runs, independent oracles
-  python3 python3-fitz poppler-utils pandoc cmark pdfgrep octave-doc
+  python3 python3-fitz poppler-utils qpdf pandoc cmark pdfgrep octave-doc
   xvfb xauth xdotool x11-utils imagemagick
   appstream
   # packaging: the .deb, its man pages and checks; shells for the completion tests

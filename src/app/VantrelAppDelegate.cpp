@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/VantrelAppDelegate.h"
 
+#include "app/AboutBox.h"
 #include "app/AppCommands.h"
 #include "app/DesktopIntegration.h"
+#include "app/RecentlyUsed.h"
 #include "app/SoftwareUpdater.h"
 #include "document/DocumentController.h"
 #include "document/DocumentWindow.h"
@@ -23,6 +25,7 @@
 #include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/PlaceMemory.h"
 #include "widgets/TLNSOutlineView.h"
 
 #include <QAction>
@@ -109,6 +112,9 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     environment.validateRoutingDictionary = [this] { validateRoutingDictionary(); };
     // A link clicked in the notes takes the way of a link from outside.
     environment.openLink = [this](const QString& url) { openPDFforURLString(url); };
+    // Each PDF opens where it was left.
+    m_places = std::make_unique<PlaceMemory>(PlaceMemory::standardPath());
+    environment.places = m_places.get();
     m_documents = std::make_unique<DocumentController>(environment);
     // Every document window gets the application's Help menu, the user guide first.
     m_commands = std::make_unique<AppCommands>(defaults, *m_updater, *m_documents);
@@ -120,6 +126,15 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
         connect(guide, &QAction::triggered, this, &VantrelAppDelegate::openHelpFileInTolvo);
         help->insertAction(help->actions().value(0), guide);
         help->insertSeparator(help->actions().value(1));
+        help->addSeparator();
+        QWidget* window = document->myWindow();
+        connect(help->addAction(tr("&About Tolvo")), &QAction::triggered, window, [window] { showAboutBox(window); });
+    });
+    // The desktop's recently used files list the PDFs opened here too.
+    connect(m_documents.get(), &DocumentController::documentOpened, this, [](MyDocument* document) {
+        QString problem;
+        if (!addToRecentlyUsed(recentlyUsedPath(), document->filePath(), QDateTime::currentDateTimeUtc(), &problem))
+            qCInfo(lcApp).noquote() << "Not added to" << recentlyUsedPath() << ":" << problem;
     });
     // Every document window's Edit menu opens the preference window (Linux keeps it there).
     connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {

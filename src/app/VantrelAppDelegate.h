@@ -21,6 +21,7 @@ class AppCommands;
 class DocumentController;
 class MyDocument;
 class NotesStore;
+class PlaceMemory;
 class PreferencesWindow;
 class RoutingCheck;
 class SoftwareUpdater;
@@ -99,6 +100,7 @@ private:
     /// The guide's own file, as shipped.
     static QString userGuideResource();
 
+    std::unique_ptr<PlaceMemory> m_places;
     std::unique_ptr<SoftwareUpdater> m_updater;
     std::unique_ptr<RoutingCheck> m_check;
     std::unique_ptr<DocumentController> m_documents;

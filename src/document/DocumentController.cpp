@@ -93,6 +93,8 @@ MyDocument* DocumentController::openDocument(const QString& path)
         env.prefixesInUse = [this, self] { return prefixesInUse(*self); };
     if (!env.openDocuments)
         env.openDocuments = [this](QWidget* window) { openDocumentsDialog(window); };
+    if (!env.openFile)
+        env.openFile = [this](const QString& file) { openDocument(file); };
     auto document = std::make_unique<MyDocument>(std::move(env));
     MyDocument* raw = document.get();
     *self = raw;

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/DocumentMenus.h"
 
+#include "document/FullScreen.h"
 #include "document/LinkMenus.h"
 #include "document/MyDocument.h"
+#include "document/NightMode.h"
+#include "document/RecentFiles.h"
 
 #include <QAction>
 #include <QApplication>
@@ -33,11 +36,15 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
 
     QMenu* file = addMenu(tr("&File"));
     add(file, tr("&Open..."), QKeySequence::Open, [d] { d->openDocument(); });
+    if (PlaceMemory* places = document.environment().places)
+        file->addMenu(new RecentFilesMenu(*places, document.environment().openFile, file));
     add(file, tr("Open &Containing Folder"), QKeySequence(), [d] { d->openPDFCommandFired(); });
     file->addSeparator();
     add(file, tr("Link &Prefix..."), QKeySequence(), [d] { d->configurePrefix(); });
     add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(tr("Ctrl+Shift+E")), [d] { d->exportAsOPML(); });
     add(file, tr("Export &Annotations..."), QKeySequence(tr("Ctrl+Shift+A")), [d] { d->showExportAnnotationsPanel(); });
+    file->addSeparator();
+    add(file, tr("&Print..."), QKeySequence::Print, [d] { d->printDocument(); });
     file->addSeparator();
     add(file, tr("&Close"), QKeySequence::Close, [d] { d->close(); });
     add(file, tr("&Quit"), QKeySequence::Quit, [] { QApplication::closeAllWindows(); });
@@ -104,6 +111,11 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(toc, tr("Expand Level 2"), QKeySequence(), [d] { d->TOCExpandLevel2(); });
     add(toc, tr("Expand Level 3"), QKeySequence(), [d] { d->TOCExpandLevel3(); });
     add(view, tr("Focus on Table of Contents"), QKeySequence(tr("Ctrl+Shift+O")), [d] { d->focusOnTOC(); });
+    view->addSeparator();
+    if (document.nightMode())
+        view->addAction(document.nightMode()->action());
+    if (document.fullScreen())
+        view->addAction(document.fullScreen()->action());
 
     QMenu* go = addMenu(tr("&Go"));
     add(go, tr("&Go to Page..."), QKeySequence(tr("Ctrl+G")), [d] { d->showGotoPDFPagePanel(); });

@@ -6,13 +6,18 @@
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
 #include "document/FindOnPage.h"
+#include "document/FullScreen.h"
 #include "document/GotoPageSheet.h"
+#include "document/NightMode.h"
 #include "document/NotesPane.h"
 #include "document/NotesStore.h"
 #include "document/OpenErrorAlert.h"
 #include "document/OutlinePane.h"
 #include "document/PageZoomBoxes.h"
+#include "document/PdfDrop.h"
 #include "document/PrefixSheet.h"
+#include "document/PrintDocument.h"
+#include "document/RememberedPlaces.h"
 #include "document/WindowLayout.h"
 #include "document/search/AnnotationExportCommands.h"
 #include "outline/OutlineModel.h"
@@ -74,6 +79,20 @@ bool MyDocument::readFromURL(const QString& path)
         return m_pdfdoc != nullptr;
     if (!m_pdfdoc) {
         pdf::OpenResult opened = pdf::openDocument(absolute);
+        for (bool wrong = false; !opened.document && opened.needsPassword; wrong = true) {
+            const std::optional<QString> password
+                = m_env.askPassword ? m_env.askPassword(absolute, wrong) : PasswordPrompt::ask(absolute, wrong);
+            if (!password) {
+                // Cancel: the user chose not to open it, which needs no alert.
+                qCInfo(lcDocument).noquote() << "No password given for" << absolute;
+                return false;
+            }
+            for (const QByteArray& encoded : passwordEncodings(*password)) {
+                opened = pdf::openDocument(absolute, encoded);
+                if (!opened.needsPassword)
+                    break;
+            }
+        }
         if (opened.document) {
             m_pdfdoc = std::move(opened.document);
             m_path = absolute;
@@ -92,7 +111,11 @@ void MyDocument::makeWindowControllers()
     if (m_window)
         return;
     m_window = std::make_unique<DocumentWindow>();
-    connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] { emit closed(this); });
+    connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] {
+        if (m_place)
+            m_place->save();
+        emit closed(this);
+    });
     windowControllerDidLoadNib();
 }
 
@@ -111,9 +134,13 @@ void MyDocument::windowControllerDidLoadNib()
     view->setDefaults(&defaults());
     ui.pageViewLayout->addWidget(view);
     m_pdfview = view;
+    if (m_env.places)
+        m_place = std::make_unique<RememberedPlaces>(*m_env.places, m_path);
     view->setDocument(m_pdfdoc.get());
     view->setPageLabelLocation(QStringLiteral("Q4"));
     connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
+    m_fullScreen = new FullScreenCommand(m_window.get());
+    m_nightMode = new NightModeCommand(view, defaults(), this);
     m_menus = std::make_unique<DocumentMenus>(*this, ui.menubar);
     connect(view, &pageview::PageView::displayModeChanged, m_menus.get(), &DocumentMenus::validateAll);
     connect(view, &pageview::PageView::linkActivated, this, &MyDocument::followPdfLink);
@@ -166,7 +193,15 @@ void MyDocument::windowControllerDidLoadNib()
     for (int i = 0; i < int(segments.size()); ++i)
         connect(segments[i], &QAction::triggered, this, [this, i] { tocCommandControlClicked(i); });
 
-    // 8. The window, titled, in front.
+    // PDFs dropped on the window open beside it.
+    new PdfDrop(m_window.get(), [this](const QString& path) {
+        if (m_env.openFile)
+            m_env.openFile(path);
+    });
+
+    // 8. The window, at the size it had last, titled, in front.
+    if (m_place)
+        m_place->applyWindowSize(*m_window);
     pdfViewPageChanged();
     bringWindowsForward();
 
@@ -255,8 +290,10 @@ void MyDocument::setUpPageView()
         view->goToDestination({ 0, QPointF(media.x() + media.width() / 2, media.y() + media.height()) });
     }
     view->viewport()->update();
-    // PDFs dropped on the pages are not opened from here.
+    // PDFs dropped on the pages are opened by the window (PdfDrop).
     view->setAcceptDrops(false);
+    if (m_place)
+        m_place->applyView(*view);
 }
 
 void MyDocument::positionAtFirstPage()
@@ -284,8 +321,11 @@ void MyDocument::doFirstPositioning()
 {
     if (!m_pdfview || m_firstPositioningDone)
         return;
-    const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
-    m_pdfview->goToDestination({ 0, QPointF(media.x(), media.y() + media.height()) });
+    // A PDF opened before opens where it was left; a link's target comes after this and wins.
+    if (!m_place || !m_place->goToRememberedPlace()) {
+        const QRectF media = m_pdfdoc->pageGeometry(0).mediaBox;
+        m_pdfview->goToDestination({ 0, QPointF(media.x(), media.y() + media.height()) });
+    }
     // Where a window opens is no place to go back to.
     m_pdfview->navigator().clear();
     bringWindowsForward();
@@ -306,6 +346,12 @@ void MyDocument::close()
 {
     if (m_window)
         m_window->close();
+}
+
+void MyDocument::printDocument()
+{
+    if (m_pdfdoc && m_window)
+        showPrintDialog(*m_pdfdoc, m_pdfview ? m_pdfview->currentPage() : 0, m_window.get());
 }
 
 QString MyDocument::windowTitleForCurrentPage() const

@@ -9,6 +9,7 @@
 // The named commands are slots here; the panes (notes, TOC, layout, sheets)
 // live in their own classes and the slots hand over to them.
 
+#include "document/PasswordPrompt.h"
 #include "document/ViewCommands.h"
 #include "pdf/PageLabelIndex.h"
 
@@ -57,7 +58,11 @@ class OutlineModel;
 class OutlinePane;
 class OutlineTree;
 class PageZoomBoxes;
+class FullScreenCommand;
+class NightModeCommand;
+class PlaceMemory;
 class PrefixSheet;
+class RememberedPlaces;
 class RichText;
 class SearchPane;
 class SegmentedControl;
@@ -85,6 +90,12 @@ struct DocumentEnvironment {
     std::function<void(const QString& url)> openLink;
     /// Opens a web or mail address in the user's program for it; empty: QDesktopServices::openUrl.
     std::function<void(const QUrl& url)> openExternalUrl;
+    /// Asks for the password of an encrypted PDF; empty: the password dialog.
+    PasswordQuestion askPassword;
+    /// Opens a PDF file the way the Open command does (a PDF dropped on the window).
+    std::function<void(const QString& path)> openFile;
+    /// Where each PDF was last left; nullptr: new windows open at the first page and nothing is kept.
+    PlaceMemory* places = nullptr;
 };
 
 /// One open PDF and its window.
@@ -106,8 +117,9 @@ public:
     // ---- Loading and the window ---------------------------------------------
 
     /// Reads the PDF at path. A missing file answers true when the document already
-    /// holds a PDF, else false, reading nothing. A file that cannot be read as a PDF
-    /// beeps, shows "Error opening PDF" and answers false.
+    /// holds a PDF, else false, reading nothing. An encrypted PDF asks for its password until
+    /// it opens or the user cancels (false, without an alert). A file that cannot be read as a
+    /// PDF beeps, shows "Error opening PDF" and answers false.
     bool readFromURL(const QString& path);
     /// The window layout's name.
     static QString windowNibName() { return QStringLiteral("MyDocument"); }
@@ -121,6 +133,13 @@ public:
     void finishSetUp();
 
     const pdf::Document* pdfdoc() const { return m_pdfdoc.get(); }
+    /// What the application gave the document.
+    const DocumentEnvironment& environment() const { return m_env; }
+    /// The document's place in the place memory; nullptr without one.
+    RememberedPlaces* rememberedPlaces() const { return m_place.get(); }
+    /// View ▸ Full Screen and View ▸ Night Mode of the window.
+    FullScreenCommand* fullScreen() const { return m_fullScreen; }
+    NightModeCommand* nightMode() const { return m_nightMode; }
     QString filePath() const { return m_path; }
     /// The PDF file's name, the last component of its path.
     QString fileName() const;
@@ -332,6 +351,8 @@ public slots:
     void openDocument();
     /// Closes the window, and with it the document.
     void close();
+    /// The print dialog; the chosen pages go to the printer.
+    void printDocument();
 
     /// The new window has moved to the top-left of its first page (or has no page to move to):
     /// from here on only the user and links move it.
@@ -383,6 +404,7 @@ private:
     std::unique_ptr<OutlinePane> m_outlinePane;
     std::unique_ptr<NotesPane> m_notes;
     std::unique_ptr<WindowLayout> m_layout;
+    std::unique_ptr<RememberedPlaces> m_place;
     std::unique_ptr<DocumentMenus> m_menus;
     std::unique_ptr<AnnotationCollector> m_annotations;
     std::unique_ptr<StructureLoader> m_structureLoader;
@@ -403,6 +425,8 @@ private:
     bool m_setUpFinished = false;
     bool m_firstPositioningDone = false;
     QPointer<QTimer> m_firstPositioning;
+    FullScreenCommand* m_fullScreen = nullptr; // a child of the window
+    NightModeCommand* m_nightMode = nullptr; // a child of the document
 };
 
 } // namespace tolvo

@@ -32,7 +32,7 @@ LAYERS = {
     "pageview": (("render", "widgets", "pdf", "outline", "links", "settings"),
                  {"Core", "Gui", "Widgets", "Svg"}, False),
     "document": (("pageview", "render", "search", "widgets", "pdf", "routing", "outline", "links",
-                  "settings"), {"Core", "Gui", "Widgets", "DBus"}, False),
+                  "settings"), {"Core", "Gui", "Widgets", "DBus", "PrintSupport"}, False),
     "preferences": (("widgets", "routing", "links", "settings"), {"Core", "Gui", "Widgets"}, False),
     "app": (("document", "preferences", "pageview", "render", "search", "instance", "widgets", "pdf",
              "routing", "outline", "links", "settings"),
