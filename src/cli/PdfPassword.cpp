@@ -40,7 +40,7 @@ pdf::OpenResult openPdf(const QString& path)
 {
     pdf::OpenResult opened = pdf::openDocument(path, givenPassword());
     if (!opened.document && opened.needsPassword && givenPassword().isEmpty())
-        opened.error = QStringLiteral("%1 is encrypted: give its password with --password PASSWORD")
+        opened.error = QStringLiteral("%1 is password protected: give its password with --password PASSWORD")
                            .arg(QFileInfo(path).fileName());
     return opened;
 }

@@ -101,8 +101,9 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("not a pdf") << QStringList { "info", fixture("not-a-pdf.pdf"), "--json" } << 1
                                    << "tolvo-cli: not-a-pdf.pdf is not a PDF file\n";
-        QTest::newRow("password") << QStringList { "info", fixture("encrypted.pdf") } << 1
-                                  << "tolvo-cli: encrypted.pdf is password protected\n";
+        QTest::newRow("password") << QStringList {
+            "info", fixture("encrypted.pdf")
+        } << 1 << "tolvo-cli: encrypted.pdf is password protected: give its password with --password PASSWORD\n";
         QTest::newRow("missing") << QStringList { "info", fixture("gone.pdf") } << 1
                                  << "tolvo-cli: gone.pdf could not be read: there is no such file\n";
         QTest::newRow("no file") << QStringList { "info", "--json" } << 2 << "";
