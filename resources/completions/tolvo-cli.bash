@@ -5,17 +5,17 @@ _tolvo_cli_options()
 {
     case $1 in
     prefix) echo "--assign --help" ;;
-    info) echo "--json --help" ;;
+    info) echo "--json --password --help" ;;
     defaults) echo "--delete --help" ;;
     routes) echo "--json --names --help" ;;
     check) echo "--json --notes --help" ;;
-    toc) echo "--prefix --json --help" ;;
-    resolve) echo "--json --help" ;;
-    opml) echo "--style --prefix -o --help" ;;
-    render) echo "--page --dpi --prefix -o --help" ;;
-    search) echo "--json --help" ;;
-    annotations) echo "--format --json --kinds --quotes --no-quotes --prefix -o --help" ;;
-    link) echo "--page --toc --point --whole --prefix --style --format --help" ;;
+    toc) echo "--prefix --json --password --help" ;;
+    resolve) echo "--json --password --help" ;;
+    opml) echo "--style --prefix -o --password --help" ;;
+    render) echo "--page --dpi --prefix -o --password --help" ;;
+    search) echo "--json --password --help" ;;
+    annotations) echo "--format --json --kinds --quotes --no-quotes --prefix -o --password --help" ;;
+    link) echo "--page --toc --point --whole --prefix --style --format --password --help" ;;
     status) echo "--json --help" ;;
     esac
 }
@@ -33,6 +33,8 @@ _tolvo_cli()
     local command=${words[1]}
 
     case $prev in
+    --password)
+        return ;;
     --prefix)
         local IFS=$'\n'
         COMPREPLY=($(compgen -W "$(tolvo-cli routes --names 2>/dev/null)" -- "$cur"))

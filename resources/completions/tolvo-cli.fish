@@ -26,6 +26,7 @@ complete -c tolvo-cli -n "__fish_seen_subcommand_from defaults" -a '(tolvo-cli d
 
 complete -c tolvo-cli -n "__fish_seen_subcommand_from $commands" -l help -d 'Show the help of the command'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from info routes check toc resolve search annotations status" -l json -d 'Print JSON'
+complete -c tolvo-cli -n "__fish_seen_subcommand_from info toc resolve opml render search annotations link" -l password -x -d 'The password of an encrypted PDF'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from routes" -l names -d 'Only the prefixes'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from check" -l notes -d 'Also the notes areas'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from prefix" -l assign -d 'Store the prefix for a PDF'
