@@ -61,6 +61,21 @@ std::optional<QPointF> pointOf(const LinkDest& dest, const PageGeometry& geometr
 
 } // namespace
 
+std::optional<QRectF> rectangleOf(const Object& array)
+{
+    if (!array.isArray() || array.arrayGetLength() != 4)
+        return std::nullopt;
+    double v[4];
+    for (int i = 0; i < 4; ++i) {
+        const Object n = array.arrayGet(i);
+        if (!n.isNum())
+            return std::nullopt;
+        v[i] = n.getNum();
+    }
+    return QRectF(
+        QPointF(std::min(v[0], v[2]), std::min(v[1], v[3])), QPointF(std::max(v[0], v[2]), std::max(v[1], v[3])));
+}
+
 PageGeometry pageGeometryOf(PDFDoc& doc, int pageIndex)
 {
     PageGeometry geometry;

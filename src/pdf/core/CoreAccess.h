@@ -13,10 +13,15 @@
 class GooString;
 class LinkAction;
 class LinkDest;
+class Object;
 class PDFDoc;
 struct Ref;
 
 namespace tolvo::pdf {
+
+/// A rectangle array of a dictionary ([x1 y1 x2 y2], corners in any order) in page space; nothing
+/// when it is no array of four numbers.
+std::optional<QRectF> rectangleOf(const Object& array);
 
 /// The crop box, media box and rotation of a page; an empty geometry for a page that cannot be read.
 PageGeometry pageGeometryOf(PDFDoc& doc, int pageIndex);

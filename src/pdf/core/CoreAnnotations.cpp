@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/core/CoreAnnotations.h"
 
+#include "pdf/core/CoreAccess.h"
 #include "pdf/core/CoreText.h"
 
 #include <Object.h>
@@ -12,21 +13,6 @@
 namespace tolvo::pdf {
 
 namespace {
-
-std::optional<QRectF> rectOf(const Object& array)
-{
-    if (!array.isArray() || array.arrayGetLength() != 4)
-        return std::nullopt;
-    double v[4];
-    for (int i = 0; i < 4; ++i) {
-        const Object n = array.arrayGet(i);
-        if (!n.isNum())
-            return std::nullopt;
-        v[i] = n.getNum();
-    }
-    return QRectF(
-        QPointF(std::min(v[0], v[2]), std::min(v[1], v[3])), QPointF(std::max(v[0], v[2]), std::max(v[1], v[3])));
-}
 
 // Four points per quadrilateral, in the order written; numbers short of a whole quadrilateral are ignored,
 // and a quadrilateral with anything but numbers in it is left out.
@@ -89,7 +75,7 @@ std::vector<Annotation> readAnnotations(PDFDoc& doc, int pageIndex)
         Annotation annotation;
         annotation.type = QString::fromUtf8(subtype.getName());
         annotation.pageIndex = pageIndex;
-        annotation.bounds = rectOf(dict.dictLookup("Rect")).value_or(QRectF());
+        annotation.bounds = rectangleOf(dict.dictLookup("Rect")).value_or(QRectF());
         annotation.contents = textOf(dict.dictLookup("Contents"));
         annotation.markupType = markupTypeOf(annotation.type);
         annotation.isMarkup = annotation.markupType >= 0;

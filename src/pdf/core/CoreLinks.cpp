@@ -27,20 +27,11 @@ constexpr const char* kNamedActions[] = { "NextPage", "PrevPage", "FirstPage", "
 constexpr int kMaxNameTreeDepth = 64;
 constexpr int kMaxNames = 2000000;
 
+// A link's area: a rectangle that is finite and not empty, or none.
 std::optional<QRectF> areaOf(const Object& array)
 {
-    if (!array.isArray() || array.arrayGetLength() != 4)
-        return std::nullopt;
-    double v[4];
-    for (int i = 0; i < 4; ++i) {
-        const Object n = array.arrayGet(i);
-        if (!n.isNum())
-            return std::nullopt;
-        v[i] = n.getNum();
-    }
-    const QRectF area(
-        QPointF(std::min(v[0], v[2]), std::min(v[1], v[3])), QPointF(std::max(v[0], v[2]), std::max(v[1], v[3])));
-    if (!std::isfinite(area.width()) || !std::isfinite(area.height()) || area.isEmpty())
+    const std::optional<QRectF> area = rectangleOf(array);
+    if (!area || !std::isfinite(area->width()) || !std::isfinite(area->height()) || area->isEmpty())
         return std::nullopt;
     return area;
 }
