@@ -12,6 +12,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "settings/NotesFiles.h"
+#include "support/NotesWindow.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -24,28 +25,9 @@
 #include <QtTest>
 
 using namespace tolvo;
+using tolvo::test::NotesWindow;
 
 namespace {
-
-// The widgets of one window's notes pane.
-struct NotesWindow {
-    QWidget pane;
-    QTabWidget* tabs;
-    NotesPane::Views views {};
-    NotesFormatBar* ruler;
-    std::unique_ptr<NotesPane> notes;
-
-    NotesWindow(NotesStore& store, Defaults& defaults)
-    {
-        tabs = new QTabWidget(&pane);
-        for (int i = 0; i < 5; ++i) {
-            views[i] = new NotesTextView;
-            tabs->addTab(views[i], QString::number(i + 1));
-        }
-        ruler = new NotesFormatBar(&pane);
-        notes = std::make_unique<NotesPane>(&pane, tabs, views, ruler, store, defaults);
-    }
-};
 
 void typeAt(QTextEdit* view, int position, const QString& text)
 {

@@ -12,6 +12,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "settings/NotesFiles.h"
+#include "support/NotesWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -29,25 +30,9 @@
 #include <functional>
 
 using namespace tolvo;
+using tolvo::test::NotesWindow;
 
 namespace {
-
-struct NotesWindow {
-    QWidget pane;
-    QTabWidget* tabs;
-    NotesPane::Views views {};
-    std::unique_ptr<NotesPane> notes;
-
-    NotesWindow(NotesStore& store, Defaults& defaults)
-    {
-        tabs = new QTabWidget(&pane);
-        for (int i = 0; i < 5; ++i) {
-            views[i] = new NotesTextView;
-            tabs->addTab(views[i], QString::number(i + 1));
-        }
-        notes = std::make_unique<NotesPane>(&pane, tabs, views, nullptr, store, defaults);
-    }
-};
 
 // A small file system of its own for the notes, where the test may mount one (as root), unmounted at the end.
 struct SmallFileSystem {
@@ -151,8 +136,8 @@ private slots:
         QFETCH(Editing, edit);
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow one(store, *defaults);
-        NotesWindow two(store, *defaults);
+        NotesWindow one(store, *defaults, false);
+        NotesWindow two(store, *defaults, false);
         one.views[0]->setHtml("<p>one</p><p>two</p><p>three</p>");
         QCOMPARE(two.views[0]->toHtml(), one.views[0]->toHtml());
         // The other window's cursor stays in its text, not at the start.
@@ -171,8 +156,8 @@ private slots:
     {
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow one(store, *defaults);
-        NotesWindow two(store, *defaults);
+        NotesWindow one(store, *defaults, false);
+        NotesWindow two(store, *defaults, false);
         one.views[0]->setPlainText("alpha beta gamma");
         two.views[0]->setTextCursor(at(two.views[0], 6, 10));
         at(one.views[0], 0).insertText("1. ");
@@ -190,8 +175,8 @@ private slots:
         QFETCH(bool, byKey);
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow one(store, *defaults);
-        NotesWindow two(store, *defaults);
+        NotesWindow one(store, *defaults, false);
+        NotesWindow two(store, *defaults, false);
         one.views[0]->setPlainText("shared text");
         for (NotesWindow* window : { &one, &two }) {
             window->pane.resize(400, 300);
@@ -233,7 +218,7 @@ private slots:
         }
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow window(store, *defaults);
+        NotesWindow window(store, *defaults, false);
         for (int area = 0; area < 5; ++area) {
             const bool moved = areas.contains(area);
             QCOMPARE(QFile::exists(notesfiles::filePath(folder(), area)), moved);
@@ -276,7 +261,7 @@ private slots:
         QFETCH(QByteArray, content);
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow window(store, *defaults);
+        NotesWindow window(store, *defaults, false);
         window.views[2]->setPlainText("what the window holds");
         QVERIFY(store.flush());
 
@@ -304,7 +289,7 @@ private slots:
         defaults->setValue(keys::kLastSelectedScratchpad, 4);
         QVERIFY(defaults->synchronize());
         NotesStore store(*defaults, folder());
-        NotesWindow window(store, *defaults);
+        NotesWindow window(store, *defaults, false);
         window.views[0]->setPlainText("my notes");
         QVERIFY(store.flush());
 
@@ -338,8 +323,8 @@ private slots:
             QSKIP("needs a file system of its own (root may mount one)");
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow one(store, *defaults);
-        NotesWindow two(store, *defaults);
+        NotesWindow one(store, *defaults, false);
+        NotesWindow two(store, *defaults, false);
         one.views[0]->setPlainText("written while there was room");
         QVERIFY(store.flush());
 
@@ -408,7 +393,7 @@ private slots:
         QFETCH(QString, check);
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow window(store, *defaults);
+        NotesWindow window(store, *defaults, false);
         QTextEdit* view = window.views[0];
         view->clear();
         auto* mime = new QMimeData;
@@ -432,7 +417,7 @@ private slots:
     {
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow window(store, *defaults);
+        NotesWindow window(store, *defaults, false);
         QTextEdit* view = window.views[0];
         view->setHtml("<p style=\"font-size:17pt; font-family:'DejaVu Serif'\">notes text</p>");
         QTextCursor end = at(view, 10);
@@ -450,7 +435,7 @@ private slots:
     {
         auto defaults = freshDefaults();
         NotesStore store(*defaults, folder());
-        NotesWindow one(store, *defaults);
+        NotesWindow one(store, *defaults, false);
         one.views[0]->setPlainText("safe");
         bool asked = false;
         setNotesQuitQuestion([&asked](QWidget*, const QString&) {
