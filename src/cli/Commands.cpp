@@ -17,6 +17,7 @@ int runSearch(const QStringList& args, Output& io);
 int runAnnotations(const QStringList& args, Output& io);
 int runStatus(const QStringList& args, Output& io);
 int runLink(const QStringList& args, Output& io);
+int runNotes(const QStringList& args, Output& io);
 
 const QList<Command>& commands()
 {
@@ -48,6 +49,8 @@ const QList<Command>& commands()
             "link FILE (--page L | --toc PATH | --point L X Y | --whole) [--prefix P] [--style S] [--format "
             "url|markdown|html|rtf]  one link as a copy carries it",
             true, runLink },
+        { "notes", "notes list [N] | print N [VERSION] [--html] | restore N VERSION  earlier versions of the notes",
+            true, runNotes },
         { "status", "status [--json]             the running Tolvo's open documents and the alert on screen", false,
             runStatus },
     };

@@ -5,6 +5,7 @@
 #include "document/LinkMenus.h"
 #include "document/MyDocument.h"
 #include "document/NightMode.h"
+#include "document/NotesPane.h"
 #include "document/RecentFiles.h"
 
 #include <QAction>
@@ -131,6 +132,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         [d] { d->notesArea3(); }, [d] { d->notesArea4(); }, [d] { d->notesArea5(); } };
     for (int i = 0; i < 5; ++i)
         add(notes, tr("Notes Area %1").arg(i + 1), QKeySequence(tr("Ctrl+%1").arg(i + 1)), areas[i]);
+    notes->addSeparator();
+    add(notes, tr("Restore Earlier Version..."), QKeySequence(), [d] { d->notesPane()->restoreEarlierVersion(); });
 
     m_menus.append(addLinksMenu(bar, document));
 

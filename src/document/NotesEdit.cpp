@@ -88,6 +88,13 @@ NotesEdit wholeEdit(const QString& html)
     return wholeEdit(document);
 }
 
+NotesEdit replaceAllEdit(const QTextDocument& current, const QString& html)
+{
+    QTextDocument replacement;
+    replacement.setHtml(html);
+    return captureEdit(replacement, 0, lastPosition(current), lastPosition(replacement));
+}
+
 namespace {
 
 bool apply(QTextDocument& target, const NotesEdit& edit, const QTextDocumentFragment& inserted)

@@ -45,6 +45,9 @@ NotesEdit captureEdit(const QTextDocument& source, int position, int removed, in
 NotesEdit wholeEdit(const QTextDocument& source);
 /// An edit that makes any copy show html.
 NotesEdit wholeEdit(const QString& html);
+/// An edit that replaces all of current with html as one range, so that a view can undo it (a whole
+/// edit clears a view's undo history).
+NotesEdit replaceAllEdit(const QTextDocument& current, const QString& html);
 
 /// Applies edit to target through a QTextCursor (so cursors in target move with the text).
 /// False when target does not come out as the edit's source: the caller then sends a whole edit.

@@ -4,6 +4,7 @@
 #include "document/ClipboardRichText.h"
 #include "document/NotesBinding.h"
 #include "document/NotesFormatBar.h"
+#include "document/NotesHistoryDialog.h"
 #include "document/NotesSafety.h"
 #include "document/NotesStore.h"
 #include "document/NotesTextView.h"
@@ -41,8 +42,10 @@ NotesPane::NotesPane(QWidget* pane, QTabWidget* tabview, const Views& views, Not
     m_pane->window()->installEventFilter(this);
     for (int i = 0; i < 5; ++i) {
         m_bindings[i] = new NotesBinding(m_views[i], i, store, this);
-        if (auto* view = qobject_cast<NotesTextView*>(m_views[i]))
+        if (auto* view = qobject_cast<NotesTextView*>(m_views[i])) {
             connect(view, &NotesTextView::linkActivated, this, &NotesPane::linkActivated);
+            connect(view, &NotesTextView::restoreRequested, this, [this, i] { restoreEarlierVersion(i); });
+        }
     }
     if (m_ruler) {
         m_ruler->hide();
@@ -118,6 +121,18 @@ void NotesPane::setTextWidth(int width)
 {
     for (QTextEdit* view : m_views)
         view->setMaximumWidth(std::max(0, width));
+}
+
+void NotesPane::restoreEarlierVersion(int index)
+{
+    if (index < 0 || index >= 5)
+        index = std::max(0, m_tabview->currentIndex());
+    // Whatever was typed last is on disk first, so that the list is up to date.
+    m_store.flush();
+    auto* dialog = new NotesHistoryDialog(m_store, index, m_pane->window());
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->open();
 }
 
 void NotesPane::tabSelected(int index)

@@ -49,6 +49,9 @@ public:
     /// Makes the five text views (at most) width wide, as the window layout asks.
     void setTextWidth(int width);
 
+    /// Opens "Restore Earlier Version..." for area index (0 to 4), or for the selected area.
+    void restoreEarlierVersion(int index = -1);
+
     /// The bar above the areas that tells of notes that could not be written and of files set aside.
     NotesMessageBar* messageBar() const { return m_messageBar; }
 

@@ -5,6 +5,7 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 #include "settings/NotesFiles.h"
+#include "settings/NotesHistory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,12 +72,14 @@ NotesStore::NotesStore(Defaults& defaults, const QString& folder, QObject* paren
     m_thread->start();
 
     std::array<QString, kAreaCount> fromDefaults;
+    std::array<QString, kAreaCount> beforeLaunch;
     for (int area = 0; area < kAreaCount; ++area) {
         const QString path = notesfiles::filePath(m_folder, area);
         const notesfiles::ReadResult file = notesfiles::read(path);
         switch (file.status) {
         case notesfiles::ReadResult::Status::Read:
             m_stamps[area] = { stampOf(path).mtimeNs, stampOf(path).size };
+            beforeLaunch[area] = file.html;
             load(area, file.html, false);
             break;
         case notesfiles::ReadResult::Status::Missing:
@@ -100,6 +103,9 @@ NotesStore::NotesStore(Defaults& defaults, const QString& folder, QObject* paren
             break;
         }
     }
+    // The writer keeps them before it writes anything of this launch.
+    QMetaObject::invokeMethod(
+        m_writer, [writer = m_writer, beforeLaunch] { writer->keepLaunchVersions(beforeLaunch); });
     migrateFromDefaults(fromDefaults);
 
     // A damaged settings file: what this process holds goes back at once, and the user hears of it.
@@ -249,6 +255,30 @@ void NotesStore::setHtml(int area, const QString& html, const void* source)
     publish(area, edit, source, true);
 }
 
+QString NotesStore::restoreVersion(int area, const QString& html)
+{
+    if (area < 0 || area >= kAreaCount)
+        return QString();
+    QString problem;
+    QMetaObject::invokeMethod(
+        m_writer, [this, area, &problem] { problem = m_writer->keepVersion(area, noteshistory::Kind::Restore); },
+        Qt::BlockingQueuedConnection);
+    if (!problem.isEmpty())
+        return problem;
+    NotesEdit edit = replaceAllEdit(*m_documents[area], html);
+    if (!applyEdit(*m_documents[area], edit)) {
+        edit = wholeEdit(html);
+        applyEdit(*m_documents[area], edit);
+    }
+    publish(area, edit, nullptr, true);
+    return QString();
+}
+
+void NotesStore::setClock(std::function<QDateTime()> clock)
+{
+    QMetaObject::invokeMethod(m_writer, [writer = m_writer, clock] { writer->setClock(clock); });
+}
+
 bool NotesStore::flush()
 {
     if (!hasUnsavedEdits())
@@ -315,8 +345,14 @@ void NotesStore::refresh()
         if (file.status != notesfiles::ReadResult::Status::Read)
             continue;
         m_stamps[area] = { now.mtimeNs, now.size };
-        NotesEdit edit = wholeEdit(file.html);
-        applyEdit(*m_documents[area], edit);
+        if (file.html == m_documents[area]->toHtml())
+            continue;
+        // As one range, so that a window can undo what another process did (a restore, say).
+        NotesEdit edit = replaceAllEdit(*m_documents[area], file.html);
+        if (!applyEdit(*m_documents[area], edit)) {
+            edit = wholeEdit(file.html);
+            applyEdit(*m_documents[area], edit);
+        }
         publish(area, edit, nullptr, false);
     }
 }

@@ -15,8 +15,10 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <memory>
 
+class QDateTime;
 class QFileSystemWatcher;
 class QTextDocument;
 class QThread;
@@ -53,6 +55,12 @@ public:
     void takeEdit(int area, NotesEdit edit, const QTextDocument& sourceDocument, const void* source);
     /// Replaces a whole area.
     void setHtml(int area, const QString& html, const void* source);
+
+    /// Replaces area with html (an earlier version) in every window, as an edit that each can undo, after
+    /// keeping the current text as a version of its own. Empty on success, else why not (nothing changed).
+    QString restoreVersion(int area, const QString& html);
+    /// The clock that dates the versions kept from now on (UTC); tests give one of their own.
+    void setClock(std::function<QDateTime()> clock);
 
     /// Writes unsaved edits now, waiting for the writes. False when they could not be written (they stay
     /// pending and are tried again).

@@ -4,7 +4,9 @@
 #include "document/ClipboardRichText.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QToolTip>
@@ -81,6 +83,15 @@ bool NotesTextView::viewportEvent(QEvent* event)
         return true;
     }
     return QTextEdit::viewportEvent(event);
+}
+
+void NotesTextView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu(event->pos());
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    menu->addAction(tr("Restore Earlier Version..."), this, &NotesTextView::restoreRequested);
+    menu->popup(event->globalPos());
 }
 
 void NotesTextView::showPointerFor(const QPoint& viewportPos)

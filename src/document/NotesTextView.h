@@ -20,6 +20,8 @@ public:
 signals:
     /// A link was clicked; href is its address as stored in the notes.
     void linkActivated(const QString& href);
+    /// "Restore Earlier Version..." was chosen in the context menu.
+    void restoreRequested();
 
 protected:
     bool canInsertFromMimeData(const QMimeData* source) const override;
@@ -28,6 +30,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void showPointerFor(const QPoint& viewportPos);

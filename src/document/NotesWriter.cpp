@@ -18,9 +18,52 @@ namespace tolvo {
 NotesWriter::NotesWriter(QString folder, int intervalMs)
     : m_folder(std::move(folder))
     , m_intervalMs(intervalMs)
+    , m_clock([] { return QDateTime::currentDateTimeUtc(); })
 {
     for (auto& document : m_documents)
         document = new QTextDocument(this);
+}
+
+void NotesWriter::setClock(Clock clock)
+{
+    m_clock = std::move(clock);
+}
+
+void NotesWriter::keepLaunchVersions(const std::array<QString, kAreaCount>& files)
+{
+    const QDateTime now = m_clock();
+    for (int area = 0; area < kAreaCount; ++area) {
+        if (files[area].isNull())
+            continue;
+        const QString why = noteshistory::keep(m_folder, area, files[area], noteshistory::Kind::Launch, now);
+        if (!why.isEmpty())
+            qCWarning(lcNotesWriter).noquote() << "No earlier version of notes area" << area + 1 << "kept:" << why;
+        // It stands for the day's version too.
+        m_versionDay[area] = now.toLocalTime().date();
+    }
+}
+
+QString NotesWriter::keepVersion(int area, noteshistory::Kind kind)
+{
+    if (area < 0 || area >= kAreaCount)
+        return QString();
+    return noteshistory::keep(m_folder, area, m_documents[area]->toHtml(), kind, m_clock());
+}
+
+void NotesWriter::keepDailyVersion(int area)
+{
+    const QDateTime now = m_clock();
+    const QDate today = now.toLocalTime().date();
+    if (m_versionDay[area] == today)
+        return;
+    m_versionDay[area] = today;
+    const notesfiles::ReadResult file = notesfiles::read(notesfiles::filePath(m_folder, area));
+    if (file.status != notesfiles::ReadResult::Status::Read)
+        return;
+    // A version that cannot be kept must not keep the notes from being written.
+    const QString why = noteshistory::keep(m_folder, area, file.html, noteshistory::Kind::Daily, now);
+    if (!why.isEmpty())
+        qCWarning(lcNotesWriter).noquote() << "No earlier version of notes area" << area + 1 << "kept:" << why;
 }
 
 NotesWriter::~NotesWriter() = default;
@@ -77,6 +120,7 @@ QString NotesWriter::writeNow()
     for (int area = 0; area < kAreaCount; ++area) {
         if (!m_changed[area])
             continue;
+        keepDailyVersion(area);
         const QString path = notesfiles::filePath(m_folder, area);
         const QString why = notesfiles::write(path, m_documents[area]->toHtml());
         if (!why.isEmpty()) {

@@ -3,6 +3,7 @@
 // Writes the notes areas to their files from a thread of its own, so that typing never waits for a disk.
 
 #include "document/NotesEdit.h"
+#include "settings/NotesHistory.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,6 +11,7 @@
 #include <QTimer>
 
 #include <array>
+#include <functional>
 
 class QTextDocument;
 
@@ -17,14 +19,24 @@ namespace tolvo {
 
 /// Keeps its own copy of every area, changed by the same edits as the windows, and writes a changed
 /// area at most once per interval; a failed write is tried again each interval until it succeeds.
-/// Lives in the writer thread: call it through QMetaObject::invokeMethod.
+/// It also keeps the areas' earlier versions: the files as they were at the start, and as they were
+/// before the first write of each day. Lives in the writer thread: call it through QMetaObject::invokeMethod.
 class NotesWriter : public QObject {
     Q_OBJECT
 public:
     static constexpr int kAreaCount = 5;
 
+    /// The time now, in UTC; tests give one of their own.
+    using Clock = std::function<QDateTime()>;
+
     NotesWriter(QString folder, int intervalMs);
     ~NotesWriter() override;
+
+    void setClock(Clock clock);
+    /// Keeps the text each area's file held at the start (null: no file) as that launch's version.
+    void keepLaunchVersions(const std::array<QString, kAreaCount>& files);
+    /// Keeps area as this writer holds it as a version of kind. Empty on success, else why not.
+    QString keepVersion(int area, noteshistory::Kind kind);
 
     /// Takes an edit of area; counted is the number of edits of the area so far.
     void apply(int area, const NotesEdit& edit, quint64 counted, bool needsWrite);
@@ -41,6 +53,8 @@ signals:
 
 private:
     void schedule();
+    /// Before the first write of a day, the file as it was becomes that day's version.
+    void keepDailyVersion(int area);
 
     QString m_folder;
     int m_intervalMs;
@@ -51,6 +65,8 @@ private:
     QTimer* m_timer = nullptr;
     QElapsedTimer m_sinceWrite;
     QString m_problem;
+    Clock m_clock;
+    std::array<QDate, kAreaCount> m_versionDay {};
 };
 
 } // namespace tolvo

@@ -2,6 +2,7 @@
 #include "settings/NotesFiles.h"
 
 #include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -70,6 +71,16 @@ QString write(const QString& path, const QString& html)
     if (!why.isEmpty())
         why[0] = why[0].toLower();
     return unwritableReason(folder, why);
+}
+
+ReadResult current(const Defaults& defaults, const QString& folder, int area)
+{
+    ReadResult result = read(filePath(folder, area));
+    if (result.status == ReadResult::Status::Missing) {
+        result.status = ReadResult::Status::Read;
+        result.html = defaults.stringForKey(keys::sharedNotes(area));
+    }
+    return result;
 }
 
 QString setAside(const QString& path)

@@ -4,6 +4,10 @@
 
 #include <QString>
 
+namespace tolvo {
+class Defaults;
+}
+
 namespace tolvo::notesfiles {
 
 /// $XDG_DATA_HOME/Tolvo/notes
@@ -23,6 +27,10 @@ ReadResult read(const QString& path);
 /// Writes html to path atomically (a crash leaves the old file or the new one, never a mix).
 /// Empty on success, else why not in plain words.
 QString write(const QString& path, const QString& html);
+
+/// What area holds now: its file, or, before the notes moved into files, the settings' value (the
+/// welcome text when the user never wrote any); Damaged or Unreadable when the file cannot be used.
+ReadResult current(const Defaults& defaults, const QString& folder, int area);
 
 /// Moves a damaged file to path.damaged-<time>; the new path, or empty when it could not be moved.
 QString setAside(const QString& path);
