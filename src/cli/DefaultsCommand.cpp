@@ -45,7 +45,7 @@ int writeNotes(Defaults& store, int area, const QString& value, Output& io)
     // A notes file is an HTML document (that is how a damaged one is told apart): a fragment is wrapped.
     const QString html = value.left(4096).contains(QLatin1String("<html"), Qt::CaseInsensitive)
         ? value
-        : QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>%1</body></html>\n")
+        : QStringLiteral("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"></head><body>%1</body></html>")
               .arg(value);
     const QString folder = notesfiles::standardFolder();
     const QString path = notesfiles::filePath(folder, area);
