@@ -16,6 +16,7 @@ _tolvo_cli_options()
     search) echo "--json --password --help" ;;
     annotations) echo "--format --json --kinds --quotes --no-quotes --prefix -o --password --help" ;;
     link) echo "--page --toc --point --whole --prefix --style --format --password --help" ;;
+    notes) echo "--html --help" ;;
     status) echo "--json --help" ;;
     esac
 }
@@ -24,7 +25,7 @@ _tolvo_cli()
 {
     local cur prev words cword
     _init_completion || return
-    local commands="prefix info defaults routes check toc resolve opml render search annotations link status"
+    local commands="prefix info defaults routes check toc resolve opml render search annotations link notes status"
 
     if [[ $cword -eq 1 ]]; then
         COMPREPLY=($(compgen -W "$commands --help --version" -- "$cur"))
@@ -85,6 +86,15 @@ _tolvo_cli()
             compopt -o nospace
         else
             _filedir '@(pdf|PDF)'
+        fi ;;
+    notes)
+        if [[ $cword -eq 2 ]]; then
+            COMPREPLY=($(compgen -W "list print restore" -- "$cur"))
+        elif [[ $cword -eq 3 ]]; then
+            COMPREPLY=($(compgen -W "1 2 3 4 5" -- "$cur"))
+        elif [[ $cword -eq 4 && ${words[2]} != list ]]; then
+            # The names of the versions kept of that area.
+            COMPREPLY=($(compgen -W "$(tolvo-cli notes list "${words[3]}" 2>/dev/null | awk '{print $3}')" -- "$cur"))
         fi ;;
     prefix | routes | status) ;;
     *) _filedir '@(pdf|PDF)' ;;

@@ -1,6 +1,6 @@
 # fish completion for tolvo-cli: commands, their options, PDF file names, and the
 # prefixes of the routing table for the options that take one.
-set -l commands prefix info defaults routes check toc resolve opml render search annotations link status
+set -l commands prefix info defaults routes check toc resolve opml render search annotations link notes status
 complete -c tolvo-cli -f
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -l help -d 'Show the help'
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -l version -d 'Show the version'
@@ -16,6 +16,7 @@ complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a render -
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a search -d 'Outline, annotation and text matches'
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a annotations -d 'The annotation export'
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a link -d 'One link as a copy carries it'
+complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a notes -d 'Earlier versions of the notes'
 complete -c tolvo-cli -n "not __fish_seen_subcommand_from $commands" -a status -d "The running Tolvo's documents"
 
 # PDF file names for the commands that read a PDF; any file for check.
@@ -23,6 +24,11 @@ complete -c tolvo-cli -n "__fish_seen_subcommand_from info toc resolve opml rend
 complete -c tolvo-cli -n "__fish_seen_subcommand_from check" -F
 complete -c tolvo-cli -n "__fish_seen_subcommand_from resolve" -a '(tolvo-cli routes --names 2>/dev/null | string replace -r "^" "tolvo://")'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from defaults" -a '(tolvo-cli defaults 2>/dev/null | string split -f1 " ")'
+
+complete -c tolvo-cli -n "__fish_seen_subcommand_from notes; and not __fish_seen_subcommand_from list print restore" -a 'list print restore'
+complete -c tolvo-cli -n "__fish_seen_subcommand_from list print restore; and test (count (commandline -opc)) -eq 3" -a '1 2 3 4 5' -d 'Notes area'
+complete -c tolvo-cli -n "__fish_seen_subcommand_from print restore; and test (count (commandline -opc)) -eq 4" -a '(tolvo-cli notes list (commandline -opc)[4] 2>/dev/null | string split -n -f3 " ")' -d 'Version'
+complete -c tolvo-cli -n "__fish_seen_subcommand_from notes" -l html -d 'The notes as stored (HTML)'
 
 complete -c tolvo-cli -n "__fish_seen_subcommand_from $commands" -l help -d 'Show the help of the command'
 complete -c tolvo-cli -n "__fish_seen_subcommand_from info routes check toc resolve search annotations status" -l json -d 'Print JSON'

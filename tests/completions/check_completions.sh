@@ -64,6 +64,9 @@ expect bash "Manual.pdf notes.md sub" tolvo-cli check ""
 expect bash "in-title tolvo url" tolvo-cli opml Manual.pdf --style ""
 expect bash "condensed condensed-title expanded" tolvo-cli link Manual.pdf --style ""
 expect bash "html markdown rtf" tolvo-cli annotations Manual.pdf --format ""
+expect bash "list print restore" tolvo-cli notes ""
+expect bash "1 2 3 4 5" tolvo-cli notes print ""
+expect bash "--help --html" tolvo-cli notes print 1 --
 expect bash "--help" tolvo --h
 expect bash "Manual.pdf sub" tolvo ""
 expect bash "tolvo://my.book/" tolvo tolvo:
@@ -76,6 +79,7 @@ if command -v fish >/dev/null 2>&1; then
     expect fish "search status" tolvo-cli s
     expect fish "my.book/" tolvo-cli toc Manual.pdf --prefix ''
     expect fish "in-title tolvo url" tolvo-cli opml Manual.pdf --style ''
+    expect fish "list print restore" tolvo-cli notes ''
     fish -n "$completions/tolvo-cli.fish" && fish -n "$completions/tolvo.fish" || fail "fish syntax"
 fi
 if command -v zsh >/dev/null 2>&1; then
