@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # build
-  build-essential cmake ninja-build pkg-config git clang-format
+  build-essential cmake ninja-build pkg-config git clang-format ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6printsupport6
   libpoppler-qt6-dev libpoppler-private-dev
   libbenchmark-dev
@@ -21,7 +21,7 @@ packages=(
   dpkg-dev fakeroot lintian help2man gzip
   bash-completion zsh fish
   # fuzzing: libFuzzer comes with clang's runtime libraries
-  clang-14 libclang-rt-14-dev
+  clang clang-14 libclang-rt-14-dev
   # the tests of writes to a full or read-only disk mount a small file system in a namespace of their own
   util-linux
 )

@@ -3,9 +3,19 @@
 # Sets up the machine, builds Tolvo with warnings as errors and runs every test.
 #   tools/test.sh              build in build/ci and run the suite
 #   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan
+#   tools/test.sh --fuzz       build the fuzz targets in build/fuzz (clang, ASan, UBSan) and run
+#                              each for TOLVO_FUZZ_SECONDS (30), then every input that once crashed
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup-debian.sh
+
+# Builds again after a small change take seconds where a cache of compiled files is kept
+# between runs; the cache names files relative to the checkout, so any clone shares it.
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
 
 # Optimised and without debug information: the suite needs neither a debugger nor line numbers,
 # and leaving them out makes the build a good deal shorter.
@@ -23,6 +33,16 @@ if [ "${1:-}" = "--sanitize" ]; then
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
-cmake -S . -B "$dir" -G Ninja "${flags[@]}"
+if [ "${1:-}" = "--fuzz" ]; then
+  # Only the fuzz targets and the layers they read are built, instrumented for coverage.
+  cmake -S . -B build/fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOLVO_FUZZ=ON -DTOLVO_BUILD_TESTS=OFF \
+    -DTOLVO_BUILD_BENCH=OFF -DTOLVO_FUZZ_SECONDS="${TOLVO_FUZZ_SECONDS:-30}"
+  cmake --build build/fuzz --parallel "$(nproc)" --target fuzz_targets
+  ctest --test-dir build/fuzz --output-on-failure --parallel "$(nproc)" --tests-regex '^fuzz_'
+  exit
+fi
+
+cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "${flags[@]}"
 cmake --build "$dir" --parallel "$(nproc)"
 ctest --test-dir "$dir" --output-on-failure --parallel "$(nproc)" "${skip[@]}"

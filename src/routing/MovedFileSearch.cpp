@@ -170,7 +170,10 @@ QStringList findMovedFiles(const QList<FileReference>& targets, const SearchScop
         QQueue<std::pair<QString, int>> queue;
         queue.enqueue({ root, scope.maxDepth });
         while (!queue.isEmpty() && open > 0 && clock.elapsed() < walkBudget) {
-            const auto [dir, depthLeft] = queue.dequeue();
+            // Plain names, not a structured binding: clang 14 (the fuzz build) cannot capture one.
+            const std::pair<QString, int> next = queue.dequeue();
+            const QString& dir = next.first;
+            const int depthLeft = next.second;
             const std::optional<FileStat> dirStat = statFile(dir);
             if (!dirStat)
                 continue;
