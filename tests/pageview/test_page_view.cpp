@@ -437,9 +437,11 @@ private slots:
         QVERIFY(tolvo::test::waitForPages(*m_view));
         QVERIFY(!m_view->grab().isNull());
 
-        m_doc = std::make_unique<FakeDocument>(FakeDocument::letterPages(3));
-        m_doc->setFailingPage(0);
-        m_view->setDocument(m_doc.get());
+        // The view lets go of a document before it goes: its workers may still be opening copies.
+        auto failing = std::make_unique<FakeDocument>(FakeDocument::letterPages(3));
+        failing->setFailingPage(0);
+        m_view->setDocument(failing.get());
+        m_doc = std::move(failing);
         QVERIFY(tolvo::test::waitForPages(*m_view));
     }
 
