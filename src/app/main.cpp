@@ -6,18 +6,22 @@
 #include "app/DesktopIntegration.h"
 #include "app/VantrelAppDelegate.h"
 #include "document/BenchmarkOpen.h"
+#include "document/OpenAhead.h"
 #include "instance/InstanceProtocol.h"
 #include "instance/SingleInstance.h"
 #include "settings/Defaults.h"
+#include "settings/StartupTrace.h"
 #include "settings/Version.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLoggingCategory>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -34,10 +38,21 @@ void print(FILE* stream, const QString& text)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
+// The first operand when it names a file (not a link), as the document controller will ask for it.
+QString firstFileOperand(const QStringList& operands, const QString& cwd)
+{
+    if (operands.isEmpty() || operands.first().contains(QLatin1String("://"))
+        || operands.first().startsWith(QLatin1String("file:")))
+        return QString();
+    const QFileInfo file(QDir(cwd).absoluteFilePath(operands.first()));
+    return file.isFile() ? file.absoluteFilePath() : QString();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    tolvo::startupStep("main");
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
@@ -59,14 +74,10 @@ int main(int argc, char** argv)
         break;
     }
 
+    tolvo::startupStep("arguments read");
     // Registered before anything can read a key.
     tolvo::Defaults::standard();
 
-    if (line.action == tolvo::app::CommandLine::Action::BenchmarkOpen) {
-        QApplication app(argc, argv);
-        setIdentity();
-        return tolvo::runBenchmarkOpen(line.operands.first());
-    }
     const QString cwd = QDir::currentPath();
     QStringList dropped;
     const tolvo::instance::Claim claim
@@ -84,7 +95,13 @@ int main(int argc, char** argv)
     if (claim.role == tolvo::instance::Claim::Role::Failed)
         std::fprintf(stderr, "tolvo: %s; running on its own\n", claim.problem.toLocal8Bit().constData());
 
+    tolvo::startupStep("instance claimed");
+    // The PDF a plain `tolvo FILE` names is read while Qt starts and the window is made.
+    std::optional<tolvo::OpenAhead> ahead;
+    if (const QString first = firstFileOperand(line.operands, cwd); !first.isEmpty())
+        ahead.emplace(first);
     QApplication app(argc, argv);
+    tolvo::startupStep("application made");
     setIdentity();
     QApplication::setApplicationDisplayName(QStringLiteral("Tolvo"));
     QApplication::setDesktopFileName(QString::fromLatin1(tolvo::desktop::kApplicationId));
@@ -93,6 +110,10 @@ int main(int argc, char** argv)
 
     tolvo::VantrelAppDelegate delegate(claim.listeningSocket);
     delegate.applicationDidFinishLaunching(line.operands, cwd);
+    // The benchmark takes the way of a plain start and ends at the first page on screen.
+    if (line.action == tolvo::app::CommandLine::Action::BenchmarkOpen)
+        tolvo::quitWhenFirstPageShown(*delegate.documentController());
+    tolvo::startupStep("launched");
     const int status = app.exec();
     return status != 0 ? status : droppedStatus;
 }

@@ -11,6 +11,7 @@
 #include "document/NightMode.h"
 #include "document/NotesPane.h"
 #include "document/NotesStore.h"
+#include "document/OpenAhead.h"
 #include "document/OpenErrorAlert.h"
 #include "document/OutlinePane.h"
 #include "document/PageZoomBoxes.h"
@@ -27,10 +28,12 @@
 #include "pdf/PdfDocument.h"
 #include "pdf/StructureLoader.h"
 #include "routing/DocumentPrefix.h"
+#include "routing/FileIdentity.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/StartupTrace.h"
 #include "ui_MyDocument.h"
 
 #include <QApplication>
@@ -78,7 +81,14 @@ bool MyDocument::readFromURL(const QString& path)
     if (!QFileInfo::exists(absolute))
         return m_pdfdoc != nullptr;
     if (!m_pdfdoc) {
-        pdf::OpenResult opened = pdf::openDocument(absolute);
+        startupStep("opening the PDF");
+        std::optional<OpenedAhead> ahead = takeOpenedAhead(absolute);
+        if (!ahead)
+            ahead = OpenedAhead { statFile(absolute), pdf::openDocument(absolute), {} };
+        const std::optional<FileStat> before = ahead->before;
+        pdf::OpenResult opened = std::move(ahead->result);
+        m_spareCopy = std::move(ahead->spareCopy);
+        startupStep("PDF open");
         for (bool wrong = false; !opened.document && opened.needsPassword; wrong = true) {
             const std::optional<QString> password
                 = m_env.askPassword ? m_env.askPassword(absolute, wrong) : PasswordPrompt::ask(absolute, wrong);
@@ -96,6 +106,10 @@ bool MyDocument::readFromURL(const QString& path)
         if (opened.document) {
             m_pdfdoc = std::move(opened.document);
             m_path = absolute;
+            // The remembered place and the prefix ask for the identifier next; the open
+            // document knows it, where asking the file would parse it once more each time.
+            if (const std::optional<QByteArray> id = m_pdfdoc->permanentId(); id && before)
+                notePermanentId(absolute, *before, *id);
         } else {
             qCWarning(lcDocument).noquote() << "Cannot open" << absolute << ":" << opened.error;
         }
@@ -111,6 +125,7 @@ void MyDocument::makeWindowControllers()
     if (m_window)
         return;
     m_window = std::make_unique<DocumentWindow>();
+    startupStep("window made");
     connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] {
         if (m_place)
             m_place->save();
@@ -136,7 +151,9 @@ void MyDocument::windowControllerDidLoadNib()
     m_pdfview = view;
     if (m_env.places)
         m_place = std::make_unique<RememberedPlaces>(*m_env.places, m_path);
-    view->setDocument(m_pdfdoc.get());
+    startupStep("page view made");
+    view->setDocument(m_pdfdoc.get(), std::move(m_spareCopy));
+    startupStep("page view has the PDF");
     view->setPageLabelLocation(QStringLiteral("Q4"));
     connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
     m_fullScreen = new FullScreenCommand(m_window.get());
@@ -204,6 +221,7 @@ void MyDocument::windowControllerDidLoadNib()
         m_place->applyWindowSize(*m_window);
     pdfViewPageChanged();
     bringWindowsForward();
+    startupStep("window shown");
 
     // 9. A moment after the window shows, the top-left corner of the first page.
     positionAtFirstPage();
@@ -225,6 +243,7 @@ void MyDocument::windowControllerDidLoadNib()
         m_pdfview, &pageview::PageView::visiblePagesDrawn, this,
         [this] { QTimer::singleShot(0, this, &MyDocument::startStructureLoad); }, Qt::SingleShotConnection);
     QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::startStructureLoad);
+    startupStep("window set up");
 }
 
 void MyDocument::startStructureLoad()

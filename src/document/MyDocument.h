@@ -12,6 +12,7 @@
 #include "document/PasswordPrompt.h"
 #include "document/ViewCommands.h"
 #include "pdf/PageLabelIndex.h"
+#include "pdf/PdfDocument.h"
 
 #include <QObject>
 #include <QPointer>
@@ -397,6 +398,8 @@ private:
     QString m_path;
     // The PDF and the tree outlive the window, whose views show them.
     std::unique_ptr<pdf::Document> m_pdfdoc;
+    /// A copy opened ahead with it, until the page view's first worker takes it.
+    pdf::DocumentCopySource m_spareCopy;
     std::unique_ptr<OutlineTree> m_outline;
     PageLabelIndex m_labels;
     std::unique_ptr<DocumentPrefix> m_prefix;

@@ -70,7 +70,7 @@ PageView::PageView(QWidget* parent)
 
 PageView::~PageView() = default;
 
-void PageView::setDocument(const pdf::Document* document)
+void PageView::setDocument(const pdf::Document* document, pdf::DocumentCopySource spareCopy)
 {
     m_renderer->setDocument(nullptr);
     m_scanner->stop();
@@ -94,7 +94,7 @@ void PageView::setDocument(const pdf::Document* document)
         m_measured.fill(true, first);
         m_geometry.resize(count, first > 0 ? m_geometry.back() : pdf::PageGeometry {});
         m_measured.resize(count, false);
-        m_renderer->setDocument(document, 2);
+        m_renderer->setDocument(document, 2, std::move(spareCopy));
         // The second worker and the measuring of the remaining pages wait until the first pages are
         // on screen (or a moment has passed), so that they do not hold up drawing them.
         auto warmUp = std::make_shared<std::function<void()>>();
@@ -122,9 +122,14 @@ void PageView::setDocument(const pdf::Document* document)
     updateCurrentPage(0);
     emit selectionChanged();
     viewport()->update();
-    // The first pages are asked for at once, before anything else waiting in the event loop.
+    // The first pages are asked for at once, before anything else waiting in the event loop;
+    // a view not on screen yet waits for its size, since a page drawn at a guessed width is
+    // drawn twice (showEvent).
     m_renderTimer.stop();
-    requestRendering();
+    if (isVisible())
+        requestRendering();
+    else
+        scheduleRendering();
 }
 
 void PageView::rebuildLayout()
@@ -369,6 +374,17 @@ void PageView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     relayout(QPointF(0, 0));
+}
+
+void PageView::showEvent(QShowEvent* event)
+{
+    QAbstractScrollArea::showEvent(event);
+    // Laid out at the size it is shown at: the pages in view are asked for now, so that the
+    // workers draw them while the window's thread finishes whatever made it.
+    if (m_renderTimer.isActive()) {
+        m_renderTimer.stop();
+        requestRendering();
+    }
 }
 
 QPointF PageView::scrollOffset() const

@@ -44,8 +44,9 @@ public:
     ~PageView() override;
 
     /// Shows a document, not owned: it must outlive the view or be replaced first. nullptr shows nothing.
-    /// Starts the rendering workers over copies of it; clears the history and the selection.
-    void setDocument(const pdf::Document* document);
+    /// Starts the rendering workers over copies of it (the first takes spareCopy, a copy being
+    /// opened already, when given); clears the history and the selection.
+    void setDocument(const pdf::Document* document, pdf::DocumentCopySource spareCopy = {});
     const pdf::Document* document() const { return m_document; }
     int pageCount() const { return int(m_geometry.size()); }
     /// The geometry of a page, from the document.
@@ -174,6 +175,7 @@ protected:
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

@@ -4,6 +4,7 @@
 #include "render/DisplaySpace.h"
 #include "render/NightMode.h"
 #include "render/PageRenderer.h"
+#include "settings/StartupTrace.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -119,6 +120,8 @@ void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
 {
     if (pageIndex < 0 || pageIndex >= m_geometry.size())
         return;
+    startupStep("page image arrived");
+
     const PageImageKey key { pageIndex, PageImageKey::keyForScale(scale) };
     if (image.isNull())
         m_failed.insert(key);

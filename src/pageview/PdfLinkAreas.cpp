@@ -51,12 +51,13 @@ void PdfLinkAreas::setDocument(const pdf::Document* document)
 
 void PdfLinkAreas::start()
 {
-    std::shared_ptr<pdf::Document> copy(m_document->reopen());
     auto shared = std::make_shared<Shared>();
     m_shared = shared;
-    if (!copy)
-        return; // the file is gone: no links, as for a page without any
-    shared->thread = std::thread([this, shared, copy] {
+    // The copy is opened on the worker; stop() joins it before the document may go.
+    shared->thread = std::thread([this, shared, document = m_document] {
+        const std::unique_ptr<pdf::Document> copy = document->reopen();
+        if (!copy)
+            return; // the file is gone: no links, as for a page without any
         for (;;) {
             int page = -1;
             {

@@ -10,7 +10,9 @@
 // (the smallest x and y) and whose width and height are positive.
 //
 // Threads: one Document may be used by one thread at a time. A worker thread
-// (rendering, text search) takes its own copy with reopen().
+// (rendering, text search) takes its own copy with reopen(), the one call that
+// any thread may make while the Document lives: a worker opens its copy itself,
+// so that the window's thread does not wait for the file to be read again.
 
 #include <QImage>
 #include <QPointF>
@@ -124,7 +126,12 @@ public:
     virtual QString filePath() const = 0;
 
     /// A fresh Document over the same file, for a worker thread; nothing when the file can no longer be read.
+    /// Safe from any thread while this Document lives.
     virtual std::unique_ptr<Document> reopen() const = 0;
+
+    /// The PDF's permanent identifier as permanentDocumentId() gives it (hex; empty: none),
+    /// known without reading the file again; nothing when this Document cannot tell.
+    virtual std::optional<QByteArray> permanentId() const { return std::nullopt; }
 
     virtual int pageCount() const = 0;
 
@@ -173,6 +180,10 @@ public:
     /// million pixels.
     virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
 };
+
+/// Gives a copy of a document opened elsewhere, waiting for it when it is still being opened;
+/// nothing when that failed. Called once, on the thread that will use the copy.
+using DocumentCopySource = std::function<std::unique_ptr<Document>()>;
 
 /// The outcome of opening a PDF: the document, or a reason a person can read.
 struct OpenResult {

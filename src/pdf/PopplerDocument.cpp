@@ -144,14 +144,25 @@ PopplerDocument::~PopplerDocument()
 
 std::unique_ptr<Document> PopplerDocument::reopen() const
 {
+    std::optional<QStringList> labels;
+    {
+        const std::lock_guard lock(m_labelsMutex);
+        labels = m_labels;
+    }
     std::unique_ptr<PopplerDocument> copy = open(m_path, nullptr, m_password);
     if (copy && copy->m_pageCount == m_pageCount)
-        copy->m_labels = m_labels;
+        copy->m_labels = std::move(labels);
     return copy;
+}
+
+std::optional<QByteArray> PopplerDocument::permanentId() const
+{
+    return m_core->permanentId().toHex();
 }
 
 QStringList PopplerDocument::pageLabels() const
 {
+    const std::lock_guard lock(m_labelsMutex);
     if (!m_labels)
         m_labels = m_core->pageLabels();
     return *m_labels;
@@ -161,6 +172,7 @@ QString PopplerDocument::pageLabel(int pageIndex) const
 {
     if (!isPage(pageIndex))
         return QString();
+    const std::lock_guard lock(m_labelsMutex);
     if (!m_labels)
         m_labels = m_core->pageLabels();
     return m_labels->value(pageIndex);

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 namespace Poppler {
@@ -32,6 +33,7 @@ public:
 
     QString filePath() const override { return m_path; }
     std::unique_ptr<Document> reopen() const override;
+    std::optional<QByteArray> permanentId() const override;
     int pageCount() const override { return m_pageCount; }
     QString pageLabel(int pageIndex) const override;
     QStringList pageLabels() const override;
@@ -69,6 +71,8 @@ private:
     std::unique_ptr<CoreDocument> m_core;
     std::unique_ptr<Poppler::Document> m_qt;
     int m_pageCount = 0;
+    // Filled at the first question; guarded because reopen() may run on a worker meanwhile.
+    mutable std::mutex m_labelsMutex;
     mutable std::optional<QStringList> m_labels;
     mutable std::deque<PageText> m_textCache;
 };

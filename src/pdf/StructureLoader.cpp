@@ -33,15 +33,13 @@ void StructureLoader::start(const pdf::Document& document)
     if (m_started)
         return;
     m_started = true;
-    std::shared_ptr<pdf::Document> copy(document.reopen());
-    if (!copy) {
-        std::promise<std::unique_ptr<DocumentStructure>> done;
-        m_result = done.get_future();
-        done.set_value(readDocumentStructure(document));
-        QMetaObject::invokeMethod(this, &StructureLoader::ready, Qt::QueuedConnection);
-        return;
-    }
-    std::packaged_task<std::unique_ptr<DocumentStructure>()> task([copy] { return readDocumentStructure(*copy); });
+    m_document = &document;
+    // The copy is opened on the worker too: on a big manual that alone takes the window's
+    // thread tens of milliseconds. The destructor joins, so the document outlives the read.
+    std::packaged_task<std::unique_ptr<DocumentStructure>()> task([&document]() -> std::unique_ptr<DocumentStructure> {
+        const std::unique_ptr<pdf::Document> copy = document.reopen();
+        return copy ? readDocumentStructure(*copy) : nullptr;
+    });
     m_result = task.get_future();
     // The pointer is only read on this object's thread, where the queued call runs; the
     // destructor joins, so the call never outlives the object's first moment of destruction.
@@ -65,6 +63,9 @@ std::unique_ptr<DocumentStructure> StructureLoader::take()
     std::unique_ptr<DocumentStructure> structure = m_result.get();
     if (m_thread.joinable())
         m_thread.join();
+    // The file could no longer be read: what the open document still knows will do.
+    if (!structure)
+        structure = readDocumentStructure(*m_document);
     return structure;
 }
 

@@ -34,9 +34,9 @@ public:
     /// Waits for a read still running; an outline read is bounded (see the outline limits).
     ~StructureLoader() override;
 
-    /// Starts reading a copy of document (reopen(), made here on the calling thread). When the file
-    /// can no longer be read, the structure is read from document itself, here. Only the first call
-    /// starts anything.
+    /// Starts reading a copy of document (reopen(), made on the worker); document must live until
+    /// take() or the loader's end. When the file can no longer be read, take() reads the structure
+    /// from document itself. Only the first call starts anything.
     void start(const pdf::Document& document);
     bool isStarted() const { return m_started; }
     /// The structure, waiting for the worker when it is not done yet; once only, nothing after.
@@ -49,6 +49,7 @@ signals:
 private:
     bool m_started = false;
     bool m_taken = false;
+    const pdf::Document* m_document = nullptr;
     std::future<std::unique_ptr<DocumentStructure>> m_result;
     std::thread m_thread;
 };

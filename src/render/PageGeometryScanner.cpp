@@ -41,12 +41,13 @@ void PageGeometryScanner::start(const pdf::Document* document, int first)
     stop();
     if (!document || first >= document->pageCount())
         return;
-    std::shared_ptr<pdf::Document> copy(document->reopen());
-    if (!copy)
-        return;
     auto scan = std::make_shared<Scan>();
     m_scan = scan;
-    scan->thread = std::thread([this, scan, copy, first] {
+    // The copy is opened on the worker, which stop() joins before the document may go.
+    scan->thread = std::thread([this, scan, document, first] {
+        const std::unique_ptr<pdf::Document> copy = document->reopen();
+        if (!copy)
+            return;
         const int count = copy->pageCount();
         for (int from = first; from < count && !scan->stopped; from += kChunk) {
             QVector<pdf::PageGeometry> pages;

@@ -21,7 +21,7 @@ public:
     ~PageGeometryScanner() override;
 
     /// Stops an earlier scan and reads pages from `first` to the end of the document (nullptr: none).
-    /// The copy is made here, on the caller's thread.
+    /// The scan's thread makes its own copy; document must live until stop() or the next start().
     void start(const pdf::Document* document, int first);
     /// Stops the scan; nothing more is delivered.
     void stop();

@@ -2,6 +2,7 @@
 #include "render/PageRenderer.h"
 
 #include "render/ImageCache.h"
+#include "settings/StartupTrace.h"
 
 #include <algorithm>
 #include <atomic>
@@ -74,7 +75,7 @@ void PageRenderer::stopWorkers()
     m_shared->stopping = false;
 }
 
-void PageRenderer::setDocument(const pdf::Document* document, int workers)
+void PageRenderer::setDocument(const pdf::Document* document, int workers, pdf::DocumentCopySource firstCopy)
 {
     stopWorkers();
     m_document = document;
@@ -83,7 +84,7 @@ void PageRenderer::setDocument(const pdf::Document* document, int workers)
         return;
     // Results of an earlier document never reach the owner: a fresh Shared per document.
     m_shared = std::make_shared<Shared>();
-    startWorker(m_shared, document);
+    startWorker(m_shared, document, std::move(firstCopy));
 }
 
 void PageRenderer::startAllWorkers()
@@ -92,10 +93,17 @@ void PageRenderer::startAllWorkers()
         startWorker(m_shared, m_document);
 }
 
-void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document)
+void PageRenderer::startWorker(
+    const std::shared_ptr<Shared>& shared, const pdf::Document* document, pdf::DocumentCopySource given)
 {
-    std::shared_ptr<pdf::Document> copy(document->reopen());
-    shared->threads.emplace_back([shared, copy, this] {
+    // The worker opens its copy itself: the window's thread goes on meanwhile, and a first
+    // page wanted before the copy is open waits in the queue. The owner outlives the worker
+    // (stopWorkers() joins it before the document may go).
+    shared->threads.emplace_back([shared, document, this, given = std::move(given)]() mutable {
+        std::unique_ptr<pdf::Document> copy = given ? given() : nullptr;
+        if (!copy)
+            copy = document->reopen();
+        startupStep("renderer copy open");
         for (;;) {
             Job job;
             {
@@ -108,8 +116,11 @@ void PageRenderer::startWorker(const std::shared_ptr<Shared>& shared, const pdf:
                 shared->running.push_back(job);
             }
             QImage image;
+            startupStep("drawing a page");
+
             if (copy)
                 image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
+            startupStep("page drawn");
             const bool aborted = job.abort->load();
             {
                 std::lock_guard lock(shared->mutex);

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Draws pages on worker threads, never on the caller's thread. Each worker owns
-// its own copy of the document (Document::reopen()), so no Document is shared
-// between threads.
+// its own copy of the document (Document::reopen(), made on the worker), so no
+// Document is used by two threads.
 //
 // The owner states which pages it wants, in priority order, and states it anew
 // whenever that changes; requests that are no longer wanted are dropped from
@@ -31,11 +31,12 @@ public:
     ~PageRenderer() override;
 
     /// Stops the workers of the previous document and starts the first of `workers` over a copy of
-    /// this one (nullptr: none); startAllWorkers() starts the others. Copies are made on the
-    /// caller's thread; drawing happens on the workers only.
-    void setDocument(const pdf::Document* document, int workers = 2);
-    /// Starts the workers that setDocument() left for later (each copy takes a few milliseconds,
-    /// which the first page need not wait for).
+    /// this one (nullptr: none); startAllWorkers() starts the others. Each worker opens its copy
+    /// itself, so document must live until the next setDocument() or the renderer's end. A copy
+    /// being opened elsewhere already (firstCopy) serves the first worker instead.
+    void setDocument(const pdf::Document* document, int workers = 2, pdf::DocumentCopySource firstCopy = {});
+    /// Starts the workers that setDocument() left for later (opening a copy takes a few
+    /// milliseconds of the machine, which the first page need not share).
     void startAllWorkers();
     int workerCount() const;
 
@@ -51,7 +52,8 @@ signals:
 
 private:
     struct Shared;
-    void startWorker(const std::shared_ptr<Shared>& shared, const pdf::Document* document);
+    void startWorker(
+        const std::shared_ptr<Shared>& shared, const pdf::Document* document, pdf::DocumentCopySource copy = {});
     void stopWorkers();
 
     std::shared_ptr<Shared> m_shared;

@@ -4,6 +4,9 @@
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+
+#include <mutex>
 
 #if defined(Q_OS_LINUX)
 #include <fcntl.h>
@@ -23,6 +26,39 @@ PermanentIdReader& installedReader()
 {
     static PermanentIdReader reader;
     return reader;
+}
+
+// Identifiers read lately, each with the stat of its file at the time.
+struct KnownIds {
+    struct Entry {
+        FileStat stat;
+        QByteArray id;
+    };
+    static constexpr qsizetype kMaxEntries = 256;
+    std::mutex mutex;
+    QHash<QString, Entry> entries;
+};
+
+KnownIds& knownIds()
+{
+    static KnownIds known;
+    return known;
+}
+
+bool sameFile(const FileStat& a, const FileStat& b)
+{
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedMs == b.modifiedMs
+        && a.bornMs == b.bornMs && a.isRegularFile == b.isRegularFile;
+}
+
+void keepId(const QString& path, const FileStat& stat, const QByteArray& id)
+{
+    KnownIds& known = knownIds();
+    const std::lock_guard lock(known.mutex);
+    // A handful of windows and a routing check ask; a full table is simply started again.
+    if (known.entries.size() >= KnownIds::kMaxEntries)
+        known.entries.clear();
+    known.entries.insert(path, KnownIds::Entry { stat, id });
 }
 
 } // namespace
@@ -98,12 +134,37 @@ QByteArray contentFingerprint(const QString& path)
 void setPermanentIdReader(PermanentIdReader reader)
 {
     installedReader() = std::move(reader);
+    KnownIds& known = knownIds();
+    const std::lock_guard lock(known.mutex);
+    known.entries.clear();
 }
 
 QByteArray permanentIdOf(const QString& path)
 {
     const PermanentIdReader& reader = installedReader();
-    return reader ? reader(path) : QByteArray();
+    if (!reader)
+        return QByteArray();
+    const std::optional<FileStat> before = statFile(path);
+    if (!before || !before->isRegularFile)
+        return reader(path);
+    {
+        KnownIds& known = knownIds();
+        const std::lock_guard lock(known.mutex);
+        const auto it = known.entries.constFind(path);
+        if (it != known.entries.cend() && sameFile(it->stat, *before))
+            return it->id;
+    }
+    const QByteArray id = reader(path);
+    notePermanentId(path, *before, id);
+    return id;
+}
+
+void notePermanentId(const QString& path, const FileStat& before, const QByteArray& id)
+{
+    // Changed while it was read: the answer may be of either version, so it is not kept.
+    const std::optional<FileStat> after = statFile(path);
+    if (after && sameFile(before, *after))
+        keepId(path, before, id);
 }
 
 bool looksLikePdf(const QString& path)

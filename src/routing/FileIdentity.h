@@ -38,8 +38,15 @@ using PermanentIdReader = std::function<QByteArray(const QString& path)>;
 /// start; without one every file counts as having no identifier.
 void setPermanentIdReader(PermanentIdReader reader);
 
-/// The permanent identifier of the PDF at path, through the installed reader.
+/// The permanent identifier of the PDF at path, through the installed reader. Each answer
+/// is kept while the file's stat stays the same: opening a window asks for it more than
+/// once, and each reading parses the PDF's cross-reference data again. Any thread.
 QByteArray permanentIdOf(const QString& path);
+
+/// Tells permanentIdOf() the identifier of the file at path, read by whoever had it open
+/// already; `before` is the file's stat from before that reading, and the answer is kept
+/// only when the file has not changed since.
+void notePermanentId(const QString& path, const FileStat& before, const QByteArray& id);
 
 /// Whether the bytes start like a PDF ("%PDF-" within the first 1024 bytes).
 bool looksLikePdf(const QString& path);

@@ -8,6 +8,7 @@
 #include "document/GotoPageSheet.h"
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
+#include "document/OpenAhead.h"
 #include "document/OpmlExport.h"
 #include "document/PrefixSheet.h"
 #include "links/RichText.h"
@@ -461,6 +462,30 @@ private slots:
         QCOMPARE(buttons, QStringList({ "OK", "Open Containing Folder" }));
         QCOMPARE(m_revealed, QStringList { fixture("NotAPdf.pdf") });
         QVERIFY(!doc->pdfdoc());
+    }
+
+    // The PDF named on the command line is opened while Qt starts; the window takes it, and
+    // a window for another file leaves it alone.
+    void openedAheadServesItsFileOnly_data()
+    {
+        QTest::addColumn<QString>("ahead");
+        QTest::newRow("same file") << "Report.pdf";
+        QTest::newRow("another file") << "Labels.pdf";
+    }
+    void openedAheadServesItsFileOnly()
+    {
+        QFETCH(QString, ahead);
+        OpenAhead opening(fixture(ahead));
+        MyDocument* doc = open("Report.pdf");
+        QVERIFY(doc);
+        QCOMPARE(doc->pdfdoc()->pageCount(), 12);
+        QVERIFY(QTest::qWaitFor([doc] { return doc->pdfview()->visiblePagesReady(); }, 10000));
+        std::optional<OpenedAhead> left = takeOpenedAhead(fixture(ahead));
+        QCOMPARE(left.has_value(), ahead != QLatin1String("Report.pdf"));
+        if (left) {
+            QVERIFY(left->result.document);
+            QCOMPARE(left->result.document->pageCount(), left->spareCopy()->pageCount());
+        }
     }
 
     void missingFileAnswersQuietly()

@@ -340,6 +340,43 @@ private slots:
         QCOMPARE(entries.front().pageIndex, 0);
     }
 
+    // A window builds its view hidden and shows it at its own size: drawing at the size the view
+    // had before would be thrown away. With a copy opened elsewhere already, the first worker
+    // takes it (or opens its own when that failed).
+    void firstDrawingAtTheShownSize_data()
+    {
+        QTest::addColumn<int>("spare"); // 0 none, 1 a copy, 2 a source that failed
+        QTest::newRow("no spare copy") << 0;
+        QTest::newRow("spare copy") << 1;
+        QTest::newRow("spare copy failed") << 2;
+    }
+    void firstDrawingAtTheShownSize()
+    {
+        QFETCH(int, spare);
+        m_doc = std::make_unique<FakeDocument>(FakeDocument::letterPages(10));
+        m_view = std::make_unique<PageView>();
+        m_view->setLogicalDpi(72);
+        m_view->resize(300, 300);
+        m_view->setAutoScales(true);
+        auto asked = std::make_shared<std::atomic<int>>(0);
+        tolvo::pdf::DocumentCopySource source;
+        if (spare > 0)
+            source = [asked, spare, pages = FakeDocument::letterPages(10), log = m_doc->log()] {
+                ++*asked;
+                return spare == 1 ? std::make_unique<FakeDocument>(pages, log) : nullptr;
+            };
+        m_view->setDocument(m_doc.get(), source);
+        m_view->resize(900, 700);
+        m_view->show();
+        // Drawn (by a worker of its own when the spare copy failed), and only at the shown size.
+        QVERIFY(tolvo::test::waitForPages(*m_view));
+        const double shownScale = m_view->scaleFactor();
+        for (const auto& entry : m_doc->log()->snapshot())
+            QVERIFY2(near(entry.scale, shownScale * m_view->devicePixelRatioF(), 1e-6),
+                qPrintable(QStringLiteral("page %1 drawn at %2").arg(entry.pageIndex).arg(entry.scale)));
+        QCOMPARE(asked->load(), spare > 0 ? 1 : 0);
+    }
+
     // Pages are drawn at the screen's device pixels (run again with QT_SCALE_FACTOR=2).
     void sharpOnHighDpi()
     {
@@ -400,9 +437,11 @@ private slots:
         QVERIFY(tolvo::test::waitForPages(*m_view));
         QVERIFY(!m_view->grab().isNull());
 
-        m_doc = std::make_unique<FakeDocument>(FakeDocument::letterPages(3));
-        m_doc->setFailingPage(0);
-        m_view->setDocument(m_doc.get());
+        // The view lets go of a document before it goes: its workers may still be opening copies.
+        auto failing = std::make_unique<FakeDocument>(FakeDocument::letterPages(3));
+        failing->setFailingPage(0);
+        m_view->setDocument(failing.get());
+        m_doc = std::move(failing);
         QVERIFY(tolvo::test::waitForPages(*m_view));
     }
 

@@ -47,6 +47,49 @@ class TestFileReference : public QObject {
     Q_OBJECT
 
 private slots:
+    // Opening a window asks for a PDF's identifier several times; the file is parsed once per
+    // version of it, and not at all when the open document told it already.
+    void permanentIdReadOncePerVersion_data()
+    {
+        QTest::addColumn<bool>("noted");
+        QTest::addColumn<bool>("changedAfterNote");
+        QTest::addColumn<bool>("rewritten");
+        QTest::addColumn<int>("reads");
+        QTest::newRow("asked twice") << false << false << false << 1;
+        QTest::newRow("rewritten between") << false << false << true << 2;
+        QTest::newRow("told by the open document") << true << false << false << 0;
+        QTest::newRow("changed while it was told") << true << true << false << 1;
+    }
+    void permanentIdReadOncePerVersion()
+    {
+        QFETCH(bool, noted);
+        QFETCH(bool, changedAfterNote);
+        QFETCH(bool, rewritten);
+        QFETCH(int, reads);
+        TempHome home;
+        int calls = 0;
+        setPermanentIdReader([&calls](const QString& path) {
+            ++calls;
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? idInMinimalPdf(f.readAll()) : QByteArray();
+        });
+        const QString file = home.write(QStringLiteral("a.pdf"), minimalPdf(QByteArray("first").toHex(), 2000));
+        if (noted) {
+            const std::optional<FileStat> before = statFile(file);
+            QVERIFY(before);
+            if (changedAfterNote)
+                home.write(QStringLiteral("a.pdf"), minimalPdf(QByteArray("first").toHex(), 3000));
+            notePermanentId(file, *before, QByteArray("first").toHex());
+        }
+        const QByteArray first = permanentIdOf(file);
+        if (rewritten)
+            home.write(QStringLiteral("a.pdf"), minimalPdf(QByteArray("second").toHex(), 3000));
+        const QByteArray second = permanentIdOf(file);
+        QCOMPARE(calls, reads);
+        QCOMPARE(second, QByteArray(rewritten ? "second" : "first").toHex());
+        QCOMPARE(first, QByteArray("first").toHex());
+    }
+
     void readsBackWithoutTheFile()
     {
         TempHome home;

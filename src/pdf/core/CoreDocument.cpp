@@ -85,12 +85,12 @@ CoreDocument::Opened CoreDocument::open(const QString& absolutePath, const QByte
     return result;
 }
 
-QByteArray CoreDocument::permanentId(const QString& absolutePath)
+namespace {
+
+// The first string of the trailer's /ID. The trailer is read before the document is
+// decrypted: an encrypted PDF still tells its identifier.
+QByteArray trailerId(XRef* xref)
 {
-    const GlobalParamsIniter init(coreError);
-    PDFDoc doc(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()));
-    // The trailer is read before the document is decrypted: an encrypted PDF still tells its identifier.
-    XRef* xref = doc.getXRef();
     if (!xref || !xref->isOk())
         return QByteArray();
     const Object ids = xref->getTrailerDict()->dictLookup("ID");
@@ -103,6 +103,20 @@ QByteArray CoreDocument::permanentId(const QString& absolutePath)
     if (text->getLength() <= 0 || text->getLength() > kMaxPermanentIdBytes)
         return QByteArray();
     return QByteArray(text->c_str(), text->getLength());
+}
+
+} // namespace
+
+QByteArray CoreDocument::permanentId(const QString& absolutePath)
+{
+    const GlobalParamsIniter init(coreError);
+    PDFDoc doc(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()));
+    return trailerId(doc.getXRef());
+}
+
+QByteArray CoreDocument::permanentId() const
+{
+    return trailerId(d->doc->getXRef());
 }
 
 CoreDocument::CoreDocument(std::unique_ptr<Private> data)

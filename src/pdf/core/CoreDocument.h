@@ -55,6 +55,8 @@ public:
     /// The raw bytes of the first string of the trailer's /ID of the file at an absolute
     /// path; empty when it has none or is no readable PDF. Reads the trailer only.
     static QByteArray permanentId(const QString& absolutePath);
+    /// The same of this open document, without reading the file again.
+    QByteArray permanentId() const;
     ~CoreDocument();
     CoreDocument(const CoreDocument&) = delete;
     CoreDocument& operator=(const CoreDocument&) = delete;

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+// A PDF named on the command line is opened before the application is made: the
+// file is read on a thread of its own while Qt starts and the window is built,
+// which the first page would otherwise wait for.
+
+#include "pdf/PdfDocument.h"
+#include "routing/FileIdentity.h"
+
+#include <QString>
+
+#include <future>
+#include <optional>
+#include <thread>
+
+namespace tolvo {
+
+/// What was opened ahead: the file's stat from before the read, the result, and a second
+/// copy of the document for the page view's first drawing worker (opened after the first, so
+/// that the window need not wait for it; empty when the first could not be opened).
+struct OpenedAhead {
+    std::optional<FileStat> before;
+    pdf::OpenResult result;
+    pdf::DocumentCopySource spareCopy;
+};
+
+/// Opens one PDF ahead for as long as it lives; the one that lives is found by
+/// takeOpenedAhead(). Ends waiting for its thread.
+class OpenAhead {
+public:
+    /// absolutePath as the document controller will ask for it.
+    explicit OpenAhead(const QString& absolutePath);
+    ~OpenAhead();
+    OpenAhead(const OpenAhead&) = delete;
+    OpenAhead& operator=(const OpenAhead&) = delete;
+
+private:
+    friend std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath);
+    QString m_path;
+    std::future<OpenedAhead> m_opened;
+    std::thread m_thread;
+    bool m_taken = false;
+};
+
+/// The document opened ahead for absolutePath, waiting for its thread; once only.
+/// Nothing when no OpenAhead for that path lives. The window's thread only.
+std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath);
+
+} // namespace tolvo
