@@ -11,6 +11,7 @@
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PageLabelIndex.h"
 #include "routing/DocumentPrefix.h"
+#include "routing/FileIdentity.h"
 #include "search/AnnotationExport.h"
 #include "search/AnnotationRecord.h"
 #include "search/DocumentSearch.h"
@@ -158,6 +159,8 @@ int runSearch(const QStringList& args, Output& io)
     const PageLabelIndex labels(document->pageLabels());
     std::unique_ptr<TextFinder> ownFinder = TextFinder::forDocument(*document);
     TextFinder* finder = ownFinder.get();
+    const QString path = parsed->positional[0];
+    finder->useIndex({ permanentIdOf(path), contentFingerprint(path) }, indexLimitBytes());
     DocumentSearch search(*document, { [&tree] { return &tree; }, [&labels] { return labels.pageLabel2pageIndex(); } },
         std::move(ownFinder));
 

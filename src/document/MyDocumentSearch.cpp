@@ -8,6 +8,7 @@
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "pageview/LabelPDFView.h"
+#include "routing/FileIdentity.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
 #include "settings/Defaults.h"
@@ -25,6 +26,8 @@ void MyDocument::setUpSearch()
     sources.outline = [this] { return &outline(); };
     sources.pageLabel2pageIndex = [this] { return pageLabel2pageIndex(); };
     m_search = std::make_unique<DocumentSearch>(*m_pdfdoc, std::move(sources));
+    // The first search writes the PDF's text index; later ones, in this window or another, read it.
+    m_search->setIndexKey({ permanentIdOf(m_path), contentFingerprint(m_path) });
     auto* pane = new SearchPane(*m_search, ui.searchPane);
     ui.searchPaneLayout->addWidget(pane);
     m_searchPane = pane;
