@@ -156,8 +156,17 @@ void TextFinder::workerLoop(const pdf::Document& document)
             std::unique_lock storeLock(m_store->mutex);
             if (m_store->index) {
                 // One worker reads the index; the others have nothing to do for this find.
-                if (job->nextPage.exchange(job->pageCount) < job->pageCount)
-                    findInIndex(job, *m_store->index);
+                const int damagedFrom
+                    = job->nextPage.exchange(job->pageCount) < job->pageCount ? findInIndex(job, *m_store->index) : -1;
+                if (damagedFrom >= 0) {
+                    // A damaged index is dropped; this find goes on over the PDF and writes a new one.
+                    m_store->index->discard();
+                    m_store->index.reset();
+                    m_store->writer = IndexWriter::start(m_store->key, m_store->pageCount);
+                    job->nextPage = damagedFrom;
+                    storeLock.unlock();
+                    findInPages(job, document);
+                }
             } else {
                 storeLock.unlock();
                 findInPages(job, document);
@@ -172,15 +181,23 @@ void TextFinder::workerLoop(const pdf::Document& document)
     }
 }
 
-void TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
+int TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
 {
     const quint64 generation = job->generation;
     const std::optional<std::vector<int>> pages = index.candidatePages(foldForFind(job->text));
-    for (const int page : pages.value_or(std::vector<int>())) {
+    if (!pages)
+        return 0;
+    for (const int page : *pages) {
         if (job->cancelled.load(std::memory_order_relaxed))
-            return;
+            return -1;
         const std::optional<pdf::FindText> text = index.page(page);
-        std::vector<PageMatch> matches = text ? findMatches(*text, job->text) : std::vector<PageMatch>();
+        if (!text) {
+            // The pages before this one are done; the caller reads the rest from the PDF.
+            QMetaObject::invokeMethod(
+                this, [this, generation, page] { deliverPage(generation, -1, {}, page); }, Qt::QueuedConnection);
+            return page;
+        }
+        std::vector<PageMatch> matches = findMatches(*text, job->text);
         if (matches.empty())
             continue;
         // Every page before this one has been searched: the index named none of them.
@@ -191,6 +208,7 @@ void TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
     QMetaObject::invokeMethod(
         this, [this, generation, pages = job->pageCount] { deliverPage(generation, -1, {}, pages); },
         Qt::QueuedConnection);
+    return -1;
 }
 
 void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document)
@@ -210,6 +228,8 @@ void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Documen
             text = document.findText(page);
             if (job->cancelled.load())
                 continue;
+            if (text)
+                roundAsStored(*text);
             if (text && writer && writer->put(page, *text))
                 reportIndexProgress();
         }

@@ -69,7 +69,8 @@ private:
     struct Shared;
     struct Store;
     void workerLoop(const pdf::Document& document);
-    void findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
+    /// -1, or the first page the index could not give (it is damaged; the pages before it were delivered).
+    int findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
     void findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document);
     void reportIndexProgress();
     void deliverPage(quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedBefore);

@@ -148,6 +148,22 @@ qint64 indexLimitBytes()
     return std::max<qint64>(megabytes, 0) * 1024 * 1024;
 }
 
+void roundAsStored(pdf::FindText& text)
+{
+    for (pdf::FindWord& word : text.words) {
+        const QRectF& b = word.box;
+        word.box
+            = QRectF(double(float(b.x())), double(float(b.y())), double(float(b.width())), double(float(b.height())));
+        if (word.edges.empty())
+            continue;
+        const double first = double(word.edges.front());
+        for (size_t i = 1; i < word.edges.size(); ++i) {
+            const double step = std::clamp(std::round((double(word.edges[i]) - first) * kEdgeUnit), -2e9, 2e9);
+            word.edges[i] = float(first + double(qint32(step)) / kEdgeUnit);
+        }
+    }
+}
+
 // Page encoding: format byte, crop box, rotation, then per word its text, box, flags, first
 // edge and the steps to the others; compressed, as the steps repeat a lot.
 QByteArray encodeFindText(const pdf::FindText& text)
@@ -216,10 +232,19 @@ std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
 
 // ---- reading ----
 
-TextIndex::TextIndex(sqlite3* db, int pageCount)
+TextIndex::TextIndex(sqlite3* db, QString path, int pageCount)
     : m_db(db)
+    , m_path(std::move(path))
     , m_pageCount(pageCount)
 {
+}
+
+void TextIndex::discard()
+{
+    closeDb(m_db);
+    m_db = nullptr;
+    qCInfo(lcIndex).noquote() << "discarding the damaged index" << m_path;
+    QFile::remove(m_path);
 }
 
 TextIndex::~TextIndex()
@@ -246,11 +271,13 @@ std::unique_ptr<TextIndex> TextIndex::open(const IndexKey& key, int pageCount)
     QFile file(path);
     if (file.open(QIODevice::ReadWrite))
         file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
-    return std::unique_ptr<TextIndex>(new TextIndex(db, pageCount));
+    return std::unique_ptr<TextIndex>(new TextIndex(db, path, pageCount));
 }
 
 std::optional<std::vector<int>> TextIndex::candidatePages(const QString& folded)
 {
+    if (!m_db)
+        return std::nullopt;
     std::vector<int> pages;
     if (folded.toUcs4().size() < 3 || folded.contains(u'-')) {
         pages.resize(size_t(m_pageCount));
@@ -274,6 +301,8 @@ std::optional<std::vector<int>> TextIndex::candidatePages(const QString& folded)
 
 std::optional<pdf::FindText> TextIndex::page(int pageIndex)
 {
+    if (!m_db)
+        return std::nullopt;
     Statement select(m_db, "SELECT words FROM pages WHERE page = ?");
     if (!select)
         return std::nullopt;

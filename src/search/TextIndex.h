@@ -55,10 +55,13 @@ public:
     std::optional<std::vector<int>> candidatePages(const QString& folded);
     /// One page's text; nothing when the file cannot be read.
     std::optional<pdf::FindText> page(int pageIndex);
+    /// Deletes the file (it turned out damaged); this object reads nothing more.
+    void discard();
 
 private:
-    TextIndex(sqlite3* db, int pageCount);
+    TextIndex(sqlite3* db, QString path, int pageCount);
     sqlite3* m_db;
+    QString m_path;
     int m_pageCount;
 };
 
@@ -102,6 +105,11 @@ void limitIndexSize(qint64 limitBytes, const QString& keep = QString());
 
 /// The limit of the settings, in bytes.
 qint64 indexLimitBytes();
+
+/// Rounds a page's text to what the index keeps of it (boxes in single precision, character
+/// edges in steps of 1/64 point), so that a page read from the PDF and the same page read from
+/// the index give the same rectangles.
+void roundAsStored(pdf::FindText& text);
 
 /// A page's text as stored, and back; nothing for bytes that are no page.
 QByteArray encodeFindText(const pdf::FindText& text);
