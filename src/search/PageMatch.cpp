@@ -131,6 +131,9 @@ PageMatch makeMatch(const pdf::FindText& page, const Spelled& spelled, int from,
     for (int p = from; p < to; ++p) {
         const Spelled::Origin& origin = spelled.origins[size_t(p)];
         const pdf::FindWord& word = page.words[size_t(origin.word)];
+        if (match.firstWord < 0)
+            match.firstWord = origin.word;
+        match.lastWord = origin.word;
         const bool repeat = origin.word == lastWord && origin.unit == lastUnit;
         lastWord = origin.word;
         lastUnit = origin.unit;
@@ -190,9 +193,38 @@ QString foldForFind(const QString& text)
     return out;
 }
 
+QString textAround(const pdf::FindText& page, const PageMatch& match, int radius)
+{
+    const auto& words = page.words;
+    if (match.firstWord < 0 || match.lastWord >= int(words.size()))
+        return match.text;
+    const auto blankAfter = [&words](int w) { return words[size_t(w)].spaceAfter || words[size_t(w)].lineEndsAfter; };
+    int from = match.firstWord;
+    int length = 0;
+    while (from > 0 && length < radius)
+        length += int(words[size_t(--from)].text.size()) + 1;
+    int to = match.lastWord;
+    length = 0;
+    while (to + 1 < int(words.size()) && length < radius)
+        length += int(words[size_t(++to)].text.size()) + 1;
+    QString text;
+    for (int w = from; w <= to; ++w) {
+        text += words[size_t(w)].text;
+        if (w < to && blankAfter(w))
+            text += u' ';
+    }
+    return text.simplified();
+}
+
 QString findableText(const pdf::FindText& page)
 {
-    return spell(page).text;
+    const Spelled spelled = spell(page);
+    QString text;
+    text.reserve(spelled.text.size());
+    for (qsizetype i = 0; i < spelled.text.size(); ++i)
+        if (!spelled.origins[size_t(i)].softHyphen)
+            text += spelled.text[i];
+    return text;
 }
 
 std::vector<PageMatch> findMatches(const pdf::FindText& page, const QString& query)
