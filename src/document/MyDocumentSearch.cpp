@@ -5,6 +5,7 @@
 #include "document/DocumentWindow.h"
 #include "document/FindOnPage.h"
 #include "document/search/AnnotationExportCommands.h"
+#include "document/search/LibrarySearchDialog.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "pageview/LabelPDFView.h"
@@ -84,6 +85,25 @@ void MyDocument::findInDocument()
         searchViewToggle();
     m_searchPane->searchField()->setFocus(Qt::ShortcutFocusReason);
     m_searchPane->searchField()->selectAll();
+}
+
+LibrarySearchDialog* MyDocument::librarySearchDialog() const
+{
+    return m_librarySearch;
+}
+
+void MyDocument::searchAllPdfs()
+{
+    if (!m_librarySearch) {
+        // A chosen row goes where the same link from outside would: the window of that PDF, at that page.
+        m_librarySearch = new LibrarySearchDialog(
+            defaults(), [this](const QString& url) { followLink(url); }, m_window.get());
+        m_librarySearch->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_librarySearch->show();
+    m_librarySearch->raise();
+    m_librarySearch->activateWindow();
+    m_librarySearch->queryField()->setFocus(Qt::ShortcutFocusReason);
 }
 
 void MyDocument::showExportAnnotationsPanel()
