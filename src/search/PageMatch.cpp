@@ -42,6 +42,11 @@ Spelled spell(const pdf::FindText& page)
 {
     Spelled spelled;
     const auto& words = page.words;
+    size_t units = 0;
+    for (const pdf::FindWord& word : words)
+        units += size_t(word.text.size()) + 1;
+    spelled.text.reserve(qsizetype(units));
+    spelled.origins.reserve(units);
     for (int w = 0; w < int(words.size()); ++w) {
         const QString& text = words[size_t(w)].text;
         const bool last = w + 1 == int(words.size());

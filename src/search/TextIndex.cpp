@@ -5,7 +5,6 @@
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
-#include <QDataStream>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -19,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tolvo {
 
@@ -27,10 +27,10 @@ Q_LOGGING_CATEGORY(lcIndex, "tolvo.index")
 namespace {
 
 // Raised whenever the tables or the page encoding change; a file of another layout is rebuilt.
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 // Marks Tolvo's index files (PRAGMA application_id), so that a foreign SQLite file is never read.
 constexpr int kApplicationId = 0x546f6c76; // "Tolv"
-constexpr quint8 kPageFormat = 1;
+constexpr quint8 kPageFormat = 2;
 // Character edges are kept as steps of 1/64 point from the word's first edge.
 constexpr double kEdgeUnit = 64.0;
 
@@ -164,29 +164,91 @@ void roundAsStored(pdf::FindText& text)
     }
 }
 
+namespace {
+
+// Plain bytes in the machine's order: the index is a cache of this machine, and reading it
+// field by field through a stream would cost more than the matching itself.
+class ByteWriter {
+public:
+    template <typename T> void put(T value) { m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value); }
+    void putText(const QString& text)
+    {
+        put(quint32(text.size()));
+        m_bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+    }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+class ByteReader {
+public:
+    explicit ByteReader(const QByteArray& bytes)
+        : m_at(bytes.constData())
+        , m_end(bytes.constData() + bytes.size())
+    {
+    }
+    template <typename T> T get()
+    {
+        T value {};
+        if (m_end - m_at < qsizetype(sizeof value)) {
+            m_ok = false;
+            return value;
+        }
+        std::memcpy(&value, m_at, sizeof value);
+        m_at += sizeof value;
+        return value;
+    }
+    QString getText()
+    {
+        const quint32 length = get<quint32>();
+        if (!m_ok || quint64(m_end - m_at) < quint64(length) * 2) {
+            m_ok = false;
+            return QString();
+        }
+        QString text(qsizetype(length), Qt::Uninitialized);
+        std::memcpy(text.data(), m_at, size_t(length) * 2);
+        m_at += qsizetype(length) * 2;
+        return text;
+    }
+    /// Whether count items of at least size bytes each can still be there.
+    bool fits(quint64 count, quint64 size) const { return m_ok && count * size <= quint64(m_end - m_at); }
+    bool ok() const { return m_ok; }
+    bool atEnd() const { return m_at == m_end; }
+
+private:
+    const char* m_at;
+    const char* m_end;
+    bool m_ok = true;
+};
+
+} // namespace
+
 // Page encoding: format byte, crop box, rotation, then per word its text, box, flags, first
 // edge and the steps to the others; compressed, as the steps repeat a lot.
 QByteArray encodeFindText(const pdf::FindText& text)
 {
-    QByteArray raw;
-    {
-        QDataStream out(&raw, QIODevice::WriteOnly);
-        out.setFloatingPointPrecision(QDataStream::SinglePrecision);
-        out << kPageFormat << text.cropBox << qint32(text.rotation) << quint32(text.words.size());
-        for (const pdf::FindWord& word : text.words) {
-            const quint8 flags
-                = quint8((word.spaceAfter ? 1 : 0) | (word.lineEndsAfter ? 2 : 0) | ((word.turns & 3) << 2));
-            out << word.text << float(word.box.x()) << float(word.box.y()) << float(word.box.width())
-                << float(word.box.height()) << flags;
-            const float first = word.edges.empty() ? 0.0f : word.edges.front();
-            out << first << quint32(word.edges.size());
-            for (size_t i = 1; i < word.edges.size(); ++i) {
-                const double step = std::round((double(word.edges[i]) - double(first)) * kEdgeUnit);
-                out << qint32(std::clamp(step, -2e9, 2e9));
-            }
+    ByteWriter out;
+    out.put(kPageFormat);
+    for (const double v : { text.cropBox.x(), text.cropBox.y(), text.cropBox.width(), text.cropBox.height() })
+        out.put(v);
+    out.put(qint32(text.rotation));
+    out.put(quint32(text.words.size()));
+    for (const pdf::FindWord& word : text.words) {
+        out.putText(word.text);
+        for (const double v : { word.box.x(), word.box.y(), word.box.width(), word.box.height() })
+            out.put(float(v));
+        out.put(quint8((word.spaceAfter ? 1 : 0) | (word.lineEndsAfter ? 2 : 0) | ((word.turns & 3) << 2)));
+        const float first = word.edges.empty() ? 0.0f : word.edges.front();
+        out.put(first);
+        out.put(quint32(word.edges.size()));
+        for (size_t i = 1; i < word.edges.size(); ++i) {
+            const double step = std::round((double(word.edges[i]) - double(first)) * kEdgeUnit);
+            out.put(qint32(std::clamp(step, -2e9, 2e9)));
         }
     }
-    return qCompress(raw, 1);
+    return qCompress(out.bytes(), 1);
 }
 
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
@@ -194,38 +256,38 @@ std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
     const QByteArray raw = qUncompress(bytes);
     if (raw.isEmpty())
         return std::nullopt;
-    QDataStream in(raw);
-    in.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    quint8 format = 0;
-    qint32 rotation = 0;
-    quint32 count = 0;
+    ByteReader in(raw);
     pdf::FindText text;
-    in >> format >> text.cropBox >> rotation >> count;
-    if (format != kPageFormat || in.status() != QDataStream::Ok || count > quint32(raw.size()))
+    if (in.get<quint8>() != kPageFormat)
         return std::nullopt;
-    text.rotation = rotation;
+    const double x = in.get<double>(), y = in.get<double>(), w = in.get<double>(), h = in.get<double>();
+    text.cropBox = QRectF(x, y, w, h);
+    text.rotation = in.get<qint32>();
+    const quint32 count = in.get<quint32>();
+    if (!in.fits(count, 29))
+        return std::nullopt;
     text.words.resize(count);
     for (pdf::FindWord& word : text.words) {
-        float x, y, w, h, first;
-        quint8 flags;
-        quint32 edges;
-        in >> word.text >> x >> y >> w >> h >> flags >> first >> edges;
-        if (in.status() != QDataStream::Ok || edges > quint32(raw.size()))
-            return std::nullopt;
-        word.box = QRectF(x, y, w, h);
+        word.text = in.getText();
+        const float bx = in.get<float>(), by = in.get<float>(), bw = in.get<float>(), bh = in.get<float>();
+        word.box = QRectF(bx, by, bw, bh);
+        const quint8 flags = in.get<quint8>();
         word.spaceAfter = flags & 1;
         word.lineEndsAfter = flags & 2;
         word.turns = (flags >> 2) & 3;
+        const float first = in.get<float>();
+        const quint32 edges = in.get<quint32>();
+        if (edges > 0 && !in.fits(edges - 1, 4))
+            return std::nullopt;
         word.edges.reserve(edges);
         if (edges > 0)
             word.edges.push_back(first);
-        for (quint32 i = 1; i < edges; ++i) {
-            qint32 step;
-            in >> step;
-            word.edges.push_back(float(double(first) + double(step) / kEdgeUnit));
-        }
+        for (quint32 i = 1; i < edges; ++i)
+            word.edges.push_back(float(double(first) + double(in.get<qint32>()) / kEdgeUnit));
+        if (!in.ok())
+            return std::nullopt;
     }
-    if (in.status() != QDataStream::Ok)
+    if (!in.ok() || !in.atEnd())
         return std::nullopt;
     return text;
 }

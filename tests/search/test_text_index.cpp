@@ -185,6 +185,8 @@ private slots:
         QVERIFY(!writing.indexed);
         const Run reading = runSearch(*document, query, key);
         QVERIFY(reading.indexed);
+        // Read, not found damaged and replaced by a read of the PDF.
+        QVERIFY(TextIndex::open(key, document->pageCount()));
         QCOMPARE(writing.rows, plain.rows);
         QCOMPARE(reading.rows, plain.rows);
         QCOMPARE(reading.matches, plain.matches);
