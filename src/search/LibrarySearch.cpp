@@ -21,7 +21,7 @@ std::unique_ptr<TextIndex> writeIndex(
     const LibraryPdf& pdf, const pdf::Document& document, qint64 limitBytes, const LibrarySearchCallbacks& callbacks)
 {
     const int pages = document.pageCount();
-    std::unique_ptr<IndexWriter> writer = IndexWriter::start(pdf.key, pages);
+    std::unique_ptr<IndexWriter> writer = IndexWriter::start(pdf.key, pages, document.pageLabels());
     if (!writer)
         return nullptr;
     const pdf::AbortScope scope([&callbacks] { return abandoned(callbacks); });
@@ -57,16 +57,17 @@ void searchLibrary(const std::vector<LibraryPdf>& pdfs, const QString& query, qi
     for (const LibraryPdf& pdf : pdfs) {
         if (abandoned(callbacks))
             return;
-        const pdf::OpenResult opened = pdf::openDocument(pdf.path);
-        if (!opened.document) {
-            if (callbacks.failed)
-                callbacks.failed(pdf, opened.error);
-            continue;
+        // An indexed PDF is not opened at all: the index has its text and its page labels.
+        std::unique_ptr<TextIndex> index = TextIndex::open(pdf.key);
+        if (!index) {
+            const pdf::OpenResult opened = pdf::openDocument(pdf.path);
+            if (!opened.document) {
+                if (callbacks.failed)
+                    callbacks.failed(pdf, opened.error);
+                continue;
+            }
+            index = writeIndex(pdf, *opened.document, limitBytes, callbacks);
         }
-        const pdf::Document& document = *opened.document;
-        std::unique_ptr<TextIndex> index = TextIndex::open(pdf.key, document.pageCount());
-        if (!index)
-            index = writeIndex(pdf, document, limitBytes, callbacks);
         if (abandoned(callbacks))
             return;
         if (!index) {
@@ -74,8 +75,8 @@ void searchLibrary(const std::vector<LibraryPdf>& pdfs, const QString& query, qi
                 callbacks.failed(pdf, QStringLiteral("its text index could not be written"));
             continue;
         }
+        const QStringList& labels = index->pageLabels();
         const std::optional<std::vector<int>> pages = index->candidatePages(folded);
-        QStringList labels;
         for (const int page : pages.value_or(std::vector<int>())) {
             if (abandoned(callbacks))
                 return;
@@ -85,8 +86,6 @@ void searchLibrary(const std::vector<LibraryPdf>& pdfs, const QString& query, qi
             const std::vector<PageMatch> matches = findMatches(*text, query);
             if (matches.empty())
                 continue;
-            if (labels.isEmpty())
-                labels = document.pageLabels();
             LibraryHit hit;
             hit.prefix = pdf.prefix;
             hit.path = pdf.path;

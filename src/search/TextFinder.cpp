@@ -32,6 +32,7 @@ struct TextFinder::Store {
     IndexKey key;
     qint64 limitBytes = 0;
     int pageCount = 0;
+    QStringList labels; ///< kept in the index written
     std::unique_ptr<TextIndex> index; ///< complete; read by one worker at a time under mutex
     std::unique_ptr<IndexWriter> writer; ///< thread-safe itself
     std::atomic<int> percent { -1 };
@@ -90,8 +91,10 @@ void TextFinder::useIndex(const IndexKey& key, qint64 limitBytes)
     m_store->limitBytes = limitBytes;
     m_store->pageCount = m_pageCount;
     m_store->index = TextIndex::open(key, m_pageCount);
-    if (!m_store->index)
-        m_store->writer = IndexWriter::start(key, m_pageCount);
+    if (!m_store->index && !m_documents.empty()) {
+        m_store->labels = m_documents.front()->pageLabels();
+        m_store->writer = IndexWriter::start(key, m_pageCount, m_store->labels);
+    }
 }
 
 bool TextFinder::hasIndex() const
@@ -162,7 +165,8 @@ void TextFinder::workerLoop(const pdf::Document& document)
                     // A damaged index is dropped; this find goes on over the PDF and writes a new one.
                     m_store->index->discard();
                     m_store->index.reset();
-                    m_store->writer = IndexWriter::start(m_store->key, m_store->pageCount);
+                    m_store->writer = IndexWriter::start(m_store->key, m_store->pageCount,
+                        m_store->labels.isEmpty() ? document.pageLabels() : m_store->labels);
                     job->nextPage = damagedFrom;
                     storeLock.unlock();
                     findInPages(job, document);

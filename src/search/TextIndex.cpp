@@ -31,6 +31,8 @@ constexpr int kSchemaVersion = 2;
 // Marks Tolvo's index files (PRAGMA application_id), so that a foreign SQLite file is never read.
 constexpr int kApplicationId = 0x546f6c76; // "Tolv"
 constexpr quint8 kPageFormat = 2;
+// Between the page labels kept in one value: a control character no label has.
+constexpr char16_t kLabelSeparator = 0x1f;
 // Character edges are kept as steps of 1/64 point from the word's first edge.
 constexpr double kEdgeUnit = 64.0;
 
@@ -124,7 +126,7 @@ bool isIndexOf(sqlite3* db, const IndexKey& key, int pageCount)
         const std::optional<QByteArray> value = metaValue(db, name);
         return value ? value->toLongLong() : -1;
     };
-    return number("schema") == kSchemaVersion && number("pages") == pageCount
+    return number("schema") == kSchemaVersion && (pageCount < 0 ? number("pages") >= 0 : number("pages") == pageCount)
         && metaValue(db, "permanentId").value_or("-") == key.permanentId
         && metaValue(db, "fingerprint").value_or(QByteArray()) == key.fingerprint;
 }
@@ -294,9 +296,10 @@ std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
 
 // ---- reading ----
 
-TextIndex::TextIndex(sqlite3* db, QString path, int pageCount)
+TextIndex::TextIndex(sqlite3* db, QString path, int pageCount, QStringList labels)
     : m_db(db)
     , m_path(std::move(path))
+    , m_labels(std::move(labels))
     , m_pageCount(pageCount)
 {
 }
@@ -333,7 +336,15 @@ std::unique_ptr<TextIndex> TextIndex::open(const IndexKey& key, int pageCount)
     QFile file(path);
     if (file.open(QIODevice::ReadWrite))
         file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
-    return std::unique_ptr<TextIndex>(new TextIndex(db, path, pageCount));
+    const int pages = int(metaValue(db, "pages").value_or("0").toLongLong());
+    QStringList labels = QString::fromUtf8(metaValue(db, "labels").value_or(QByteArray()))
+                             .split(QChar(kLabelSeparator), Qt::KeepEmptyParts);
+    if (labels.size() != pages) {
+        labels.clear();
+        for (int i = 0; i < pages; ++i)
+            labels << QString::number(i + 1);
+    }
+    return std::unique_ptr<TextIndex>(new TextIndex(db, path, pages, std::move(labels)));
 }
 
 std::optional<std::vector<int>> TextIndex::candidatePages(const QString& folded)
@@ -392,7 +403,7 @@ IndexWriter::~IndexWriter()
         QFile::remove(m_partPath);
 }
 
-std::unique_ptr<IndexWriter> IndexWriter::start(const IndexKey& key, int pageCount)
+std::unique_ptr<IndexWriter> IndexWriter::start(const IndexKey& key, int pageCount, const QStringList& pageLabels)
 {
     if (!key.isValid() || pageCount <= 0 || !QDir().mkpath(indexDirectory()))
         return nullptr;
@@ -412,8 +423,9 @@ std::unique_ptr<IndexWriter> IndexWriter::start(const IndexKey& key, int pageCou
     const bool ready = exec(db, "PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA page_size=8192;")
         && exec(db, ("PRAGMA application_id=" + QByteArray::number(kApplicationId)).constData()) && exec(db, "BEGIN")
         && exec(db, kSchema) && setMeta(db, "schema", QByteArray::number(kSchemaVersion))
-        && setMeta(db, "pages", QByteArray::number(pageCount)) && setMeta(db, "permanentId", key.permanentId)
-        && setMeta(db, "fingerprint", key.fingerprint);
+        && setMeta(db, "pages", QByteArray::number(pageCount))
+        && setMeta(db, "labels", pageLabels.join(QChar(kLabelSeparator)).toUtf8())
+        && setMeta(db, "permanentId", key.permanentId) && setMeta(db, "fingerprint", key.fingerprint);
     if (!ready)
         return nullptr;
     return writer;

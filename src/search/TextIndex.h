@@ -16,6 +16,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <mutex>
@@ -41,14 +42,17 @@ QString indexDirectory();
 /// A complete index, read by one thread at a time.
 class TextIndex {
 public:
-    /// The index of key for a PDF of pageCount pages; nothing when there is none. A file that is
-    /// damaged, foreign, of another layout or of another version of the PDF is deleted.
-    static std::unique_ptr<TextIndex> open(const IndexKey& key, int pageCount);
+    /// The index of key for a PDF of pageCount pages (any count for -1: the PDF is not open);
+    /// nothing when there is none. A file that is damaged, foreign, of another layout or of
+    /// another version of the PDF is deleted.
+    static std::unique_ptr<TextIndex> open(const IndexKey& key, int pageCount = -1);
     ~TextIndex();
     TextIndex(const TextIndex&) = delete;
     TextIndex& operator=(const TextIndex&) = delete;
 
     int pageCount() const { return m_pageCount; }
+    /// The PDF's page labels, kept with its text so that a search of many PDFs need open none.
+    const QStringList& pageLabels() const { return m_labels; }
     /// The pages whose text may hold query (folded, foldForFind), in page order: every page where
     /// the full-text table cannot tell (queries under three characters or with a hyphen).
     /// Nothing when the file cannot be read.
@@ -59,9 +63,10 @@ public:
     void discard();
 
 private:
-    TextIndex(sqlite3* db, QString path, int pageCount);
+    TextIndex(sqlite3* db, QString path, int pageCount, QStringList labels);
     sqlite3* m_db;
     QString m_path;
+    QStringList m_labels;
     int m_pageCount;
 };
 
@@ -69,7 +74,7 @@ private:
 /// name only once every page is in, written in one transaction. Dropped unfinished, it leaves nothing.
 class IndexWriter {
 public:
-    static std::unique_ptr<IndexWriter> start(const IndexKey& key, int pageCount);
+    static std::unique_ptr<IndexWriter> start(const IndexKey& key, int pageCount, const QStringList& pageLabels);
     ~IndexWriter();
     IndexWriter(const IndexWriter&) = delete;
     IndexWriter& operator=(const IndexWriter&) = delete;
