@@ -306,6 +306,8 @@ TextIndex::TextIndex(sqlite3* db, QString path, int pageCount, QStringList label
 
 void TextIndex::discard()
 {
+    sqlite3_finalize(m_readPage);
+    m_readPage = nullptr;
     closeDb(m_db);
     m_db = nullptr;
     qCInfo(lcIndex).noquote() << "discarding the damaged index" << m_path;
@@ -314,6 +316,7 @@ void TextIndex::discard()
 
 TextIndex::~TextIndex()
 {
+    sqlite3_finalize(m_readPage);
     closeDb(m_db);
 }
 
@@ -376,13 +379,21 @@ std::optional<pdf::FindText> TextIndex::page(int pageIndex)
 {
     if (!m_db)
         return std::nullopt;
-    Statement select(m_db, "SELECT words FROM pages WHERE page = ?");
-    if (!select)
+    if (!m_readPage
+        && sqlite3_prepare_v3(
+               m_db, "SELECT words FROM pages WHERE page = ?", -1, SQLITE_PREPARE_PERSISTENT, &m_readPage, nullptr)
+            != SQLITE_OK)
         return std::nullopt;
-    select.bind(1, pageIndex);
-    if (select.step() != SQLITE_ROW)
+    sqlite3_reset(m_readPage);
+    sqlite3_bind_int64(m_readPage, 1, pageIndex);
+    if (sqlite3_step(m_readPage) != SQLITE_ROW)
         return std::nullopt;
-    return decodeFindText(select.blob(0));
+    // The blob is valid until the next step or reset; it is copied by the decoding.
+    const QByteArray bytes = QByteArray::fromRawData(
+        static_cast<const char*>(sqlite3_column_blob(m_readPage, 0)), sqlite3_column_bytes(m_readPage, 0));
+    std::optional<pdf::FindText> text = decodeFindText(bytes);
+    sqlite3_reset(m_readPage);
+    return text;
 }
 
 // ---- writing ----

@@ -24,6 +24,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace tolvo {
 
@@ -65,6 +66,7 @@ public:
 private:
     TextIndex(sqlite3* db, QString path, int pageCount, QStringList labels);
     sqlite3* m_db;
+    sqlite3_stmt* m_readPage = nullptr; ///< prepared once: a search reads hundreds of pages
     QString m_path;
     QStringList m_labels;
     int m_pageCount;
