@@ -85,7 +85,7 @@ private slots:
         QSet<QString> names;
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
-        QCOMPARE(d->registeredKeys().size(), 33);
+        QCOMPARE(d->registeredKeys().size(), 34);
         QCOMPARE(names.size(), 33);
     }
 
