@@ -86,7 +86,7 @@ private slots:
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
         QCOMPARE(d->registeredKeys().size(), 34);
-        QCOMPARE(names.size(), 33);
+        QCOMPARE(names.size(), 34);
     }
 
     void notesStartAlikeFromTheTemplate()
