@@ -13,7 +13,7 @@ _tolvo_cli_options()
     resolve) echo "--json --password --help" ;;
     opml) echo "--style --prefix -o --password --help" ;;
     render) echo "--page --dpi --prefix -o --password --help" ;;
-    search) echo "--json --password --help" ;;
+    search) echo "--json --library --password --help" ;;
     annotations) echo "--format --json --kinds --quotes --no-quotes --prefix -o --password --help" ;;
     link) echo "--page --toc --point --whole --prefix --style --format --password --help" ;;
     notes) echo "--html --help" ;;

@@ -39,8 +39,8 @@ const QList<Command>& commands()
             runOpml },
         { "render", "render FILE --page LABEL [--dpi N] [--prefix P] -o OUT.png|-  a page with its label box, as PNG",
             true, runRender },
-        { "search", "search FILE QUERY [--json]  outline, annotation and text matches, printed as they are found",
-            false, runSearch },
+        { "search", "search FILE QUERY | --library QUERY [--json]  matches in one PDF, or in every routed PDF", false,
+            runSearch },
         { "annotations",
             "annotations FILE [--format rtf|markdown|html | --json] [--kinds K,...] [--quotes|--no-quotes] [--prefix "
             "P] [-o OUT]  the annotation export",

@@ -11,9 +11,12 @@
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PageLabelIndex.h"
 #include "routing/DocumentPrefix.h"
+#include "routing/FileIdentity.h"
+#include "routing/RoutingTable.h"
 #include "search/AnnotationExport.h"
 #include "search/AnnotationRecord.h"
 #include "search/DocumentSearch.h"
+#include "search/LibrarySearch.h"
 #include "search/TextFinder.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -38,12 +41,18 @@ constexpr int kReaderCheckMs = 50;
 
 const char* const searchUsage
     = "Usage: tolvo-cli search FILE QUERY [--json]\n"
+      "       tolvo-cli search --library QUERY [--json]\n"
       "Searches FILE as the search pane does: the outline titles, the notes and text markups, and\n"
       "the text of every page, ignoring letter case; a QUERY of several words is found as one phrase.\n"
       "The rows come in the pane's order: outline entries, annotations, then one row per page with\n"
       "text matches, in page order, each printed as soon as it is final. Plain: the page label, a\n"
       "tab, the type, a tab and the description. --json: JSON Lines, one object per row,\n"
-      "{resultType, resultDescription, pageLabel, pageIndex, resultCountOnPage} (jq -s makes an array).\n";
+      "{resultType, resultDescription, pageLabel, pageIndex, resultCountOnPage} (jq -s makes an array).\n"
+      "--library searches the text of every PDF of the routing table instead, in the table's order,\n"
+      "indexing those not searched before (progress on standard error). Each page with matches is one\n"
+      "row: its page link (tolvo://prefix/label/), a tab, the number of matches, a tab and the page's\n"
+      "text around the first one. --json: {link, prefix, file, pageLabel, pageIndex, count, text}.\n"
+      "A later search of the same PDFs reads their indexes and takes a fraction of a second.\n";
 const char* const annotationsUsage
     = "Usage: tolvo-cli annotations FILE [--format rtf|markdown|html | --json]\n"
       "         [--kinds notes,highlights,underlines,strikeouts] [--quotes|--no-quotes] [--prefix P] [-o OUT]\n"
@@ -139,14 +148,77 @@ int writeOut(const Arguments& parsed, const QByteArray& bytes, Output& io)
 
 } // namespace
 
+namespace {
+
+int runLibrarySearch(const QString& query, bool json, Output& io)
+{
+    if (!isSearchableQuery(query.toLower()))
+        return usageError(io, QStringLiteral("search: the query is empty"));
+    Defaults& defaults = Defaults::standard();
+    RoutingTable routing(defaults);
+    std::vector<LibraryPdf> pdfs;
+    QStringList seen;
+    for (const RoutingTable::Entry& entry : routing.resolveEntries()) {
+        if (!entry.resolved.found()) {
+            io.err += QStringLiteral("tolvo-cli: search: %1 is not reachable (%2), left out\n")
+                          .arg(entry.prefix, entry.resolved.recordedPath);
+            continue;
+        }
+        // A PDF under several prefixes is searched once, under the first.
+        const QString path = entry.resolved.filePath;
+        if (seen.contains(path))
+            continue;
+        seen << path;
+        pdfs.push_back({ entry.prefix, path, { permanentIdOf(path), contentFingerprint(path) } });
+    }
+    io.flush();
+    LibrarySearchCallbacks callbacks;
+    callbacks.abandoned = [&io] { return io.abandoned(); };
+    int shownTenths = -1;
+    callbacks.indexing = [&io, &shownTenths](const LibraryPdf& pdf, int percent) {
+        // A line every tenth of the way is enough for a person watching, and little for a log.
+        if (percent / 10 == shownTenths)
+            return;
+        shownTenths = percent == 100 ? -1 : percent / 10;
+        io.err += QStringLiteral("tolvo-cli: indexing %1: %2%\n").arg(QFileInfo(pdf.path).fileName()).arg(percent);
+        io.flush();
+    };
+    callbacks.failed = [&io](const LibraryPdf& pdf, const QString& reason) {
+        io.err += QStringLiteral("tolvo-cli: search: %1 left out: %2\n").arg(pdf.path, reason);
+    };
+    callbacks.hit = [&io, json](const LibraryHit& hit) {
+        if (json)
+            io.out += QString::fromUtf8(QJsonDocument(
+                          QJsonObject { { QStringLiteral("link"), hit.link }, { QStringLiteral("prefix"), hit.prefix },
+                              { QStringLiteral("file"), hit.path }, { QStringLiteral("pageLabel"), hit.pageLabel },
+                              { QStringLiteral("pageIndex"), hit.pageIndex }, { QStringLiteral("count"), hit.count },
+                              { QStringLiteral("text"), hit.text } })
+                                            .toJson(QJsonDocument::Compact))
+                + QLatin1Char('\n');
+        else
+            io.out += QStringLiteral("%1\t%2\t%3\n").arg(hit.link).arg(hit.count).arg(oneLine(hit.text));
+        io.flush();
+    };
+    searchLibrary(pdfs, query, indexLimitBytes(), callbacks);
+    return Ok;
+}
+
+} // namespace
+
 int runSearch(const QStringList& args, Output& io)
 {
-    const std::optional<Arguments> parsed = parse(args, {}, { QStringLiteral("--json") }, "search", io);
+    const std::optional<Arguments> parsed
+        = parse(args, {}, { QStringLiteral("--json"), QStringLiteral("--library") }, "search", io);
     if (!parsed)
         return UsageError;
     if (parsed->help) {
         io.out += QLatin1String(searchUsage);
         return Ok;
+    }
+    if (parsed->flags.contains(QStringLiteral("--library"))) {
+        if (parsed->positional.size() != 1)
+            return usageError(io, QStringLiteral("search --library takes one QUERY"));
+        return runLibrarySearch(parsed->positional[0], parsed->flags.contains(QStringLiteral("--json")), io);
     }
     if (parsed->positional.size() != 2)
         return usageError(io, QStringLiteral("search takes one FILE and one QUERY"));
@@ -158,6 +230,8 @@ int runSearch(const QStringList& args, Output& io)
     const PageLabelIndex labels(document->pageLabels());
     std::unique_ptr<TextFinder> ownFinder = TextFinder::forDocument(*document);
     TextFinder* finder = ownFinder.get();
+    const QString path = parsed->positional[0];
+    finder->useIndex({ permanentIdOf(path), contentFingerprint(path) }, indexLimitBytes());
     DocumentSearch search(*document, { [&tree] { return &tree; }, [&labels] { return labels.pageLabel2pageIndex(); } },
         std::move(ownFinder));
 

@@ -41,6 +41,8 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
         file->addMenu(new RecentFilesMenu(*places, document.environment().openFile, file));
     add(file, tr("Open &Containing Folder"), QKeySequence(), [d] { d->openPDFCommandFired(); });
     file->addSeparator();
+    add(file, tr("&Search All PDFs..."), QKeySequence(tr("Ctrl+Alt+F")), [d] { d->searchAllPdfs(); });
+    file->addSeparator();
     add(file, tr("Link &Prefix..."), QKeySequence(), [d] { d->configurePrefix(); });
     add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(tr("Ctrl+Shift+E")), [d] { d->exportAsOPML(); });
     add(file, tr("Export &Annotations..."), QKeySequence(tr("Ctrl+Shift+A")), [d] { d->showExportAnnotationsPanel(); });

@@ -66,6 +66,7 @@ class PrefixSheet;
 class RememberedPlaces;
 class RichText;
 class SearchPane;
+class LibrarySearchDialog;
 class SegmentedControl;
 class StructureLoader;
 struct MySearchResult;
@@ -302,6 +303,9 @@ public slots:
     void findInDocument();
     /// The annotation export dialog.
     void showExportAnnotationsPanel();
+    /// File > Search All PDFs...: the text of every routed PDF; a chosen row opens its page.
+    void searchAllPdfs();
+    LibrarySearchDialog* librarySearchDialog() const;
 
     /// Links into the selected notes area, to the current page, the selected TOC items or the
     /// whole PDF: styled (short) or as URL text (long).
@@ -416,6 +420,7 @@ private:
     std::unique_ptr<PageZoomBoxes> m_boxes;
     std::unique_ptr<FindOnPage> m_find;
     QPointer<SearchPane> m_searchPane;
+    QPointer<LibrarySearchDialog> m_librarySearch;
     QPointer<pageview::LabelPDFView> m_pdfview;
     QPointer<GotoPageSheet> m_gotoSheet;
     QPointer<PrefixSheet> m_prefixSheet;

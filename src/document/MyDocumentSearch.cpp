@@ -5,9 +5,11 @@
 #include "document/DocumentWindow.h"
 #include "document/FindOnPage.h"
 #include "document/search/AnnotationExportCommands.h"
+#include "document/search/LibrarySearchDialog.h"
 #include "document/search/SearchPane.h"
 #include "document/search/SearchViewToggle.h"
 #include "pageview/LabelPDFView.h"
+#include "routing/FileIdentity.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
 #include "settings/Defaults.h"
@@ -25,6 +27,8 @@ void MyDocument::setUpSearch()
     sources.outline = [this] { return &outline(); };
     sources.pageLabel2pageIndex = [this] { return pageLabel2pageIndex(); };
     m_search = std::make_unique<DocumentSearch>(*m_pdfdoc, std::move(sources));
+    // The first search writes the PDF's text index; later ones, in this window or another, read it.
+    m_search->setIndexKey({ permanentIdOf(m_path), contentFingerprint(m_path) });
     auto* pane = new SearchPane(*m_search, ui.searchPane);
     ui.searchPaneLayout->addWidget(pane);
     m_searchPane = pane;
@@ -81,6 +85,25 @@ void MyDocument::findInDocument()
         searchViewToggle();
     m_searchPane->searchField()->setFocus(Qt::ShortcutFocusReason);
     m_searchPane->searchField()->selectAll();
+}
+
+LibrarySearchDialog* MyDocument::librarySearchDialog() const
+{
+    return m_librarySearch;
+}
+
+void MyDocument::searchAllPdfs()
+{
+    if (!m_librarySearch) {
+        // A chosen row goes where the same link from outside would: the window of that PDF, at that page.
+        m_librarySearch = new LibrarySearchDialog(
+            defaults(), [this](const QString& url) { followLink(url); }, m_window.get());
+        m_librarySearch->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_librarySearch->show();
+    m_librarySearch->raise();
+    m_librarySearch->activateWindow();
+    m_librarySearch->queryField()->setFocus(Qt::ShortcutFocusReason);
 }
 
 void MyDocument::showExportAnnotationsPanel()

@@ -17,6 +17,9 @@ public:
     /// cropBox in page space; rotation 0, 90, 180 or 270 (clockwise as displayed).
     PageTransform(const QRectF& cropBox, int rotation);
 
+    /// The rotation this transform turns by: 0, 90, 180 or 270.
+    int rotation() const { return m_rotation; }
+
     /// The displayed page's size in points.
     QSizeF displaySize() const;
 

@@ -2,6 +2,7 @@
 // The value types of the PDF services.
 #include "pdf/PdfDocument.h"
 
+#include "pdf/PageSpace.h"
 #include "pdf/TextLayout.h"
 
 #include <algorithm>
@@ -94,6 +95,30 @@ TextSelection TextSelection::fromWords(int pageIndex, std::vector<TextWord> word
     for (TextWord& word : words)
         parts.words[{ pageIndex, word.line }].emplace(word.index, std::move(word));
     return build(std::move(parts));
+}
+
+std::optional<FindText> Document::findText(int pageIndex) const
+{
+    if (pageIndex < 0 || pageIndex >= pageCount())
+        return std::nullopt;
+    const PageGeometry geometry = pageGeometry(pageIndex);
+    FindText text;
+    text.cropBox = geometry.cropBox;
+    text.rotation = geometry.rotation;
+    const PageTransform transform(text.cropBox, text.rotation);
+    for (const TextWord& word : words(pageIndex)) {
+        FindWord found;
+        found.text = word.text;
+        found.box = transform.toDisplay(word.bounds);
+        found.spaceAfter = word.spaceAfter;
+        found.lineEndsAfter = word.lineEndsAfter;
+        const qsizetype n = word.text.size();
+        found.edges.resize(size_t(n + 1));
+        for (qsizetype i = 0; i <= n; ++i)
+            found.edges[size_t(i)] = float(found.box.left() + (n ? found.box.width() * double(i) / double(n) : 0.0));
+        text.words.push_back(std::move(found));
+    }
+    return text;
 }
 
 } // namespace tolvo::pdf

@@ -89,6 +89,25 @@ struct SelectionLine {
     std::vector<TextWord> words {};
 };
 
+/// One word of a page's text as the find reads it: in layout space (the page turned so that most
+/// of its text reads upright, y down), with where each of its characters starts along the line.
+struct FindWord {
+    QString text;
+    QRectF box; ///< layout space
+    /// text.size() + 1 positions along the reading direction: unit i runs from edges[i] to edges[i + 1].
+    std::vector<float> edges;
+    int turns = 0; ///< quarter turns of the word within the layout; 0 for upright text
+    bool spaceAfter = false;
+    bool lineEndsAfter = false;
+};
+
+/// A page's text for the find: its words in reading order and the way back to page space.
+struct FindText {
+    QRectF cropBox; ///< page space
+    int rotation = 0; ///< of the layout: the page's rotation plus the turns that made its text upright
+    std::vector<FindWord> words;
+};
+
 /// A link annotation of a page and where it leads.
 struct PageLink {
     enum class Kind {
@@ -173,6 +192,11 @@ public:
     /// Case-insensitive matches of text on one page, as rectangles in page space (one per match;
     /// a match does not run across a line break).
     virtual QVector<QRectF> search(int pageIndex, const QString& text) const = 0;
+
+    /// The page's text for the find; nothing when the page cannot be read or the read was ended
+    /// (WorkAbort.h). This one spreads each word's characters evenly over its box; a document
+    /// that knows where its characters are says so.
+    virtual std::optional<FindText> findText(int pageIndex) const;
 
     /// The page drawn at scale pixels per point, its annotations included.
     /// shouldAbort is polled while drawing; an aborted draw gives a null image, and so does a page

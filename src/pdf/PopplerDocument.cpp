@@ -285,6 +285,11 @@ std::vector<PageLink> PopplerDocument::links(int pageIndex) const
     return m_core->links(pageIndex);
 }
 
+std::optional<FindText> PopplerDocument::findText(int pageIndex) const
+{
+    return isPage(pageIndex) ? m_core->findText(pageIndex) : std::nullopt;
+}
+
 QVector<QRectF> PopplerDocument::search(int pageIndex, const QString& text) const
 {
     return m_core->search(pageIndex, text);

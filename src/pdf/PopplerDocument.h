@@ -45,6 +45,7 @@ public:
     TextSelection selectionFromPoint(int fromPage, const QPointF& from, int toPage, const QPointF& to) const override;
     std::vector<PageLink> links(int pageIndex) const override;
     QVector<QRectF> search(int pageIndex, const QString& text) const override;
+    std::optional<FindText> findText(int pageIndex) const override;
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
 
 private:

@@ -10,17 +10,19 @@ namespace {
 
 constexpr int kFindWorkers = 2;
 
-// The selection of one match: exactly its rectangle, which the page view fills and scrolls to,
-// with the page's text there (read by the finder's worker, which has the page's words at hand).
-pdf::TextSelection matchSelection(int pageIndex, const QRectF& rect, const QString& text)
+// The selection of one match: exactly its rectangles (one per line it runs over), which the page
+// view fills and scrolls to, with the page's text there.
+pdf::TextSelection matchSelection(int pageIndex, const PageMatch& match)
 {
-    pdf::SelectionLine line;
-    line.pageIndex = pageIndex;
-    line.text = text;
-    line.bounds = rect;
     pdf::TextSelection selection;
-    selection.text = text;
-    selection.lines.push_back(std::move(line));
+    selection.text = match.text;
+    for (const QRectF& rect : match.pieces) {
+        pdf::SelectionLine line;
+        line.pageIndex = pageIndex;
+        line.text = match.pieces.size() == 1 ? match.text : QString();
+        line.bounds = rect;
+        selection.lines.push_back(std::move(line));
+    }
     return selection;
 }
 
@@ -53,6 +55,7 @@ void DocumentSearch::connectFinder()
         m_pageMatches[pageIndex] = matches;
         emit pageMatchesFound(pageIndex);
     });
+    connect(m_finder.get(), &TextFinder::indexProgress, this, &DocumentSearch::indexProgress);
     connect(m_finder.get(), &TextFinder::searchedThrough, this, [this](int pages) {
         m_searchedThrough = std::max(m_searchedThrough, pages);
         emit searchedThroughChanged(m_searchedThrough);
@@ -65,9 +68,16 @@ TextFinder& DocumentSearch::finder()
 {
     if (!m_finder) {
         m_finder = TextFinder::forDocument(m_document, kFindWorkers);
+        if (m_indexKey.isValid())
+            m_finder->useIndex(m_indexKey, indexLimitBytes());
         connectFinder();
     }
     return *m_finder;
+}
+
+void DocumentSearch::setIndexKey(const IndexKey& key)
+{
+    m_indexKey = key;
 }
 
 bool DocumentSearch::isFinding() const
@@ -126,12 +136,11 @@ void DocumentSearch::setAnnotations(std::shared_ptr<const AnnotationList> list)
         m_model->addResults(annotationResults(m_annotations->records, m_query));
 }
 
-void DocumentSearch::didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText)
+void DocumentSearch::didMatchPage(int pageIndex, const PageMatch& first, int count)
 {
     const QString label = m_pageLabels.value(pageIndex);
     // The selection quotes the page, not the query: a quote of it goes into the notes.
-    m_model->didMatchPage(
-        pageIndex, label, m_typed, matchSelection(pageIndex, firstMatch, firstMatchText), quint64(count));
+    m_model->didMatchPage(pageIndex, label, m_typed, matchSelection(pageIndex, first), quint64(count));
 }
 
 void DocumentSearch::findEnded()

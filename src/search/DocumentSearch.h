@@ -4,7 +4,9 @@
 // the page text; the results fill one model, which the pane shows filtered.
 
 #include "search/AnnotationRecord.h"
+#include "search/PageMatch.h"
 #include "search/SearchResultsModel.h"
+#include "search/TextIndex.h"
 
 #include <QHash>
 #include <QObject>
@@ -38,6 +40,9 @@ public:
     DocumentSearch(
         const pdf::Document& document, Sources sources, std::unique_ptr<TextFinder> finder, QObject* parent = nullptr);
     ~DocumentSearch() override;
+
+    /// The PDF's text index to read or write; takes effect with the first query.
+    void setIndexKey(const IndexKey& key);
 
     /// searchResultsArray, in the order described at SearchResultsModel.
     SearchResultsModel* model() const { return m_model; }
@@ -74,11 +79,13 @@ signals:
     void queryChanged();
     /// The text matches of a page were found.
     void pageMatchesFound(int pageIndex);
+    /// The PDF's text index is being written, this much (0 to 100; 100 once in place).
+    void indexProgress(int percent);
     /// searchedThrough() grew.
     void searchedThroughChanged(int pages);
 
 private:
-    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
+    void didMatchPage(int pageIndex, const PageMatch& first, int count);
     void findEnded();
     void connectFinder();
     TextFinder& finder();
@@ -86,6 +93,7 @@ private:
     const pdf::Document& m_document;
     Sources m_sources;
     std::unique_ptr<TextFinder> m_finder;
+    IndexKey m_indexKey;
     SearchResultsModel* m_model;
     SearchResultsFilter* m_filter;
     std::shared_ptr<const AnnotationList> m_annotations;

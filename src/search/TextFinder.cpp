@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "search/TextFinder.h"
 
-#include "search/MatchText.h"
-
 #include "pdf/WorkAbort.h"
 
 #include <QLoggingCategory>
@@ -28,6 +26,18 @@ struct TextFinder::Job {
     std::atomic<bool> cancelled { false };
 };
 
+/// The PDF's text index: the complete one, or the one being written by the finds.
+struct TextFinder::Store {
+    std::mutex mutex;
+    IndexKey key;
+    qint64 limitBytes = 0;
+    int pageCount = 0;
+    QStringList labels; ///< kept in the index written
+    std::unique_ptr<TextIndex> index; ///< complete; read by one worker at a time under mutex
+    std::unique_ptr<IndexWriter> writer; ///< thread-safe itself
+    std::atomic<int> percent { -1 };
+};
+
 struct TextFinder::Shared {
     std::mutex mutex;
     std::condition_variable wake;
@@ -38,6 +48,7 @@ struct TextFinder::Shared {
 TextFinder::TextFinder(std::vector<std::unique_ptr<pdf::Document>> workerDocuments, QObject* parent)
     : QObject(parent)
     , m_shared(std::make_shared<Shared>())
+    , m_store(std::make_shared<Store>())
 {
     for (std::unique_ptr<pdf::Document>& document : workerDocuments)
         if (document)
@@ -71,6 +82,25 @@ TextFinder::~TextFinder()
     for (std::thread& thread : m_threads)
         thread.join();
     // Matches posted but not delivered go with this object's posted events.
+}
+
+void TextFinder::useIndex(const IndexKey& key, qint64 limitBytes)
+{
+    std::lock_guard lock(m_store->mutex);
+    m_store->key = key;
+    m_store->limitBytes = limitBytes;
+    m_store->pageCount = m_pageCount;
+    m_store->index = TextIndex::open(key, m_pageCount);
+    if (!m_store->index && !m_documents.empty()) {
+        m_store->labels = m_documents.front()->pageLabels();
+        m_store->writer = IndexWriter::start(key, m_pageCount, m_store->labels);
+    }
+}
+
+bool TextFinder::hasIndex() const
+{
+    std::lock_guard lock(m_store->mutex);
+    return m_store->index != nullptr;
 }
 
 void TextFinder::beginFindString(const QString& text)
@@ -125,21 +155,26 @@ void TextFinder::workerLoop(const pdf::Document& document)
         last = job;
         // A page whose text takes seconds to read ends as soon as the find is cancelled or the finder goes.
         const pdf::AbortScope abortScope([&job] { return job->cancelled.load(std::memory_order_relaxed); });
-        while (!job->cancelled.load(std::memory_order_relaxed)) {
-            const int page = job->nextPage.fetch_add(1);
-            if (page >= job->pageCount)
-                break;
-            const QVector<QRectF> matches = document.search(page, job->text);
-            if (job->cancelled.load())
-                continue;
-            // Pages without matches are reported too, so that the reader knows which pages are done.
-            const quint64 generation = job->generation;
-            // The page's own words of the first match, read here rather than on the main thread.
-            const QString said
-                = matches.isEmpty() ? QString() : matchedText(document.words(page), matches.first(), job->text);
-            QMetaObject::invokeMethod(
-                this, [this, generation, page, matches, said] { deliverPage(generation, page, matches, said); },
-                Qt::QueuedConnection);
+        {
+            std::unique_lock storeLock(m_store->mutex);
+            if (m_store->index) {
+                // One worker reads the index; the others have nothing to do for this find.
+                const int damagedFrom
+                    = job->nextPage.exchange(job->pageCount) < job->pageCount ? findInIndex(job, *m_store->index) : -1;
+                if (damagedFrom >= 0) {
+                    // A damaged index is dropped; this find goes on over the PDF and writes a new one.
+                    m_store->index->discard();
+                    m_store->index.reset();
+                    m_store->writer = IndexWriter::start(m_store->key, m_store->pageCount,
+                        m_store->labels.isEmpty() ? document.pageLabels() : m_store->labels);
+                    job->nextPage = damagedFrom;
+                    storeLock.unlock();
+                    findInPages(job, document);
+                }
+            } else {
+                storeLock.unlock();
+                findInPages(job, document);
+            }
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
         if (job->finishedWorkers.fetch_add(1) + 1 == job->workers && !job->cancelled.load()) {
@@ -150,20 +185,112 @@ void TextFinder::workerLoop(const pdf::Document& document)
     }
 }
 
+int TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
+{
+    const quint64 generation = job->generation;
+    const std::optional<std::vector<int>> pages = index.candidatePages(foldForFind(job->text));
+    if (!pages)
+        return 0;
+    for (const int page : *pages) {
+        if (job->cancelled.load(std::memory_order_relaxed))
+            return -1;
+        const std::optional<pdf::FindText> text = index.page(page);
+        if (!text) {
+            // The pages before this one are done; the caller reads the rest from the PDF.
+            QMetaObject::invokeMethod(
+                this, [this, generation, page] { deliverPage(generation, -1, {}, page); }, Qt::QueuedConnection);
+            return page;
+        }
+        std::vector<PageMatch> matches = findMatches(*text, job->text);
+        if (matches.empty())
+            continue;
+        // Every page before this one has been searched: the index named none of them.
+        QMetaObject::invokeMethod(
+            this, [this, generation, page, found = std::move(matches)] { deliverPage(generation, page, found, page); },
+            Qt::QueuedConnection);
+    }
+    QMetaObject::invokeMethod(
+        this, [this, generation, pages = job->pageCount] { deliverPage(generation, -1, {}, pages); },
+        Qt::QueuedConnection);
+    return -1;
+}
+
+void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document)
+{
+    IndexWriter* writer = nullptr;
+    {
+        std::lock_guard lock(m_store->mutex);
+        writer = m_store->writer.get();
+    }
+    while (!job->cancelled.load(std::memory_order_relaxed)) {
+        const int page = job->nextPage.fetch_add(1);
+        if (page >= job->pageCount)
+            break;
+        // A page an earlier find read is in the index being written.
+        std::optional<pdf::FindText> text = writer ? writer->page(page) : std::nullopt;
+        if (!text) {
+            text = document.findText(page);
+            if (job->cancelled.load())
+                continue;
+            if (text)
+                roundAsStored(*text);
+            if (text && writer && writer->put(page, *text))
+                reportIndexProgress();
+        }
+        std::vector<PageMatch> matches = text ? findMatches(*text, job->text) : std::vector<PageMatch>();
+        if (job->cancelled.load())
+            continue;
+        // Pages without matches are reported too, so that the reader knows which pages are done.
+        const quint64 generation = job->generation;
+        QMetaObject::invokeMethod(
+            this, [this, generation, page, found = std::move(matches)] { deliverPage(generation, page, found, -1); },
+            Qt::QueuedConnection);
+    }
+}
+
+void TextFinder::reportIndexProgress()
+{
+    IndexWriter* writer = m_store->writer.get();
+    if (!writer)
+        return;
+    const int percent = writer->pageCount() ? int(qint64(writer->written()) * 100 / writer->pageCount()) : 100;
+    bool finished = false;
+    if (writer->isComplete()) {
+        std::lock_guard lock(m_store->mutex);
+        // The worker that wrote the last page puts the index in place; the finds read it from then on.
+        if (m_store->writer.get() == writer && writer->finish(m_store->limitBytes)) {
+            m_store->index = TextIndex::open(m_store->key, m_store->pageCount);
+            finished = m_store->index != nullptr;
+        }
+    }
+    const int shown = finished ? 100 : std::min(percent, 99);
+    if (m_store->percent.exchange(shown) != shown)
+        QMetaObject::invokeMethod(
+            this, [this, shown] { emit indexProgress(shown); }, Qt::QueuedConnection);
+}
+
 void TextFinder::deliverPage(
-    quint64 generation, int pageIndex, const QVector<QRectF>& matches, const QString& firstMatchText)
+    quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedBefore)
 {
     if (generation != m_generation || !m_finding)
         return;
-    if (!matches.isEmpty()) {
-        emit didMatchPage(pageIndex, matches.first(), int(matches.size()), firstMatchText);
-        if (generation == m_generation)
-            emit pageMatches(pageIndex, matches);
+    if (!matches.empty()) {
+        emit didMatchPage(pageIndex, matches.front(), int(matches.size()));
+        if (generation != m_generation)
+            return;
+        QVector<QRectF> rects;
+        for (const PageMatch& match : matches)
+            rects += match.pieces;
+        emit pageMatches(pageIndex, rects);
     }
-    if (generation != m_generation || size_t(pageIndex) >= m_searched.size())
+    if (generation != m_generation)
         return;
-    m_searched[size_t(pageIndex)] = true;
     const int before = m_searchedThrough;
+    // A read of the index vouches for the pages before the one it delivers.
+    for (int i = m_searchedThrough; i < std::min(searchedBefore, int(m_searched.size())); ++i)
+        m_searched[size_t(i)] = true;
+    if (pageIndex >= 0 && size_t(pageIndex) < m_searched.size())
+        m_searched[size_t(pageIndex)] = true;
     while (m_searchedThrough < int(m_searched.size()) && m_searched[size_t(m_searchedThrough)])
         ++m_searchedThrough;
     if (m_searchedThrough != before)

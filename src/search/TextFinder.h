@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// The text find over a whole document, on worker threads: the pages are shared
-// out among the workers, each reading its own copy of the PDF, and the matches
-// come back on the main thread page by page.
+// The text find over a whole document, on worker threads. With the PDF's text
+// index, one worker reads the pages the index names; without it the pages are
+// shared out among the workers, each reading its own copy of the PDF, and every
+// page read goes into the index being written, which is put in place once every
+// page is in. Either way the matches come back on the main thread page by page.
 
 #include "pdf/PdfDocument.h"
+#include "search/PageMatch.h"
+#include "search/TextIndex.h"
 
 #include <QObject>
 #include <QRectF>
@@ -28,6 +32,11 @@ public:
     /// copies that cannot be made are left out, and with none the finder finds nothing.
     static std::unique_ptr<TextFinder> forDocument(
         const pdf::Document& document, int workers = 2, QObject* parent = nullptr);
+    /// Keeps the text index under key: read when there is one, written by the finds otherwise
+    /// (bounded by limitBytes, all indexes together). Call before the first find.
+    void useIndex(const IndexKey& key, qint64 limitBytes);
+    /// Whether the finds read the index.
+    bool hasIndex() const;
     /// Stops the workers after the page each is on, and waits for them.
     ~TextFinder() override;
 
@@ -43,10 +52,12 @@ public:
 signals:
     /// The matches of the running find on one page (main thread): how many, the first one's
     /// rectangle, and what the page says there (matchedText).
-    void didMatchPage(int pageIndex, const QRectF& firstMatch, int count, const QString& firstMatchText);
+    void didMatchPage(int pageIndex, const tolvo::PageMatch& first, int count);
     /// Every match of the running find on one page, in reading order, in page space (main thread,
-    /// right after didMatchPage).
+    /// right after didMatchPage): one rectangle per line of each match.
     void pageMatches(int pageIndex, const QVector<QRectF>& matches);
+    /// How much of the index being written is done, 0 to 100 (main thread); 100 once it is in place.
+    void indexProgress(int percent);
     /// Every page has been searched by the running find (PDFDocumentDidEndFindNotification).
     void didEndFind();
     /// Pages 0 to pages - 1 have all been searched and their matches delivered (main thread): the
@@ -56,11 +67,17 @@ signals:
 private:
     struct Job;
     struct Shared;
+    struct Store;
     void workerLoop(const pdf::Document& document);
-    void deliverPage(quint64 generation, int pageIndex, const QVector<QRectF>& matches, const QString& firstMatchText);
+    /// -1, or the first page the index could not give (it is damaged; the pages before it were delivered).
+    int findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
+    void findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document);
+    void reportIndexProgress();
+    void deliverPage(quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedBefore);
     void deliverEnd(quint64 generation);
 
     std::shared_ptr<Shared> m_shared;
+    std::shared_ptr<Store> m_store;
     std::vector<std::unique_ptr<pdf::Document>> m_documents;
     std::vector<std::thread> m_threads;
     quint64 m_generation = 0; ///< the find whose results are delivered (main thread)

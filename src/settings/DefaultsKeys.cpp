@@ -38,6 +38,7 @@ void registerTolvoDefaults(Defaults& defaults)
         { kAutomaticallyValidate, T::Bool, false },
         { kSearchSplitViewDividerPosition, T::Float, 170.0 },
         { kLastSelectedScratchpad, T::Integer, 0 },
+        { kSearchIndexLimitMB, T::Integer, 500 },
         { kShouldHideTOCViewIfMissingTOC, T::Bool, true },
         { kDragTOCTitleWhenDraggingTOCLinks, T::Bool, true },
         { kCopyTOCTitleWhenCopyingTOCLinks, T::Bool, true },

@@ -19,6 +19,8 @@ inline constexpr char kShowHelpOnStart[] = "TolvoShowHelpOnStart";
 inline constexpr char kAutomaticallyValidate[] = "TolvoAutomaticallyValidatePrefixToPDFAssignments";
 inline constexpr char kSearchSplitViewDividerPosition[] = "TolvoSearchSplitViewDividerPosition";
 inline constexpr char kLastSelectedScratchpad[] = "TolvoLastSelectedScratchpad";
+/// The most disk space the text indexes of searched PDFs may take, in megabytes.
+inline constexpr char kSearchIndexLimitMB[] = "TolvoSearchIndexLimitMB";
 inline constexpr char kShouldHideTOCViewIfMissingTOC[] = "TolvoShouldHideTOCViewIfMissingTOC";
 inline constexpr char kDragTOCTitleWhenDraggingTOCLinks[] = "TolvoDragTOCTitleWhenDraggingTOCLinks";
 inline constexpr char kCopyTOCTitleWhenCopyingTOCLinks[] = "TolvoCopyTOCTitleWhenCopyingTOCLinks";

@@ -85,8 +85,8 @@ private slots:
         QSet<QString> names;
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
-        QCOMPARE(d->registeredKeys().size(), 33);
-        QCOMPARE(names.size(), 33);
+        QCOMPARE(d->registeredKeys().size(), 34);
+        QCOMPARE(names.size(), 34);
     }
 
     void notesStartAlikeFromTheTemplate()

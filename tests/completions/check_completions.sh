@@ -67,6 +67,7 @@ expect bash "html markdown rtf" tolvo-cli annotations Manual.pdf --format ""
 expect bash "list print restore" tolvo-cli notes ""
 expect bash "1 2 3 4 5" tolvo-cli notes print ""
 expect bash "--help --html" tolvo-cli notes print 1 --
+expect bash "--help --json --library --password" tolvo-cli search --
 expect bash "--help" tolvo --h
 expect bash "Manual.pdf sub" tolvo ""
 expect bash "tolvo://my.book/" tolvo tolvo:
@@ -80,6 +81,7 @@ if command -v fish >/dev/null 2>&1; then
     expect fish "my.book/" tolvo-cli toc Manual.pdf --prefix ''
     expect fish "in-title tolvo url" tolvo-cli opml Manual.pdf --style ''
     expect fish "list print restore" tolvo-cli notes ''
+    expect fish "--library" tolvo-cli search --l
     fish -n "$completions/tolvo-cli.fish" && fish -n "$completions/tolvo.fish" || fail "fish syntax"
 fi
 if command -v zsh >/dev/null 2>&1; then

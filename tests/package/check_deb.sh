@@ -53,7 +53,7 @@ printf '%s\n' "$contents" | grep -E 'test_|/include/|\.a$' && fail "build or tes
 info=$(dpkg-deb -I "$deb")
 printf '%s\n' "$info" | grep -E '^ (Package|Version|Architecture|Depends|Section):'
 depends=$(printf '%s\n' "$info" | sed -n 's/^ Depends: //p')
-for library in libpoppler-qt6 libqt6widgets6 libqt6core6 libqt6network6 libc6 qt6-qpa-plugins; do
+for library in libpoppler-qt6 libqt6widgets6 libqt6core6 libqt6network6 libc6 libsqlite3-0 qt6-qpa-plugins; do
     printf '%s\n' "$depends" | grep -q "$library" || fail "Depends lacks $library (dpkg-shlibdeps)"
 done
 printf '%s\n' "$info" | grep -q ' postinst' || fail "no postinst"

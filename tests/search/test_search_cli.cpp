@@ -141,6 +141,75 @@ private slots:
         QCOMPARE(rtf.count("HYPERLINK"), 5); // two notes and three highlights, one of them without contents
         QVERIFY(rtf.contains("HYPERLINK \"tolvo://search/3/\""));
     }
+
+    // --library: every routed PDF, in the table's order, one row a page with matches; each link
+    // resolves to its page. The first run writes the indexes, the second reads them.
+    void librarySearch_data()
+    {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("links"); ///< in order
+        QTest::addColumn<QList<int>>("counts");
+        QTest::addColumn<QStringList>("pageIndexes");
+        // Two pages share the label A: both give rows, and the link leads where links to A lead, the first.
+        QTest::newRow("in two PDFs") << "needle"
+                                     << QStringList { "tolvo://dup/A/", "tolvo://dup/A/", "tolvo://dup/B/",
+                                            "tolvo://srch/5/" }
+                                     << QList<int> { 1, 1, 1, 3 } << QStringList { "0", "0", "2", "6" };
+        QTest::newRow("a phrase in one") << "blue whale" << QStringList { "tolvo://srch/2/" } << QList<int> { 1 }
+                                         << QStringList { "3" };
+        QTest::newRow("nowhere") << "narwhal" << QStringList {} << QList<int> {} << QStringList {};
+    }
+    void librarySearch()
+    {
+        QFETCH(QString, query);
+        QFETCH(QStringList, links);
+        QFETCH(QList<int>, counts);
+        QFETCH(QStringList, pageIndexes);
+        tolvo::test::ToolSandbox home;
+        QCOMPARE(home.cli({ "prefix", "--assign", "dup", fixture("dup-labels.pdf") }).code, 0);
+        QCOMPARE(home.cli({ "prefix", "--assign", "srch", fixture("search.pdf") }).code, 0);
+        for (const bool indexed : { false, true }) {
+            const tolvo::test::ToolRun r = home.cli({ "search", "--library", query, "--json" });
+            QCOMPARE(r.code, 0);
+            QCOMPARE(r.errText().contains(QLatin1String("indexing")), !indexed);
+            QStringList got;
+            QList<int> gotCounts;
+            for (const QString& line : r.outText().split(u'\n', Qt::SkipEmptyParts)) {
+                const QJsonObject row = QJsonDocument::fromJson(line.toUtf8()).object();
+                got << row.value(QLatin1String("link")).toString();
+                gotCounts << row.value(QLatin1String("count")).toInt();
+                QVERIFY(row.value(QLatin1String("text")).toString().contains(query, Qt::CaseInsensitive));
+            }
+            QCOMPARE(got, links);
+            QCOMPARE(gotCounts, counts);
+        }
+        // Plain rows: the link, the count, the text; and every link leads to its page.
+        const tolvo::test::ToolRun plain = home.cli({ "search", "--library", query });
+        const QStringList lines = plain.outText().split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), links.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(lines[i].section(u'\t', 0, 0), links[i]);
+            const tolvo::test::ToolRun resolved = home.cli({ "resolve", links[i], "--json" });
+            QCOMPARE(resolved.code, 0);
+            const QJsonObject where = QJsonDocument::fromJson(resolved.out).object();
+            QCOMPARE(QString::number(where.value(QLatin1String("pageIndex")).toInt()), pageIndexes[i]);
+        }
+    }
+
+    void libraryUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("no query") << QStringList { "search", "--library" };
+        QTest::newRow("a file as well") << QStringList { "search", "--library", "x.pdf", "needle" };
+        QTest::newRow("blank query") << QStringList { "search", "--library", "  " };
+    }
+    void libraryUsage()
+    {
+        QFETCH(QStringList, args);
+        const Run r = Cli()(args);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains(QLatin1String("search")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSearchCli)

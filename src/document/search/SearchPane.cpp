@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QToolButton>
@@ -19,6 +20,7 @@ SearchPane::SearchPane(DocumentSearch& search, QWidget* parent)
     , m_search(&search)
     , m_field(new QLineEdit(this))
     , m_progress(new QProgressBar(this))
+    , m_indexing(new QLabel(this))
     , m_table(new TLNSTableView(this))
 {
     setObjectName(QStringLiteral("searchPane"));
@@ -56,6 +58,10 @@ SearchPane::SearchPane(DocumentSearch& search, QWidget* parent)
     m_progress->setSizePolicy(keep);
     m_progress->hide();
 
+    // While the first find reads every page it also writes the PDF's text index; later finds read that.
+    m_indexing->setObjectName(QStringLiteral("searchIndexProgress"));
+    m_indexing->hide();
+
     m_table->setObjectName(QStringLiteral("searchResultsTableView"));
     m_table->setModel(search.filter());
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -74,6 +80,7 @@ SearchPane::SearchPane(DocumentSearch& search, QWidget* parent)
     bar->setContentsMargins(4, 4, 4, 0);
     bar->addWidget(m_field, 1);
     bar->addWidget(segments);
+    bar->addWidget(m_indexing);
     bar->addWidget(m_progress);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -83,6 +90,7 @@ SearchPane::SearchPane(DocumentSearch& search, QWidget* parent)
 
     connect(m_field, &QLineEdit::textChanged, this, &SearchPane::searchTextChanged);
     connect(&search, &DocumentSearch::findingChanged, this, &SearchPane::setFinding);
+    connect(&search, &DocumentSearch::indexProgress, this, &SearchPane::setIndexProgress);
     connect(m_table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
         &SearchPane::tableViewSelectionDidChange);
 
@@ -145,6 +153,14 @@ void SearchPane::tableViewSelectionDidChange()
 void SearchPane::setFinding(bool finding)
 {
     m_progress->setVisible(finding);
+    if (!finding)
+        m_indexing->hide();
+}
+
+void SearchPane::setIndexProgress(int percent)
+{
+    m_indexing->setText(tr("Indexing %1%").arg(percent));
+    m_indexing->setVisible(percent < 100 && m_search && m_search->isFinding());
 }
 
 } // namespace tolvo

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QToolButton;
@@ -30,6 +31,8 @@ public:
     /// Segment 0 text, 1 annotations, 2 TOC (searchOptionsTAO); any combination may be selected.
     QToolButton* searchOptionsSegment(int segment) const;
     QProgressBar* searchProgressIndicator() const { return m_progress; }
+    /// "Indexing N%" while the find writes the PDF's text index.
+    QLabel* indexProgressLabel() const { return m_indexing; }
     TLNSTableView* searchResultsTableView() const { return m_table; }
     DocumentSearch* search() const { return m_search; }
 
@@ -56,11 +59,13 @@ signals:
 
 private:
     void setFinding(bool finding);
+    void setIndexProgress(int percent);
 
     QPointer<DocumentSearch> m_search;
     QLineEdit* m_field;
     QToolButton* m_segments[3];
     QProgressBar* m_progress;
+    QLabel* m_indexing;
     TLNSTableView* m_table;
 };
 

@@ -163,6 +163,11 @@ std::vector<PageLink> CoreDocument::links(int pageIndex) const
     return d->links->links(pageIndex);
 }
 
+std::optional<FindText> CoreDocument::findText(int pageIndex) const
+{
+    return readFindText(*d->doc, pageIndex);
+}
+
 QVector<QRectF> CoreDocument::search(int pageIndex, const QString& text) const
 {
     return searchPage(*d->doc, pageIndex, text);

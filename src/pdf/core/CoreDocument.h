@@ -74,6 +74,8 @@ public:
     std::optional<TextLayer> textLayer(int pageIndex) const;
     /// The links of one page that lead somewhere (core/CoreLinks.h).
     std::vector<PageLink> links(int pageIndex) const;
+    /// The page's text for the find; nothing when the page cannot be read.
+    std::optional<FindText> findText(int pageIndex) const;
     /// Case-insensitive matches of text on one page, in page space.
     QVector<QRectF> search(int pageIndex, const QString& text) const;
 

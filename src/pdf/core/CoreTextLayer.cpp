@@ -115,6 +115,51 @@ std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex)
     return layer;
 }
 
+std::optional<FindText> readFindText(PDFDoc& doc, int pageIndex)
+{
+    if (pageIndex < 0 || pageIndex >= doc.getNumPages() || !doc.getPage(pageIndex + 1))
+        return std::nullopt;
+    const PageGeometry geometry = pageGeometryOf(doc, pageIndex);
+    Extraction extraction = uprightExtraction(doc, pageIndex);
+    if (abortRequested())
+        return std::nullopt;
+    FindText text;
+    text.cropBox = geometry.cropBox;
+    text.rotation = extraction.page ? extraction.transform.rotation() : geometry.rotation;
+    if (!extraction.page)
+        return text;
+    const std::unique_ptr<TextWordList> list = extraction.page->makeWordList(false);
+    text.words.reserve(size_t(list ? list->getLength() : 0));
+    for (int i = 0; list && i < list->getLength(); ++i) {
+        const ::TextWord* source = list->get(i);
+        double x1, y1, x2, y2;
+        source->getBBox(&x1, &y1, &x2, &y2);
+        FindWord word;
+        word.box = QRectF(QPointF(x1, y1), QPointF(x2, y2));
+        word.turns = source->getRotation() & 3;
+        word.spaceAfter = source->hasSpaceAfter();
+        word.lineEndsAfter = source->nextWord() == nullptr;
+        const int length = source->getLength();
+        word.edges.reserve(size_t(length + 1));
+        for (int c = 0; c < length; ++c) {
+            const char32_t u = char32_t(*source->getChar(c));
+            const float edge = float(source->getEdge(c));
+            if (QChar::requiresSurrogates(u)) {
+                word.text += QChar(QChar::highSurrogate(u));
+                word.text += QChar(QChar::lowSurrogate(u));
+                word.edges.push_back(edge);
+                word.edges.push_back(edge);
+            } else {
+                word.text += QChar(char16_t(u));
+                word.edges.push_back(edge);
+            }
+        }
+        word.edges.push_back(float(source->getEdge(length)));
+        text.words.push_back(std::move(word));
+    }
+    return text;
+}
+
 QVector<QRectF> searchPage(PDFDoc& doc, int pageIndex, const QString& text)
 {
     QVector<QRectF> result;

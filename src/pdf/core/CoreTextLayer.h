@@ -18,6 +18,9 @@ namespace tolvo::pdf {
 /// Annotations contribute no text.
 std::optional<TextLayer> readTextLayer(PDFDoc& doc, int pageIndex);
 
+/// The page's text for the find, with the edges of its characters; nothing as for readTextLayer.
+std::optional<FindText> readFindText(PDFDoc& doc, int pageIndex);
+
 /// Case-insensitive matches of text on one page, in page space.
 QVector<QRectF> searchPage(PDFDoc& doc, int pageIndex, const QString& text);
 
