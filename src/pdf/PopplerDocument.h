@@ -44,6 +44,7 @@ public:
     std::vector<PageLink> links(int pageIndex) const override;
     QVector<QRectF> search(int pageIndex, const QString& text) const override;
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
+    bool writeMarks(const std::vector<MarkEdit>& edits, const QString& destination, QString* error) const override;
 
 private:
     /// One page's text layer in layout space (see core/CoreDocument.h), with its lines.

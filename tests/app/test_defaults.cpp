@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("markdown off") << "TolvoShouldUseMarkdownForCopy" << QVariant(false);
         QTest::newRow("font") << "kUDKeyFontNameForRichTextCopiedFromPDF" << QVariant("Helvetica");
         QTest::newRow("font size") << "kUDKeyFontSizeForRichTextCopiedFromPDF" << QVariant(12.0);
+        QTest::newRow("yellow marks") << "TolvoMarkColour" << QVariant("yellow");
         QTest::newRow("routing table") << "routingDictionarySandboxed" << QVariant(QVariantMap());
         QTest::newRow("matching table") << "matchingDictionarySandboxed"
                                         << QVariant(QVariantMap { { "apphelp", "Tolvo User Guide.pdf" } });
@@ -85,8 +86,8 @@ private slots:
         QSet<QString> names;
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
-        QCOMPARE(d->registeredKeys().size(), 33);
-        QCOMPARE(names.size(), 33);
+        QCOMPARE(d->registeredKeys().size(), 34);
+        QCOMPARE(names.size(), 34);
     }
 
     void notesStartAlikeFromTheTemplate()
