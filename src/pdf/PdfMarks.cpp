@@ -87,6 +87,26 @@ QColor markColourNamed(const QString& name)
     return markColours().front().colour;
 }
 
+QString markColourName(const QColor& colour)
+{
+    if (!colour.isValid())
+        return QString();
+    // Other programs' yellows and greens differ a little from ours; a near one still gets the name.
+    constexpr int kNear = 60 * 60;
+    QString best;
+    int bestDistance = kNear + 1;
+    for (const MarkColour& entry : markColours()) {
+        const int dr = colour.red() - entry.colour.red(), dg = colour.green() - entry.colour.green(),
+                  db = colour.blue() - entry.colour.blue();
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = entry.name;
+        }
+    }
+    return best.isEmpty() ? colour.name() : best;
+}
+
 QString newMarkId()
 {
     return QStringLiteral("tolvo-") + QUuid::createUuid().toString(QUuid::WithoutBraces);

@@ -60,6 +60,10 @@ const std::vector<MarkColour>& markColours();
 /// The colour of a name of markColours(); yellow for any other.
 QColor markColourNamed(const QString& name);
 
+/// The name of the colour of markColours() that colour is, or is closest to when it is near one;
+/// else its "#rrggbb". Empty for an invalid colour.
+QString markColourName(const QColor& colour);
+
 /// A new id for a mark: "tolvo-" and a random UUID.
 QString newMarkId();
 

@@ -12,6 +12,7 @@
 #include "pdf/PdfDocument.h"
 #include "search/AnnotationRecord.h"
 #include "support/ScratchStore.h"
+#include "support/ToolSandbox.h"
 
 #include <QFrame>
 #include <QJsonArray>
@@ -390,6 +391,48 @@ private slots:
         QCOMPARE(reopened.document->annotations(0).size(), size_t(2));
         QCOMPARE(pdf::permanentDocumentId(copy), pdf::permanentDocumentId(path));
         QCOMPARE(bytesOf(path), original);
+    }
+
+    void theCommandLineShowsColoursAndComments_data()
+    {
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QString>("comment");
+        QTest::newRow("green, with a comment") << "green"
+                                               << "Why so quick?";
+        QTest::newRow("orange, without") << "orange"
+                                         << "";
+    }
+
+    void theCommandLineShowsColoursAndComments()
+    {
+        QFETCH(QString, colour);
+        QFETCH(QString, comment);
+        const QString path = copyOfFixture();
+        MyDocument* doc = open(path);
+        QVERIFY(doc);
+        doc->markCommands()->setColourName(colour);
+        doc->pdfview()->setCurrentSelection(doc->pdfdoc()->selectionForRect(0, QRectF(60, 695, 300, 20)));
+        QCOMPARE(doc->markCommands()->markSelection(pdf::MarkKind::Highlight).size(), 1);
+        pdf::Mark mark = doc->marks()->unsavedMarks().front();
+        mark.comment = comment;
+        doc->marks()->change(mark);
+        QVERIFY(doc->marks()->save());
+
+        test::ToolSandbox sandbox;
+        const test::ToolRun json = sandbox.cli({ "annotations", path, "--json" });
+        QCOMPARE(json.code, 0);
+        const QJsonObject record
+            = QJsonDocument::fromJson(json.out).object().value("annotations").toArray().first().toObject();
+        QCOMPARE(record.value("PDFAnnotationType").toString(), QString("Highlight"));
+        QCOMPARE(record.value("colourName").toString(), colour);
+        QCOMPARE(record.value("colour").toString(), pdf::markColourNamed(colour).name());
+        QCOMPARE(record.value("comment").toString(), comment);
+        QCOMPARE(record.value("name").toString(), mark.id);
+        const test::ToolRun markdown = sandbox.cli({ "annotations", path, "--format", "markdown", "--prefix", "m/" });
+        QCOMPARE(markdown.code, 0);
+        QVERIFY2(markdown.outText().contains(QStringLiteral("Highlight annotation (%1)").arg(colour)),
+            markdown.out.constData());
+        QCOMPARE(markdown.outText().contains(comment), true);
     }
 
     void theJournalReadsBackWhatItKept()
