@@ -32,6 +32,7 @@ public:
         const QString& dataFolder, QObject* parent = nullptr);
     ~DocumentMarks() override;
 
+    const pdf::Document& document() const { return m_document; }
     /// The user's data folder of Tolvo.
     static QString standardDataFolder();
 

@@ -3,6 +3,7 @@
 
 #include "document/DocumentMarks.h"
 #include "pageview/LabelPDFView.h"
+#include "pdf/PdfDocument.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
@@ -17,7 +18,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QSet>
 #include <QToolButton>
+#include <QToolTip>
 
 #include <map>
 
@@ -61,6 +64,22 @@ MarkCommands::MarkCommands(DocumentMarks& marks, pageview::LabelPDFView& view, D
     separator->setSeparator(true);
     m_menuActions << separator;
 
+    m_editComment = makeAction(tr("Edit &Comment..."), tr("Ctrl+Alt+C"), [this] { editSelectedComment(); });
+    m_copyLink = makeAction(tr("Copy &Link to Mark"), tr("Ctrl+Alt+L"), [this] { copyLinkToSelectedMark(); });
+    // Delete, Undo and Redo work while the pages have the focus; in the notes those keys are the notes'.
+    m_delete = makeAction(tr("&Delete Mark"), QString(), [this] { deleteSelectedMark(); });
+    m_delete->setShortcut(QKeySequence::Delete);
+    m_undoAction = makeAction(tr("&Undo Mark Change"), tr("Ctrl+Z"), [this] { undo(); });
+    m_redoAction = makeAction(tr("&Redo Mark Change"), tr("Ctrl+Shift+Z"), [this] { redo(); });
+    for (QAction* action : { m_delete, m_undoAction, m_redoAction }) {
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        m_view.addAction(action);
+    }
+    m_menuActions << m_editComment << m_copyLink << m_delete << m_undoAction << m_redoAction;
+    auto* separator2 = new QAction(this);
+    separator2->setSeparator(true);
+    m_menuActions << separator2;
+
     m_colours = new QActionGroup(this);
     m_colours->setExclusive(true);
     const QString chosen = currentColourName();
@@ -96,6 +115,8 @@ MarkCommands::MarkCommands(DocumentMarks& marks, pageview::LabelPDFView& view, D
     m_view.setMarkSource([this](int pageIndex) { return m_marks.unsavedMarks(pageIndex); });
     connect(&m_marks, &DocumentMarks::marksChanged, &m_view, &pageview::PageView::marksChanged);
     connect(&m_marks, &DocumentMarks::fileRewritten, &m_view, &pageview::PageView::reloadPages);
+    connect(&m_marks, &DocumentMarks::fileRewritten, this, [this] { m_current.reset(); });
+    updateActions();
 }
 
 // The view goes with the window before this object does; nothing of it is touched here.
@@ -133,6 +154,12 @@ void MarkCommands::setColourName(const QString& name)
     m_defaults.setValue(QString::fromLatin1(keys::kMarkColour), name);
     for (QAction* action : m_colours->actions())
         action->setChecked(action->data().toString() == name);
+    // A selected mark takes the colour too.
+    if (m_selected && m_selected->colour != pdf::markColourNamed(name)) {
+        pdf::Mark changed = *m_selected;
+        changed.colour = pdf::markColourNamed(name);
+        replaceSelected(changed);
+    }
 }
 
 QStringList MarkCommands::markSelection(pdf::MarkKind kind)
@@ -157,8 +184,11 @@ QStringList MarkCommands::markSelection(pdf::MarkKind kind)
         mark.text += line.text.simplified();
     }
     QStringList ids;
-    for (auto& [page, mark] : byPage)
+    for (auto& [page, mark] : byPage) {
+        mark.id = pdf::newMarkId();
+        record(Step { mark.id, page, std::nullopt, mark });
         ids << m_marks.add(std::move(mark));
+    }
     if (ids.isEmpty())
         QApplication::beep();
     else
@@ -182,6 +212,8 @@ QString MarkCommands::addNote(int pageIndex, const QPointF& point, const QString
         icon.moveTop(std::clamp(icon.top(), crop.top(), std::max(crop.top(), crop.bottom() - kNoteSize)));
     }
     mark.rects.append(icon);
+    mark.id = pdf::newMarkId();
+    record(Step { mark.id, pageIndex, std::nullopt, mark });
     return m_marks.add(std::move(mark));
 }
 
@@ -222,6 +254,32 @@ bool MarkCommands::eventFilter(QObject* watched, QEvent* event)
             addNote(page, point, *comment);
         return true;
     }
+    if (event->type() == QEvent::MouseButtonPress) {
+        // A click on a mark selects it; anywhere else the page's own handling (text selection) goes on.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier) {
+            const int page = m_view.pageForPoint(mouse->position(), false);
+            std::optional<pdf::Mark> hit;
+            if (page >= 0)
+                hit = markAt(page, m_view.convertPointToPage(mouse->position(), page));
+            selectMark(hit);
+            if (hit) {
+                m_view.clearSelection();
+                m_view.setFocus(Qt::MouseFocusReason);
+                return true;
+            }
+        }
+    }
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int page = m_view.pageForPoint(help->pos(), false);
+        const std::optional<pdf::Mark> hit
+            = page >= 0 ? markAt(page, m_view.convertPointToPage(help->pos(), page)) : std::nullopt;
+        if (hit && !hit->comment.isEmpty()) {
+            QToolTip::showText(help->globalPos(), hit->comment, m_view.viewport());
+            return true;
+        }
+    }
     if (event->type() == QEvent::ContextMenu) {
         showContextMenu(static_cast<QContextMenuEvent*>(event)->pos());
         return true;
@@ -245,9 +303,197 @@ void MarkCommands::showContextMenu(const QPoint& viewPoint)
         if (const std::optional<QString> comment = askComment(tr("New Note"), QString()))
             addNote(page, point, *comment);
     });
+    const QPointF pagePoint = page >= 0 ? m_view.convertPointToPage(viewPoint, page) : QPointF();
+    if (const std::optional<pdf::Mark> hit = page >= 0 ? markAt(page, pagePoint) : std::nullopt) {
+        selectMark(hit);
+        menu.addSeparator();
+        menu.addAction(m_editComment);
+        menu.addAction(m_copyLink);
+        menu.addAction(m_delete);
+    }
     QMenu* colours = menu.addMenu(tr("Colour"));
     colours->addActions(m_colours->actions());
     menu.exec(m_view.viewport()->mapToGlobal(viewPoint));
+}
+
+const pdf::Document& MarkCommands::currentFile()
+{
+    if (!m_current)
+        m_current = m_marks.document().reopen();
+    return m_current ? *m_current : m_marks.document();
+}
+
+namespace {
+
+std::optional<pdf::Mark> markOfAnnotation(const pdf::Document& document, const pdf::Annotation& annotation)
+{
+    pdf::Mark mark;
+    mark.id = annotation.name;
+    mark.pageIndex = annotation.pageIndex;
+    if (annotation.type == QLatin1String("Text"))
+        mark.kind = pdf::MarkKind::Note;
+    else if (const std::optional<pdf::MarkKind> kind = pdf::markKindFromName(annotation.type);
+             kind && *kind != pdf::MarkKind::Note)
+        mark.kind = *kind;
+    else
+        return std::nullopt;
+    mark.colour = annotation.colour.value_or(pdf::markColours().front().colour);
+    if (mark.kind == pdf::MarkKind::Note) {
+        mark.rects.append(annotation.bounds);
+        mark.comment = annotation.contents.value_or(QString());
+        return mark;
+    }
+    for (qsizetype i = 0; i + 3 < annotation.quadPoints.size(); i += 4) {
+        QRectF box;
+        for (qsizetype j = i; j < i + 4; ++j)
+            box = box.united(QRectF(annotation.quadPoints[j], QSizeF(0.001, 0.001)));
+        mark.rects.append(box);
+        const QString line = document.selectionForRect(mark.pageIndex, box).text.simplified();
+        if (!line.isEmpty())
+            mark.text += (mark.text.isEmpty() ? QString() : QStringLiteral(" ")) + line;
+    }
+    if (mark.rects.isEmpty())
+        mark.rects.append(annotation.bounds);
+    const QString contents = annotation.contents.value_or(QString()).trimmed();
+    if (contents.simplified().compare(mark.text, Qt::CaseInsensitive) != 0)
+        mark.comment = contents;
+    return mark;
+}
+
+bool covers(const pdf::Mark& mark, const QPointF& point)
+{
+    for (const QRectF& rect : mark.rects)
+        if (rect.normalized().adjusted(-1, -1, 1, 1).contains(point))
+            return true;
+    return false;
+}
+
+} // namespace
+
+std::optional<pdf::Mark> MarkCommands::markAt(int pageIndex, const QPointF& point)
+{
+    QSet<QString> edited;
+    for (const pdf::MarkEdit& edit : m_marks.pending())
+        edited.insert(edit.id);
+    for (const pdf::Mark& mark : m_marks.unsavedMarks(pageIndex))
+        if (covers(mark, point))
+            return mark;
+    const pdf::Document& file = currentFile();
+    if (pageIndex < 0 || pageIndex >= file.pageCount())
+        return std::nullopt;
+    // The topmost first: the page draws its annotations in order.
+    const std::vector<pdf::Annotation> annotations = file.annotations(pageIndex);
+    for (auto it = annotations.rbegin(); it != annotations.rend(); ++it) {
+        if (it->name.isEmpty() || edited.contains(it->name) || !it->bounds.adjusted(-1, -1, 1, 1).contains(point))
+            continue;
+        if (std::optional<pdf::Mark> mark = markOfAnnotation(file, *it); mark && covers(*mark, point))
+            return mark;
+    }
+    return std::nullopt;
+}
+
+void MarkCommands::selectMark(const std::optional<pdf::Mark>& mark)
+{
+    m_selected = mark;
+    m_view.setSelectedMark(mark);
+    updateActions();
+}
+
+void MarkCommands::updateActions()
+{
+    const bool selected = m_selected.has_value();
+    m_delete->setEnabled(selected);
+    m_editComment->setEnabled(selected);
+    m_copyLink->setEnabled(selected);
+    m_undoAction->setEnabled(!m_undo.empty());
+    m_redoAction->setEnabled(!m_redo.empty());
+}
+
+void MarkCommands::apply(const QString& id, int pageIndex, const std::optional<pdf::Mark>& to)
+{
+    if (to)
+        m_marks.change(*to);
+    else
+        m_marks.remove(id, pageIndex);
+    if (m_selected && m_selected->id == id)
+        selectMark(to);
+}
+
+void MarkCommands::record(Step step)
+{
+    m_undo.push_back(std::move(step));
+    m_redo.clear();
+    updateActions();
+}
+
+void MarkCommands::replaceSelected(const pdf::Mark& changed)
+{
+    if (!m_selected)
+        return;
+    record(Step { changed.id, changed.pageIndex, m_selected, changed });
+    apply(changed.id, changed.pageIndex, changed);
+}
+
+void MarkCommands::deleteSelectedMark()
+{
+    if (!m_selected) {
+        QApplication::beep();
+        return;
+    }
+    const pdf::Mark gone = *m_selected;
+    record(Step { gone.id, gone.pageIndex, gone, std::nullopt });
+    apply(gone.id, gone.pageIndex, std::nullopt);
+}
+
+void MarkCommands::editSelectedComment()
+{
+    if (!m_selected) {
+        QApplication::beep();
+        return;
+    }
+    const std::optional<QString> comment = askComment(tr("Comment"), m_selected->comment);
+    if (!comment || !m_selected || *comment == m_selected->comment)
+        return;
+    pdf::Mark changed = *m_selected;
+    changed.comment = *comment;
+    replaceSelected(changed);
+}
+
+void MarkCommands::copyLinkToSelectedMark()
+{
+    if (!m_selected) {
+        QApplication::beep();
+        return;
+    }
+    // The corner that shows top-left on an upright page: page space grows upward.
+    const QRectF bounds = m_selected->bounds();
+    m_view.copyLocationLink(m_selected->pageIndex, QPointF(bounds.left(), bounds.bottom()));
+}
+
+void MarkCommands::undo()
+{
+    if (m_undo.empty()) {
+        QApplication::beep();
+        return;
+    }
+    Step step = std::move(m_undo.back());
+    m_undo.pop_back();
+    apply(step.id, step.pageIndex, step.before);
+    m_redo.push_back(std::move(step));
+    updateActions();
+}
+
+void MarkCommands::redo()
+{
+    if (m_redo.empty()) {
+        QApplication::beep();
+        return;
+    }
+    Step step = std::move(m_redo.back());
+    m_redo.pop_back();
+    apply(step.id, step.pageIndex, step.after);
+    m_undo.push_back(std::move(step));
+    updateActions();
 }
 
 void MarkCommands::showMessage(const QString& text)

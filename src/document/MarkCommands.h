@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QAction;
@@ -24,6 +25,9 @@ namespace tolvo {
 
 namespace pageview {
 class LabelPDFView;
+}
+namespace pdf {
+class Document;
 }
 
 class Defaults;
@@ -61,6 +65,24 @@ public:
     void beginNotePlacement();
     bool isPlacingNote() const { return m_placingNote; }
 
+    // Working with marks: the one selected, its comment, colour and link, undo and redo.
+    /// The mark under a point of a page: an unsaved one, or one of the file's that has a /NM.
+    std::optional<pdf::Mark> markAt(int pageIndex, const QPointF& point);
+    const std::optional<pdf::Mark>& selectedMark() const { return m_selected; }
+    void selectMark(const std::optional<pdf::Mark>& mark);
+    void deleteSelectedMark();
+    /// Asks for the selected mark's comment and sets it.
+    void editSelectedComment();
+    /// Puts the location link of the selected mark's top-left corner on the clipboard.
+    void copyLinkToSelectedMark();
+    void undo();
+    void redo();
+    bool canUndo() const { return !m_undo.empty(); }
+    bool canRedo() const { return !m_redo.empty(); }
+    QAction* undoAction() const { return m_undoAction; }
+    QAction* redoAction() const { return m_redoAction; }
+    QAction* deleteAction() const { return m_delete; }
+
     /// The page's context menu at a view point.
     void showContextMenu(const QPoint& viewPoint);
 
@@ -77,6 +99,18 @@ private:
     QAction* makeAction(const QString& text, const QString& key, const std::function<void()>& fire);
     void showMessage(const QString& text);
     std::optional<QString> askComment(const QString& title, const QString& current);
+    /// One change, as it can be undone: the mark before and after (nothing: not there).
+    struct Step {
+        QString id;
+        int pageIndex = -1;
+        std::optional<pdf::Mark> before;
+        std::optional<pdf::Mark> after;
+    };
+    void apply(const QString& id, int pageIndex, const std::optional<pdf::Mark>& to);
+    void record(Step step);
+    void replaceSelected(const pdf::Mark& changed);
+    void updateActions();
+    const pdf::Document& currentFile();
 
     DocumentMarks& m_marks;
     pageview::LabelPDFView& m_view;
@@ -86,12 +120,22 @@ private:
     QAction* m_underline = nullptr;
     QAction* m_strikeOut = nullptr;
     QAction* m_note = nullptr;
+    QAction* m_delete = nullptr;
+    QAction* m_editComment = nullptr;
+    QAction* m_copyLink = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
     QActionGroup* m_colours = nullptr;
     QList<QAction*> m_menuActions;
     QFrame* m_bar = nullptr;
     QLabel* m_barText = nullptr;
     bool m_placingNote = false;
     CommentQuestion m_ask;
+    std::optional<pdf::Mark> m_selected;
+    std::vector<Step> m_undo;
+    std::vector<Step> m_redo;
+    // The file as last written, for the marks it holds (the document keeps reading the file it opened).
+    std::unique_ptr<pdf::Document> m_current;
 };
 
 } // namespace tolvo

@@ -122,9 +122,12 @@ bool PopplerDocument::writeMarks(const std::vector<MarkEdit>& edits, const QStri
         std::unique_ptr<Poppler::Page> page = doc->page(pageIndex);
         if (!page)
             return fail(error, QStringLiteral("page %1 could not be read").arg(pageIndex + 1));
-        for (const std::unique_ptr<Poppler::Annotation>& existing : page->annotations())
-            if (ids.count(existing->uniqueName()))
+        for (std::unique_ptr<Poppler::Annotation>& existing : page->annotations())
+            if (ids.count(existing->uniqueName())) {
+                // Poppler destroys the annotation object it removes.
                 page->removeAnnotation(existing.get());
+                (void)existing.release();
+            }
         const Normaliser norm(pageGeometry(pageIndex));
         if (!norm.valid())
             return fail(error, QStringLiteral("page %1 has no size").arg(pageIndex + 1));

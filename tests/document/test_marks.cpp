@@ -13,7 +13,10 @@
 #include "search/AnnotationRecord.h"
 #include "support/ScratchStore.h"
 #include "support/ToolSandbox.h"
+#include "support/WindowWaits.h"
+#include "widgets/TLSplitView.h"
 
+#include <QClipboard>
 #include <QFrame>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -298,6 +301,9 @@ private slots:
         QVERIFY(doc);
         doc->positionAtFirstPageNow();
         doc->finishSetUp();
+        // The window's panes settle first: their moves change the view's width, and with it the place.
+        QTRY_VERIFY(!doc->mainSplitView()->isAnimating());
+        QVERIFY(test::waitForSplitViews(doc->myWindow()));
         pageview::LabelPDFView* view = doc->pdfview();
         QTRY_VERIFY(view->visiblePagesReady());
         view->goToDestination({ 1, QPointF(0, 600) });
@@ -433,6 +439,90 @@ private slots:
         QVERIFY2(markdown.outText().contains(QStringLiteral("Highlight annotation (%1)").arg(colour)),
             markdown.out.constData());
         QCOMPARE(markdown.outText().contains(comment), true);
+    }
+
+    void workingWithASavedMark_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("delete") << "delete";
+        QTest::newRow("recolour") << "recolour";
+        QTest::newRow("comment") << "comment";
+    }
+
+    void workingWithASavedMark()
+    {
+        QFETCH(QString, change);
+        const QString path = copyOfFixture();
+        MyDocument* doc = open(path);
+        QVERIFY(doc);
+        doc->positionAtFirstPageNow();
+        doc->finishSetUp();
+        pageview::LabelPDFView* view = doc->pdfview();
+        MarkCommands* commands = doc->markCommands();
+        commands->setCommentQuestion([](const QString&, const QString&) { return QString("new words"); });
+        view->setCurrentSelection(doc->pdfdoc()->selectionForRect(0, QRectF(60, 695, 300, 20)));
+        const QString id = commands->markSelection(pdf::MarkKind::Highlight).value(0);
+        QVERIFY(doc->marks()->save());
+        QTRY_VERIFY(view->visiblePagesReady());
+
+        // A click on the mark, as the file now holds it, selects it.
+        const pdf::Mark original = commands->markAt(0, QPointF(100, 703)).value_or(pdf::Mark {});
+        QCOMPARE(original.id, id);
+        QCOMPARE(original.text, QString("The quick brown fox jumps"));
+        const QPointF viewPoint = view->convertPointFromPage(QPointF(100, 703), 0);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, viewPoint.toPoint());
+        QVERIFY(commands->selectedMark());
+        QCOMPARE(commands->selectedMark()->id, id);
+        QVERIFY(view->currentSelection().isEmpty());
+
+        if (change == "delete")
+            commands->deleteSelectedMark();
+        else if (change == "recolour")
+            commands->setColourName("blue");
+        else
+            commands->editSelectedComment();
+        auto now = [&]() { return commands->markAt(0, QPointF(100, 703)); };
+        auto isChanged = [&]() {
+            const std::optional<pdf::Mark> mark = now();
+            if (change == "delete")
+                return !mark.has_value();
+            if (change == "recolour")
+                return mark && mark->colour == pdf::markColourNamed("blue");
+            return mark && mark->comment == "new words";
+        };
+        QVERIFY(isChanged());
+        commands->undo();
+        QVERIFY(now() && *now() == original);
+        commands->redo();
+        QVERIFY(isChanged());
+        QVERIFY(doc->marks()->save());
+        pdf::OpenResult reopened = pdf::openDocument(path);
+        const std::vector<pdf::Annotation> annotations = reopened.document->annotations(0);
+        if (change == "delete") {
+            QVERIFY(annotations.empty());
+        } else {
+            QCOMPARE(annotations.size(), size_t(1));
+            if (change == "recolour")
+                QCOMPARE(annotations.front().colour->name(), pdf::markColourNamed("blue").name());
+            else
+                QCOMPARE(annotations.front().contents.value_or(QString()), QString("new words"));
+        }
+    }
+
+    void copyLinkToMarkGivesItsPlace()
+    {
+        m_store.defaults->setValue("TolvoShouldUseMarkdownForCopy", true);
+        const QString path = copyOfFixture();
+        MyDocument* doc = open(path);
+        QVERIFY(doc);
+        MarkCommands* commands = doc->markCommands();
+        const QString id = commands->addNote(1, QPointF(300, 400), "here");
+        commands->selectMark(commands->markAt(1, QPointF(305, 395)));
+        QVERIFY(commands->selectedMark());
+        QCOMPARE(commands->selectedMark()->id, id);
+        commands->copyLinkToSelectedMark();
+        QVERIFY2(QApplication::clipboard()->text().endsWith("/2/@loc/300x/400y/)"),
+            qPrintable(QApplication::clipboard()->text()));
     }
 
     void theJournalReadsBackWhatItKept()
