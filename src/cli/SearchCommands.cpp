@@ -58,7 +58,8 @@ const char* const annotationsUsage
       "         [--kinds notes,highlights,underlines,strikeouts] [--quotes|--no-quotes] [--prefix P] [-o OUT]\n"
       "The notes, highlights, underlines and strike-throughs of FILE as the annotation export writes\n"
       "them (RTF unless told otherwise), each with a link to its page. The kinds and the quotes follow\n"
-      "the stored export options unless given. --json: every annotation record and the five counts of\n"
+      "the stored export options unless given; Markdown names each mark's colour. --json: every\n"
+      "annotation record (with its comment, colour and /NM when it has them) and the five counts of\n"
       "the export dialog. Written to OUT when given (replacing it only once complete), else (or for\n"
       "-o -) to standard output. Exit 3 when no annotation of the chosen kinds is there.\n";
 
@@ -109,6 +110,12 @@ QJsonObject recordObject(const AnnotationRecord& record)
             QJsonObject { { QStringLiteral("text"), record.selection.text }, { QStringLiteral("lines"), lines } } } };
     if (!record.comment.isEmpty())
         object.insert(QStringLiteral("comment"), record.comment);
+    if (record.colour.isValid()) {
+        object.insert(QStringLiteral("colour"), record.colour.name());
+        object.insert(QStringLiteral("colourName"), pdf::markColourName(record.colour));
+    }
+    if (!record.name.isEmpty())
+        object.insert(QStringLiteral("name"), record.name);
     return object;
 }
 

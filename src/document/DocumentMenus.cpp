@@ -3,6 +3,7 @@
 
 #include "document/FullScreen.h"
 #include "document/LinkMenus.h"
+#include "document/MarkCommands.h"
 #include "document/MyDocument.h"
 #include "document/NightMode.h"
 #include "document/NotesPane.h"
@@ -47,6 +48,7 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(file, tr("&Export Table of Contents as OPML..."), QKeySequence(tr("Ctrl+Shift+E")), [d] { d->exportAsOPML(); });
     add(file, tr("Export &Annotations..."), QKeySequence(tr("Ctrl+Shift+A")), [d] { d->showExportAnnotationsPanel(); });
     file->addSeparator();
+    add(file, tr("Save a &Copy..."), QKeySequence(), [d] { d->saveACopy(); });
     add(file, tr("&Print..."), QKeySequence::Print, [d] { d->printDocument(); });
     file->addSeparator();
     add(file, tr("&Close"), QKeySequence::Close, [d] { d->close(); });
@@ -63,6 +65,12 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(edit, tr("&Find..."), QKeySequence::Find, [d] { d->findInDocument(); });
     add(edit, tr("Find &Next"), QKeySequence(tr("F3")), [d] { d->findNext(); });
     add(edit, tr("Find Pre&vious"), QKeySequence(tr("Shift+F3")), [d] { d->findPrevious(); });
+
+    if (MarkCommands* marks = document.markCommands()) {
+        QMenu* menu = addMenu(tr("&Marks"));
+        menu->setObjectName(QStringLiteral("marksMenu"));
+        menu->addActions(marks->menuActions());
+    }
 
     QMenu* view = addMenu(tr("&View"));
     const struct {

@@ -2,6 +2,7 @@
 // Loading a document and setting up its window.
 #include "document/MyDocument.h"
 
+#include "document/DocumentMarks.h"
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
 #include "document/FileReveal.h"
@@ -129,6 +130,9 @@ void MyDocument::makeWindowControllers()
     connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] {
         if (m_place)
             m_place->save();
+        // Marks still waiting for their moment go into the PDF now; the journal keeps what cannot.
+        if (m_marks)
+            m_marks->save();
         emit closed(this);
     });
     windowControllerDidLoadNib();
@@ -158,6 +162,7 @@ void MyDocument::windowControllerDidLoadNib()
     connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
     m_fullScreen = new FullScreenCommand(m_window.get());
     m_nightMode = new NightModeCommand(view, defaults(), this);
+    setUpMarks();
     m_menus = std::make_unique<DocumentMenus>(*this, ui.menubar);
     connect(view, &pageview::PageView::displayModeChanged, m_menus.get(), &DocumentMenus::validateAll);
     connect(view, &pageview::PageView::linkActivated, this, &MyDocument::followPdfLink);

@@ -42,6 +42,9 @@ class LabelPDFView;
 }
 
 class AnnotationCollector;
+struct AnnotationList;
+class DocumentMarks;
+class MarkCommands;
 class AnnotationExportCommands;
 class Defaults;
 class DocumentMenus;
@@ -98,6 +101,11 @@ struct DocumentEnvironment {
     std::function<void(const QString& path)> openFile;
     /// Where each PDF was last left; nullptr: new windows open at the first page and nothing is kept.
     PlaceMemory* places = nullptr;
+    /// Where the journals of unsaved marks and the originals of marked PDFs are kept; empty:
+    /// the user's data folder.
+    QString dataFolder;
+    /// Asks whether marks that a crash kept from being written should come back; empty: a question box.
+    std::function<bool(QWidget* window, int count)> askRestoreMarks;
 };
 
 /// One open PDF and its window.
@@ -211,6 +219,16 @@ public:
     /// The annotation list's collector, which hands the list to search and export when done.
     AnnotationCollector* annotationCollector() const { return m_annotations.get(); }
     AnnotationExportCommands* annotationExport() const { return m_export.get(); }
+    /// The annotation list as search and export see it: the file's with the unsaved marks; nullptr
+    /// until the file's list is collected.
+    std::shared_ptr<const AnnotationList> annotationList() const { return m_annotationList; }
+
+    // ---- Marks (MyDocumentMarks.cpp) ---------------------------------------------------
+
+    /// The marks made in this window and their writing into the PDF.
+    DocumentMarks* marks() const { return m_marks.get(); }
+    /// The Marks menu's commands.
+    MarkCommands* markCommands() const { return m_markCommands; }
 
     // ---- Links (MyDocumentLinks.cpp) ------------------------------------------------
 
@@ -358,6 +376,8 @@ public slots:
     void close();
     /// The print dialog; the chosen pages go to the printer.
     void printDocument();
+    /// Writes the PDF with its marks to a file chosen in a save dialog.
+    void saveACopy();
 
     /// The new window has moved to the top-left of its first page (or has no page to move to):
     /// from here on only the user and links move it.
@@ -389,6 +409,10 @@ private:
     /// The search pane and the annotation export, with the annotation list gathered in the background.
     void setUpSearch();
     void startAnnotationCollector();
+    /// Hands the annotation list, with the unsaved marks, to search and export.
+    void publishAnnotations();
+    void setUpMarks();
+    void offerJournalMarks();
     /// The link controls, the drags of the TOC and the results, and the page view's requests.
     void setUpLinkCommands();
     /// The label of the page view's current page; nothing without pages.
@@ -417,6 +441,10 @@ private:
     std::unique_ptr<StructureLoader> m_structureLoader;
     std::unique_ptr<DocumentSearch> m_search;
     std::unique_ptr<AnnotationExportCommands> m_export;
+    std::shared_ptr<const AnnotationList> m_fileAnnotations;
+    std::shared_ptr<const AnnotationList> m_annotationList;
+    std::unique_ptr<DocumentMarks> m_marks;
+    MarkCommands* m_markCommands = nullptr; // a child of the window
     std::unique_ptr<PageZoomBoxes> m_boxes;
     std::unique_ptr<FindOnPage> m_find;
     QPointer<SearchPane> m_searchPane;

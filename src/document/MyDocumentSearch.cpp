@@ -2,6 +2,7 @@
 // The search pane and the annotation export of a document window.
 #include "document/MyDocument.h"
 
+#include "document/DocumentMarks.h"
 #include "document/DocumentWindow.h"
 #include "document/FindOnPage.h"
 #include "document/search/AnnotationExportCommands.h"
@@ -12,6 +13,7 @@
 #include "routing/FileIdentity.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
+#include "search/MarkRecords.h"
 #include "settings/Defaults.h"
 #include "ui_MyDocument.h"
 
@@ -52,12 +54,23 @@ void MyDocument::startAnnotationCollector()
         return;
     m_annotations = std::make_unique<AnnotationCollector>();
     connect(m_annotations.get(), &AnnotationCollector::ready, this, [this](std::shared_ptr<const AnnotationList> list) {
-        if (m_search)
-            m_search->setAnnotations(list);
-        if (m_export)
-            m_export->setAnnotations(list);
+        m_fileAnnotations = std::move(list);
+        publishAnnotations();
     });
     m_annotations->start(*m_pdfdoc);
+}
+
+void MyDocument::publishAnnotations()
+{
+    if (!m_fileAnnotations || !m_pdfdoc)
+        return;
+    m_annotationList = m_marks && m_marks->hasUnsaved()
+        ? std::make_shared<const AnnotationList>(withUnsavedMarks(*m_pdfdoc, *m_fileAnnotations, m_marks->pending()))
+        : m_fileAnnotations;
+    if (m_search)
+        m_search->setAnnotations(m_annotationList);
+    if (m_export)
+        m_export->setAnnotations(m_annotationList);
 }
 
 SearchPane* MyDocument::searchPane() const

@@ -63,6 +63,10 @@ public:
     /// Gives the whole text the user font for copied rich text, when that font is installed.
     void applyUserPreferredFontToMutableAttributedString(RichText& text) const;
 
+    /// Puts the location link of a point of a page on the clipboard as Copy puts a selection's: the
+    /// Markdown link as plain text with the Markdown option on, else the styled link as rich text.
+    void copyLocationLink(int pageIndex, const QPointF& point);
+
     /// The target icon as the drag image: 20 by 20 points.
     QPixmap targetIconImage() const;
 

@@ -105,6 +105,24 @@ void LabelPDFView::pageDoubleClicked(QMouseEvent* event)
         startCopyDrag(this, std::move(dragged), image, hotSpot);
 }
 
+void LabelPDFView::copyLocationLink(int pageIndex, const QPointF& point)
+{
+    if (!document() || pageIndex < 0 || pageIndex >= document()->pageCount()) {
+        QApplication::beep();
+        return;
+    }
+    const Defaults& store = defaults();
+    const LinkRendering link = renderLink(
+        currentLinkStyle(store), linkPrefix(), LinkPlace::location(document()->pageLabel(pageIndex), point));
+    if (store.boolForKey(QString::fromLatin1(keys::kShouldUseMarkdownForCopy))) {
+        putOnClipboard(plainTextMimeData(link.markdownLink));
+        return;
+    }
+    RichText styled = link.styledLink(false);
+    applyUserPreferredFontToMutableAttributedString(styled);
+    putOnClipboard(richTextMimeData(styled));
+}
+
 void LabelPDFView::copy()
 {
     const pdf::TextSelection& selection = currentSelection();

@@ -141,6 +141,20 @@ public:
     using MatchSource = std::function<QVector<QRectF>(int pageIndex)>;
     void setMatchSource(MatchSource source);
 
+    // Marks not yet in the PDF's own drawing
+    /// Gives the marks to draw over a page; empty source: none.
+    using MarkSource = std::function<std::vector<pdf::Mark>(int pageIndex)>;
+    void setMarkSource(MarkSource source);
+    /// Draws a frame around a mark to show it selected; nothing: no mark is.
+    void setSelectedMark(const std::optional<pdf::Mark>& mark);
+    const std::optional<pdf::Mark>& selectedMark() const { return m_selectedMark; }
+    /// Redraws the marks (after a change of what the source gives).
+    void marksChanged();
+    /// The PDF file was replaced by a new version of itself (same pages): the pages are drawn
+    /// afresh from it, while the place, the selection and the history stay. Until a page's new
+    /// image arrives its old one is shown.
+    void reloadPages();
+
 public slots:
     void zoomIn();
     void zoomOut();
@@ -227,6 +241,7 @@ private:
     void drawPageImage(QPainter& painter, int pageIndex);
     void paintSelection(QPainter& painter, int pageIndex);
     void paintMatches(QPainter& painter, int pageIndex);
+    void paintMarks(QPainter& painter, int pageIndex);
 
     // Links (PageViewLinks.cpp)
     void hoverAt(const QPointF& viewPoint);
@@ -273,6 +288,9 @@ private:
     std::optional<pdf::PageLink> m_pressedLink;
     bool m_followedLink = false; // the last click followed a link: its double-click is no double-click
     MatchSource m_matchSource;
+    MarkSource m_markSource;
+    std::optional<pdf::Mark> m_selectedMark;
+    QHash<int, QImage> m_staleImages; // shown after reloadPages() until a page's new image arrives
     bool m_night = false;
 };
 

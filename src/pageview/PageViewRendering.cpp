@@ -8,6 +8,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 
 #include <cmath>
 
@@ -123,6 +124,7 @@ void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
     startupStep("page image arrived");
 
     const PageImageKey key { pageIndex, PageImageKey::keyForScale(scale) };
+    m_staleImages.remove(pageIndex);
     if (image.isNull())
         m_failed.insert(key);
     else
@@ -152,6 +154,7 @@ void PageView::paintEvent(QPaintEvent* event)
             drawPage(painter, page);
             painter.restore();
         }
+        paintMarks(painter, page);
         paintMatches(painter, page);
         paintSelection(painter, page);
         const PageImageKey key = imageKeyFor(page);
@@ -189,7 +192,9 @@ void PageView::drawPageImage(QPainter& painter, int pageIndex)
         painter.drawImage(aligned, image);
     } else {
         painter.fillRect(aligned, m_night ? kNightPageColour : kPageColour);
-        const QImage other = m_cache.findAnyScale(pageIndex, key.scaleKey);
+        QImage other = m_cache.findAnyScale(pageIndex, key.scaleKey);
+        if (other.isNull())
+            other = m_staleImages.value(pageIndex);
         if (!other.isNull()) {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
             painter.drawImage(aligned, other);
@@ -219,6 +224,92 @@ void PageView::paintMatches(QPainter& painter, int pageIndex)
     const QColor colour(255, 226, 100);
     for (const QRectF& match : matches)
         painter.fillRect(convertRectFromPage(match, pageIndex), colour);
+    painter.restore();
+}
+
+void PageView::setMarkSource(MarkSource source)
+{
+    m_markSource = std::move(source);
+    viewport()->update();
+}
+
+void PageView::setSelectedMark(const std::optional<pdf::Mark>& mark)
+{
+    if (m_selectedMark == mark)
+        return;
+    m_selectedMark = mark;
+    viewport()->update();
+}
+
+void PageView::marksChanged()
+{
+    viewport()->update();
+}
+
+void PageView::reloadPages()
+{
+    if (!m_document)
+        return;
+    // The images of the pages in view stand in until the new ones come.
+    m_staleImages.clear();
+    for (int page : visiblePages()) {
+        const QImage image = m_cache.find(imageKeyFor(page));
+        if (!image.isNull())
+            m_staleImages.insert(page, image);
+    }
+    m_renderer->setDocument(nullptr);
+    m_cache.clear();
+    m_failed.clear();
+    m_renderer->setDocument(m_document, 2);
+    m_renderer->startAllWorkers();
+    viewport()->update();
+    m_renderTimer.stop();
+    requestRendering();
+}
+
+void PageView::paintMarks(QPainter& painter, int pageIndex)
+{
+    if (!m_markSource && !m_selectedMark)
+        return;
+    const std::vector<pdf::Mark> marks = m_markSource ? m_markSource(pageIndex) : std::vector<pdf::Mark> {};
+    painter.save();
+    for (const pdf::Mark& mark : marks) {
+        const QColor colour = m_night
+            ? QColor::fromRgb(255 - mark.colour.red(), 255 - mark.colour.green(), 255 - mark.colour.blue())
+            : mark.colour;
+        for (const QRectF& pageRect : mark.rects) {
+            const QRectF r = convertRectFromPage(pageRect, pageIndex);
+            const double width = std::max(1.0, r.height() / 14);
+            switch (mark.kind) {
+            case pdf::MarkKind::Highlight:
+                painter.setCompositionMode(
+                    m_night ? QPainter::CompositionMode_Screen : QPainter::CompositionMode_Multiply);
+                painter.fillRect(r, colour);
+                painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+                break;
+            case pdf::MarkKind::Underline:
+                painter.fillRect(QRectF(r.left(), r.bottom() - width, r.width(), width), colour);
+                break;
+            case pdf::MarkKind::StrikeOut:
+                painter.fillRect(QRectF(r.left(), r.center().y() - width / 2, r.width(), width), colour);
+                break;
+            case pdf::MarkKind::Note:
+                painter.setPen(QPen(colour.darker(160), 1));
+                painter.setBrush(colour);
+                painter.drawRoundedRect(r.adjusted(1, 1, -1, -1), 2, 2);
+                painter.drawLine(QLineF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.35,
+                    r.right() - r.width() * 0.25, r.top() + r.height() * 0.35));
+                painter.drawLine(QLineF(r.left() + r.width() * 0.25, r.top() + r.height() * 0.6,
+                    r.right() - r.width() * 0.25, r.top() + r.height() * 0.6));
+                break;
+            }
+        }
+    }
+    if (m_selectedMark && m_selectedMark->pageIndex == pageIndex) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(convertRectFromPage(m_selectedMark->bounds(), pageIndex).adjusted(-2, -2, 2, 2));
+    }
     painter.restore();
 }
 

@@ -14,6 +14,9 @@
 // any thread may make while the Document lives: a worker opens its copy itself,
 // so that the window's thread does not wait for the file to be read again.
 
+#include "pdf/PdfMarks.h"
+
+#include <QColor>
 #include <QImage>
 #include <QPointF>
 #include <QRectF>
@@ -66,6 +69,8 @@ struct Annotation {
     QRectF bounds; ///< page space
     QVector<QPointF> quadPoints; ///< page space, four per quadrilateral, as stored in the PDF
     int pageIndex = -1;
+    QString name; ///< the annotation's /NM, which names it among the page's annotations; may be empty
+    std::optional<QColor> colour; ///< /C as RGB (grey and CMYK converted); nothing when absent or empty
 };
 
 /// One word of a page's text layer, in reading order.
@@ -203,6 +208,19 @@ public:
     /// that cannot be read or a scale that would make an image beyond 32767 pixels a side or 120
     /// million pixels.
     virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
+
+    /// Writes this PDF with the edits applied to destination, as an incremental update: the
+    /// file's bytes come first unchanged and its /ID stays. Then reads destination back and
+    /// checks its pages and that each edit is there. False, with a reason in *error, when
+    /// anything fails; destination may then hold a partial file. The document itself is unchanged.
+    virtual bool writeMarks(const std::vector<MarkEdit>& edits, const QString& destination, QString* error) const
+    {
+        (void)edits;
+        (void)destination;
+        if (error)
+            *error = QStringLiteral("this document cannot be written");
+        return false;
+    }
 };
 
 /// Gives a copy of a document opened elsewhere, waiting for it when it is still being opened;

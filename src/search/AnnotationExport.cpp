@@ -4,6 +4,7 @@
 #include "links/HtmlWriter.h"
 #include "links/LinkGrammar.h"
 #include "links/RtfWriter.h"
+#include "pdf/PdfMarks.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -137,8 +138,10 @@ std::optional<QString> annotationExportMarkdown(
         if (!options.includes(record.type))
             continue;
         const LinkRendering link = renderLink(style.linkStyle, style.prefix, LinkPlace::page(record.pageLabel));
-        QString entry = QStringLiteral("### Page %1, %2 annotation\n\n%3\n\n")
-                            .arg(markdownEscaped(record.pageLabel), record.type, link.markdownLink);
+        const QString colour = pdf::markColourName(record.colour);
+        QString entry = QStringLiteral("### Page %1, %2 annotation%3\n\n%4\n\n")
+                            .arg(markdownEscaped(record.pageLabel), record.type,
+                                colour.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(colour), link.markdownLink);
         QStringList lines;
         // The space that ends each line of a markup's text has no place inside quotation marks here.
         QString text = record.text;

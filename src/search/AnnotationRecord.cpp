@@ -117,6 +117,8 @@ std::optional<AnnotationRecord> annotationRecord(
     }
     record.pageLabel = pageLabel;
     record.pageIndex = annotation.pageIndex;
+    record.name = annotation.name;
+    record.colour = annotation.colour.value_or(QColor());
     record.selection = document.selectionForRect(annotation.pageIndex, annotation.bounds);
     return record;
 }

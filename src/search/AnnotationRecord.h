@@ -6,6 +6,7 @@
 
 #include "pdf/PdfDocument.h"
 
+#include <QColor>
 #include <QRectF>
 #include <QString>
 
@@ -24,6 +25,8 @@ struct AnnotationRecord {
     int pageIndex = -1; ///< the page the annotation is on
     pdf::TextSelection selection; // PDFAnnotationPDFSelection: the page's selection for the bounds
     QString comment; ///< a markup's contents when they say more than the text under it; else empty
+    QString name {}; ///< the annotation's /NM; empty when it has none
+    QColor colour {}; ///< its /C; invalid when it has none
 };
 
 /// A pop-up annotation: the window of a note, which the page never shows itself.

@@ -128,8 +128,15 @@ QVector<QRectF> DocumentSearch::matchesOnPage(int pageIndex) const
 
 void DocumentSearch::setAnnotations(std::shared_ptr<const AnnotationList> list)
 {
-    if (m_annotations || !list)
+    if (!list)
         return;
+    if (m_annotations) {
+        // A new list (marks were made or changed): the current query's rows are made again.
+        m_annotations = std::move(list);
+        if (!m_query.isEmpty())
+            searchTextChanged(m_typed);
+        return;
+    }
     m_annotations = std::move(list);
     // TOC rows were added for this query already; the annotation rows go after them, before the text rows.
     if (!m_query.isEmpty())

@@ -52,7 +52,8 @@ public:
     /// Runs a search for the typed text: clears the results, cancels a running find, and unless
     /// the query is empty or only spaces searches the outline, the annotations and the text.
     void searchTextChanged(const QString& typed);
-    /// The annotation list, once known; the current query's annotation rows are added then.
+    /// The annotation list, once known; the current query's annotation rows are added then. A later
+    /// list replaces it and searches the current query again.
     void setAnnotations(std::shared_ptr<const AnnotationList> list);
     bool hasAnnotations() const { return m_annotations != nullptr; }
 

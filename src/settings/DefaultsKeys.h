@@ -39,6 +39,8 @@ inline constexpr char kFontNameForRichTextCopiedFromPDF[] = "kUDKeyFontNameForRi
 inline constexpr char kFontSizeForRichTextCopiedFromPDF[] = "kUDKeyFontSizeForRichTextCopiedFromPDF";
 /// Whether pages are drawn for reading in the dark (View ▸ Night Mode).
 inline constexpr char kNightMode[] = "TolvoNightMode";
+/// The colour new marks are made in: "yellow", "green", "blue", "pink" or "orange".
+inline constexpr char kMarkColour[] = "TolvoMarkColour";
 /// The address of the update feed that "Check for Updates..." reads.
 inline constexpr char kSoftwareUpdateFeedURL[] = "TolvoSoftwareUpdateFeedURL";
 

@@ -66,6 +66,7 @@ private slots:
         QTest::newRow("markdown off") << "TolvoShouldUseMarkdownForCopy" << QVariant(false);
         QTest::newRow("font") << "kUDKeyFontNameForRichTextCopiedFromPDF" << QVariant("Helvetica");
         QTest::newRow("font size") << "kUDKeyFontSizeForRichTextCopiedFromPDF" << QVariant(12.0);
+        QTest::newRow("yellow marks") << "TolvoMarkColour" << QVariant("yellow");
         QTest::newRow("routing table") << "routingDictionarySandboxed" << QVariant(QVariantMap());
         QTest::newRow("matching table") << "matchingDictionarySandboxed"
                                         << QVariant(QVariantMap { { "apphelp", "Tolvo User Guide.pdf" } });

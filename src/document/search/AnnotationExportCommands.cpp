@@ -34,8 +34,9 @@ AnnotationExportCommands::~AnnotationExportCommands()
 
 void AnnotationExportCommands::setAnnotations(std::shared_ptr<const AnnotationList> list)
 {
-    if (m_list || !list)
+    if (!list)
         return;
+    // A later list (marks were made or changed) replaces the first.
     m_list = std::move(list);
     if (m_showWhenReady) {
         m_showWhenReady = false;

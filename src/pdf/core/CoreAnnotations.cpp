@@ -38,6 +38,28 @@ QVector<QPointF> quadPointsOf(const Object& array)
     return points;
 }
 
+// /C with one (grey), three (RGB) or four (CMYK) components; an empty array means no colour.
+std::optional<QColor> colourOf(const Object& array)
+{
+    if (!array.isArray())
+        return std::nullopt;
+    const int n = array.arrayGetLength();
+    if (n != 1 && n != 3 && n != 4)
+        return std::nullopt;
+    double v[4] = {};
+    for (int i = 0; i < n; ++i) {
+        const Object c = array.arrayGet(i);
+        if (!c.isNum())
+            return std::nullopt;
+        v[i] = std::clamp(c.getNum(), 0.0, 1.0);
+    }
+    if (n == 1)
+        return QColor::fromRgbF(float(v[0]), float(v[0]), float(v[0]));
+    if (n == 3)
+        return QColor::fromRgbF(float(v[0]), float(v[1]), float(v[2]));
+    return QColor::fromCmykF(float(v[0]), float(v[1]), float(v[2]), float(v[3])).toRgb();
+}
+
 } // namespace
 
 int markupTypeOf(const QString& subtype)
@@ -77,6 +99,8 @@ std::vector<Annotation> readAnnotations(PDFDoc& doc, int pageIndex)
         annotation.pageIndex = pageIndex;
         annotation.bounds = rectangleOf(dict.dictLookup("Rect")).value_or(QRectF());
         annotation.contents = textOf(dict.dictLookup("Contents"));
+        annotation.name = textOf(dict.dictLookup("NM")).value_or(QString());
+        annotation.colour = colourOf(dict.dictLookup("C"));
         annotation.markupType = markupTypeOf(annotation.type);
         annotation.isMarkup = annotation.markupType >= 0;
         if (annotation.isMarkup)
