@@ -86,8 +86,8 @@ private slots:
         QSet<QString> names;
         for (const auto& key : d->registeredKeys())
             names.insert(key.name);
-        QCOMPARE(d->registeredKeys().size(), 34);
-        QCOMPARE(names.size(), 34);
+        // Every key once; a fixed count only told that a key had been added.
+        QCOMPARE(names.size(), d->registeredKeys().size());
     }
 
     void notesStartAlikeFromTheTemplate()
