@@ -6,6 +6,7 @@
 //      thread's time awake meanwhile, for WORD and for "the";
 //   4. tolvo-cli search --library over every PDF in the folders given, once they are indexed.
 // A plain timing program. Usage: bench_index PDF [WORD] [FOLDER...]
+#include "BusyClock.h"
 #include "document/search/SearchPane.h"
 #include "pdf/DocumentId.h"
 #include "pdf/PdfDocument.h"
@@ -57,30 +58,6 @@ double timeProgram(const QString& program, const QStringList& args, QString* out
         *out = QString::fromUtf8(process.readAllStandardOutput());
     return ms(timer);
 }
-
-class BusyClock : public QObject {
-public:
-    explicit BusyClock(QAbstractEventDispatcher* dispatcher)
-    {
-        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] {
-            if (!m_running)
-                m_timer.start();
-            m_running = true;
-        });
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (m_running)
-                m_busyNs += m_timer.nsecsElapsed();
-            m_running = false;
-        });
-    }
-    void reset() { m_busyNs = 0; }
-    double busyMs() const { return double(m_busyNs) / 1e6; }
-
-private:
-    QElapsedTimer m_timer;
-    qint64 m_busyNs = 0;
-    bool m_running = false;
-};
 
 struct Query {
     double firstRow = -1;

@@ -7,6 +7,7 @@
 //   4. what opening the workers' copies of the PDF costs the main thread.
 // A plain timing program. Usage: bench_search [PDFDIR] [WORD] [PDF]  (the generated PDFs are kept in
 // PDFDIR; PDF, when given, is searched instead of the generated 2,000-page one).
+#include "BusyClock.h"
 #include "document/search/SearchPane.h"
 #include "pdf/PdfDocument.h"
 #include "search/DocumentSearch.h"
@@ -50,31 +51,6 @@ double pdfgrep(const QString& pdf, const QString& word, QString* count)
     *count = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     return ms(timer);
 }
-
-// How long the main thread is awake: from each wake-up of the event loop to its next wait.
-class BusyClock : public QObject {
-public:
-    explicit BusyClock(QAbstractEventDispatcher* dispatcher)
-    {
-        connect(dispatcher, &QAbstractEventDispatcher::awake, this, [this] {
-            if (!m_running)
-                m_timer.start();
-            m_running = true;
-        });
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (m_running)
-                m_busyNs += m_timer.nsecsElapsed();
-            m_running = false;
-        });
-    }
-    void reset() { m_busyNs = 0; }
-    double busyMs() const { return double(m_busyNs) / 1e6; }
-
-private:
-    QElapsedTimer m_timer;
-    qint64 m_busyNs = 0;
-    bool m_running = false;
-};
 
 struct FindRun {
     double total = 0;
