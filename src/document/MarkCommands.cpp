@@ -111,7 +111,8 @@ MarkCommands::MarkCommands(DocumentMarks& marks, pageview::LabelPDFView& view, D
     m_bar->hide();
     connect(&m_marks, &DocumentMarks::cannotWrite, this, &MarkCommands::showMessage);
 
-    m_view.viewport()->installEventFilter(this);
+    m_viewport = m_view.viewport();
+    m_viewport->installEventFilter(this);
     m_view.setMarkSource([this](int pageIndex) { return m_marks.unsavedMarks(pageIndex); });
     connect(&m_marks, &DocumentMarks::marksChanged, &m_view, &pageview::PageView::marksChanged);
     connect(&m_marks, &DocumentMarks::fileRewritten, &m_view, &pageview::PageView::reloadPages);
@@ -236,7 +237,9 @@ std::optional<QString> MarkCommands::askComment(const QString& title, const QStr
 
 bool MarkCommands::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_view.viewport())
+    const QEvent::Type type = event->type();
+    if (watched != m_viewport
+        || (type != QEvent::MouseButtonPress && type != QEvent::ToolTip && type != QEvent::ContextMenu))
         return QObject::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonPress && m_placingNote) {
         auto* mouse = static_cast<QMouseEvent*>(event);

@@ -116,6 +116,9 @@ private:
     pageview::LabelPDFView& m_view;
     Defaults& m_defaults;
     QPointer<QWidget> m_window;
+    // Kept apart from the view: while the view is torn down its viewport still gets events,
+    // and asking the half-destroyed view for it is undefined.
+    QPointer<QWidget> m_viewport;
     QAction* m_highlight = nullptr;
     QAction* m_underline = nullptr;
     QAction* m_strikeOut = nullptr;
