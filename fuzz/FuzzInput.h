@@ -9,8 +9,22 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+/// Aborts when a promise does not hold, naming its line: checks are inlined, so the stack trace
+/// of the abort gives none.
+#define TOLVO_FUZZ_CHECK(promise) ::tolvo::fuzz::checkPromise((promise), __FILE__, __LINE__)
 
 namespace tolvo::fuzz {
+
+inline void checkPromise(bool promise, const char* file, int line)
+{
+    if (promise)
+        return;
+    std::fprintf(stderr, "promise broken at %s:%d\n", file, line);
+    std::abort();
+}
 
 class FuzzInput {
 public:

@@ -1,5 +1,6 @@
 // The defaults store loader over any file content: every key reads as a value of its type, a
 // damaged file is kept aside and never written over, and a value set afterwards is stored.
+#include "FuzzInput.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
@@ -9,19 +10,7 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
-#include <cstdlib>
-
 using namespace tolvo;
-
-namespace {
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -33,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray content(reinterpret_cast<const char*>(data), qsizetype(size));
     {
         QFile file(path);
-        check(file.open(QIODevice::WriteOnly));
+        TOLVO_FUZZ_CHECK(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
     Defaults d(path);
@@ -43,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const QString text = d.formatValue(key.name, value);
         // What is shown can be typed back.
         const std::optional<QVariant> parsed = d.parseValue(key.name, text);
-        check(parsed.has_value());
+        TOLVO_FUZZ_CHECK(parsed.has_value());
         d.boolForKey(key.name);
         d.integerForKey(key.name);
         d.doubleForKey(key.name);
@@ -52,12 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     const bool damaged = !d.loadProblem().isEmpty();
     d.setValue(QString::fromLatin1(keys::kRedBoxSize), QStringLiteral("Large"));
-    check(d.synchronize());
+    TOLVO_FUZZ_CHECK(d.synchronize());
     QFile stored(path);
-    check(stored.open(QIODevice::ReadOnly));
-    check(QJsonDocument::fromJson(stored.readAll()).object().value(QString::fromLatin1(keys::kRedBoxSize))
+    TOLVO_FUZZ_CHECK(stored.open(QIODevice::ReadOnly));
+    TOLVO_FUZZ_CHECK(QJsonDocument::fromJson(stored.readAll()).object().value(QString::fromLatin1(keys::kRedBoxSize))
         == QStringLiteral("Large"));
     if (damaged)
-        check(folder.entryList({ QStringLiteral("defaults.json.damaged-*") }).size() == 1);
+        TOLVO_FUZZ_CHECK(folder.entryList({ QStringLiteral("defaults.json.damaged-*") }).size() == 1);
     return 0;
 }

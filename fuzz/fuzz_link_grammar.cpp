@@ -11,12 +11,6 @@ using namespace tolvo;
 
 namespace {
 
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
-
 const QStringList labelPieces { "i", "ii", "12", "A-1", "@loc", "/", " ", "", "é", "%", ".", "-", "1e39", "nan" };
 
 } // namespace
@@ -34,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString url = in.utf16(4000);
 
     if (const std::optional<LinkParts> parts = splitLinkURL(url, candidates)) {
-        check(!parts->prefix.isEmpty() && candidates.value(parts->candidateIndex) == parts->prefix);
-        check(url == QStringLiteral("tolvo://") + parts->prefix + parts->target);
+        TOLVO_FUZZ_CHECK(!parts->prefix.isEmpty() && candidates.value(parts->candidateIndex) == parts->prefix);
+        TOLVO_FUZZ_CHECK(url == QStringLiteral("tolvo://") + parts->prefix + parts->target);
     }
 
     const PageLabelLookup lookup = [&labels](const QString& label) -> std::optional<int> {
@@ -53,11 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const QString& target : { url, in.utf16(300) }) {
         const TargetReading reading = readTarget(target, lookup, outline);
         if (reading.kind == TargetReading::Kind::Page || reading.kind == TargetReading::Kind::Location)
-            check(reading.pageIndex >= 0 && reading.pageIndex < labels.size());
+            TOLVO_FUZZ_CHECK(reading.pageIndex >= 0 && reading.pageIndex < labels.size());
         if (reading.kind == TargetReading::Kind::Location)
-            check(std::isfinite(reading.origin.x()) && std::isfinite(reading.origin.y()));
+            TOLVO_FUZZ_CHECK(std::isfinite(reading.origin.x()) && std::isfinite(reading.origin.y()));
         if (const std::optional<LocationTarget> location = parseLocationTarget(target))
-            check(std::isfinite(location->point.x()) && std::isfinite(location->point.y()));
+            TOLVO_FUZZ_CHECK(std::isfinite(location->point.x()) && std::isfinite(location->point.y()));
         cleanPageLabel(target);
     }
 
@@ -67,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             || labels[page].contains(QLatin1String("@loc")))
             continue;
         const TargetReading reading = readLocationOrPageLabel(locationTarget(labels[page], QPointF(x, y)), lookup);
-        check(reading.kind == TargetReading::Kind::Location && reading.pageIndex == page);
+        TOLVO_FUZZ_CHECK(reading.kind == TargetReading::Kind::Location && reading.pageIndex == page);
     }
     return 0;
 }

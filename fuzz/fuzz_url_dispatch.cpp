@@ -10,18 +10,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdlib>
 #include <memory>
 
 using namespace tolvo;
 
 namespace {
-
-void check(bool promise)
-{
-    if (!promise)
-        std::abort();
-}
 
 const QStringList prefixes { "book/", "book/ch/", "b/", "Book/", "apphelp/", "é/", "a b/", "%41/", "" };
 
@@ -63,18 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const DispatchDecision decision = decideDispatch(url, open, *setup.routing);
     switch (decision.kind) {
     case DispatchDecision::Kind::OpenDocument:
-        check(decision.documentIndex >= 0 && decision.documentIndex < open.size());
-        check(open[decision.documentIndex] == decision.prefix);
-        check(url == QStringLiteral("tolvo://") + decision.prefix + decision.target);
+        TOLVO_FUZZ_CHECK(decision.documentIndex >= 0 && decision.documentIndex < open.size());
+        TOLVO_FUZZ_CHECK(open[decision.documentIndex] == decision.prefix);
+        TOLVO_FUZZ_CHECK(url == QStringLiteral("tolvo://") + decision.prefix + decision.target);
         break;
     case DispatchDecision::Kind::OpenFile:
-        check(!decision.filePath.isEmpty() && !open.contains(decision.prefix));
-        check(url == QStringLiteral("tolvo://") + decision.prefix + decision.target);
+        TOLVO_FUZZ_CHECK(!decision.filePath.isEmpty() && !open.contains(decision.prefix));
+        TOLVO_FUZZ_CHECK(url == QStringLiteral("tolvo://") + decision.prefix + decision.target);
         break;
     case DispatchDecision::Kind::NotFound:
         break;
     }
     const QString decoded = percentDecodedURL(url);
-    check(!url.contains(u'%') ? decoded == url : decoded.size() <= url.size());
+    TOLVO_FUZZ_CHECK(!url.contains(u'%') ? decoded == url : decoded.size() <= url.size());
     return 0;
 }

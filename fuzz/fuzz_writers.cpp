@@ -1,7 +1,7 @@
 // The RTF, HTML and Markdown writers, with their readers as the oracle: a rich text built from the
-// input's choices is written and read back. RTF gives back the same runs (a link's quote and
-// backslash come back percent-encoded); every link written as HTML or Markdown is found again by the
-// link scanner of `tolvo-cli check`.
+// input's choices is written and read back. RTF gives back the same runs (a tolvo:// link's field
+// holds its quote, backslash and "%" percent-encoded, and the reader decodes them); every link
+// written as HTML or Markdown is found again by the link scanner of `tolvo-cli check`.
 #include "FuzzInput.h"
 #include "links/HtmlWriter.h"
 #include "links/LinkText.h"
@@ -9,6 +9,7 @@
 #include "links/RtfWriter.h"
 #include "routing/LinkScanner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,6 +57,23 @@ RichText richText(fuzz::FuzzInput& in)
     return text;
 }
 
+// The runs as lines of text, so that a failed round trip shows where the two differ.
+QString describe(const RichText& text)
+{
+    QString out;
+    for (const TextRun& run : text.runs()) {
+        const TextAttributes& a = run.attributes;
+        out += QStringLiteral("  [%1] link=%2 color=%3 underline=%4 font=%5/%6\n")
+                   .arg(run.text.toHtmlEscaped(), a.link.value_or(QStringLiteral("-")),
+                       a.color ? QStringLiteral("%1,%2,%3").arg(a.color->red).arg(a.color->green).arg(a.color->blue)
+                               : QStringLiteral("-"),
+                       a.underline ? QStringLiteral("yes") : QStringLiteral("no"),
+                       a.font ? a.font->family : QStringLiteral("-"),
+                       a.font ? QString::number(a.font->pointSize) : QStringLiteral("-"));
+    }
+    return out;
+}
+
 [[noreturn]] void fail(const char* what, const QString& detail)
 {
     std::fprintf(stderr, "%s: %s\n", what, detail.toUtf8().constData());
@@ -70,15 +88,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const RichText text = richText(in);
 
     const std::optional<RichText> rtf = fromRtf(toRtf(text));
+    // RTF holds sizes as Word reads them, from 1 point up in half points: half a point comes back as one.
     RichText expected;
     for (const TextRun& run : text.runs()) {
         TextAttributes a = run.attributes;
-        if (a.link)
-            a.link = QString(*a.link).replace(u'\\', QLatin1String("%5C")).replace(u'"', QLatin1String("%22"));
+        if (a.font && a.font->hasSize())
+            a.font->pointSize = std::max(a.font->pointSize, 1.0);
         expected.append(run.text, a);
     }
     if (!rtf || !(*rtf == expected))
-        fail("RTF round trip", QString::fromLatin1(toRtf(text)));
+        fail("RTF round trip",
+            QString::fromLatin1(toRtf(text)) + QStringLiteral("\nexpected:\n") + describe(expected)
+                + QStringLiteral("read:\n") + (rtf ? describe(*rtf) : QStringLiteral("  nothing\n")));
 
     QStringList written;
     for (const TextRun& run : text.runs())

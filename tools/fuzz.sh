@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Long fuzzing runs: builds the libFuzzer targets under ASan and UBSan in build-fuzz/ and runs each
-# (or the ones named) for SECONDS, keeping what they learn in build-fuzz/fuzz/work/corpus/.
+# (or the ones named) for SECONDS, keeping what they learn in build-fuzz/fuzz/work/long/TARGET/.
 #   tools/fuzz.sh [SECONDS] [TARGET...]      e.g. tools/fuzz.sh 1800 pdf rtf_reader
 # Targets: instance_frames rtf_reader writers titles link_grammar url_dispatch defaults_loader pdf.
 # A crash leaves its input in build-fuzz/fuzz/work/artifacts/TARGET/; once it is fixed, copy the
@@ -13,9 +13,14 @@ shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(instance_frames rtf_reader writers titles link_grammar url_dispatch defaults_loader pdf)
 
-cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DTOLVO_FUZZ=ON -DTOLVO_BUILD_TESTS=OFF -DTOLVO_BUILD_BENCH=OFF >/dev/null
-nice cmake --build build-fuzz --target fuzz_targets
+launcher=()
+if command -v ccache >/dev/null 2>&1; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DTOLVO_FUZZ=ON -DTOLVO_BUILD_TESTS=OFF -DTOLVO_BUILD_BENCH=OFF >/dev/null
+nice cmake --build build-fuzz --parallel "$(nproc)" --target fuzz_targets
 work=build-fuzz/fuzz/work
 [ -d "$work/seeds" ] || /usr/bin/python3 fuzz/make_seeds.py "$work/seeds" tests/fixtures
 

@@ -4,7 +4,7 @@
 #   tools/test.sh              build in build/ci and run the suite
 #   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan
 #   tools/test.sh --fuzz       build the fuzz targets in build/fuzz (clang, ASan, UBSan) and run
-#                              each for TOLVO_FUZZ_SECONDS (30), then every input that once crashed
+#                              each for TOLVO_FUZZ_SECONDS (45), then every input that once crashed
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup-debian.sh
@@ -37,7 +37,7 @@ if [ "${1:-}" = "--fuzz" ]; then
   # Only the fuzz targets and the layers they read are built, instrumented for coverage.
   cmake -S . -B build/fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOLVO_FUZZ=ON -DTOLVO_BUILD_TESTS=OFF \
-    -DTOLVO_BUILD_BENCH=OFF -DTOLVO_FUZZ_SECONDS="${TOLVO_FUZZ_SECONDS:-30}"
+    -DTOLVO_BUILD_BENCH=OFF -DTOLVO_FUZZ_SECONDS="${TOLVO_FUZZ_SECONDS:-45}"
   cmake --build build/fuzz --parallel "$(nproc)" --target fuzz_targets
   ctest --test-dir build/fuzz --output-on-failure --parallel "$(nproc)" --tests-regex '^fuzz_'
   exit

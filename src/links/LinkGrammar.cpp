@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace tolvo {
 
@@ -164,6 +165,36 @@ std::optional<QString> PageLabelFromExtendedPageLabel(const std::optional<QStrin
     if (!value)
         return std::nullopt;
     return cleanPageLabel(*value);
+}
+
+QString percentDecoded(const QString& text)
+{
+    const auto hex = [&text](qsizetype i) {
+        const char16_t c = text[i].unicode();
+        return c >= u'0' && c <= u'9' ? c - u'0'
+            : c >= u'a' && c <= u'f'  ? c - u'a' + 10
+            : c >= u'A' && c <= u'F'  ? c - u'A' + 10
+                                      : -1;
+    };
+    const auto isEscape
+        = [&](qsizetype i) { return text[i] == u'%' && i + 2 < text.size() && hex(i + 1) >= 0 && hex(i + 2) >= 0; };
+    if (!text.contains(u'%'))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    QByteArray bytes; // a run of escapes, decoded together: a character may take several
+    for (qsizetype i = 0; i < text.size();) {
+        if (isEscape(i)) {
+            bytes += char(hex(i + 1) * 16 + hex(i + 2));
+            i += 3;
+            continue;
+        }
+        if (!bytes.isEmpty())
+            out += QString::fromUtf8(std::exchange(bytes, {}));
+        out += text[i++];
+    }
+    out += QString::fromUtf8(bytes);
+    return out;
 }
 
 std::optional<LinkParts> splitLinkURL(const QString& url, const QStringList& candidates)

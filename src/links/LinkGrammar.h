@@ -72,6 +72,10 @@ struct LinkParts {
     qsizetype candidateIndex {}; ///< its position in the candidate list
 };
 
+/// The text with each "%" and two hex digits read as a byte of UTF-8 (bytes that are no UTF-8
+/// give U+FFFD); a "%" without two hex digits after it stays as it is.
+QString percentDecoded(const QString& text);
+
 /// Of the candidates for which "tolvo://" + candidate is a case-sensitive string
 /// prefix of url, the longest wins (book/x/ names a PDF of its own, which book/
 /// must not take), the first in order among equals. Empty candidates are skipped:

@@ -253,13 +253,18 @@ std::optional<QString> prefixCompatibleString(const QString& text)
 {
     QString result;
     bool first = true;
+    bool named = false;
     for (QStringView part : QStringView(text).split(u'/', Qt::SkipEmptyParts)) {
         if (!first)
             result += u'/';
         first = false;
+        const qsizetype before = result.size();
         appendPrefixPart(part, result);
+        named = named || result.size() > before;
     }
-    if (result.isEmpty())
+    // Parts of punctuation alone keep their empty places beside a named part ("a/!!" gives "a//"),
+    // but with no named part at all ("!!/!!") the text names nothing.
+    if (!named)
         return std::nullopt;
     result += u'/';
     return result;

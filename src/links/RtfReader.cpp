@@ -2,9 +2,10 @@
 // The RTF reader: one pass over the bytes with an explicit group stack.
 #include "links/RtfReader.h"
 
+#include "links/LinkGrammar.h"
+
 #include <QHash>
 #include <QStringDecoder>
-#include <QUrl>
 
 #include <algorithm>
 #include <array>
@@ -140,6 +141,17 @@ int hexValue(char c)
     return -1;
 }
 
+// Unpaired surrogates would not survive conversion to UTF-8; they become U+FFFD.
+void replaceUnpairedSurrogates(QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+}
+
 // One argument of a field instruction: quoted (with \" and \\ as escapes) or up to white space.
 QString fieldArgument(QStringView s, qsizetype& pos)
 {
@@ -197,22 +209,14 @@ std::optional<QString> hyperlinkOf(const QString& instruction)
     }
     if (url && url->isEmpty())
         return std::nullopt;
+    // The instruction is text like any other (\u escapes, a cut at its length limit).
+    if (url)
+        replaceUnpairedSurrogates(*url);
     // A tolvo:// link's field holds what a field cannot carry percent-encoded (so does ours, with
     // "%" encoded then too); the link itself is its decoded text, as dispatch reads it.
     if (url && url->startsWith(QLatin1String("tolvo:"), Qt::CaseInsensitive))
-        url = QUrl::fromPercentEncoding(url->toUtf8());
+        url = percentDecoded(*url);
     return url;
-}
-
-// Unpaired surrogates would not survive conversion to UTF-8; they become U+FFFD.
-void replaceUnpairedSurrogates(QString& text)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-            ++i;
-        else if (text[i].isSurrogate())
-            text[i] = QChar::ReplacementCharacter;
-    }
 }
 
 enum class Destination { Text, FontTable, ColorTable, FieldInstruction, Skip };

@@ -3,8 +3,6 @@
 
 #include "links/LinkGrammar.h"
 
-#include <QUrl>
-
 namespace tolvo {
 
 DispatchDecision decideDispatch(const QString& url, const QStringList& openPrefixes, RoutingTable& routing)
@@ -45,9 +43,7 @@ DispatchDecision decideDispatch(
 
 QString percentDecodedURL(const QString& url)
 {
-    if (!url.contains(QLatin1Char('%')))
-        return url;
-    return QUrl::fromPercentEncoding(url.toUtf8());
+    return percentDecoded(url);
 }
 
 DispatchDecision dispatchIncomingURL(const QString& url, const Dispatcher& dispatch)

@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -251,10 +252,19 @@ QVariant Defaults::coerce(const Key* key, const QVariant& value) const
         const double d = value.toDouble(&ok);
         if (!ok || !std::isfinite(d))
             return QVariant();
-        if (key->type == Type::Integer)
+        // A number the key's type cannot hold (a hand-edited 1e308 for a float) is refused, not
+        // turned into an infinity or a wrapped integer that could never be typed back.
+        if (key->type == Type::Integer) {
+            constexpr double kLimit = 9223372036854775808.0; // 2^63
+            if (d < -kLimit || d >= kLimit)
+                return QVariant();
             return qint64(d);
-        if (key->type == Type::Float)
+        }
+        if (key->type == Type::Float) {
+            if (std::abs(d) > double(std::numeric_limits<float>::max()))
+                return QVariant();
             return double(float(d));
+        }
         return d;
     }
     case Type::String:
@@ -323,7 +333,7 @@ void Defaults::setValue(const QString& key, const QVariant& value)
     ensureLoaded();
     const QVariant v = coerce(registeredKey(key), value);
     if (!v.isValid()) {
-        qCWarning(lcDefaults).noquote() << "Ignoring a value of the wrong type for" << key;
+        qCWarning(lcDefaults).noquote() << "Ignoring a value of the wrong type or out of its range for" << key;
         return;
     }
     m_pendingRemove.remove(key);
@@ -548,7 +558,8 @@ std::optional<QVariant> Defaults::parseValue(const QString& key, const QString& 
         const double v = text.trimmed().toDouble(&ok);
         if (!ok || !std::isfinite(v))
             return std::nullopt;
-        return coerce(registered, v);
+        const QVariant coerced = coerce(registered, v);
+        return coerced.isValid() ? std::optional<QVariant>(coerced) : std::nullopt;
     }
     case Type::String:
         return QVariant(text);

@@ -133,6 +133,9 @@ private slots:
         QTest::newRow("map for float") << "TolvoSearchSplitViewDividerPosition" << QVariant(QVariantMap());
         QTest::newRow("number for dictionary") << "routingDictionarySandboxed" << QVariant(3);
         QTest::newRow("bool for string") << "TolvoURLRichTextPreference" << QVariant(true);
+        QTest::newRow("float beyond a float") << "TolvoSearchSplitViewDividerPosition" << QVariant(1e39);
+        QTest::newRow("integer beyond 64 bits") << "TolvoLastSelectedScratchpad" << QVariant(1e19);
+        QTest::newRow("integer below 64 bits") << "TolvoLastSelectedScratchpad" << QVariant(-1e19);
     }
     void wrongTypesAreRefused()
     {
@@ -147,9 +150,13 @@ private slots:
 
     void handEditedWrongTypeReadsAsDefault()
     {
-        writeFile(R"({"TolvoAutoMatchEnabled": "yes", "TolvoLastSelectedScratchpad": 3, "someFutureKey": [1,2]})");
+        writeFile(R"({"TolvoAutoMatchEnabled": "yes", "TolvoLastSelectedScratchpad": 3, "someFutureKey": [1,2],
+                      "TolvoSearchSplitViewDividerPosition": 1e308, "TolvoSearchIndexLimitMB": -1e300})");
         auto d = fresh();
         QCOMPARE(d->boolForKey(keys::kAutoMatchEnabled), true);
+        // Numbers their key's type cannot hold read as the default, shown so that they can be typed back.
+        QCOMPARE(d->floatForKey(keys::kSearchSplitViewDividerPosition), 170.0f);
+        QCOMPARE(d->integerForKey(keys::kSearchIndexLimitMB), 500);
         QCOMPARE(d->integerForKey(keys::kLastSelectedScratchpad), 3);
         // A key this version does not know survives our writes.
         d->setValue(keys::kShowHelpOnStart, false);
@@ -308,6 +315,8 @@ private slots:
                                << "200.5" << true << "200.5";
         QTest::newRow("nan") << "TolvoSearchSplitViewDividerPosition"
                              << "nan" << false << "";
+        QTest::newRow("beyond a float") << "TolvoSearchSplitViewDividerPosition"
+                                        << "1e39" << false << "";
         QTest::newRow("string") << "TolvoPDFViewRedBoxSizePref"
                                 << "Large" << true << "Large";
         QTest::newRow("dictionary") << "matchingDictionarySandboxed"

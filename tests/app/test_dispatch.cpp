@@ -147,6 +147,15 @@ private slots:
                                            << "tolvo://b/12/";
         QTest::newRow("stray percent") << "tolvo://b/100%/"
                                        << "tolvo://b/100%/";
+        QTest::newRow("percent before no hex digits") << "tolvo://m/%@loc12/%zz"
+                                                      << "tolvo://m/%@loc12/%zz";
+        QTest::newRow("percent and one hex digit") << "tolvo://b/%4x/%4"
+                                                   << "tolvo://b/%4x/%4";
+        QTest::newRow("escape at the end") << "tolvo://b/x%41"
+                                           << "tolvo://b/xA";
+        QTest::newRow("bytes that are no UTF-8") << "tolvo://b/%FF%C3/" << QString::fromUtf8("tolvo://b/\uFFFD\uFFFD/");
+        QTest::newRow("escape beside a character")
+            << QString::fromUtf8("tolvo://b/é%20ü/") << QString::fromUtf8("tolvo://b/é ü/");
     }
     void percentDecoding()
     {

@@ -333,6 +333,7 @@ private slots:
         QTest::newRow("empty parts skipped") << "a//b/" << true << "a/b/";
         QTest::newRow("punctuation part stays as empty part") << "!!/a" << true << "/a/";
         QTest::newRow("trailing punctuation part") << "a/!!" << true << "a//";
+        QTest::newRow("only punctuation parts") << "!!/ - /..." << false << "";
         QTest::newRow("leading dot stripped") << ".hidden" << true << "hidden/";
         QTest::newRow("inner dots of a token kept") << "a..b" << true << "a..b/";
         QTest::newRow("dot-led token after a word") << "a .b" << true << "a/";

@@ -131,19 +131,25 @@ PandocReading readWithPandoc(const QString& pandoc, const QByteArray& rtf)
 }
 
 // Every run holds text and differs from its neighbours; no unpaired surrogate anywhere.
+bool noUnpairedSurrogate(const QString& s)
+{
+    for (qsizetype k = 0; k < s.size(); ++k) {
+        if (s[k].isHighSurrogate() && k + 1 < s.size() && s[k + 1].isLowSurrogate())
+            ++k;
+        else if (s[k].isSurrogate())
+            return false;
+    }
+    return true;
+}
+
 bool isSound(const RichText& text)
 {
     for (qsizetype i = 0; i < text.runs().size(); ++i) {
         const TextRun& run = text.runs()[i];
         if (run.text.isEmpty() || (i > 0 && text.runs()[i - 1].attributes == run.attributes))
             return false;
-        const QString& s = run.text;
-        for (qsizetype k = 0; k < s.size(); ++k) {
-            if (s[k].isHighSurrogate() && k + 1 < s.size() && s[k + 1].isLowSurrogate())
-                ++k;
-            else if (s[k].isSurrogate())
-                return false;
-        }
+        if (!noUnpairedSurrogate(run.text) || (run.attributes.link && !noUnpairedSurrogate(*run.attributes.link)))
+            return false;
     }
     return true;
 }
@@ -291,6 +297,9 @@ private slots:
             TextAttributes { QStringLiteral("tolvo://m/{é} \\\"/"), RgbColor { 1, 2, 3 }, true,
                 FontSpec { QStringLiteral("Helvetica"), 0 } });
         QTest::newRow("every special") << everything;
+        // Written as it is (nothing in it needs encoding), so the reader must leave the "%" alone.
+        QTest::newRow("stray percent in a link") << RichText(
+            QStringLiteral("x"), TextAttributes { QStringLiteral("tolvo://m/%@loc12/100%/"), {}, false, {} });
     }
     void readerReadsBackWhatWeWrite()
     {
@@ -375,6 +384,9 @@ private slots:
         QTest::newRow("escaped quote in field")
             << QByteArray("{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"a\\\\\"b\\\\\\\\c\"}}{\\fldrslt B}}}") << "B"
             << QStringList { "B=a\"b\\c" };
+        QTest::newRow("percent that is no escape")
+            << QByteArray("{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"tolvo://m/%@loc12/%4%41\"}}{\\fldrslt B}}}") << "B"
+            << QStringList { "B=tolvo://m/%@loc12/%4A" };
         QTest::newRow("other field") << QByteArray("{\\rtf1 p.{\\field{\\*\\fldinst{PAGE}}{\\fldrslt 3}}}") << "p.3"
                                      << QStringList {};
         QTest::newRow("HYPERLINK prefix only")
@@ -530,6 +542,9 @@ private slots:
         QTest::newRow("lone star") << QByteArray("{\\rtf1 \\*x}") << true << "x";
         QTest::newRow("empty ignorable group") << QByteArray("{\\rtf1 {\\*}y}") << true << "y";
         QTest::newRow("unpaired surrogates") << QByteArray("{\\rtf1 \\u-10179?x\\u-8704?}") << true << "\uFFFDx\uFFFD";
+        QTest::newRow("unpaired surrogate in a link")
+            << QByteArray("{\\rtf1{\\field{\\*\\fldinst{HYPERLINK \"http://a/\\u-10179?b\"}}{\\fldrslt x}}}") << true
+            << "x";
         QTest::newRow("text after the document") << QByteArray("{\\rtf1 a}{\\rtf1 b}") << true << "a";
     }
     void readerSurvivesDamagedInput()
