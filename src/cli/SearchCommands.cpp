@@ -176,7 +176,8 @@ int runLibrarySearch(const QString& query, bool json, Output& io)
         if (seen.contains(path))
             continue;
         seen << path;
-        pdfs.push_back({ entry.prefix, path, { permanentIdOf(path), contentFingerprint(path) } });
+        const auto [documentId, fingerprint] = entry.documentIdentity();
+        pdfs.push_back({ entry.prefix, path, { documentId, fingerprint } });
     }
     io.flush();
     LibrarySearchCallbacks callbacks;

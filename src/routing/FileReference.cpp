@@ -234,6 +234,11 @@ bool FileReference::keptIdentity(const FileStat& now) const
     return now.size == size && now.modifiedMs == modifiedMs;
 }
 
+bool FileReference::isUntouched(const FileStat& now) const
+{
+    return keptIdentity(now) && now.size == size && now.modifiedMs == modifiedMs;
+}
+
 bool FileReference::isSameDocument(const QString& path, const FileStat& now) const
 {
     if (!now.isRegularFile)

@@ -54,6 +54,9 @@ struct FileReference {
     /// Whether the file system still shows the very file this reference was made for
     /// (device and inode, with birth time, or size and modification time, agreeing).
     bool keptIdentity(const FileStat& now) const;
+    /// Whether that file has not been written since either (same size and modification time as
+    /// well): its permanent identifier and fingerprint are still the ones recorded here.
+    bool isUntouched(const FileStat& now) const;
     /// Whether the file at path (described by now), anywhere, is proven to be this
     /// document: the same file, the same permanent identifier, or the same content.
     /// Reads the identifier and the fingerprint only when the inode cannot tell.

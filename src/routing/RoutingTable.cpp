@@ -168,6 +168,19 @@ std::optional<ResolvedReference> RoutingTable::resolvePrefix(const QString& key)
     return entries.constFirst().resolved;
 }
 
+std::pair<QByteArray, QByteArray> RoutingTable::Entry::documentIdentity() const
+{
+    if (!resolved.found())
+        return {};
+    const QString& path = resolved.filePath;
+    const std::optional<FileReference> recorded
+        = resolved.renewed ? resolved.renewed : FileReference::fromVariant(stored);
+    const std::optional<FileStat> now = statFile(path);
+    if (recorded && now && !recorded->fingerprint.isEmpty() && recorded->isUntouched(*now))
+        return { recorded->documentId, recorded->fingerprint };
+    return { permanentIdOf(path), contentFingerprint(path) };
+}
+
 QList<RoutingTable::Entry> RoutingTable::resolveEntries(const RowFilter& filter, bool* renewed)
 {
     QList<Entry> entries;

@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 namespace tolvo {
 
@@ -62,6 +63,10 @@ public:
         QString prefix;
         QVariant stored; ///< the reference as it was read
         ResolvedReference resolved;
+        /// The found file's permanent identifier (permanentIdOf) and content fingerprint
+        /// (contentFingerprint): those of its reference while the file is untouched since, so
+        /// that the file need not be read; empty when it was not found.
+        std::pair<QByteArray, QByteArray> documentIdentity() const;
     };
     /// The entries the filter keeps (all without one), resolved with one shared search;
     /// files moved or saved again have their entries renewed (*renewed false when that

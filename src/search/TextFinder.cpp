@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 namespace tolvo {
 
@@ -24,6 +25,33 @@ struct TextFinder::Job {
     std::atomic<int> nextPage { 0 };
     std::atomic<int> finishedWorkers { 0 };
     std::atomic<bool> cancelled { false };
+
+    /// Whether this find reads the index, decided once by the first worker to start on it, so that
+    /// an index put in place meanwhile cannot have the workers search the same pages twice.
+    std::once_flag modeOnce;
+    bool fromIndex = false;
+    /// From the index: the pages that may match, shared out like the pages of the PDF.
+    std::once_flag candidatesOnce;
+    std::optional<std::vector<int>> candidates;
+    std::atomic<int> nextCandidate { 0 };
+    std::atomic<int> readingIndex { 0 }; ///< workers still reading the index
+    std::atomic<bool> indexDamaged { false };
+    /// Pages delivered from the index: after it turns out damaged the PDF is searched for the rest.
+    std::mutex doneMutex;
+    std::vector<bool> done;
+    void markDone(int from, int to)
+    {
+        std::lock_guard lock(doneMutex);
+        if (done.empty())
+            done.resize(size_t(pageCount), false);
+        for (int page = from; page < to; ++page)
+            done[size_t(page)] = true;
+    }
+    bool isDone(int page)
+    {
+        std::lock_guard lock(doneMutex);
+        return !done.empty() && done[size_t(page)];
+    }
 };
 
 /// The PDF's text index: the complete one, or the one being written by the finds.
@@ -33,7 +61,8 @@ struct TextFinder::Store {
     qint64 limitBytes = 0;
     int pageCount = 0;
     QStringList labels; ///< kept in the index written
-    std::unique_ptr<TextIndex> index; ///< complete; read by one worker at a time under mutex
+    std::unique_ptr<TextIndex> index; ///< complete; each worker reads it through a connection of its own
+    quint64 indexVersion = 0; ///< changes whenever index does, so that a worker's connection follows
     std::unique_ptr<IndexWriter> writer; ///< thread-safe itself
     std::atomic<int> percent { -1 };
 };
@@ -91,6 +120,7 @@ void TextFinder::useIndex(const IndexKey& key, qint64 limitBytes)
     m_store->limitBytes = limitBytes;
     m_store->pageCount = m_pageCount;
     m_store->index = TextIndex::open(key, m_pageCount);
+    ++m_store->indexVersion;
     if (!m_store->index && !m_documents.empty()) {
         m_store->labels = m_documents.front()->pageLabels();
         m_store->writer = IndexWriter::start(key, m_pageCount, m_store->labels);
@@ -143,6 +173,8 @@ void TextFinder::cancelFindString()
 void TextFinder::workerLoop(const pdf::Document& document)
 {
     std::shared_ptr<Job> last;
+    std::unique_ptr<TextIndex> reader; // this worker's connection to the complete index
+    quint64 readerVersion = 0;
     for (;;) {
         std::shared_ptr<Job> job;
         {
@@ -155,26 +187,30 @@ void TextFinder::workerLoop(const pdf::Document& document)
         last = job;
         // A page whose text takes seconds to read ends as soon as the find is cancelled or the finder goes.
         const pdf::AbortScope abortScope([&job] { return job->cancelled.load(std::memory_order_relaxed); });
+        quint64 version = 0;
         {
-            std::unique_lock storeLock(m_store->mutex);
-            if (m_store->index) {
-                // One worker reads the index; the others have nothing to do for this find.
-                const int damagedFrom
-                    = job->nextPage.exchange(job->pageCount) < job->pageCount ? findInIndex(job, *m_store->index) : -1;
-                if (damagedFrom >= 0) {
-                    // A damaged index is dropped; this find goes on over the PDF and writes a new one.
-                    m_store->index->discard();
-                    m_store->index.reset();
-                    m_store->writer = IndexWriter::start(m_store->key, m_store->pageCount,
-                        m_store->labels.isEmpty() ? document.pageLabels() : m_store->labels);
-                    job->nextPage = damagedFrom;
-                    storeLock.unlock();
-                    findInPages(job, document);
-                }
-            } else {
-                storeLock.unlock();
-                findInPages(job, document);
-            }
+            std::lock_guard storeLock(m_store->mutex);
+            std::call_once(job->modeOnce, [&] { job->fromIndex = m_store->index != nullptr; });
+            if (job->fromIndex && m_store->index)
+                version = m_store->indexVersion;
+        }
+        if (version != readerVersion) {
+            reader = version ? TextIndex::open(m_store->key, m_store->pageCount) : nullptr;
+            readerVersion = version;
+        }
+        if (job->fromIndex) {
+            ++job->readingIndex;
+            // An index that cannot be opened any more counts as damaged.
+            const bool damaged = reader ? findInIndex(job, *reader) : (job->indexDamaged = true);
+            --job->readingIndex;
+            if (damaged)
+                dropDamagedIndex(readerVersion, document);
+        }
+        if (!job->fromIndex || job->indexDamaged) {
+            // After a damaged index the PDF gives the pages not delivered yet, once no worker reads the index.
+            while (job->readingIndex.load() > 0)
+                std::this_thread::yield();
+            findInPages(job, document);
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
         if (job->finishedWorkers.fetch_add(1) + 1 == job->workers && !job->cancelled.load()) {
@@ -185,34 +221,58 @@ void TextFinder::workerLoop(const pdf::Document& document)
     }
 }
 
-int TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
+void TextFinder::dropDamagedIndex(quint64 version, const pdf::Document& document)
+{
+    std::lock_guard lock(m_store->mutex);
+    if (m_store->indexVersion != version || !m_store->index)
+        return; // the other worker dropped it
+    // A damaged index is dropped; the find goes on over the PDF and writes a new one.
+    m_store->index->discard();
+    m_store->index.reset();
+    ++m_store->indexVersion;
+    m_store->writer = IndexWriter::start(
+        m_store->key, m_store->pageCount, m_store->labels.isEmpty() ? document.pageLabels() : m_store->labels);
+}
+
+bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
 {
     const quint64 generation = job->generation;
-    const std::optional<std::vector<int>> pages = index.candidatePages(foldForFind(job->text));
-    if (!pages)
-        return 0;
-    for (const int page : *pages) {
-        if (job->cancelled.load(std::memory_order_relaxed))
-            return -1;
+    std::call_once(job->candidatesOnce, [&] { job->candidates = index.candidatePages(foldForFind(job->text)); });
+    if (!job->candidates) {
+        job->indexDamaged = true;
+        return true;
+    }
+    const std::vector<int>& pages = *job->candidates;
+    const int count = int(pages.size());
+    while (!job->cancelled.load(std::memory_order_relaxed) && !job->indexDamaged.load()) {
+        const int k = job->nextCandidate.fetch_add(1);
+        if (k > count)
+            break;
+        // A candidate vouches for the pages between it and the one before: the index named none of them.
+        const int from = k == 0 ? 0 : pages[size_t(k) - 1] + 1;
+        if (k == count) {
+            job->markDone(from, job->pageCount);
+            QMetaObject::invokeMethod(
+                this, [this, generation, from, to = job->pageCount] { deliverPage(generation, -1, {}, from, to); },
+                Qt::QueuedConnection);
+            break;
+        }
+        const int page = pages[size_t(k)];
         const std::optional<pdf::FindText> text = index.page(page);
         if (!text) {
-            // The pages before this one are done; the caller reads the rest from the PDF.
-            QMetaObject::invokeMethod(
-                this, [this, generation, page] { deliverPage(generation, -1, {}, page); }, Qt::QueuedConnection);
-            return page;
+            job->indexDamaged = true;
+            return true;
         }
         std::vector<PageMatch> matches = findMatches(*text, job->text);
-        if (matches.empty())
-            continue;
-        // Every page before this one has been searched: the index named none of them.
+        job->markDone(from, page + 1);
         QMetaObject::invokeMethod(
-            this, [this, generation, page, found = std::move(matches)] { deliverPage(generation, page, found, page); },
+            this,
+            [this, generation, page, from, found = std::move(matches)] {
+                deliverPage(generation, page, found, from, page + 1);
+            },
             Qt::QueuedConnection);
     }
-    QMetaObject::invokeMethod(
-        this, [this, generation, pages = job->pageCount] { deliverPage(generation, -1, {}, pages); },
-        Qt::QueuedConnection);
-    return -1;
+    return false;
 }
 
 void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document)
@@ -226,25 +286,44 @@ void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Documen
         const int page = job->nextPage.fetch_add(1);
         if (page >= job->pageCount)
             break;
+        if (job->isDone(page)) {
+            // Delivered from the index before it turned out damaged; the new index needs it still.
+            if (writer && !writer->has(page)) {
+                std::optional<pdf::FindText> text = document.findText(page);
+                if (job->cancelled.load())
+                    continue;
+                if (!text)
+                    text = pdf::FindText();
+                roundAsStored(*text);
+                if (writer->put(page, *text))
+                    reportIndexProgress();
+            }
+            continue;
+        }
         // A page an earlier find read is in the index being written.
         std::optional<pdf::FindText> text = writer ? writer->page(page) : std::nullopt;
-        if (!text) {
+        const bool read = !text;
+        if (read) {
             text = document.findText(page);
             if (job->cancelled.load())
                 continue;
             if (text)
                 roundAsStored(*text);
-            if (text && writer && writer->put(page, *text))
-                reportIndexProgress();
         }
         std::vector<PageMatch> matches = text ? findMatches(*text, job->text) : std::vector<PageMatch>();
         if (job->cancelled.load())
             continue;
         // Pages without matches are reported too, so that the reader knows which pages are done.
+        // The row goes out before the page is written into the index: the find does not wait for that.
         const quint64 generation = job->generation;
         QMetaObject::invokeMethod(
-            this, [this, generation, page, found = std::move(matches)] { deliverPage(generation, page, found, -1); },
+            this,
+            [this, generation, page, found = std::move(matches)] {
+                deliverPage(generation, page, found, page, page + 1);
+            },
             Qt::QueuedConnection);
+        if (read && text && writer && writer->put(page, *text))
+            reportIndexProgress();
     }
 }
 
@@ -260,6 +339,7 @@ void TextFinder::reportIndexProgress()
         // The worker that wrote the last page puts the index in place; the finds read it from then on.
         if (m_store->writer.get() == writer && writer->finish(m_store->limitBytes)) {
             m_store->index = TextIndex::open(m_store->key, m_store->pageCount);
+            ++m_store->indexVersion;
             finished = m_store->index != nullptr;
         }
     }
@@ -270,7 +350,7 @@ void TextFinder::reportIndexProgress()
 }
 
 void TextFinder::deliverPage(
-    quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedBefore)
+    quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedFrom, int searchedTo)
 {
     if (generation != m_generation || !m_finding)
         return;
@@ -286,11 +366,8 @@ void TextFinder::deliverPage(
     if (generation != m_generation)
         return;
     const int before = m_searchedThrough;
-    // A read of the index vouches for the pages before the one it delivers.
-    for (int i = m_searchedThrough; i < std::min(searchedBefore, int(m_searched.size())); ++i)
+    for (int i = std::max(searchedFrom, 0); i < std::min(searchedTo, int(m_searched.size())); ++i)
         m_searched[size_t(i)] = true;
-    if (pageIndex >= 0 && size_t(pageIndex) < m_searched.size())
-        m_searched[size_t(pageIndex)] = true;
     while (m_searchedThrough < int(m_searched.size()) && m_searched[size_t(m_searchedThrough)])
         ++m_searchedThrough;
     if (m_searchedThrough != before)

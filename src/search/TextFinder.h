@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text find over a whole document, on worker threads. With the PDF's text
-// index, one worker reads the pages the index names; without it the pages are
-// shared out among the workers, each reading its own copy of the PDF, and every
+// index, the workers share out the pages the index names, each reading it
+// through a connection of its own; without it the pages are shared out among
+// the workers, each reading its own copy of the PDF, and every
 // page read goes into the index being written, which is put in place once every
 // page is in. Either way the matches come back on the main thread page by page.
 
@@ -21,7 +22,8 @@
 namespace tolvo {
 
 /// A case-insensitive find over every page, one find at a time. Workers take the next page
-/// not yet searched, so a page with much text does not hold up the rest. A new find or a
+/// not yet searched (of the PDF, or of the pages the index names), so a page with much text does
+/// not hold up the rest. A new find or a
 /// cancel ends the running one: none of its matches are delivered after that.
 class TextFinder : public QObject {
     Q_OBJECT
@@ -69,11 +71,16 @@ private:
     struct Shared;
     struct Store;
     void workerLoop(const pdf::Document& document);
-    /// -1, or the first page the index could not give (it is damaged; the pages before it were delivered).
-    int findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
+    /// Shares the pages the index names out among the workers; true when the index turned out
+    /// damaged (the pages delivered before are marked done in the job).
+    bool findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
+    /// Deletes the index of version (unless the other worker did) and starts writing a new one.
+    void dropDamagedIndex(quint64 version, const pdf::Document& document);
     void findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document);
     void reportIndexProgress();
-    void deliverPage(quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedBefore);
+    /// The matches on pageIndex (-1: none) of a find, and pages searchedFrom to searchedTo - 1 searched.
+    void deliverPage(
+        quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedFrom, int searchedTo);
     void deliverEnd(quint64 generation);
 
     std::shared_ptr<Shared> m_shared;

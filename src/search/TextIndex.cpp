@@ -131,6 +131,28 @@ bool isIndexOf(sqlite3* db, const IndexKey& key, int pageCount)
         && metaValue(db, "fingerprint").value_or(QByteArray()) == key.fingerprint;
 }
 
+bool prepareReadPage(sqlite3* db, sqlite3_stmt** statement)
+{
+    return sqlite3_prepare_v3(
+               db, "SELECT words FROM pages WHERE page = ?", -1, SQLITE_PREPARE_PERSISTENT, statement, nullptr)
+        == SQLITE_OK;
+}
+
+// One page through the prepared statement of prepareReadPage; nothing when it is not there or damaged.
+std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
+{
+    sqlite3_reset(statement);
+    sqlite3_bind_int64(statement, 1, pageIndex);
+    if (sqlite3_step(statement) != SQLITE_ROW)
+        return std::nullopt;
+    // The blob is valid until the next step or reset; it is copied by the decoding.
+    const QByteArray bytes = QByteArray::fromRawData(
+        static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0));
+    std::optional<pdf::FindText> text = decodeFindText(bytes);
+    sqlite3_reset(statement);
+    return text;
+}
+
 } // namespace
 
 QString IndexKey::fileName() const
@@ -379,21 +401,9 @@ std::optional<pdf::FindText> TextIndex::page(int pageIndex)
 {
     if (!m_db)
         return std::nullopt;
-    if (!m_readPage
-        && sqlite3_prepare_v3(
-               m_db, "SELECT words FROM pages WHERE page = ?", -1, SQLITE_PREPARE_PERSISTENT, &m_readPage, nullptr)
-            != SQLITE_OK)
+    if (!m_readPage && !prepareReadPage(m_db, &m_readPage))
         return std::nullopt;
-    sqlite3_reset(m_readPage);
-    sqlite3_bind_int64(m_readPage, 1, pageIndex);
-    if (sqlite3_step(m_readPage) != SQLITE_ROW)
-        return std::nullopt;
-    // The blob is valid until the next step or reset; it is copied by the decoding.
-    const QByteArray bytes = QByteArray::fromRawData(
-        static_cast<const char*>(sqlite3_column_blob(m_readPage, 0)), sqlite3_column_bytes(m_readPage, 0));
-    std::optional<pdf::FindText> text = decodeFindText(bytes);
-    sqlite3_reset(m_readPage);
-    return text;
+    return readPage(m_readPage, pageIndex);
 }
 
 // ---- writing ----
@@ -409,6 +419,7 @@ IndexWriter::IndexWriter(sqlite3* db, QString partPath, QString finalPath, int p
 
 IndexWriter::~IndexWriter()
 {
+    sqlite3_finalize(m_readPage);
     closeDb(m_db);
     if (!m_partPath.isEmpty())
         QFile::remove(m_partPath);
@@ -456,20 +467,12 @@ bool IndexWriter::has(int pageIndex) const
 
 std::optional<pdf::FindText> IndexWriter::page(int pageIndex) const
 {
-    QByteArray bytes;
-    {
-        std::lock_guard lock(m_mutex);
-        if (!m_db || pageIndex < 0 || pageIndex >= m_pageCount || !m_have[size_t(pageIndex)])
-            return std::nullopt;
-        Statement select(m_db, "SELECT words FROM pages WHERE page = ?");
-        if (!select)
-            return std::nullopt;
-        select.bind(1, pageIndex);
-        if (select.step() != SQLITE_ROW)
-            return std::nullopt;
-        bytes = select.blob(0);
-    }
-    return decodeFindText(bytes);
+    std::lock_guard lock(m_mutex);
+    if (!m_db || pageIndex < 0 || pageIndex >= m_pageCount || !m_have[size_t(pageIndex)])
+        return std::nullopt;
+    if (!m_readPage && !prepareReadPage(m_db, &m_readPage))
+        return std::nullopt;
+    return readPage(m_readPage, pageIndex);
 }
 
 bool IndexWriter::put(int pageIndex, const pdf::FindText& text)
@@ -508,6 +511,8 @@ bool IndexWriter::finish(qint64 limitBytes)
         std::lock_guard lock(m_mutex);
         if (m_failed || m_written != m_pageCount || !m_db)
             return false;
+        sqlite3_finalize(m_readPage);
+        m_readPage = nullptr;
         const bool committed = exec(m_db, "INSERT INTO body(body) VALUES ('optimize')") && exec(m_db, "COMMIT");
         closeDb(m_db);
         m_db = nullptr;

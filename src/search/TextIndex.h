@@ -98,6 +98,7 @@ private:
     IndexWriter(sqlite3* db, QString partPath, QString finalPath, int pageCount);
     mutable std::mutex m_mutex;
     sqlite3* m_db;
+    mutable sqlite3_stmt* m_readPage = nullptr; ///< prepared on the first page read back
     QString m_partPath;
     QString m_finalPath;
     int m_pageCount;

@@ -3,6 +3,7 @@
 // check with its row filter, and renewal of entries whose file moved.
 #include "RoutingTestSupport.h"
 
+#include "routing/FileIdentity.h"
 #include "routing/FileReference.h"
 #include "routing/RoutingCheck.h"
 #include "routing/RoutingTable.h"
@@ -187,6 +188,46 @@ private slots:
         QVERIFY(routing.storePrefix("book/", c).ok());
         QVERIFY(routing.renew(entries));
         QCOMPARE(routing.keysForPath(c), QStringList { "book/" });
+    }
+
+    // What a search keys the file's text index by: that of the file as it is now, whatever
+    // happened to it since its prefix was stored.
+    void documentIdentityFollowsTheFile_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("untouched") << "none";
+        QTest::newRow("written over in place") << "in place";
+        QTest::newRow("saved again as a new file") << "replaced";
+        QTest::newRow("moved") << "moved";
+    }
+    void documentIdentityFollowsTheFile()
+    {
+        QFETCH(QString, change);
+        TempHome home;
+        auto defaults = home.defaults();
+        const QByteArray id = test::randomDocumentId();
+        QString a = home.write("papers/a.pdf", test::minimalPdf(id));
+        RoutingTable routing(*defaults, home.scope());
+        QVERIFY(routing.storePrefix("book/", a).ok());
+        // The same document with other content.
+        const QByteArray edited = test::minimalPdf(id, 6000);
+        if (change == QLatin1String("in place")) {
+            QFile file(a);
+            QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
+            QCOMPARE(file.write(edited), edited.size());
+        } else if (change == QLatin1String("replaced")) {
+            const QString saved = home.write("papers/a.pdf.new", edited);
+            QVERIFY(QFile::remove(a));
+            QVERIFY(QFile::rename(saved, a));
+        } else if (change == QLatin1String("moved")) {
+            a = home.move(a, "Documents/a.pdf");
+        }
+        const QList<RoutingTable::Entry> entries = routing.resolveEntries();
+        QCOMPARE(entries.size(), 1);
+        QCOMPARE(entries.constFirst().resolved.filePath, a);
+        const auto [documentId, fingerprint] = entries.constFirst().documentIdentity();
+        QCOMPARE(documentId, permanentIdOf(a));
+        QCOMPARE(fingerprint, contentFingerprint(a));
     }
 
     void resolvePrefix()

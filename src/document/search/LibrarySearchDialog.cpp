@@ -30,7 +30,8 @@ std::vector<LibraryPdf> routedPdfs(Defaults& defaults)
         if (!entry.resolved.found() || seen.contains(path))
             continue;
         seen << path;
-        pdfs.push_back({ entry.prefix, path, { permanentIdOf(path), contentFingerprint(path) } });
+        const auto [documentId, fingerprint] = entry.documentIdentity();
+        pdfs.push_back({ entry.prefix, path, { documentId, fingerprint } });
     }
     return pdfs;
 }
