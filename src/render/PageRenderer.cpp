@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -63,17 +64,16 @@ private:
     QHash<int, QVector<QRectF>> m_areas;
 };
 
-// Image areas in pixels of the page drawn at scale: a pixel is kept when its centre lies in an
-// area, so that the soft edge of a photo turns with the page around it.
+// Image areas in pixels of the page drawn at scale: the pixels that Poppler's drawing gives an
+// image, every pixel its box reaches into, so that no edge of a photo turns with the page.
 QVector<QRect> toPixels(const QVector<QRectF>& areas, const pdf::PageGeometry& geometry, double scale)
 {
     const QTransform transform = pageToDisplayTransform(geometry) * QTransform::fromScale(scale, scale);
     QVector<QRect> pixels;
     for (const QRectF& area : areas) {
         const QRectF r = transform.mapRect(area);
-        const QRect p(QPoint(qRound(r.left()), qRound(r.top())), QPoint(qRound(r.right()) - 1, qRound(r.bottom()) - 1));
-        if (!p.isEmpty())
-            pixels.append(p);
+        pixels.append(QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
+            QPoint(int(std::floor(r.right())), int(std::floor(r.bottom())))));
     }
     return pixels;
 }

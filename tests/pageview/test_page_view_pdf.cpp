@@ -225,7 +225,7 @@ private slots:
         view.resize(900, 900);
         view.show();
         view.setDocument(doc.get());
-        view.setScaleFactor(0.8);
+        view.setScaleFactor(0.77); // the photo's top edge falls within a pixel
         view.goToPage(page);
         view.setNightMode(style != tolvo::PageStyle::Day);
         view.setNightKeepsImages(style == tolvo::PageStyle::NightKeepingImages);
@@ -249,6 +249,15 @@ private slots:
             QVERIFY2(near(pixelAt(inside), keep ? red : turnedRed), qPrintable(pixelAt(inside).name()));
         for (const QPointF& outside : { QPointF(96, 612), QPointF(150, 654), QPointF(500, 200) })
             QVERIFY2(near(pixelAt(outside), paper), qPrintable(pixelAt(outside).name()));
+        // Across the photo's top edge every pixel is the photo's or the paper's, none a turned
+        // photo pixel beside a kept one.
+        for (const double x : { 150.0, 250.0 }) {
+            const QColor photo = x < 200 ? red : QColor(40, 160, 40);
+            const QColor shown = keep ? photo : QColor::fromRgb(tolvo::nightColour(photo.rgb()));
+            for (double y = 656; y > 644; y -= 0.25)
+                QVERIFY2(near(pixelAt(QPointF(x, y)), paper) || near(pixelAt(QPointF(x, y)), shown),
+                    qPrintable(QStringLiteral("%1 at %2,%3").arg(pixelAt(QPointF(x, y)).name()).arg(x).arg(y)));
+        }
         // The stencil's gaps show the paper: it is no image.
         int paperInStencil = 0;
         for (double x = 102; x < 198; x += 1.5)
