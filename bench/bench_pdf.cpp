@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The PDF services on a real manual: opening, labels, outline, annotations, text and drawing.
+// The PDF services on a real manual: opening, labels, outline, annotations, text, drawing and
+// the areas of images.
 // Reads TOLVO_BENCH_PDF, or Debian's Octave manual (1,158 pages, roman front matter).
 #include "pdf/PdfDocument.h"
 
@@ -110,6 +111,18 @@ void BM_RenderPage(benchmark::State& state)
         benchmark::DoNotOptimize(doc->render(30, scale).sizeInBytes());
 }
 BENCHMARK(BM_RenderPage)->Arg(72)->Arg(150)->Unit(benchmark::kMillisecond);
+
+// Where a page's images are: night mode reads it once per page when it keeps them. Beside
+// BM_RenderPage, the same page drawn.
+void BM_ImageAreasOfOnePage(benchmark::State& state)
+{
+    std::unique_ptr<Document> doc = openManual(state);
+    if (!doc)
+        return;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(doc->imageAreas(30).size());
+}
+BENCHMARK(BM_ImageAreasOfOnePage)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -123,8 +123,10 @@ DocumentMenus::DocumentMenus(MyDocument& document, QMenuBar* bar)
     add(toc, tr("Expand Level 3"), QKeySequence(), [d] { d->TOCExpandLevel3(); });
     add(view, tr("Focus on Table of Contents"), QKeySequence(tr("Ctrl+Shift+O")), [d] { d->focusOnTOC(); });
     view->addSeparator();
-    if (document.nightMode())
+    if (document.nightMode()) {
         view->addAction(document.nightMode()->action());
+        view->addAction(document.nightMode()->keepImagesAction());
+    }
     if (document.fullScreen())
         view->addAction(document.fullScreen()->action());
 

@@ -6,6 +6,7 @@
 #include "document/DocumentMenus.h"
 #include "document/DocumentWindow.h"
 #include "document/GotoPageSheet.h"
+#include "document/NightMode.h"
 #include "document/OutlinePane.h"
 #include "links/LinkGrammar.h"
 #include "outline/OutlineTree.h"
@@ -239,6 +240,9 @@ bool MyDocument::validateMenuItem(QAction* item) const
     if (!item)
         return false;
     item->setEnabled(true);
+    // Keeping images means something in night mode only.
+    if (m_nightMode && m_pdfview && item == m_nightMode->keepImagesAction())
+        item->setEnabled(m_pdfview->nightMode());
     if (m_menus && m_pdfview && m_menus->displayActions().contains(item)) {
         const std::optional<DisplayCommand> command = displayCommandOf(item);
         bool on = false;

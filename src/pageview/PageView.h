@@ -20,6 +20,7 @@
 #include "pageview/PdfLinkAreas.h"
 #include "pdf/PdfDocument.h"
 #include "render/ImageCache.h"
+#include "render/NightMode.h"
 
 #include <QAbstractScrollArea>
 #include <QTimer>
@@ -127,6 +128,11 @@ public:
     /// Draws the pages with their lightness turned over (nightImage), for reading in the dark.
     void setNightMode(bool on);
     bool nightMode() const { return m_night; }
+    /// In night mode, leaves the PDF's raster images (photos, scans) as they are.
+    void setNightKeepsImages(bool keep);
+    bool nightKeepsImages() const { return m_nightKeepsImages; }
+    /// The style pages are drawn in now.
+    PageStyle pageStyle() const;
 
     // Links of the PDF (PageViewLinks.cpp)
     /// The link annotations of the pages, read as the pages come into view.
@@ -237,7 +243,9 @@ private:
     PageImageKey imageKeyFor(int pageIndex) const;
     void scheduleRendering();
     void requestRendering();
-    void pageRendered(int pageIndex, double scale, const QImage& image);
+    void pageRendered(int pageIndex, double scale, tolvo::PageStyle style, const QImage& image);
+    /// Drops the images of the pages drawn in the other style and asks for them anew.
+    void pageStyleChanged();
     void drawPageImage(QPainter& painter, int pageIndex);
     void paintSelection(QPainter& painter, int pageIndex);
     void paintMatches(QPainter& painter, int pageIndex);
@@ -292,6 +300,7 @@ private:
     std::optional<pdf::Mark> m_selectedMark;
     QHash<int, QImage> m_staleImages; // shown after reloadPages() until a page's new image arrives
     bool m_night = false;
+    bool m_nightKeepsImages = false;
 };
 
 } // namespace tolvo::pageview

@@ -2,7 +2,6 @@
 // The page view's painting and its traffic with the rendering workers.
 #include "pageview/PageView.h"
 #include "render/DisplaySpace.h"
-#include "render/NightMode.h"
 #include "render/PageRenderer.h"
 #include "settings/StartupTrace.h"
 
@@ -58,14 +57,40 @@ bool PageView::visiblePagesReady() const
     return true;
 }
 
+PageStyle PageView::pageStyle() const
+{
+    if (!m_night)
+        return PageStyle::Day;
+    return m_nightKeepsImages ? PageStyle::NightKeepingImages : PageStyle::Night;
+}
+
 void PageView::setNightMode(bool on)
 {
     if (m_night == on)
         return;
+    const PageStyle before = pageStyle();
     m_night = on;
-    // The cached images are drawn the other way: draw the pages afresh.
+    if (pageStyle() != before)
+        pageStyleChanged();
+}
+
+void PageView::setNightKeepsImages(bool keep)
+{
+    if (m_nightKeepsImages == keep)
+        return;
+    const PageStyle before = pageStyle();
+    m_nightKeepsImages = keep;
+    if (pageStyle() != before)
+        pageStyleChanged();
+}
+
+void PageView::pageStyleChanged()
+{
+    // The cached images are drawn the other way: draw the pages afresh. Those still being
+    // drawn the other way are dropped when they arrive (pageRendered).
     m_cache.clear();
     m_failed.clear();
+    m_staleImages.clear();
     scheduleRendering();
     viewport()->update();
 }
@@ -101,7 +126,7 @@ void PageView::requestRendering()
                 return;
         }
         if (!m_cache.contains(key) && !m_failed.contains(key))
-            wanted.push_back(RenderRequest { page, renderScaleFor(page) });
+            wanted.push_back(RenderRequest { page, renderScaleFor(page), pageStyle() });
     };
     // The current page first, then the other visible ones, then the neighbours.
     if (visible.contains(m_currentPage))
@@ -117,9 +142,9 @@ void PageView::requestRendering()
     m_renderer->setWanted(wanted);
 }
 
-void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
+void PageView::pageRendered(int pageIndex, double scale, PageStyle style, const QImage& image)
 {
-    if (pageIndex < 0 || pageIndex >= m_geometry.size())
+    if (pageIndex < 0 || pageIndex >= m_geometry.size() || style != pageStyle())
         return;
     startupStep("page image arrived");
 
@@ -128,7 +153,7 @@ void PageView::pageRendered(int pageIndex, double scale, const QImage& image)
     if (image.isNull())
         m_failed.insert(key);
     else
-        m_cache.insert(key, m_night ? nightImage(image) : image);
+        m_cache.insert(key, image);
     const QRectF rect = pageRectInView(pageIndex);
     if (!rect.isNull() && rect.intersects(viewport()->rect()))
         viewport()->update(rect.toAlignedRect().adjusted(-1, -1, 1, 1));

@@ -209,6 +209,16 @@ public:
     /// million pixels.
     virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
 
+    /// Where the page draws raster images (photos, scans, figures), as rectangles in page space
+    /// clipped to the visible page; image masks (stencils painted in one colour) do not count.
+    /// Empty when it has none or cannot be read, and when the read was ended (WorkAbort.h).
+    /// This one knows of no images.
+    virtual QVector<QRectF> imageAreas(int pageIndex) const
+    {
+        (void)pageIndex;
+        return {};
+    }
+
     /// Writes this PDF with the edits applied to destination, as an incremental update: the
     /// file's bytes come first unchanged and its /ID stays. Then reads destination back and
     /// checks its pages and that each edit is there. False, with a reason in *error, when

@@ -295,6 +295,11 @@ QVector<QRectF> PopplerDocument::search(int pageIndex, const QString& text) cons
     return m_core->search(pageIndex, text);
 }
 
+QVector<QRectF> PopplerDocument::imageAreas(int pageIndex) const
+{
+    return isPage(pageIndex) ? m_core->imageAreas(pageIndex).value_or(QVector<QRectF>()) : QVector<QRectF>();
+}
+
 QImage PopplerDocument::render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const
 {
     if (!isPage(pageIndex) || !std::isfinite(scale) || scale <= 0)

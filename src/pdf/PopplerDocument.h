@@ -47,6 +47,7 @@ public:
     QVector<QRectF> search(int pageIndex, const QString& text) const override;
     std::optional<FindText> findText(int pageIndex) const override;
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
+    QVector<QRectF> imageAreas(int pageIndex) const override;
     bool writeMarks(const std::vector<MarkEdit>& edits, const QString& destination, QString* error) const override;
 
 private:

@@ -12,7 +12,7 @@ QRgb nightColour(QRgb colour)
     return qRgba(r + shift, g + shift, b + shift, qAlpha(colour));
 }
 
-QImage nightImage(const QImage& image)
+QImage nightImage(const QImage& image, const QVector<QRect>& keep)
 {
     if (image.isNull())
         return image;
@@ -23,6 +23,17 @@ QImage nightImage(const QImage& image)
         auto* line = reinterpret_cast<QRgb*>(result.scanLine(y));
         for (int x = 0; x < result.width(); ++x)
             line[x] = nightColour(line[x]);
+    }
+    // Turning everything and putting the kept areas back costs little beside drawing the page,
+    // and overlapping areas need no care.
+    const QImage original = image.convertToFormat(result.format());
+    for (const QRect& area : keep) {
+        const QRect r = area.intersected(result.rect());
+        if (r.isEmpty())
+            continue;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::copy_n(reinterpret_cast<const QRgb*>(original.constScanLine(y)) + r.left(), r.width(),
+                reinterpret_cast<QRgb*>(result.scanLine(y)) + r.left());
     }
     return result;
 }

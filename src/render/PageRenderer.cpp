@@ -1,14 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/PageRenderer.h"
 
+#include "pdf/WorkAbort.h"
+#include "render/DisplaySpace.h"
 #include "render/ImageCache.h"
 #include "settings/StartupTrace.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace tolvo::pageview {
@@ -18,8 +22,76 @@ namespace {
 struct Job {
     PageImageKey key;
     double scale = 1;
+    PageStyle style = PageStyle::Day;
     std::shared_ptr<std::atomic<bool>> abort;
+    bool draws(const PageImageKey& k, PageStyle s) const { return key == k && style == s; }
 };
+
+// What the owner has on its way: a page at a scale in a style.
+using Posted = std::pair<PageImageKey, int>;
+
+Posted postedOf(const PageImageKey& key, PageStyle style)
+{
+    return { key, int(style) };
+}
+
+// Where each page's images are, read once per document: the read interprets the whole page again.
+class ImageAreaCache {
+public:
+    // The page's image areas (page space), read through document unless known; nothing when the
+    // read was aborted.
+    std::optional<QVector<QRectF>> areas(const pdf::Document& document, const Job& job)
+    {
+        const int page = job.key.pageIndex;
+        {
+            std::lock_guard lock(m_mutex);
+            const auto known = m_areas.constFind(page);
+            if (known != m_areas.cend())
+                return *known;
+        }
+        const pdf::AbortScope scope([abort = job.abort] { return abort->load(); });
+        QVector<QRectF> read = document.imageAreas(page);
+        // An ended read found nothing, which is not what the page has.
+        if (job.abort->load())
+            return std::nullopt;
+        std::lock_guard lock(m_mutex);
+        m_areas.insert(page, read);
+        return read;
+    }
+
+private:
+    std::mutex m_mutex;
+    QHash<int, QVector<QRectF>> m_areas;
+};
+
+// Image areas in pixels of the page drawn at scale: the pixels that Poppler's drawing gives an
+// image, every pixel its box reaches into, so that no edge of a photo turns with the page.
+QVector<QRect> toPixels(const QVector<QRectF>& areas, const pdf::PageGeometry& geometry, double scale)
+{
+    const QTransform transform = pageToDisplayTransform(geometry) * QTransform::fromScale(scale, scale);
+    QVector<QRect> pixels;
+    for (const QRectF& area : areas) {
+        const QRectF r = transform.mapRect(area);
+        pixels.append(QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
+            QPoint(int(std::floor(r.right())), int(std::floor(r.bottom())))));
+    }
+    return pixels;
+}
+
+// The drawn page in the job's style; a null image when the job was aborted meanwhile.
+QImage styled(const pdf::Document& document, const Job& job, QImage image, ImageAreaCache& cache)
+{
+    if (image.isNull() || job.style == PageStyle::Day)
+        return image;
+    QVector<QRect> keep;
+    if (job.style == PageStyle::NightKeepingImages) {
+        const std::optional<QVector<QRectF>> areas = cache.areas(document, job);
+        if (!areas)
+            return QImage();
+        keep = toPixels(*areas, document.pageGeometry(job.key.pageIndex), job.scale);
+    }
+    return nightImage(image, keep);
+}
 
 } // namespace
 
@@ -29,7 +101,8 @@ struct PageRenderer::Shared {
     std::condition_variable wake;
     std::deque<Job> queue; // wanted and not started
     std::vector<Job> running; // started, one per busy worker
-    QSet<PageImageKey> posted; // drawn, on their way to the owner
+    QSet<Posted> posted; // drawn, on their way to the owner
+    ImageAreaCache imageAreas; // guarded by its own mutex
     bool stopping = false;
     std::vector<std::thread> threads;
     std::atomic<int> aborted { 0 };
@@ -118,8 +191,10 @@ void PageRenderer::startWorker(
             QImage image;
             startupStep("drawing a page");
 
-            if (copy)
+            if (copy) {
                 image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
+                image = styled(*copy, job, std::move(image), shared->imageAreas);
+            }
             startupStep("page drawn");
             const bool aborted = job.abort->load();
             {
@@ -129,21 +204,22 @@ void PageRenderer::startWorker(
                     shared->aborted.fetch_add(1);
                     continue;
                 }
-                shared->posted.insert(job.key);
+                shared->posted.insert(postedOf(job.key, job.style));
             }
             const int page = job.key.pageIndex;
             const double scale = job.scale;
-            const PageImageKey key = job.key;
+            const PageStyle style = job.style;
+            const Posted posted = postedOf(job.key, job.style);
             // Queued to the owner's thread; a result for an earlier document is dropped there.
             QMetaObject::invokeMethod(
                 this,
-                [this, shared, page, scale, key, image] {
+                [this, shared, page, scale, style, posted, image] {
                     {
                         std::lock_guard lock(shared->mutex);
-                        shared->posted.remove(key);
+                        shared->posted.remove(posted);
                     }
                     if (shared == m_shared)
-                        emit pageRendered(page, scale, image);
+                        emit pageRendered(page, scale, style, image);
                 },
                 Qt::QueuedConnection);
         }
@@ -156,23 +232,24 @@ void PageRenderer::setWanted(const std::vector<RenderRequest>& requests)
         return;
     {
         std::lock_guard lock(m_shared->mutex);
-        QSet<PageImageKey> wanted;
+        QSet<Posted> wanted;
         m_shared->queue.clear();
         for (const RenderRequest& r : requests) {
             const PageImageKey key { r.pageIndex, PageImageKey::keyForScale(r.scale) };
-            if (wanted.contains(key))
+            if (wanted.contains(postedOf(key, r.style)))
                 continue;
-            wanted.insert(key);
-            if (m_shared->posted.contains(key))
+            wanted.insert(postedOf(key, r.style));
+            if (m_shared->posted.contains(postedOf(key, r.style)))
                 continue;
             bool started = false;
             for (const Job& j : m_shared->running)
-                started = started || (j.key == key && !j.abort->load());
+                started = started || (j.draws(key, r.style) && !j.abort->load());
             if (!started)
-                m_shared->queue.push_back(Job { key, r.scale, std::make_shared<std::atomic<bool>>(false) });
+                m_shared->queue.push_back(Job { key, r.scale, r.style, std::make_shared<std::atomic<bool>>(false) });
         }
+        // A page drawn in a style no longer wanted is aborted like one no longer in view.
         for (Job& j : m_shared->running)
-            if (!wanted.contains(j.key))
+            if (!wanted.contains(postedOf(j.key, j.style)))
                 j.abort->store(true);
     }
     m_shared->wake.notify_all();

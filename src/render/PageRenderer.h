@@ -7,8 +7,11 @@
 // The owner states which pages it wants, in priority order, and states it anew
 // whenever that changes; requests that are no longer wanted are dropped from
 // the queue, and drawings in progress that are no longer wanted are aborted.
+// A night page is turned on the worker too (NightMode.h), after reading where
+// its images are when they are to be kept.
 
 #include "pdf/PdfDocument.h"
+#include "render/NightMode.h"
 
 #include <QImage>
 #include <QObject>
@@ -18,10 +21,11 @@
 
 namespace tolvo::pageview {
 
-/// One page to draw at a scale in device pixels per point.
+/// One page to draw at a scale in device pixels per point, in a style.
 struct RenderRequest {
     int pageIndex = -1;
     double scale = 1;
+    PageStyle style = PageStyle::Day;
 };
 
 class PageRenderer : public QObject {
@@ -47,8 +51,9 @@ public:
     int abortedCount() const;
 
 signals:
-    /// A page was drawn; a null image means it could not be drawn. Delivered on the owner's thread.
-    void pageRendered(int pageIndex, double scale, const QImage& image);
+    /// A page was drawn in a style; a null image means it could not be drawn. Delivered on the
+    /// owner's thread.
+    void pageRendered(int pageIndex, double scale, tolvo::PageStyle style, const QImage& image);
 
 private:
     struct Shared;

@@ -59,6 +59,7 @@ void registerTolvoDefaults(Defaults& defaults)
     table.append({ kFontNameForRichTextCopiedFromPDF, T::String, QStringLiteral("Helvetica") });
     table.append({ kFontSizeForRichTextCopiedFromPDF, T::Float, 12.0 });
     table.append({ kNightMode, T::Bool, false });
+    table.append({ kNightModeKeepsImages, T::Bool, false });
     table.append({ kMarkColour, T::String, QStringLiteral("yellow") });
 #if TOLVO_UPDATE_CHECK
     table.append({ kSoftwareUpdateFeedURL, T::String, QString::fromLatin1(addresses::kAppcastFeed) });

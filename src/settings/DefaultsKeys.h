@@ -39,6 +39,9 @@ inline constexpr char kFontNameForRichTextCopiedFromPDF[] = "kUDKeyFontNameForRi
 inline constexpr char kFontSizeForRichTextCopiedFromPDF[] = "kUDKeyFontSizeForRichTextCopiedFromPDF";
 /// Whether pages are drawn for reading in the dark (View ▸ Night Mode).
 inline constexpr char kNightMode[] = "TolvoNightMode";
+/// Whether night mode leaves the PDF's photos and other raster images as they are (View ▸ Keep
+/// Images in Night Mode); off, every pixel is turned, so that a scanned page turns dark too.
+inline constexpr char kNightModeKeepsImages[] = "TolvoNightModeKeepsImages";
 /// The colour new marks are made in: "yellow", "green", "blue", "pink" or "orange".
 inline constexpr char kMarkColour[] = "TolvoMarkColour";
 /// The address of the update feed that "Check for Updates..." reads.

@@ -385,6 +385,39 @@ private slots:
         QVERIFY(!view->nightMode());
     }
 
+    // Keeping images is a choice within night mode: offered only there, remembered and shared
+    // like night mode itself.
+    void keepingImagesIsAChoiceWithinNightMode()
+    {
+        MyDocument* document = open(fixture("Report.pdf"));
+        pageview::LabelPDFView* view = document->pdfview();
+        QAction* night = document->nightMode()->action();
+        QAction* keep = document->nightMode()->keepImagesAction();
+        QVERIFY(!view->nightKeepsImages());
+        QVERIFY(!keep->isChecked());
+        QVERIFY(!keep->isEnabled());
+        // The menu's check before it shows leaves it as night mode has it.
+        document->validateMenuItem(keep);
+        QVERIFY(!keep->isEnabled());
+        night->trigger();
+        QVERIFY(keep->isEnabled());
+        document->validateMenuItem(keep);
+        QVERIFY(keep->isEnabled());
+        keep->trigger();
+        QCOMPARE(view->pageStyle(), PageStyle::NightKeepingImages);
+        QVERIFY(m_store.defaults->boolForKey(QString::fromLatin1(keys::kNightModeKeepsImages)));
+        MyDocument* other = open(fixture("NoOutline.pdf"));
+        QVERIFY(other->nightMode()->keepImagesAction()->isChecked());
+        QCOMPARE(other->pdfview()->pageStyle(), PageStyle::NightKeepingImages);
+        // Night mode off: the choice stays for the next night.
+        night->trigger();
+        QVERIFY(!keep->isEnabled());
+        QVERIFY(keep->isChecked());
+        QCOMPARE(other->pdfview()->pageStyle(), PageStyle::Day);
+        other->nightMode()->keepImagesAction()->setChecked(false);
+        QVERIFY(!view->nightKeepsImages());
+    }
+
     // ---- Printing ------------------------------------------------------------------
 
     void print_data()

@@ -76,6 +76,8 @@ public:
     void setReopenFails(bool fails) { m_reopenFails = fails; }
     /// Drawings of this page give a null image.
     void setFailingPage(int pageIndex) { m_failingPage = pageIndex; }
+    /// Every page has a raster image over this rectangle (page space).
+    void setImageArea(const QRectF& area) { m_imageArea = area; }
 
     QString filePath() const override { return QStringLiteral("/fake.pdf"); }
     std::unique_ptr<Document> reopen() const override
@@ -89,6 +91,7 @@ public:
         auto copy = std::make_unique<FakeDocument>(m_pages, m_log, m_lines);
         copy->m_delay = m_delay;
         copy->m_failingPage = m_failingPage;
+        copy->m_imageArea = m_imageArea;
         return copy;
     }
     int pageCount() const override { return int(m_pages.size()); }
@@ -151,6 +154,10 @@ public:
         return selection;
     }
     QVector<QRectF> search(int, const QString&) const override { return {}; }
+    QVector<QRectF> imageAreas(int) const override
+    {
+        return m_imageArea.isEmpty() ? QVector<QRectF>() : QVector<QRectF> { m_imageArea };
+    }
 
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
     {
@@ -198,6 +205,7 @@ private:
     std::chrono::milliseconds m_delay { 0 };
     bool m_reopenFails = false;
     int m_failingPage = -1;
+    QRectF m_imageArea;
 };
 
 } // namespace tolvo::test

@@ -8,6 +8,7 @@
 #include "render/DisplaySpace.h"
 
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QtTest>
@@ -412,6 +413,60 @@ private slots:
             }
         QVERIFY2(nearStart <= 2, qPrintable(QString::number(nearStart))); // only those already started
         QCOMPARE(drawnNearStart, 0);
+    }
+
+    // A change of style while a page is being drawn, or drawn and on its way, never leaves the
+    // page in the style it had before. The fake's pages are light lavender with an image area.
+    void styleChangesNeverLeaveAStalePage_data()
+    {
+        QTest::addColumn<bool>("nightBefore");
+        QTest::addColumn<bool>("keepBefore");
+        QTest::addColumn<bool>("nightAfter");
+        QTest::addColumn<bool>("keepAfter");
+        QTest::addColumn<bool>("whileDrawing"); // else once drawn, before the view hears of it
+        for (const bool drawing : { true, false }) {
+            const char* when = drawing ? "while drawing" : "on its way";
+            QTest::addRow("night on, %s", when) << false << false << true << false << drawing;
+            QTest::addRow("night off, %s", when) << true << false << false << false << drawing;
+            QTest::addRow("keep images, %s", when) << true << false << true << true << drawing;
+            QTest::addRow("turn images, %s", when) << true << true << true << false << drawing;
+        }
+    }
+    void styleChangesNeverLeaveAStalePage()
+    {
+        QFETCH(bool, nightBefore);
+        QFETCH(bool, keepBefore);
+        QFETCH(bool, nightAfter);
+        QFETCH(bool, keepAfter);
+        QFETCH(bool, whileDrawing);
+        PageView& view = open(FakeDocument::letterPages(2));
+        QVERIFY(tolvo::test::waitForPages(view));
+        const QRectF image(100, 400, 200, 200);
+        m_doc->setImageArea(image);
+        m_doc->setRenderDelay(std::chrono::milliseconds(whileDrawing ? 500 : 50));
+        view.setNightMode(nightBefore);
+        view.setNightKeepsImages(keepBefore);
+        m_doc->log()->clear();
+        view.setDocument(m_doc.get()); // the copies take the delay and the image
+        const auto log = m_doc->log();
+        QTRY_VERIFY(log->drawing > 0);
+        if (!whileDrawing) {
+            // Drawn, and not heard of: no events are handled meanwhile.
+            QDeadlineTimer deadline(10000);
+            while ((log->snapshot().empty() || log->drawing > 0) && !deadline.hasExpired())
+                std::this_thread::yield();
+            QVERIFY(!deadline.hasExpired());
+        }
+        view.setNightMode(nightAfter);
+        view.setNightKeepsImages(keepAfter);
+        QVERIFY(tolvo::test::waitForPages(view));
+        const QImage shot = view.viewport()->grab().toImage();
+        auto lightAt = [&](const QPointF& pagePoint) {
+            const QPointF at = view.convertPointFromPage(pagePoint, 0) * shot.devicePixelRatio();
+            return qGray(shot.pixel(at.toPoint())) > 128;
+        };
+        QCOMPARE(lightAt(image.center()), !nightAfter || keepAfter);
+        QCOMPARE(lightAt(QPointF(400, 700)), !nightAfter);
     }
 
     void theCacheStaysWithinItsBound()

@@ -6,6 +6,7 @@
 #include "pageview/LabelPDFView.h"
 #include "render/DisplaySpace.h"
 #include "render/LabelOverlay.h"
+#include "render/NightMode.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
 
@@ -17,6 +18,8 @@
 using tolvo::pageview::DisplayMode;
 using tolvo::pageview::LabelPDFView;
 using tolvo::pageview::PageView;
+
+Q_DECLARE_METATYPE(tolvo::PageStyle)
 
 namespace {
 
@@ -196,6 +199,70 @@ private slots:
             }
         }
         QCOMPARE(view.pageLabelLocation(), tolvo::pageview::pageLabelLocationForOption(option, QStringLiteral("Q4")));
+    }
+
+    // Night mode over images.pdf (tests/fixtures/fx_images.py): the photo's pixels stay as they
+    // are when images are kept, the page and the stencil mask beside it turn either way.
+    void nightModeKeepsImagesWhenAsked_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<tolvo::PageStyle>("style");
+        for (const int page : { 0, 1 }) {
+            const char* name = page == 0 ? "upright" : "cropped and turned";
+            QTest::addRow("%s, day", name) << page << tolvo::PageStyle::Day;
+            QTest::addRow("%s, night", name) << page << tolvo::PageStyle::Night;
+            QTest::addRow("%s, night keeping images", name) << page << tolvo::PageStyle::NightKeepingImages;
+        }
+    }
+    void nightModeKeepsImagesWhenAsked()
+    {
+        QFETCH(int, page);
+        QFETCH(tolvo::PageStyle, style);
+        const auto doc = openFixture("images.pdf");
+        QVERIFY(doc);
+        PageView view;
+        view.setLogicalDpi(72);
+        view.resize(900, 900);
+        view.show();
+        view.setDocument(doc.get());
+        view.setScaleFactor(0.77); // the photo's top edge falls within a pixel
+        view.goToPage(page);
+        view.setNightMode(style != tolvo::PageStyle::Day);
+        view.setNightKeepsImages(style == tolvo::PageStyle::NightKeepingImages);
+        QCOMPARE(view.pageStyle(), style);
+        QVERIFY(tolvo::test::waitForPages(view));
+        const QImage shot = view.viewport()->grab().toImage();
+        auto pixelAt = [&](const QPointF& pagePoint) {
+            const QPointF at = view.convertPointFromPage(pagePoint, page) * shot.devicePixelRatio();
+            return QColor(shot.pixel(at.toPoint()));
+        };
+        auto near = [](const QColor& a, const QColor& b) {
+            return std::abs(a.red() - b.red()) <= 12 && std::abs(a.green() - b.green()) <= 12
+                && std::abs(a.blue() - b.blue()) <= 12;
+        };
+        const QColor red(200, 40, 40); // the photo's top-left pixel, x 100..200, y 575..650
+        const QColor turnedRed = QColor::fromRgb(tolvo::nightColour(red.rgb()));
+        const bool night = style != tolvo::PageStyle::Day;
+        const bool keep = style != tolvo::PageStyle::Night;
+        const QColor paper = night ? Qt::black : Qt::white;
+        for (const QPointF& inside : { QPointF(150, 612), QPointF(104, 646), QPointF(196, 579) })
+            QVERIFY2(near(pixelAt(inside), keep ? red : turnedRed), qPrintable(pixelAt(inside).name()));
+        for (const QPointF& outside : { QPointF(96, 612), QPointF(150, 654), QPointF(500, 200) })
+            QVERIFY2(near(pixelAt(outside), paper), qPrintable(pixelAt(outside).name()));
+        // Across the photo's top edge every pixel is the photo's or the paper's, none a turned
+        // photo pixel beside a kept one.
+        for (const double x : { 150.0, 250.0 }) {
+            const QColor photo = x < 200 ? red : QColor(40, 160, 40);
+            const QColor shown = keep ? photo : QColor::fromRgb(tolvo::nightColour(photo.rgb()));
+            for (double y = 656; y > 644; y -= 0.25)
+                QVERIFY2(near(pixelAt(QPointF(x, y)), paper) || near(pixelAt(QPointF(x, y)), shown),
+                    qPrintable(QStringLiteral("%1 at %2,%3").arg(pixelAt(QPointF(x, y)).name()).arg(x).arg(y)));
+        }
+        // The stencil's gaps show the paper: it is no image.
+        int paperInStencil = 0;
+        for (double x = 102; x < 198; x += 1.5)
+            paperInStencil += near(pixelAt(QPointF(x, 150)), paper);
+        QVERIFY(paperInStencil > 10);
     }
 
     void theIconShowsOnItsPage()

@@ -622,6 +622,49 @@ private slots:
         }
     }
 
+    // The raster images of images.pdf (tests/fixtures/fx_images.py), every way a page can draw
+    // one; the stencil mask beside them is no image.
+    void imageAreas_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QVector<QRectF>>("areas");
+        const QVector<QRectF> drawn = {
+            { 100, 500, 200, 150 }, // an image XObject
+            { 350, 300, 100, 100 }, // an inline image turned a quarter turn
+            // Found only when the inline images' data was skipped right.
+            { 300, 100, 50, 50 }, // an image XObject clipped
+            { 450, 550, 100, 100 }, // a soft-masked image
+        };
+        QTest::newRow("upright") << 0 << drawn;
+        QTest::newRow("cropped and turned") << 1 << drawn;
+        QTest::newRow("no images") << 2 << QVector<QRectF>();
+        QTest::newRow("no such page") << 3 << QVector<QRectF>();
+        QTest::newRow("before the first page") << -1 << QVector<QRectF>();
+    }
+    void imageAreas()
+    {
+        QFETCH(int, page);
+        QFETCH(QVector<QRectF>, areas);
+        const std::unique_ptr<Document> doc = openFixture("images.pdf");
+        QVERIFY(doc);
+        const QVector<QRectF> found = doc->imageAreas(page);
+        QCOMPARE(found.size(), areas.size());
+        for (int i = 0; i < areas.size(); ++i) {
+            const QRectF d(found[i].topLeft() - areas[i].topLeft(), found[i].size() - areas[i].size());
+            QVERIFY2(std::abs(d.x()) < 1e-3 && std::abs(d.y()) < 1e-3 && std::abs(d.width()) < 1e-3
+                    && std::abs(d.height()) < 1e-3,
+                qPrintable(QStringLiteral("area %1: %2,%3 %4x%5")
+                               .arg(i)
+                               .arg(found[i].x())
+                               .arg(found[i].y())
+                               .arg(found[i].width())
+                               .arg(found[i].height())));
+        }
+        // An ended read gives no areas.
+        const AbortScope scope([] { return true; });
+        QVERIFY(doc->imageAreas(page).isEmpty());
+    }
+
     void render_data()
     {
         QTest::addColumn<int>("page");

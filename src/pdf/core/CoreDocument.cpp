@@ -4,6 +4,7 @@
 #include "pdf/PdfLog.h"
 #include "pdf/core/CoreAccess.h"
 #include "pdf/core/CoreAnnotations.h"
+#include "pdf/core/CoreImageAreas.h"
 #include "pdf/core/CoreLinks.h"
 #include "pdf/core/CoreOutline.h"
 #include "pdf/core/CorePageLabels.h"
@@ -166,6 +167,11 @@ std::vector<PageLink> CoreDocument::links(int pageIndex) const
 std::optional<FindText> CoreDocument::findText(int pageIndex) const
 {
     return readFindText(*d->doc, pageIndex);
+}
+
+std::optional<QVector<QRectF>> CoreDocument::imageAreas(int pageIndex) const
+{
+    return readImageAreas(*d->doc, pageIndex);
 }
 
 QVector<QRectF> CoreDocument::search(int pageIndex, const QString& text) const

@@ -76,6 +76,8 @@ public:
     std::vector<PageLink> links(int pageIndex) const;
     /// The page's text for the find; nothing when the page cannot be read.
     std::optional<FindText> findText(int pageIndex) const;
+    /// Where the page draws raster images (core/CoreImageAreas.h); nothing when it cannot be read.
+    std::optional<QVector<QRectF>> imageAreas(int pageIndex) const;
     /// Case-insensitive matches of text on one page, in page space.
     QVector<QRectF> search(int pageIndex, const QString& text) const;
 
