@@ -16,18 +16,26 @@ int runStatus(const QStringList& args, Output& io)
         if (arg == QLatin1String("--json"))
             json = true;
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            io.out += QStringLiteral("Usage: tolvo-cli status [--json]\n"
-                                     "The open documents of the running Tolvo and the alert on screen.\n"
-                                     "Exit status 3 when Tolvo is not running.\n");
+            io.out += QStringLiteral(
+                "Usage: tolvo-cli status [--json]\n"
+                "The open documents of the running Tolvo and the alert on screen.\n"
+                "Exit status 3 when Tolvo is not running, 1 when it is running but does not answer.\n");
             return Ok;
         } else
             return usageError(io, QStringLiteral("unknown argument '%1'").arg(arg));
     }
-    const auto reply = instance::request(QJsonObject { { QStringLiteral("type"), QStringLiteral("status") } });
-    if (!reply) {
+    const instance::Reply answer
+        = instance::request(QJsonObject { { QStringLiteral("type"), QStringLiteral("status") } });
+    if (answer.outcome == instance::Reply::Outcome::NotRunning) {
         io.err += QStringLiteral("tolvo-cli: Tolvo is not running\n");
         return NotFound;
     }
+    // Connected but silent: busy or hung, yet running, and a second start would not replace it.
+    if (answer.outcome == instance::Reply::Outcome::NoAnswer) {
+        io.err += QStringLiteral("tolvo-cli: Tolvo is running but did not answer in 30 seconds\n");
+        return FileError;
+    }
+    const QJsonObject* reply = &answer.message;
     // An instance that answers is running, whatever it answers.
     if (!reply->contains(QStringLiteral("documents"))) {
         io.err += QStringLiteral("tolvo-cli: the running Tolvo gave no status: ")

@@ -165,13 +165,18 @@ QString socketPath()
     return QFile::decodeName(folderPath() + "/instance");
 }
 
-std::optional<QJsonObject> request(const QJsonObject& message, int timeoutMs)
+Reply request(const QJsonObject& message, int timeoutMs)
 {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     Fd fd(connectTo(QFile::encodeName(socketPath())));
+    Reply reply;
     if (fd.get() < 0)
-        return std::nullopt;
-    return exchange(fd.get(), message, deadline);
+        return reply;
+    const auto answer = exchange(fd.get(), message, deadline);
+    reply.outcome = answer ? Reply::Outcome::Answered : Reply::Outcome::NoAnswer;
+    if (answer)
+        reply.message = *answer;
+    return reply;
 }
 
 Claim claim(const QList<QJsonObject>& messages)

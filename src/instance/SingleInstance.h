@@ -22,9 +22,22 @@ namespace tolvo::instance {
 /// or a per-user folder under the temporary folder when there is no runtime folder.
 QString socketPath();
 
-/// Sends one message to the running instance and waits for its reply.
-/// Nothing when no instance answers within timeoutMs.
-std::optional<QJsonObject> request(const QJsonObject& message, int timeoutMs = 5000);
+/// What request() got back.
+struct Reply {
+    enum class Outcome {
+        Answered,
+        NotRunning, ///< nobody listens on the socket
+        NoAnswer, ///< an instance took the message but gave no whole reply in time
+    };
+    Outcome outcome = Outcome::NotRunning;
+    QJsonObject message; ///< for Answered
+    bool answered() const { return outcome == Outcome::Answered; }
+};
+
+/// Sends one message to the running instance and waits for its reply. An instance
+/// busy with a large PDF may take seconds to answer, and then must not be reported
+/// as not running, so the default wait is long.
+Reply request(const QJsonObject& message, int timeoutMs = 30000);
 
 /// The outcome of claim().
 struct Claim {

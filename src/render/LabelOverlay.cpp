@@ -192,6 +192,20 @@ double fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QS
     return answer;
 }
 
+QString labelOverlayText(const QString& prefix, const QString& pageLabel)
+{
+    constexpr qsizetype kLongest = 256;
+    QString text = prefix + pageLabel;
+    if (text.size() <= kLongest)
+        return text;
+    qsizetype keep = kLongest - 1;
+    if (text.at(keep - 1).isHighSurrogate())
+        --keep;
+    text.truncate(keep);
+    text += QChar(0x2026);
+    return text;
+}
+
 QByteArray makeIconLocationData(const QString& pageLabel, const QPointF& pagePoint)
 {
     QJsonObject object;
@@ -255,7 +269,7 @@ void drawLabelOverlayInPageSpace(QPainter& painter, const QRectF& pageBox, const
         painter.setBrush(QColor(255, 0, 0));
         painter.drawRect(box);
 
-        const QString text = overlay.prefix + overlay.pageLabel;
+        const QString text = labelOverlayText(overlay.prefix, overlay.pageLabel);
         double size = fontSizeForAreaSize(box.size(), text, QString::fromLatin1(kLabelFontName));
         if (size <= 0)
             size = kMinimumLabelFontSize;

@@ -67,6 +67,11 @@ QFont labelFont(const QString& fontName, int size, bool heavier);
 /// 9999 when every size up to 10000 fits. Answers are remembered per (area, text, font).
 double fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QString& fontName);
 
+/// The text the box shows: the prefix and the page label, cut to 256 characters with "…"
+/// (never inside a surrogate pair). No page is wide enough to show more at the smallest size,
+/// and a hostile PDF's label of 200,000 characters would otherwise be shaped on every paint.
+QString labelOverlayText(const QString& prefix, const QString& pageLabel);
+
 /// The target icon's place, kept as the page label and the page point in "{x, y}" form.
 QByteArray makeIconLocationData(const QString& pageLabel, const QPointF& pagePoint);
 /// Reads icon location data back; nothing when it is empty or damaged.

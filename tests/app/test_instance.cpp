@@ -156,8 +156,8 @@ private slots:
         QCOMPARE(received.first().value("workingDirectory").toString(), QStringLiteral("/work"));
 
         const auto status = inThread([] { return request(QJsonObject { { "type", "status" } }); });
-        QVERIFY(status.has_value());
-        QCOMPARE(status->value("ok").toBool(), true);
+        QVERIFY(status.answered());
+        QCOMPARE(status.message.value("ok").toBool(), true);
     }
 
     void garbageClientIsDroppedAndServerGoesOn()
@@ -183,7 +183,7 @@ private slots:
         });
         QVERIFY(sent);
         const auto reply = inThread([] { return request(QJsonObject { { "type", "status" } }); });
-        QVERIFY(reply.has_value());
+        QVERIFY(reply.answered());
     }
 
     void deadInstanceSocketIsTakenOver()
@@ -205,10 +205,36 @@ private slots:
         ::close(c.listeningSocket);
     }
 
-    void noInstanceMeansNoReply()
+    void silenceIsNotMistakenForNoInstance_data()
     {
-        ::unlink(QFile::encodeName(socketPath()).constData());
-        QVERIFY(!request(QJsonObject { { "type", "status" } }, 200).has_value());
+        QTest::addColumn<QByteArray>("listener"); // what holds the socket path
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("nothing there") << QByteArray("none") << int(Reply::Outcome::NotRunning);
+        QTest::newRow("left by a crashed instance") << QByteArray("dead") << int(Reply::Outcome::NotRunning);
+        QTest::newRow("listening, never answering") << QByteArray("silent") << int(Reply::Outcome::NoAnswer);
+    }
+    void silenceIsNotMistakenForNoInstance()
+    {
+        QFETCH(QByteArray, listener);
+        QFETCH(int, outcome);
+        const QByteArray path = QFile::encodeName(socketPath());
+        ::unlink(path.constData());
+        int fd = -1;
+        if (listener != "none") {
+            fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+            sockaddr_un a {};
+            a.sun_family = AF_UNIX;
+            std::memcpy(a.sun_path, path.constData(), size_t(path.size()));
+            QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+            // The kernel accepts the connection into the backlog; nobody reads it.
+            if (listener == "silent")
+                QCOMPARE(::listen(fd, 4), 0);
+        }
+        const Reply reply = request(QJsonObject { { "type", "status" } }, 200);
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(path.constData());
+        QCOMPARE(int(reply.outcome), outcome);
     }
 };
 

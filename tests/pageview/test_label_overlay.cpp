@@ -191,6 +191,31 @@ private slots:
         }
     }
 
+    void overlongLabelIsCut_data()
+    {
+        QTest::addColumn<QString>("prefix");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("shown");
+        const QString a255(255, QLatin1Char('a'));
+        const QString pair = QString::fromUtf16(u"\U0001D400"); // one character, two UTF-16 units
+        QTest::newRow("short") << "m/"
+                               << "xlviii"
+                               << "m/xlviii";
+        QTest::newRow("exactly the longest")
+            << "p/" << QString(254, QLatin1Char('L')) << "p/" + QString(254, QLatin1Char('L'));
+        QTest::newRow("one more") << "" << a255 + "bc" << a255.left(255) + QChar(0x2026);
+        QTest::newRow("cut would split a pair") << "" << a255.left(254) + pair + "zz" << a255.left(254) + QChar(0x2026);
+        QTest::newRow("hostile length") << "x/" << QString(200000, QLatin1Char('L'))
+                                        << "x/" + QString(253, QLatin1Char('L')) + QChar(0x2026);
+    }
+    void overlongLabelIsCut()
+    {
+        QFETCH(QString, prefix);
+        QFETCH(QString, label);
+        QFETCH(QString, shown);
+        QCOMPARE(pv::labelOverlayText(prefix, label), shown);
+    }
+
     void fallbackFontIsInstalled()
     {
         const QString family = pv::resolvedFontFamily(QString::fromLatin1(pv::kLabelFontName));
