@@ -19,6 +19,11 @@ namespace tolvo::pageview {
 
 namespace {
 
+// Poppler keeps what it reads of every page a document has drawn (its dictionaries, resources and
+// annotations) as long as the document is open: a worker takes a fresh copy after this many pages,
+// when it has nothing else to do, so that a long PDF read to its end holds no more than a short one.
+constexpr int kPagesPerCopy = 100;
+
 struct Job {
     PageImageKey key;
     double scale = 1;
@@ -177,10 +182,19 @@ void PageRenderer::startWorker(
         if (!copy)
             copy = document->reopen();
         startupStep("renderer copy open");
+        int drawnWithCopy = 0;
         for (;;) {
             Job job;
             {
                 std::unique_lock lock(shared->mutex);
+                if (copy && drawnWithCopy >= kPagesPerCopy
+                    && (shared->queue.empty() || drawnWithCopy >= 2 * kPagesPerCopy)) {
+                    lock.unlock();
+                    copy.reset();
+                    copy = document->reopen();
+                    drawnWithCopy = 0;
+                    lock.lock();
+                }
                 shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
                 if (shared->stopping)
                     return;
@@ -191,6 +205,7 @@ void PageRenderer::startWorker(
             QImage image;
             startupStep("drawing a page");
 
+            ++drawnWithCopy;
             if (copy) {
                 image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
                 image = styled(*copy, job, std::move(image), shared->imageAreas);
