@@ -190,8 +190,13 @@ void PageRenderer::startWorker(
                 if (copy && drawnWithCopy >= kPagesPerCopy
                     && (shared->queue.empty() || drawnWithCopy >= 2 * kPagesPerCopy)) {
                     lock.unlock();
-                    copy.reset();
-                    copy = document->reopen();
+                    // Only a copy of the very file the window shows replaces the old one; a file
+                    // rewritten, moved or gone keeps being drawn from the copy at hand.
+                    if (document->fileUnchanged()) {
+                        std::unique_ptr<pdf::Document> fresh = document->reopen();
+                        if (fresh && document->fileUnchanged())
+                            copy = std::move(fresh);
+                    }
                     drawnWithCopy = 0;
                     lock.lock();
                 }
