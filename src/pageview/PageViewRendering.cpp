@@ -125,7 +125,11 @@ void PageView::requestRendering()
             if (budget < 0)
                 return;
         }
-        if (!m_cache.contains(key) && !m_failed.contains(key))
+        // A page wanted and drawn already is marked as used, so that the pages out of this list go
+        // first when room is made for the ones being drawn.
+        if (m_cache.contains(key))
+            m_cache.find(key);
+        else if (!m_failed.contains(key))
             wanted.push_back(RenderRequest { page, renderScaleFor(page), pageStyle() });
     };
     // The current page first, then the other visible ones, then the neighbours.
@@ -139,6 +143,14 @@ void PageView::requestRendering()
         for (int i = 1; i <= kPagesBehind; ++i)
             want(visible.front() - i, true);
     }
+    // The images being drawn count against the cache's bound before they arrive: a worker holds
+    // its image meanwhile, and at great zoom two of them are as much as half the bound.
+    qint64 drawing = 0;
+    for (size_t i = 0; i < wanted.size() && i < size_t(m_renderer->workerCount()); ++i) {
+        const QSizeF size = displaySizeOf(m_geometry[wanted[i].pageIndex]) * wanted[i].scale;
+        drawing += qint64(std::ceil(size.width())) * qint64(std::ceil(size.height())) * 4;
+    }
+    m_cache.setReservedBytes(drawing);
     m_renderer->setWanted(wanted);
 }
 
@@ -154,6 +166,8 @@ void PageView::pageRendered(int pageIndex, double scale, PageStyle style, const 
         m_failed.insert(key);
     else
         m_cache.insert(key, image);
+    // What is still being drawn, and so reserved in the cache, is less now.
+    scheduleRendering();
     const QRectF rect = pageRectInView(pageIndex);
     if (!rect.isNull() && rect.intersects(viewport()->rect()))
         viewport()->update(rect.toAlignedRect().adjusted(-1, -1, 1, 1));

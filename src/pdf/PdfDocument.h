@@ -153,6 +153,12 @@ public:
     /// Safe from any thread while this Document lives.
     virtual std::unique_ptr<Document> reopen() const = 0;
 
+    /// Whether the file at filePath() is still the one this Document was read from: the same
+    /// place on disk, size and modification time. A worker that takes a fresh copy while the
+    /// window is open asks first, so that a PDF rewritten, moved or deleted meanwhile goes on
+    /// being read as it was opened. Any thread.
+    virtual bool fileUnchanged() const { return true; }
+
     /// The PDF's permanent identifier as permanentDocumentId() gives it (hex; empty: none),
     /// known without reading the file again; nothing when this Document cannot tell.
     virtual std::optional<QByteArray> permanentId() const { return std::nullopt; }

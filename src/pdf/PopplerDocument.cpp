@@ -12,6 +12,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <sys/stat.h>
+
 namespace tolvo::pdf {
 
 namespace {
@@ -76,6 +78,20 @@ OpenResult openDocument(const QString& path, const QByteArray& password)
     return result;
 }
 
+namespace {
+
+// What tells a file's versions apart without reading it: device, inode, size and modification time.
+std::optional<std::array<qint64, 5>> stampOf(const QString& path)
+{
+    struct stat st { };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return std::array<qint64, 5> { qint64(st.st_dev), qint64(st.st_ino), qint64(st.st_size), qint64(st.st_mtim.tv_sec),
+        qint64(st.st_mtim.tv_nsec) };
+}
+
+} // namespace
+
 std::unique_ptr<PopplerDocument> PopplerDocument::open(
     const QString& path, QString* error, const QByteArray& password, bool* needsPassword)
 {
@@ -94,6 +110,7 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(
     const QString notPdf = name + QStringLiteral(" is not a PDF file");
 
     const QString absolute = info.absoluteFilePath();
+    const auto stamp = stampOf(absolute);
     CoreDocument::Opened opened = CoreDocument::open(absolute, password);
     switch (opened.failure) {
     case CoreDocument::Failure::None:
@@ -123,6 +140,7 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(
     qt->setRenderHint(Poppler::Document::TextAntialiasing);
     std::unique_ptr<PopplerDocument> document(new PopplerDocument(absolute, std::move(core), std::move(qt)));
     document->m_password = password;
+    document->m_stamp = stamp;
     return document;
 }
 
@@ -153,6 +171,11 @@ std::unique_ptr<Document> PopplerDocument::reopen() const
     if (copy && copy->m_pageCount == m_pageCount)
         copy->m_labels = std::move(labels);
     return copy;
+}
+
+bool PopplerDocument::fileUnchanged() const
+{
+    return m_stamp && stampOf(m_path) == m_stamp;
 }
 
 std::optional<QByteArray> PopplerDocument::permanentId() const

@@ -9,6 +9,7 @@
 #include "pdf/PdfDocument.h"
 #include "pdf/TextLayout.h"
 
+#include <array>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -33,6 +34,7 @@ public:
 
     QString filePath() const override { return m_path; }
     std::unique_ptr<Document> reopen() const override;
+    bool fileUnchanged() const override;
     std::optional<QByteArray> permanentId() const override;
     int pageCount() const override { return m_pageCount; }
     QString pageLabel(int pageIndex) const override;
@@ -69,6 +71,8 @@ private:
     TextSelection selectWords(const PageText& text, const std::vector<int>& indexes) const;
 
     QString m_path;
+    /// The file as it was just before it was read; empty when it could not be asked.
+    std::optional<std::array<qint64, 5>> m_stamp;
     QByteArray m_password; ///< for the copies that reopen() makes
     // Declared first, destroyed last: it holds Poppler's global state, which the Qt document uses too.
     std::unique_ptr<CoreDocument> m_core;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/ImageCache.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -24,6 +25,12 @@ ImageCache::ImageCache(qint64 maxBytes)
 void ImageCache::setMaxBytes(qint64 maxBytes)
 {
     m_maxBytes = maxBytes;
+    evict();
+}
+
+void ImageCache::setReservedBytes(qint64 bytes)
+{
+    m_reserved = std::max<qint64>(0, bytes);
     evict();
 }
 
@@ -79,7 +86,7 @@ void ImageCache::clear()
 void ImageCache::evict()
 {
     auto it = m_entries.end();
-    while (m_bytes > m_maxBytes && it != m_entries.begin()) {
+    while (m_bytes + m_reserved > m_maxBytes && it != m_entries.begin()) {
         --it;
         if (m_pinned.contains(it->key))
             continue;

@@ -30,10 +30,14 @@ public:
     qint64 maxBytes() const { return m_maxBytes; }
     /// The bytes that the cached images take.
     qint64 bytes() const { return m_bytes; }
+    /// Bytes of images being drawn, which will take their place here once they arrive: the cached
+    /// images are kept within the bound less these, so that the images held in all stay within it.
+    void setReservedBytes(qint64 bytes);
+    qint64 reservedBytes() const { return m_reserved; }
     int count() const { return int(m_entries.size()); }
 
     /// Keys that are never evicted, such as the pages on screen; the bound may be
-    /// exceeded only by these.
+    /// exceeded only by these (and by the reserved bytes when these take the room).
     void setPinned(const QSet<PageImageKey>& pinned);
 
     /// Adds or replaces an image and evicts the least recently used others beyond the bound.
@@ -56,6 +60,7 @@ private:
 
     qint64 m_maxBytes;
     qint64 m_bytes = 0;
+    qint64 m_reserved = 0;
     std::list<Entry> m_entries; // most recently used first
     QHash<PageImageKey, std::list<Entry>::iterator> m_index;
     QHash<int, QSet<qint64>> m_scalesOfPage;

@@ -19,6 +19,11 @@ namespace tolvo::pageview {
 
 namespace {
 
+// Poppler keeps what it reads of every page a document has drawn (its dictionaries, resources and
+// annotations) as long as the document is open: a worker takes a fresh copy after this many pages,
+// when it has nothing else to do, so that a long PDF read to its end holds no more than a short one.
+constexpr int kPagesPerCopy = 100;
+
 struct Job {
     PageImageKey key;
     double scale = 1;
@@ -177,10 +182,24 @@ void PageRenderer::startWorker(
         if (!copy)
             copy = document->reopen();
         startupStep("renderer copy open");
+        int drawnWithCopy = 0;
         for (;;) {
             Job job;
             {
                 std::unique_lock lock(shared->mutex);
+                if (copy && drawnWithCopy >= kPagesPerCopy
+                    && (shared->queue.empty() || drawnWithCopy >= 2 * kPagesPerCopy)) {
+                    lock.unlock();
+                    // Only a copy of the very file the window shows replaces the old one; a file
+                    // rewritten, moved or gone keeps being drawn from the copy at hand.
+                    if (document->fileUnchanged()) {
+                        std::unique_ptr<pdf::Document> fresh = document->reopen();
+                        if (fresh && document->fileUnchanged())
+                            copy = std::move(fresh);
+                    }
+                    drawnWithCopy = 0;
+                    lock.lock();
+                }
                 shared->wake.wait(lock, [&] { return shared->stopping || !shared->queue.empty(); });
                 if (shared->stopping)
                     return;
@@ -191,6 +210,7 @@ void PageRenderer::startWorker(
             QImage image;
             startupStep("drawing a page");
 
+            ++drawnWithCopy;
             if (copy) {
                 image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
                 image = styled(*copy, job, std::move(image), shared->imageAreas);

@@ -74,6 +74,9 @@ public:
     void setRenderDelay(std::chrono::milliseconds delay) { m_delay = delay; }
     /// Copies made by reopen() fail to open, as when the file has gone.
     void setReopenFails(bool fails) { m_reopenFails = fails; }
+    /// The file is no longer the one that was read (see fileUnchanged()).
+    void setFileChanged(bool changed) { m_fileChanged = changed; }
+    bool fileUnchanged() const override { return !m_fileChanged; }
     /// Drawings of this page give a null image.
     void setFailingPage(int pageIndex) { m_failingPage = pageIndex; }
     /// Every page has a raster image over this rectangle (page space).
@@ -203,7 +206,9 @@ private:
     std::shared_ptr<RenderLog> m_log;
     int m_lines;
     std::chrono::milliseconds m_delay { 0 };
-    bool m_reopenFails = false;
+    // Set by a test while the workers run.
+    std::atomic<bool> m_reopenFails { false };
+    std::atomic<bool> m_fileChanged { false };
     int m_failingPage = -1;
     QRectF m_imageArea;
 };

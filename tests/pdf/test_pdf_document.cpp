@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cstdio>
 #include <thread>
 
 #include <unistd.h>
@@ -183,6 +184,53 @@ private slots:
         QVERIFY(copy);
         QCOMPARE(copy->filePath(), doc->filePath());
         QCOMPARE(copy->pageLabels(), doc->pageLabels());
+    }
+
+    // What a worker's fresh copy relies on: a changed file is told from the one that was read.
+    void fileUnchanged_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("unchanged");
+        QTest::newRow("untouched") << "none" << true;
+        QTest::newRow("rewritten in place") << "rewrite" << false;
+        QTest::newRow("replaced by another file") << "replace" << false;
+        QTest::newRow("only its time changed") << "touch" << false;
+        QTest::newRow("moved away") << "move" << false;
+        QTest::newRow("deleted") << "delete" << false;
+    }
+    void fileUnchanged()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, unchanged);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("doc.pdf");
+        QVERIFY(QFile::copy(fixture("labels.pdf"), path));
+        OpenResult opened = openDocument(path);
+        QVERIFY(opened.document);
+        const Document& doc = *opened.document;
+        QVERIFY(doc.fileUnchanged());
+        QVERIFY(doc.reopen()->fileUnchanged());
+        const QString other = dir.filePath("other.pdf");
+        QVERIFY(QFile::copy(fixture("outline.pdf"), other));
+        if (change == "rewrite") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QFile source(other);
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            file.resize(0);
+            file.write(source.readAll());
+        } else if (change == "replace") {
+            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        } else if (change == "touch") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
+        } else if (change == "move") {
+            QVERIFY(QFile::rename(path, dir.filePath("moved.pdf")));
+        } else if (change == "delete") {
+            QVERIFY(QFile::remove(path));
+        }
+        QCOMPARE(doc.fileUnchanged(), unchanged);
     }
 
     void labels_data()
