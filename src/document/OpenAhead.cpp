@@ -35,24 +35,26 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
     auto done = std::make_shared<std::promise<OpenedAhead>>();
     auto spare = std::make_shared<std::promise<std::unique_ptr<pdf::Document>>>();
     m_opened = done->get_future();
-    m_thread = std::thread([absolutePath, done, spare, firstPage = std::move(firstPage)] {
+    auto ahead = firstPage ? std::make_shared<pageview::PageAhead>() : nullptr;
+    m_thread = std::thread([absolutePath, done, spare, ahead] {
         OpenedAhead result;
         result.before = statFile(absolutePath);
         result.result = pdf::openDocument(absolutePath);
         startupStep("PDF read ahead");
-        const bool opened = result.result.document != nullptr;
-        if (opened) {
+        if (result.result.document) {
             auto copy = std::make_shared<std::future<std::unique_ptr<pdf::Document>>>(spare->get_future());
             result.spareCopy = [copy] { return copy->valid() ? copy->get() : nullptr; };
-            if (firstPage)
-                result.firstPage = std::make_shared<pageview::PageAhead>();
+            result.firstPage = ahead;
+        } else if (ahead) {
+            ahead->finish(QImage());
         }
-        std::shared_ptr<pageview::PageAhead> ahead = result.firstPage;
-        // The document is handed over first; its copy (opened from the file, so that it
-        // does not depend on the document's lifetime) follows while the window is made,
-        // and draws the first page before it goes to the page view's first worker.
         done->set_value(std::move(result));
-        std::unique_ptr<pdf::Document> copy = opened ? pdf::openDocument(absolutePath).document : nullptr;
+    });
+    // The copy is opened from the file at the same time, on a thread of its own, so that it
+    // does not depend on the document's lifetime and the first page is drawn with it as soon
+    // as can be; it then goes to the page view's first worker.
+    m_copyThread = std::thread([absolutePath, spare, ahead, firstPage = std::move(firstPage)] {
+        std::unique_ptr<pdf::Document> copy = pdf::openDocument(absolutePath).document;
         startupStep("second copy read ahead");
         if (ahead && copy)
             drawFirstPage(*copy, absolutePath, *firstPage, *ahead);
@@ -73,8 +75,9 @@ OpenAhead::~OpenAhead()
 
 void OpenAhead::wait()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    for (std::thread* thread : { &m_thread, &m_copyThread })
+        if (thread->joinable())
+            thread->join();
 }
 
 std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath)

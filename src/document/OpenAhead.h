@@ -20,9 +20,9 @@
 namespace tolvo {
 
 /// What was opened ahead: the file's stat from before the read, the result, a second copy of
-/// the document for the page view's first drawing worker (opened after the first, so that the
-/// window need not wait for it; empty when the first could not be opened), and the first page
-/// being drawn with that copy before it is handed over (nullptr: none is).
+/// the document for the page view's first drawing worker (opened beside the first, on another
+/// thread; empty when the first could not be opened), and the first page being drawn with that
+/// copy before it is handed over (nullptr: none is).
 struct OpenedAhead {
     std::optional<FileStat> before;
     pdf::OpenResult result;
@@ -31,7 +31,7 @@ struct OpenedAhead {
 };
 
 /// Opens one PDF ahead for as long as it lives; the one that lives is found by
-/// takeOpenedAhead(). Ends waiting for its thread.
+/// takeOpenedAhead(). Ends waiting for its threads.
 class OpenAhead {
 public:
     /// absolutePath as the document controller will ask for it; with firstPage, the page the
@@ -40,7 +40,7 @@ public:
     ~OpenAhead();
     OpenAhead(const OpenAhead&) = delete;
     OpenAhead& operator=(const OpenAhead&) = delete;
-    /// Waits until the thread has done everything: the document and its copy open, the first
+    /// Waits until the threads have done everything: the document and its copy open, the first
     /// page drawn.
     void wait();
 
@@ -49,6 +49,7 @@ private:
     QString m_path;
     std::future<OpenedAhead> m_opened;
     std::thread m_thread;
+    std::thread m_copyThread;
     bool m_taken = false;
 };
 
