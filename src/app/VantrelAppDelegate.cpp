@@ -25,6 +25,7 @@
 #include "routing/UrlDispatch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/FirstViewMemory.h"
 #include "settings/PlaceMemory.h"
 #include "widgets/TLNSOutlineView.h"
 
@@ -115,6 +116,8 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     // Each PDF opens where it was left.
     m_places = std::make_unique<PlaceMemory>(PlaceMemory::standardPath());
     environment.places = m_places.get();
+    m_firstViews = std::make_unique<FirstViewMemory>(FirstViewMemory::standardPath());
+    environment.firstViews = m_firstViews.get();
     m_documents = std::make_unique<DocumentController>(environment);
     // Every document window gets the application's Help menu, the user guide first.
     m_commands = std::make_unique<AppCommands>(defaults, *m_updater, *m_documents);

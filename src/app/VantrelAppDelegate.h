@@ -22,6 +22,7 @@ class DocumentController;
 class MyDocument;
 class NotesStore;
 class PlaceMemory;
+class FirstViewMemory;
 class PreferencesWindow;
 class RoutingCheck;
 class SoftwareUpdater;
@@ -101,6 +102,7 @@ private:
     static QString userGuideResource();
 
     std::unique_ptr<PlaceMemory> m_places;
+    std::unique_ptr<FirstViewMemory> m_firstViews;
     std::unique_ptr<SoftwareUpdater> m_updater;
     std::unique_ptr<RoutingCheck> m_check;
     std::unique_ptr<DocumentController> m_documents;

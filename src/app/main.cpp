@@ -10,6 +10,9 @@
 #include "instance/InstanceProtocol.h"
 #include "instance/SingleInstance.h"
 #include "settings/Defaults.h"
+#include "settings/DefaultsKeys.h"
+#include "settings/FirstViewMemory.h"
+#include "settings/PlaceMemory.h"
 #include "settings/StartupTrace.h"
 #include "settings/Version.h"
 
@@ -46,6 +49,20 @@ QString firstFileOperand(const QStringList& operands, const QString& cwd)
         return QString();
     const QFileInfo file(QDir(cwd).absoluteFilePath(operands.first()));
     return file.isFile() ? file.absoluteFilePath() : QString();
+}
+
+// What the first window's first page depends on besides the PDF, as the window will find it.
+tolvo::FirstPageInputs firstPageInputs()
+{
+    tolvo::Defaults& defaults = tolvo::Defaults::standard();
+    tolvo::FirstPageInputs inputs;
+    if (defaults.boolForKey(QString::fromLatin1(tolvo::keys::kNightMode)))
+        inputs.style = defaults.boolForKey(QString::fromLatin1(tolvo::keys::kNightModeKeepsImages))
+            ? tolvo::PageStyle::NightKeepingImages
+            : tolvo::PageStyle::Night;
+    inputs.placesPath = tolvo::PlaceMemory::standardPath();
+    inputs.firstViewsPath = tolvo::FirstViewMemory::standardPath();
+    return inputs;
 }
 
 } // namespace
@@ -96,13 +113,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tolvo: %s; running on its own\n", claim.problem.toLocal8Bit().constData());
 
     tolvo::startupStep("instance claimed");
-    // The PDF a plain `tolvo FILE` names is read while Qt starts and the window is made.
+    // Named before the folders that follow from the name are asked for.
+    setIdentity();
+    // The PDF a plain `tolvo FILE` names is read while Qt starts and the window is made, and
+    // its first page drawn.
     std::optional<tolvo::OpenAhead> ahead;
     if (const QString first = firstFileOperand(line.operands, cwd); !first.isEmpty())
-        ahead.emplace(first);
+        ahead.emplace(first, firstPageInputs());
     QApplication app(argc, argv);
     tolvo::startupStep("application made");
-    setIdentity();
     QApplication::setApplicationDisplayName(QStringLiteral("Tolvo"));
     QApplication::setDesktopFileName(QString::fromLatin1(tolvo::desktop::kApplicationId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tolvo.svg")));

@@ -28,12 +28,14 @@
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PdfDocument.h"
 #include "pdf/StructureLoader.h"
+#include "render/PageAhead.h"
 #include "routing/DocumentPrefix.h"
 #include "routing/FileIdentity.h"
 #include "search/AnnotationCollector.h"
 #include "search/DocumentSearch.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/FirstViewMemory.h"
 #include "settings/StartupTrace.h"
 #include "ui_MyDocument.h"
 
@@ -85,10 +87,11 @@ bool MyDocument::readFromURL(const QString& path)
         startupStep("opening the PDF");
         std::optional<OpenedAhead> ahead = takeOpenedAhead(absolute);
         if (!ahead)
-            ahead = OpenedAhead { statFile(absolute), pdf::openDocument(absolute), {} };
+            ahead = OpenedAhead { statFile(absolute), pdf::openDocument(absolute), {}, nullptr };
         const std::optional<FileStat> before = ahead->before;
         pdf::OpenResult opened = std::move(ahead->result);
         m_spareCopy = std::move(ahead->spareCopy);
+        m_firstPageAhead = std::move(ahead->firstPage);
         startupStep("PDF open");
         for (bool wrong = false; !opened.document && opened.needsPassword; wrong = true) {
             const std::optional<QString> password
@@ -157,6 +160,7 @@ void MyDocument::windowControllerDidLoadNib()
         m_place = std::make_unique<RememberedPlaces>(*m_env.places, m_path);
     startupStep("page view made");
     view->setDocument(m_pdfdoc.get(), std::move(m_spareCopy));
+    view->setPageAhead(std::move(m_firstPageAhead));
     startupStep("page view has the PDF");
     view->setPageLabelLocation(QStringLiteral("Q4"));
     connect(view, &pageview::PageView::pageChanged, this, &MyDocument::pdfViewPageChanged);
@@ -227,6 +231,7 @@ void MyDocument::windowControllerDidLoadNib()
     pdfViewPageChanged();
     bringWindowsForward();
     startupStep("window shown");
+    rememberFirstView();
 
     // 9. A moment after the window shows, the top-left corner of the first page.
     positionAtFirstPage();
@@ -364,6 +369,21 @@ void MyDocument::bringWindowsForward()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void MyDocument::rememberFirstView()
+{
+    if (!m_env.firstViews || !m_pdfview || !m_window || !m_window->isVisible())
+        return;
+    ShownView shown;
+    if (m_place && m_place->remembered())
+        shown.asked = m_place->remembered()->windowSize;
+    shown.window = m_window->size();
+    const QWidget* viewport = m_pdfview->viewport();
+    shown.viewport = QSizeF(viewport->size());
+    shown.logicalDpi = viewport->logicalDpiY();
+    shown.devicePixelRatio = viewport->devicePixelRatioF();
+    m_env.firstViews->remember(shown);
 }
 
 void MyDocument::close()

@@ -39,7 +39,8 @@ struct PageLink;
 } // namespace pdf
 namespace pageview {
 class LabelPDFView;
-}
+class PageAhead;
+} // namespace pageview
 
 class AnnotationCollector;
 struct AnnotationList;
@@ -65,6 +66,7 @@ class PageZoomBoxes;
 class FullScreenCommand;
 class NightModeCommand;
 class PlaceMemory;
+class FirstViewMemory;
 class PrefixSheet;
 class RememberedPlaces;
 class RichText;
@@ -101,6 +103,9 @@ struct DocumentEnvironment {
     std::function<void(const QString& path)> openFile;
     /// Where each PDF was last left; nullptr: new windows open at the first page and nothing is kept.
     PlaceMemory* places = nullptr;
+    /// Where the page view's size in new windows is learnt, for drawing the first page of a PDF
+    /// ahead of its window; nullptr: it is not.
+    FirstViewMemory* firstViews = nullptr;
     /// Where the journals of unsaved marks and the originals of marked PDFs are kept; empty:
     /// the user's data folder.
     QString dataFolder;
@@ -421,6 +426,8 @@ private:
     void positionAtFirstPage();
     void doFirstPositioning();
     void bringWindowsForward();
+    /// Keeps the page view's size in the window just shown, for drawing a first page ahead.
+    void rememberFirstView();
 
     DocumentEnvironment m_env;
     QString m_path;
@@ -428,6 +435,7 @@ private:
     std::unique_ptr<pdf::Document> m_pdfdoc;
     /// A copy opened ahead with it, until the page view's first worker takes it.
     pdf::DocumentCopySource m_spareCopy;
+    std::shared_ptr<pageview::PageAhead> m_firstPageAhead;
     std::unique_ptr<OutlineTree> m_outline;
     PageLabelIndex m_labels;
     std::unique_ptr<DocumentPrefix> m_prefix;

@@ -2,43 +2,54 @@
 #pragma once
 // A PDF named on the command line is opened before the application is made: the
 // file is read on a thread of its own while Qt starts and the window is built,
-// which the first page would otherwise wait for.
+// which the first page would otherwise wait for. The same thread then draws the
+// page the window will show first, at the scale it is expected to show it at.
 
+#include "document/FirstPagePlan.h"
 #include "pdf/PdfDocument.h"
+#include "render/PageAhead.h"
 #include "routing/FileIdentity.h"
 
 #include <QString>
 
 #include <future>
+#include <memory>
 #include <optional>
 #include <thread>
 
 namespace tolvo {
 
-/// What was opened ahead: the file's stat from before the read, the result, and a second
-/// copy of the document for the page view's first drawing worker (opened after the first, so
-/// that the window need not wait for it; empty when the first could not be opened).
+/// What was opened ahead: the file's stat from before the read, the result, a second copy of
+/// the document for the page view's first drawing worker (opened beside the first, on another
+/// thread; empty when the first could not be opened), and the first page being drawn with that
+/// copy before it is handed over (nullptr: none is).
 struct OpenedAhead {
     std::optional<FileStat> before;
     pdf::OpenResult result;
     pdf::DocumentCopySource spareCopy;
+    std::shared_ptr<pageview::PageAhead> firstPage;
 };
 
 /// Opens one PDF ahead for as long as it lives; the one that lives is found by
-/// takeOpenedAhead(). Ends waiting for its thread.
+/// takeOpenedAhead(). Ends waiting for its threads.
 class OpenAhead {
 public:
-    /// absolutePath as the document controller will ask for it.
-    explicit OpenAhead(const QString& absolutePath);
+    /// absolutePath as the document controller will ask for it; with firstPage, the page the
+    /// window will show first is drawn ahead too.
+    explicit OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs> firstPage = std::nullopt);
     ~OpenAhead();
     OpenAhead(const OpenAhead&) = delete;
     OpenAhead& operator=(const OpenAhead&) = delete;
+    /// Waits until the threads have done everything: the document and its copy open, the first
+    /// page drawn.
+    void wait();
 
 private:
     friend std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath);
     QString m_path;
     std::future<OpenedAhead> m_opened;
     std::thread m_thread;
+    std::thread m_copyThread;
     bool m_taken = false;
 };
 

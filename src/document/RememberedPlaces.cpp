@@ -65,11 +65,20 @@ RememberedPlaces::RememberedPlaces(PlaceMemory& memory, QString path, QObject* p
 
 QString RememberedPlaces::identityOf(const QString& path)
 {
-    const QByteArray id = permanentIdOf(path);
+    return identityOf(path, permanentIdOf(path));
+}
+
+QString RememberedPlaces::identityOf(const QString& path, const QByteArray& id)
+{
     if (!id.isEmpty())
         return QStringLiteral("id:") + QString::fromLatin1(id);
     const QByteArray fingerprint = contentFingerprint(path);
     return fingerprint.isEmpty() ? QString() : QStringLiteral("content:") + QString::fromLatin1(fingerprint);
+}
+
+std::optional<pageview::DisplayMode> RememberedPlaces::displayModeOf(int tag)
+{
+    return modeOfTag(tag);
 }
 
 RememberedPlace RememberedPlaces::placeOf(const pageview::PageView& view, const QWidget* window)
@@ -91,7 +100,7 @@ void RememberedPlaces::applyView(pageview::PageView& view)
 {
     m_view = &view;
     if (m_remembered) {
-        if (const std::optional<pageview::DisplayMode> mode = modeOfTag(m_remembered->displayMode))
+        if (const std::optional<pageview::DisplayMode> mode = displayModeOf(m_remembered->displayMode))
             view.setDisplayMode(*mode);
         view.setDisplaysAsBook(m_remembered->book);
         if (m_remembered->autoScales)

@@ -17,7 +17,8 @@ namespace tolvo {
 
 namespace pageview {
 class PageView;
-}
+enum class DisplayMode;
+} // namespace pageview
 
 /// Keeps one document's place in a PlaceMemory. The PDF is known by its identity (the PDF's
 /// permanent identifier, else a fingerprint of its content), so a renamed or moved file keeps
@@ -33,6 +34,10 @@ public:
 
     /// The identity under which a PDF file's place is kept; empty when the file cannot be read.
     static QString identityOf(const QString& path);
+    /// The same, for a PDF whose permanent identifier is known already (empty: it has none).
+    static QString identityOf(const QString& path, const QByteArray& permanentId);
+    /// The display mode of a remembered place's mode tag; nothing for none.
+    static std::optional<pageview::DisplayMode> displayModeOf(int tag);
     /// What a view and its window show now.
     static RememberedPlace placeOf(const pageview::PageView& view, const QWidget* window);
 

@@ -17,8 +17,6 @@ namespace tolvo::pageview {
 
 namespace {
 
-// Pages measured before the first page is shown; the rest are measured in the background.
-constexpr int kPagesMeasuredFirst = 8;
 constexpr int kWarmUpMs = 300;
 
 bool sameGeometry(const pdf::PageGeometry& a, const pdf::PageGeometry& b)
@@ -70,11 +68,15 @@ PageView::PageView(QWidget* parent)
     });
 }
 
-PageView::~PageView() = default;
+PageView::~PageView()
+{
+    dropPageAhead();
+}
 
 void PageView::setDocument(const pdf::Document* document, pdf::DocumentCopySource spareCopy)
 {
     m_renderer->setDocument(nullptr);
+    dropPageAhead();
     m_scanner->stop();
     m_links->setDocument(document);
     m_pressedLink.reset();
@@ -349,14 +351,12 @@ void PageView::layoutKeeping(std::optional<Anchor> anchor)
 void PageView::computeLayout()
 {
     const QSizeF size = viewport()->size();
-    // Points are 1/72 inch; the screen says how many logical pixels an inch takes.
-    const double dpi = m_logicalDpi > 0 ? m_logicalDpi : viewport()->logicalDpiY();
-    m_pointSize = dpi > 0 ? dpi / 72.0 : 1.0;
-    if (m_autoScale != AutoScale::Off && m_layout.pageCount() > 0) {
+    m_pointSize = pointSizeAt(m_logicalDpi > 0 ? m_logicalDpi : viewport()->logicalDpiY());
+    if (m_autoScale != AutoScale::Off) {
         const PageLayout::Fit fit = m_autoScale == AutoScale::FitWidth ? PageLayout::Fit::Width
             : m_autoScale == AutoScale::FitPage                        ? PageLayout::Fit::Page
                                                                        : PageLayout::Fit::Automatic;
-        m_scale = std::clamp(m_layout.fitScale(size, m_shownPage, fit) / m_pointSize, 0.02, kMaximumScaleFactor);
+        m_scale = viewZoom(m_layout, ZoomSetting { fit, m_scale }, size, m_shownPage, m_pointSize);
     }
     m_layout.layout(m_scale * m_pointSize, size, m_shownPage);
     updateScrollBars();

@@ -18,6 +18,7 @@
 #include "pageview/PageLayout.h"
 #include "pageview/PageNavigator.h"
 #include "pageview/PdfLinkAreas.h"
+#include "pageview/ViewScale.h"
 #include "pdf/PdfDocument.h"
 #include "render/ImageCache.h"
 #include "render/NightMode.h"
@@ -26,19 +27,23 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace tolvo::pageview {
 
+class PageAhead;
 class PageGeometryScanner;
 class PageRenderer;
 
 class PageView : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    static constexpr double kMinimumScaleFactor = 0.1;
-    static constexpr double kMaximumScaleFactor = 10;
+    static constexpr double kMinimumScaleFactor = kMinimumZoom;
+    static constexpr double kMaximumScaleFactor = kMaximumZoom;
     static constexpr qint64 kDefaultCacheBytes = 256LL * 1024 * 1024;
+    /// Pages measured before the first page is shown; the rest are measured in the background.
+    static constexpr int kPagesMeasuredFirst = 8;
 
     /// A view with the default cache bound (256 MiB, or TOLVO_PAGE_CACHE_MB from the environment).
     explicit PageView(QWidget* parent = nullptr);
@@ -128,6 +133,11 @@ public:
     /// Draws the pages with their lightness turned over (nightImage), for reading in the dark.
     void setNightMode(bool on);
     bool nightMode() const { return m_night; }
+    /// A page being drawn ahead, at the scale and in the style this view is expected to show it
+    /// in once on screen (PageAhead). When the view shows, the page is taken instead of being
+    /// drawn again if its scale and style are the ones the view draws it at; else it is dropped
+    /// and drawn as any other. A new document drops it.
+    void setPageAhead(std::shared_ptr<PageAhead> ahead);
     /// In night mode, leaves the PDF's raster images (photos, scans) as they are.
     void setNightKeepsImages(bool keep);
     bool nightKeepsImages() const { return m_nightKeepsImages; }
@@ -244,6 +254,11 @@ private:
     void scheduleRendering();
     void requestRendering();
     void pageRendered(int pageIndex, double scale, tolvo::PageStyle style, const QImage& image);
+    /// Takes or drops the page drawn ahead once the view is on screen (painting: in a paint,
+    /// which shows what it takes); the page still coming from it (-1: none), which the workers
+    /// are not to draw.
+    int pageComingAhead(bool painting = false);
+    void dropPageAhead();
     /// Drops the images of the pages drawn in the other style and asks for them anew.
     void pageStyleChanged();
     void drawPageImage(QPainter& painter, int pageIndex);
@@ -298,6 +313,7 @@ private:
     MatchSource m_matchSource;
     MarkSource m_markSource;
     std::optional<pdf::Mark> m_selectedMark;
+    std::shared_ptr<PageAhead> m_ahead;
     QHash<int, QImage> m_staleImages; // shown after reloadPages() until a page's new image arrives
     bool m_night = false;
     bool m_nightKeepsImages = false;

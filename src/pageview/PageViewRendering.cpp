@@ -2,6 +2,7 @@
 // The page view's painting and its traffic with the rendering workers.
 #include "pageview/PageView.h"
 #include "render/DisplaySpace.h"
+#include "render/PageAhead.h"
 #include "render/PageRenderer.h"
 #include "settings/StartupTrace.h"
 
@@ -15,9 +16,6 @@ namespace tolvo::pageview {
 
 namespace {
 
-// A page image never exceeds this many pixels (64 MiB); beyond it, at great zoom, the
-// page is drawn at the largest scale within it and enlarged.
-constexpr double kMaxPagePixels = 16.0 * 1024 * 1024;
 // Pages drawn ahead of the visible ones, after and before them.
 constexpr int kPagesAhead = 4;
 constexpr int kPagesBehind = 2;
@@ -29,12 +27,7 @@ const QColor kNightPageColour(Qt::black);
 
 double PageView::renderScaleFor(int pageIndex) const
 {
-    const double scale = pixelsPerPoint() * viewport()->devicePixelRatioF();
-    const QSizeF size = displaySizeOf(m_geometry[pageIndex]);
-    const double area = size.width() * size.height();
-    if (area > 0 && area * scale * scale > kMaxPagePixels)
-        return std::sqrt(kMaxPagePixels / area);
-    return scale;
+    return drawingScale(displaySizeOf(m_geometry[pageIndex]), pixelsPerPoint(), viewport()->devicePixelRatioF());
 }
 
 PageImageKey PageView::imageKeyFor(int pageIndex) const
@@ -111,8 +104,9 @@ void PageView::requestRendering()
         pinned.insert(imageKeyFor(page));
     m_cache.setPinned(pinned);
 
+    const int coming = pageComingAhead();
     std::vector<RenderRequest> wanted;
-    QSet<int> listed;
+    QSet<int> listed { coming };
     qint64 budget = m_cache.maxBytes() / 2; // what the pages ahead and behind may take
     auto want = [&](int page, bool ahead) {
         if (page < 0 || page >= m_geometry.size() || listed.contains(page))
@@ -154,6 +148,48 @@ void PageView::requestRendering()
     m_renderer->setWanted(wanted);
 }
 
+void PageView::setPageAhead(std::shared_ptr<PageAhead> ahead)
+{
+    dropPageAhead();
+    m_ahead = std::move(ahead);
+}
+
+void PageView::dropPageAhead()
+{
+    if (m_ahead)
+        m_ahead->drop();
+    m_ahead.reset();
+}
+
+int PageView::pageComingAhead(bool painting)
+{
+    // Until the view is on screen its size is not the one the page was planned for.
+    if (!m_ahead || !isVisible())
+        return -1;
+    const std::optional<PageAhead::Plan> plan = m_ahead->plan();
+    const PageAhead::State state = m_ahead->state();
+    const bool same = plan && visiblePages().contains(plan->pageIndex)
+        && imageKeyFor(plan->pageIndex) == PageImageKey { plan->pageIndex, PageImageKey::keyForScale(plan->scale) }
+        && plan->style == pageStyle();
+    // A page still being planned when the view shows is not waited for: the workers draw it.
+    if (!same || (state != PageAhead::State::Drawing && state != PageAhead::State::Drawn)) {
+        dropPageAhead();
+        return -1;
+    }
+    if (state == PageAhead::State::Drawn) {
+        const QImage image = m_ahead->take();
+        m_ahead.reset();
+        startupStep("page image arrived");
+        m_cache.insert(imageKeyFor(plan->pageIndex), image);
+        if (!painting)
+            viewport()->update();
+        return -1;
+    }
+    // Asked again when it is drawn, which takes it (or drops it, should the view have changed).
+    m_ahead->whenDone([this] { QMetaObject::invokeMethod(this, &PageView::requestRendering, Qt::QueuedConnection); });
+    return plan->pageIndex;
+}
+
 void PageView::pageRendered(int pageIndex, double scale, PageStyle style, const QImage& image)
 {
     if (pageIndex < 0 || pageIndex >= m_geometry.size() || style != pageStyle())
@@ -175,6 +211,10 @@ void PageView::pageRendered(int pageIndex, double scale, PageStyle style, const 
 
 void PageView::paintEvent(QPaintEvent* event)
 {
+    // A page drawn ahead that is ready now is shown in this paint, not in one asked for later.
+    if (m_ahead && m_ahead->state() == PageAhead::State::Drawn)
+        pageComingAhead(true);
+    startupStep("painting the page view");
     QPainter painter(viewport());
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
     bool ready = true;
@@ -297,6 +337,7 @@ void PageView::reloadPages()
             m_staleImages.insert(page, image);
     }
     m_renderer->setDocument(nullptr);
+    dropPageAhead();
     m_cache.clear();
     m_failed.clear();
     m_renderer->setDocument(m_document, 2);

@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 
+#include <algorithm>
+
 // Resources of a static library are registered by hand (outside any namespace).
 static void initPageviewResources()
 {
@@ -177,14 +179,28 @@ double fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QS
         if (auto it = answers.constFind(key); it != answers.constEnd())
             return *it;
     }
-    double answer = 9999;
-    for (int size = 1; size <= 10000; ++size) {
+    // The answer is two below the first size whose text overflows the box. Text grows with its
+    // size, so the sizes on either side of where one size's text puts it are all that need
+    // measuring: each size measured is a font made, which a window's first page waits for.
+    constexpr int kLargest = 10000;
+    auto overflows = [&](int size) {
         const QFontMetricsF metrics(labelFont(fontName, size, true));
-        if (metrics.horizontalAdvance(text) > areaSize.width() || metrics.height() > areaSize.height()) {
-            answer = size - 2;
-            break;
-        }
+        return metrics.horizontalAdvance(text) > areaSize.width() || metrics.height() > areaSize.height();
+    };
+    constexpr int kReference = 100;
+    const QFontMetricsF reference(labelFont(fontName, kReference, true));
+    const double fit = std::min(
+        reference.horizontalAdvance(text) > 0 ? areaSize.width() / reference.horizontalAdvance(text) : double(kLargest),
+        reference.height() > 0 ? areaSize.height() / reference.height() : double(kLargest));
+    int first = std::clamp(int(fit * kReference), 1, kLargest);
+    if (overflows(first)) {
+        while (first > 1 && overflows(first - 1))
+            --first;
+    } else {
+        while (first <= kLargest && !overflows(first))
+            ++first;
     }
+    const double answer = first > kLargest ? 9999 : first - 2;
     QMutexLocker lock(&mutex);
     if (answers.size() > 4096)
         answers.clear();

@@ -2,13 +2,12 @@
 #include "render/PageRenderer.h"
 
 #include "pdf/WorkAbort.h"
-#include "render/DisplaySpace.h"
 #include "render/ImageCache.h"
+#include "render/PageDrawing.h"
 #include "settings/StartupTrace.h"
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -68,35 +67,6 @@ private:
     std::mutex m_mutex;
     QHash<int, QVector<QRectF>> m_areas;
 };
-
-// Image areas in pixels of the page drawn at scale: the pixels that Poppler's drawing gives an
-// image, every pixel its box reaches into, so that no edge of a photo turns with the page.
-QVector<QRect> toPixels(const QVector<QRectF>& areas, const pdf::PageGeometry& geometry, double scale)
-{
-    const QTransform transform = pageToDisplayTransform(geometry) * QTransform::fromScale(scale, scale);
-    QVector<QRect> pixels;
-    for (const QRectF& area : areas) {
-        const QRectF r = transform.mapRect(area);
-        pixels.append(QRect(QPoint(int(std::floor(r.left())), int(std::floor(r.top()))),
-            QPoint(int(std::floor(r.right())), int(std::floor(r.bottom())))));
-    }
-    return pixels;
-}
-
-// The drawn page in the job's style; a null image when the job was aborted meanwhile.
-QImage styled(const pdf::Document& document, const Job& job, QImage image, ImageAreaCache& cache)
-{
-    if (image.isNull() || job.style == PageStyle::Day)
-        return image;
-    QVector<QRect> keep;
-    if (job.style == PageStyle::NightKeepingImages) {
-        const std::optional<QVector<QRectF>> areas = cache.areas(document, job);
-        if (!areas)
-            return QImage();
-        keep = toPixels(*areas, document.pageGeometry(job.key.pageIndex), job.scale);
-    }
-    return nightImage(image, keep);
-}
 
 } // namespace
 
@@ -212,8 +182,9 @@ void PageRenderer::startWorker(
 
             ++drawnWithCopy;
             if (copy) {
-                image = copy->render(job.key.pageIndex, job.scale, [abort = job.abort] { return abort->load(); });
-                image = styled(*copy, job, std::move(image), shared->imageAreas);
+                image = drawPage(
+                    *copy, job.key.pageIndex, job.scale, job.style, [abort = job.abort] { return abort->load(); },
+                    [&](int) { return shared->imageAreas.areas(*copy, job); });
             }
             startupStep("page drawn");
             const bool aborted = job.abort->load();
