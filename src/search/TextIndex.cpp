@@ -27,10 +27,10 @@ Q_LOGGING_CATEGORY(lcIndex, "tolvo.index")
 namespace {
 
 // Raised whenever the tables or the page encoding change; a file of another layout is rebuilt.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 // Marks Tolvo's index files (PRAGMA application_id), so that a foreign SQLite file is never read.
 constexpr int kApplicationId = 0x546f6c76; // "Tolv"
-constexpr quint8 kPageFormat = 2;
+constexpr quint8 kPageFormat = 3;
 // Between the page labels kept in one value: a control character no label has.
 constexpr char16_t kLabelSeparator = 0x1f;
 // Character edges are kept as steps of 1/64 point from the word's first edge.
@@ -146,9 +146,8 @@ std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
     if (sqlite3_step(statement) != SQLITE_ROW)
         return std::nullopt;
     // The blob is valid until the next step or reset; it is copied by the decoding.
-    const QByteArray bytes = QByteArray::fromRawData(
+    std::optional<pdf::FindText> text = decodeFindText(
         static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0));
-    std::optional<pdf::FindText> text = decodeFindText(bytes);
     sqlite3_reset(statement);
     return text;
 }
@@ -178,29 +177,26 @@ void roundAsStored(pdf::FindText& text)
         const QRectF& b = word.box;
         word.box
             = QRectF(double(float(b.x())), double(float(b.y())), double(float(b.width())), double(float(b.height())));
-        if (word.edges.empty())
+        if (word.edgeCount <= 0)
             continue;
-        const double first = double(word.edges.front());
-        for (size_t i = 1; i < word.edges.size(); ++i) {
-            const double step = std::clamp(std::round((double(word.edges[i]) - first) * kEdgeUnit), -2e9, 2e9);
-            word.edges[i] = float(first + double(qint32(step)) / kEdgeUnit);
+        float* edges = text.edges.data() + word.edgeFrom;
+        const double first = double(edges[0]);
+        for (int i = 1; i < word.edgeCount; ++i) {
+            const double step = std::clamp(std::round((double(edges[i]) - first) * kEdgeUnit), -2e9, 2e9);
+            edges[i] = float(first + double(qint32(step)) / kEdgeUnit);
         }
     }
 }
 
 namespace {
 
-// Plain bytes in the machine's order: the index is a cache of this machine, and reading it
-// field by field through a stream would cost more than the matching itself.
+// Plain bytes in the machine's order, not compressed: the index is a cache of this machine, and
+// a later search reads hundreds of pages, where unpacking them cost more than the matching itself.
 class ByteWriter {
 public:
     template <typename T> void put(T value) { m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value); }
-    void putText(const QString& text)
-    {
-        put(quint32(text.size()));
-        m_bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    }
-    const QByteArray& bytes() const { return m_bytes; }
+    void putRaw(const void* data, qsizetype size) { m_bytes.append(static_cast<const char*>(data), size); }
+    QByteArray& bytes() { return m_bytes; }
 
 private:
     QByteArray m_bytes;
@@ -208,9 +204,9 @@ private:
 
 class ByteReader {
 public:
-    explicit ByteReader(const QByteArray& bytes)
-        : m_at(bytes.constData())
-        , m_end(bytes.constData() + bytes.size())
+    explicit ByteReader(const char* data, qsizetype size)
+        : m_at(data)
+        , m_end(data + size)
     {
     }
     template <typename T> T get()
@@ -224,17 +220,16 @@ public:
         m_at += sizeof value;
         return value;
     }
-    QString getText()
+    /// size bytes from here, or nothing when there are not so many.
+    const char* take(quint64 size)
     {
-        const quint32 length = get<quint32>();
-        if (!m_ok || quint64(m_end - m_at) < quint64(length) * 2) {
+        if (!m_ok || quint64(m_end - m_at) < size) {
             m_ok = false;
-            return QString();
+            return nullptr;
         }
-        QString text(qsizetype(length), Qt::Uninitialized);
-        std::memcpy(text.data(), m_at, size_t(length) * 2);
-        m_at += qsizetype(length) * 2;
-        return text;
+        const char* at = m_at;
+        m_at += size;
+        return at;
     }
     /// Whether count items of at least size bytes each can still be there.
     bool fits(quint64 count, quint64 size) const { return m_ok && count * size <= quint64(m_end - m_at); }
@@ -247,40 +242,80 @@ private:
     bool m_ok = true;
 };
 
+// Word flags.
+constexpr quint8 kSpaceAfter = 1;
+constexpr quint8 kLineEndsAfter = 2;
+constexpr int kTurnsShift = 2; // two bits
+constexpr quint8 kWideSteps = 16; ///< edge steps of 32 bits rather than 16 (a word over 512 points)
+constexpr quint8 kOddEdges = 32; ///< an edge count other than the text's length + 1 follows
+constexpr quint8 kLongText = 64; ///< a text length of 32 bits rather than 16
+
 } // namespace
 
-// Page encoding: format byte, crop box, rotation, then per word its text, box, flags, first
-// edge and the steps to the others; compressed, as the steps repeat a lot.
+// Page encoding: format byte, crop box, rotation, counts, then all the words' text in one block
+// (Latin-1 where every unit fits, else UTF-16), then per word its box, flags, text length, first
+// edge and the steps from it to the others in 1/64 point. Most words fit 16-bit lengths and steps.
 QByteArray encodeFindText(const pdf::FindText& text)
 {
     ByteWriter out;
+    const QString& units = text.text;
+    const bool latin1 = std::all_of(units.cbegin(), units.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    out.bytes().reserve(
+        64 + units.size() * (latin1 ? 1 : 2) + qsizetype(text.words.size()) * 27 + qsizetype(text.edges.size()) * 2);
     out.put(kPageFormat);
     for (const double v : { text.cropBox.x(), text.cropBox.y(), text.cropBox.width(), text.cropBox.height() })
         out.put(v);
     out.put(qint32(text.rotation));
     out.put(quint32(text.words.size()));
+    out.put(quint32(units.size()));
+    out.put(quint8(latin1 ? 1 : 2));
+    if (latin1) {
+        const QByteArray bytes = units.toLatin1();
+        out.putRaw(bytes.constData(), bytes.size());
+    } else {
+        out.putRaw(units.utf16(), units.size() * 2);
+    }
+    std::vector<qint32> steps;
     for (const pdf::FindWord& word : text.words) {
-        out.putText(word.text);
         for (const double v : { word.box.x(), word.box.y(), word.box.width(), word.box.height() })
             out.put(float(v));
-        out.put(quint8((word.spaceAfter ? 1 : 0) | (word.lineEndsAfter ? 2 : 0) | ((word.turns & 3) << 2)));
-        const float first = word.edges.empty() ? 0.0f : word.edges.front();
+        const int edgeCount = std::max(word.edgeCount, 0);
+        const float* edges = text.edgesOf(word);
+        const float first = edgeCount ? edges[0] : 0.0f;
+        steps.clear();
+        bool wide = false;
+        for (int i = 1; i < edgeCount; ++i) {
+            const double step = std::round((double(edges[i]) - double(first)) * kEdgeUnit);
+            steps.push_back(qint32(std::clamp(step, -2e9, 2e9)));
+            wide = wide || steps.back() < -32768 || steps.back() > 32767;
+        }
+        const bool odd = edgeCount != word.textLength + 1;
+        const bool longText = word.textLength > 0xffff;
+        out.put(quint8((word.spaceAfter ? kSpaceAfter : 0) | (word.lineEndsAfter ? kLineEndsAfter : 0)
+            | ((word.turns & 3) << kTurnsShift) | (wide ? kWideSteps : 0) | (odd ? kOddEdges : 0)
+            | (longText ? kLongText : 0)));
+        if (longText)
+            out.put(quint32(word.textLength));
+        else
+            out.put(quint16(word.textLength));
+        if (odd)
+            out.put(quint32(edgeCount));
+        if (edgeCount == 0)
+            continue;
         out.put(first);
-        out.put(quint32(word.edges.size()));
-        for (size_t i = 1; i < word.edges.size(); ++i) {
-            const double step = std::round((double(word.edges[i]) - double(first)) * kEdgeUnit);
-            out.put(qint32(std::clamp(step, -2e9, 2e9)));
+        for (const qint32 step : steps) {
+            if (wide)
+                out.put(step);
+            else
+                out.put(qint16(step));
         }
     }
-    return qCompress(out.bytes(), 1);
+    return out.bytes();
 }
 
-std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
+std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
 {
-    const QByteArray raw = qUncompress(bytes);
-    if (raw.isEmpty())
-        return std::nullopt;
-    ByteReader in(raw);
+    ByteReader in(data, size);
     pdf::FindText text;
     if (in.get<quint8>() != kPageFormat)
         return std::nullopt;
@@ -288,32 +323,63 @@ std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
     text.cropBox = QRectF(x, y, w, h);
     text.rotation = in.get<qint32>();
     const quint32 count = in.get<quint32>();
-    if (!in.fits(count, 29))
+    const quint32 unitCount = in.get<quint32>();
+    const quint8 width = in.get<quint8>();
+    if (width != 1 && width != 2)
         return std::nullopt;
+    const char* units = in.take(quint64(unitCount) * width);
+    if (!units || !in.fits(count, 19))
+        return std::nullopt;
+    text.text = width == 1 ? QString::fromLatin1(units, qsizetype(unitCount))
+                           : QString(reinterpret_cast<const QChar*>(units), qsizetype(unitCount));
+    // Nearly every word has one edge more than units: room for them all at once.
+    text.edges.reserve(size_t(unitCount) + count);
     text.words.resize(count);
+    int textFrom = 0;
     for (pdf::FindWord& word : text.words) {
-        word.text = in.getText();
         const float bx = in.get<float>(), by = in.get<float>(), bw = in.get<float>(), bh = in.get<float>();
         word.box = QRectF(bx, by, bw, bh);
         const quint8 flags = in.get<quint8>();
-        word.spaceAfter = flags & 1;
-        word.lineEndsAfter = flags & 2;
-        word.turns = (flags >> 2) & 3;
+        word.spaceAfter = flags & kSpaceAfter;
+        word.lineEndsAfter = flags & kLineEndsAfter;
+        word.turns = (flags >> kTurnsShift) & 3;
+        const quint32 length = (flags & kLongText) ? in.get<quint32>() : in.get<quint16>();
+        if (quint64(textFrom) + length > unitCount)
+            return std::nullopt;
+        word.textFrom = textFrom;
+        word.textLength = int(length);
+        textFrom += int(length);
+        const quint32 edges = (flags & kOddEdges) ? in.get<quint32>() : length + 1;
+        word.edgeFrom = int(text.edges.size());
+        word.edgeCount = int(edges);
+        if (edges == 0)
+            continue;
         const float first = in.get<float>();
-        const quint32 edges = in.get<quint32>();
-        if (edges > 0 && !in.fits(edges - 1, 4))
+        const quint64 stepSize = (flags & kWideSteps) ? 4 : 2;
+        const char* steps = in.take(quint64(edges - 1) * stepSize);
+        if (!steps)
             return std::nullopt;
-        word.edges.reserve(edges);
-        if (edges > 0)
-            word.edges.push_back(first);
-        for (quint32 i = 1; i < edges; ++i)
-            word.edges.push_back(float(double(first) + double(in.get<qint32>()) / kEdgeUnit));
-        if (!in.ok())
-            return std::nullopt;
+        text.edges.push_back(first);
+        for (quint32 i = 1; i < edges; ++i) {
+            qint32 step;
+            if (stepSize == 4) {
+                std::memcpy(&step, steps + (i - 1) * 4, 4);
+            } else {
+                qint16 narrow;
+                std::memcpy(&narrow, steps + (i - 1) * 2, 2);
+                step = narrow;
+            }
+            text.edges.push_back(float(double(first) + double(step) / kEdgeUnit));
+        }
     }
-    if (!in.ok() || !in.atEnd())
+    if (!in.ok() || !in.atEnd() || quint32(textFrom) != unitCount)
         return std::nullopt;
     return text;
+}
+
+std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
+{
+    return decodeFindText(bytes.constData(), bytes.size());
 }
 
 // ---- reading ----

@@ -5,7 +5,7 @@
 // no page of it. One SQLite file per PDF, named by the PDF's permanent
 // identifier and holding its content fingerprint: a PDF saved again with other
 // text gets a new index, a moved or renamed one keeps its own. Per page the
-// file holds the words with the edges of their characters (compressed), so the
+// file holds the words with the edges of their characters, so the
 // rectangles of a match come from the index as well, and a full-text table of
 // the folded page text (FTS5, trigrams) picks the pages worth reading.
 //
@@ -122,5 +122,6 @@ void roundAsStored(pdf::FindText& text);
 /// A page's text as stored, and back; nothing for bytes that are no page.
 QByteArray encodeFindText(const pdf::FindText& text);
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes);
+std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size);
 
 } // namespace tolvo
