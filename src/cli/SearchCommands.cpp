@@ -22,6 +22,7 @@
 #include "settings/DefaultsKeys.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
@@ -181,7 +182,16 @@ int runLibrarySearch(const QString& query, bool json, Output& io)
     }
     io.flush();
     LibrarySearchCallbacks callbacks;
-    callbacks.abandoned = [&io] { return io.abandoned(); };
+    // Asked before every row: a look at standard output every few milliseconds is enough.
+    QElapsedTimer sinceLook;
+    bool gone = false;
+    callbacks.abandoned = [&io, &sinceLook, &gone] {
+        if (!gone && (!sinceLook.isValid() || sinceLook.hasExpired(5))) {
+            gone = io.abandoned();
+            sinceLook.start();
+        }
+        return gone;
+    };
     int shownTenths = -1;
     callbacks.indexing = [&io, &shownTenths](const LibraryPdf& pdf, int percent) {
         // A line every tenth of the way is enough for a person watching, and little for a log.

@@ -95,13 +95,13 @@ void searchIndex(const LibraryPdf& pdf, TextIndex& index, const QString& query, 
 {
     const QStringList& labels = index.pageLabels();
     const std::optional<std::vector<int>> pages = index.candidatePages(folded);
+    pdf::FindText text; // its room serves every page
     for (const int page : pages.value_or(std::vector<int>())) {
         if (stop())
             return;
-        const std::optional<pdf::FindText> text = index.page(page);
-        if (!text)
+        if (!index.page(page, text))
             continue;
-        const std::vector<PageMatch> matches = findMatches(*text, query);
+        const std::vector<PageMatch> matches = findMatches(text, query);
         if (matches.empty())
             continue;
         LibraryHit hit;
@@ -110,7 +110,7 @@ void searchIndex(const LibraryPdf& pdf, TextIndex& index, const QString& query, 
         hit.pageIndex = page;
         hit.pageLabel = labels.value(page, QString::number(page + 1));
         hit.count = int(matches.size());
-        hit.text = textAround(*text, matches.front());
+        hit.text = textAround(text, matches.front());
         hit.link = urlText(pdf.prefix, LinkPlace::page(hit.pageLabel));
         hits.push_back(std::move(hit));
     }

@@ -42,9 +42,9 @@ struct Spelled {
     std::vector<Origin> origins;
 };
 
-Spelled spell(const pdf::FindText& page)
+// Spells page into spelled, whose room is used again.
+void spell(const pdf::FindText& page, Spelled& spelled)
 {
-    Spelled spelled;
     const auto& words = page.words;
     // Written through pointers into room made beforehand: a page is thousands of units, and
     // appending them one by one cost more than the find itself. Folding may give more units than
@@ -93,7 +93,6 @@ Spelled spell(const pdf::FindText& page)
     }
     spelled.text.resize(at);
     spelled.origins.resize(size_t(at));
-    return spelled;
 }
 
 // The end (one past) of a match of query starting at start, or -1. A soft hyphen is passed over
@@ -252,7 +251,8 @@ QString textAround(const pdf::FindText& page, const PageMatch& match, int radius
 
 QString findableText(const pdf::FindText& page)
 {
-    const Spelled spelled = spell(page);
+    Spelled spelled;
+    spell(page, spelled);
     QString text(spelled.text.size(), Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(text.data());
     const QChar* in = spelled.text.constData();
@@ -270,7 +270,9 @@ std::vector<PageMatch> findMatches(const pdf::FindText& page, const QString& que
     const QString folded = foldForFind(query);
     if (folded.isEmpty() || page.words.empty())
         return matches;
-    const Spelled spelled = spell(page);
+    // A search runs through hundreds of pages on one thread: their spellings share one room.
+    thread_local Spelled spelled;
+    spell(page, spelled);
 
     std::vector<int> lineOf(page.words.size());
     std::vector<Span> lineAcross;

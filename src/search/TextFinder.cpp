@@ -248,6 +248,7 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
     }
     const std::vector<int>& pages = *job->candidates;
     const int count = int(pages.size());
+    pdf::FindText text; // its room serves every page
     while (!job->cancelled.load(std::memory_order_relaxed) && !job->indexDamaged.load()) {
         const int k = job->nextCandidate.fetch_add(1);
         if (k > count)
@@ -262,12 +263,11 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
             break;
         }
         const int page = pages[size_t(k)];
-        const std::optional<pdf::FindText> text = index.page(page);
-        if (!text) {
+        if (!index.page(page, text)) {
             job->indexDamaged = true;
             return true;
         }
-        std::vector<PageMatch> matches = findMatches(*text, job->text);
+        std::vector<PageMatch> matches = findMatches(text, job->text);
         job->markDone(from, page + 1);
         QMetaObject::invokeMethod(
             this,

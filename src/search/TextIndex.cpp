@@ -138,17 +138,26 @@ bool prepareReadPage(sqlite3* db, sqlite3_stmt** statement)
         == SQLITE_OK;
 }
 
-// One page through the prepared statement of prepareReadPage; nothing when it is not there or damaged.
-std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
+// One page through the prepared statement of prepareReadPage, into text; false when it is not
+// there or damaged.
+bool readPage(sqlite3_stmt* statement, int pageIndex, pdf::FindText& text)
 {
     sqlite3_reset(statement);
     sqlite3_bind_int64(statement, 1, pageIndex);
     if (sqlite3_step(statement) != SQLITE_ROW)
-        return std::nullopt;
+        return false;
     // The blob is valid until the next step or reset; it is copied by the decoding.
-    std::optional<pdf::FindText> text = decodeFindText(
-        static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0));
+    const bool read = decodeFindText(
+        static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0), text);
     sqlite3_reset(statement);
+    return read;
+}
+
+std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
+{
+    pdf::FindText text;
+    if (!readPage(statement, pageIndex, text))
+        return std::nullopt;
     return text;
 }
 
@@ -313,12 +322,11 @@ QByteArray encodeFindText(const pdf::FindText& text)
     return out.bytes();
 }
 
-std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
+bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text)
 {
     ByteReader in(data, size);
-    pdf::FindText text;
     if (in.get<quint8>() != kPageFormat)
-        return std::nullopt;
+        return false;
     const double x = in.get<double>(), y = in.get<double>(), w = in.get<double>(), h = in.get<double>();
     text.cropBox = QRectF(x, y, w, h);
     text.rotation = in.get<qint32>();
@@ -326,13 +334,21 @@ std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
     const quint32 unitCount = in.get<quint32>();
     const quint8 width = in.get<quint8>();
     if (width != 1 && width != 2)
-        return std::nullopt;
+        return false;
     const char* units = in.take(quint64(unitCount) * width);
     if (!units || !in.fits(count, 19))
-        return std::nullopt;
-    text.text = width == 1 ? QString::fromLatin1(units, qsizetype(unitCount))
-                           : QString(reinterpret_cast<const QChar*>(units), qsizetype(unitCount));
+        return false;
+    // Into the room text has from the page before, where there is enough.
+    text.text.resize(qsizetype(unitCount));
+    char16_t* to = reinterpret_cast<char16_t*>(text.text.data());
+    if (width == 1) {
+        for (quint32 i = 0; i < unitCount; ++i)
+            to[i] = char16_t(quint8(units[i]));
+    } else {
+        std::memcpy(to, units, size_t(unitCount) * 2);
+    }
     // Nearly every word has one edge more than units: room for them all at once.
+    text.edges.clear();
     text.edges.reserve(size_t(unitCount) + count);
     text.words.resize(count);
     int textFrom = 0;
@@ -345,7 +361,7 @@ std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
         word.turns = (flags >> kTurnsShift) & 3;
         const quint32 length = (flags & kLongText) ? in.get<quint32>() : in.get<quint16>();
         if (quint64(textFrom) + length > unitCount)
-            return std::nullopt;
+            return false;
         word.textFrom = textFrom;
         word.textLength = int(length);
         textFrom += int(length);
@@ -358,7 +374,7 @@ std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
         const quint64 stepSize = (flags & kWideSteps) ? 4 : 2;
         const char* steps = in.take(quint64(edges - 1) * stepSize);
         if (!steps)
-            return std::nullopt;
+            return false;
         text.edges.push_back(first);
         for (quint32 i = 1; i < edges; ++i) {
             qint32 step;
@@ -372,14 +388,15 @@ std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size)
             text.edges.push_back(float(double(first) + double(step) / kEdgeUnit));
         }
     }
-    if (!in.ok() || !in.atEnd() || quint32(textFrom) != unitCount)
-        return std::nullopt;
-    return text;
+    return in.ok() && in.atEnd() && quint32(textFrom) == unitCount;
 }
 
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
 {
-    return decodeFindText(bytes.constData(), bytes.size());
+    pdf::FindText text;
+    if (!decodeFindText(bytes.constData(), bytes.size(), text))
+        return std::nullopt;
+    return text;
 }
 
 // ---- reading ----
@@ -417,7 +434,10 @@ std::unique_ptr<TextIndex> TextIndex::open(const IndexKey& key, int pageCount)
         return nullptr;
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (opened != SQLITE_OK || !isIndexOf(db, key, pageCount)) {
+    // A complete index is never written again (a new one replaces the file): the read lock is taken
+    // once rather than around each of the hundreds of pages a search reads, with the checks for a
+    // journal that go with it.
+    if (opened != SQLITE_OK || !exec(db, "PRAGMA locking_mode=EXCLUSIVE") || !isIndexOf(db, key, pageCount)) {
         closeDb(db);
         qCInfo(lcIndex).noquote() << "discarding the index" << path << "(damaged, foreign or out of date)";
         QFile::remove(path);
@@ -465,11 +485,19 @@ std::optional<std::vector<int>> TextIndex::candidatePages(const QString& folded)
 
 std::optional<pdf::FindText> TextIndex::page(int pageIndex)
 {
+    pdf::FindText text;
+    if (!page(pageIndex, text))
+        return std::nullopt;
+    return text;
+}
+
+bool TextIndex::page(int pageIndex, pdf::FindText& into)
+{
     if (!m_db)
-        return std::nullopt;
+        return false;
     if (!m_readPage && !prepareReadPage(m_db, &m_readPage))
-        return std::nullopt;
-    return readPage(m_readPage, pageIndex);
+        return false;
+    return readPage(m_readPage, pageIndex, into);
 }
 
 // ---- writing ----

@@ -60,6 +60,8 @@ public:
     std::optional<std::vector<int>> candidatePages(const QString& folded);
     /// One page's text; nothing when the file cannot be read.
     std::optional<pdf::FindText> page(int pageIndex);
+    /// The same into into, whose room is used again: false when the file cannot be read.
+    bool page(int pageIndex, pdf::FindText& into);
     /// Deletes the file (it turned out damaged); this object reads nothing more.
     void discard();
 
@@ -122,6 +124,7 @@ void roundAsStored(pdf::FindText& text);
 /// A page's text as stored, and back; nothing for bytes that are no page.
 QByteArray encodeFindText(const pdf::FindText& text);
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes);
-std::optional<pdf::FindText> decodeFindText(const char* data, qsizetype size);
+/// Decodes into text, using its room again; false for bytes that are no page.
+bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text);
 
 } // namespace tolvo
