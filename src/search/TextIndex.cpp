@@ -257,20 +257,25 @@ constexpr quint8 kLineEndsAfter = 2;
 constexpr int kTurnsShift = 2; // two bits
 constexpr quint8 kWideSteps = 16; ///< edge steps of 32 bits rather than 16 (a word over 512 points)
 constexpr quint8 kOddEdges = 32; ///< an edge count other than the text's length + 1 follows
-constexpr quint8 kLongText = 64; ///< a text length of 32 bits rather than 16
+constexpr quint8 kFirstEdgeAtX = 64; ///< the first edge is the box's left: not stored again
+constexpr quint8 kSameLine = 128; ///< the box's top and height are the word before's: not stored again
+// A text length of 16 bits, or this and one of 32 bits.
+constexpr quint16 kLongText = 0xffff;
 
 } // namespace
 
 // Page encoding: format byte, crop box, rotation, counts, then all the words' text in one block
-// (Latin-1 where every unit fits, else UTF-16), then per word its box, flags, text length, first
-// edge and the steps from it to the others in 1/64 point. Most words fit 16-bit lengths and steps.
+// (Latin-1 where every unit fits, else UTF-16), then per word its flags, box, text length, first
+// edge and the steps from it to the others in 1/64 point. Most words fit 16-bit lengths and steps,
+// start at their first edge and share their top and height with the word before: those are
+// stored once.
 QByteArray encodeFindText(const pdf::FindText& text)
 {
     ByteWriter out;
     const QString& units = text.text;
     const bool latin1 = std::all_of(units.cbegin(), units.cend(), [](QChar c) { return c.unicode() < 0x100; });
     out.bytes().reserve(
-        64 + units.size() * (latin1 ? 1 : 2) + qsizetype(text.words.size()) * 27 + qsizetype(text.edges.size()) * 2);
+        64 + units.size() * (latin1 ? 1 : 2) + qsizetype(text.words.size()) * 15 + qsizetype(text.edges.size()) * 2);
     out.put(kPageFormat);
     for (const double v : { text.cropBox.x(), text.cropBox.y(), text.cropBox.width(), text.cropBox.height() })
         out.put(v);
@@ -285,9 +290,11 @@ QByteArray encodeFindText(const pdf::FindText& text)
         out.putRaw(units.utf16(), units.size() * 2);
     }
     std::vector<qint32> steps;
+    float lineTop = 0, lineHeight = 0;
+    bool haveLine = false;
     for (const pdf::FindWord& word : text.words) {
-        for (const double v : { word.box.x(), word.box.y(), word.box.width(), word.box.height() })
-            out.put(float(v));
+        const float x = float(word.box.x()), y = float(word.box.y());
+        const float width = float(word.box.width()), height = float(word.box.height());
         const int edgeCount = std::max(word.edgeCount, 0);
         const float* edges = text.edgesOf(word);
         const float first = edgeCount ? edges[0] : 0.0f;
@@ -299,19 +306,32 @@ QByteArray encodeFindText(const pdf::FindText& text)
             wide = wide || steps.back() < -32768 || steps.back() > 32767;
         }
         const bool odd = edgeCount != word.textLength + 1;
-        const bool longText = word.textLength > 0xffff;
+        const bool firstAtX = edgeCount > 0 && first == x;
+        const bool sameLine = haveLine && y == lineTop && height == lineHeight;
+        lineTop = y;
+        lineHeight = height;
+        haveLine = true;
         out.put(quint8((word.spaceAfter ? kSpaceAfter : 0) | (word.lineEndsAfter ? kLineEndsAfter : 0)
             | ((word.turns & 3) << kTurnsShift) | (wide ? kWideSteps : 0) | (odd ? kOddEdges : 0)
-            | (longText ? kLongText : 0)));
-        if (longText)
+            | (firstAtX ? kFirstEdgeAtX : 0) | (sameLine ? kSameLine : 0)));
+        out.put(x);
+        out.put(width);
+        if (!sameLine) {
+            out.put(y);
+            out.put(height);
+        }
+        if (word.textLength >= kLongText) {
+            out.put(kLongText);
             out.put(quint32(word.textLength));
-        else
+        } else {
             out.put(quint16(word.textLength));
+        }
         if (odd)
             out.put(quint32(edgeCount));
         if (edgeCount == 0)
             continue;
-        out.put(first);
+        if (!firstAtX)
+            out.put(first);
         for (const qint32 step : steps) {
             if (wide)
                 out.put(step);
@@ -327,21 +347,22 @@ bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text)
     ByteReader in(data, size);
     if (in.get<quint8>() != kPageFormat)
         return false;
-    const double x = in.get<double>(), y = in.get<double>(), w = in.get<double>(), h = in.get<double>();
-    text.cropBox = QRectF(x, y, w, h);
+    const double cropX = in.get<double>(), cropY = in.get<double>();
+    const double cropWidth = in.get<double>(), cropHeight = in.get<double>();
+    text.cropBox = QRectF(cropX, cropY, cropWidth, cropHeight);
     text.rotation = in.get<qint32>();
     const quint32 count = in.get<quint32>();
     const quint32 unitCount = in.get<quint32>();
-    const quint8 width = in.get<quint8>();
-    if (width != 1 && width != 2)
+    const quint8 unitSize = in.get<quint8>();
+    if (unitSize != 1 && unitSize != 2)
         return false;
-    const char* units = in.take(quint64(unitCount) * width);
-    if (!units || !in.fits(count, 19))
+    const char* units = in.take(quint64(unitCount) * unitSize);
+    if (!units || !in.fits(count, 11))
         return false;
     // Into the room text has from the page before, where there is enough.
     text.text.resize(qsizetype(unitCount));
     char16_t* to = reinterpret_cast<char16_t*>(text.text.data());
-    if (width == 1) {
+    if (unitSize == 1) {
         for (quint32 i = 0; i < unitCount; ++i)
             to[i] = char16_t(quint8(units[i]));
     } else {
@@ -352,14 +373,20 @@ bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text)
     text.edges.reserve(size_t(unitCount) + count);
     text.words.resize(count);
     int textFrom = 0;
+    float lineTop = 0, lineHeight = 0;
     for (pdf::FindWord& word : text.words) {
-        const float bx = in.get<float>(), by = in.get<float>(), bw = in.get<float>(), bh = in.get<float>();
-        word.box = QRectF(bx, by, bw, bh);
         const quint8 flags = in.get<quint8>();
+        const float x = in.get<float>(), width = in.get<float>();
+        if (!(flags & kSameLine)) {
+            lineTop = in.get<float>();
+            lineHeight = in.get<float>();
+        }
+        word.box = QRectF(x, lineTop, width, lineHeight);
         word.spaceAfter = flags & kSpaceAfter;
         word.lineEndsAfter = flags & kLineEndsAfter;
         word.turns = (flags >> kTurnsShift) & 3;
-        const quint32 length = (flags & kLongText) ? in.get<quint32>() : in.get<quint16>();
+        const quint16 shortLength = in.get<quint16>();
+        const quint32 length = shortLength == kLongText ? in.get<quint32>() : shortLength;
         if (quint64(textFrom) + length > unitCount)
             return false;
         word.textFrom = textFrom;
@@ -370,7 +397,7 @@ bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text)
         word.edgeCount = int(edges);
         if (edges == 0)
             continue;
-        const float first = in.get<float>();
+        const float first = (flags & kFirstEdgeAtX) ? x : in.get<float>();
         const quint64 stepSize = (flags & kWideSteps) ? 4 : 2;
         const char* steps = in.take(quint64(edges - 1) * stepSize);
         if (!steps)
