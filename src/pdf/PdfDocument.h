@@ -173,6 +173,12 @@ public:
     /// A fresh Document over the same file, for a worker thread; nothing when the file can no longer be read.
     /// Safe from any thread while this Document lives.
     virtual std::unique_ptr<Document> reopen() const = 0;
+    /// A copy as reopen() gives, for reading the text of every page in turn. Poppler reads a file
+    /// a few hundred bytes at a time, a system call each, which costs a tenth of such a read: a
+    /// file of up to kScanInMemoryLimit bytes is read into memory once instead, shared by all such
+    /// copies while any of them lives.
+    virtual std::unique_ptr<Document> reopenForScan() const { return reopen(); }
+    static constexpr qint64 kScanInMemoryLimit = qint64(64) << 20;
 
     /// The PDF's permanent identifier as permanentDocumentId() gives it (hex; empty: none),
     /// known without reading the file again; nothing when this Document cannot tell.

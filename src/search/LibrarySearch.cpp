@@ -63,7 +63,7 @@ std::unique_ptr<TextIndex> writeIndex(
             }
         }
     };
-    std::unique_ptr<pdf::Document> copy = pages > 1 ? document.reopen() : nullptr;
+    std::unique_ptr<pdf::Document> copy = pages > 1 ? document.reopenForScan() : nullptr;
     std::thread helper;
     if (copy)
         helper = std::thread([&] { work(*copy, false); });

@@ -91,7 +91,7 @@ std::unique_ptr<TextFinder> TextFinder::forDocument(const pdf::Document& documen
 {
     std::vector<std::unique_ptr<pdf::Document>> copies;
     for (int i = 0; i < workers; ++i) {
-        if (std::unique_ptr<pdf::Document> copy = document.reopen())
+        if (std::unique_ptr<pdf::Document> copy = document.reopenForScan())
             copies.push_back(std::move(copy));
         else
             qCWarning(lcFind).noquote() << "Cannot read" << document.filePath() << "for the text find";
