@@ -6,6 +6,7 @@
 //      thread's time awake meanwhile, for WORD and for "the";
 //   4. tolvo-cli search --library over every PDF in the folders given, once they are indexed.
 // A plain timing program. Usage: bench_index PDF [WORD] [FOLDER...]
+// BENCH_INDEX_RUNS sets how many times each later search runs (5), e.g. for a profile of them.
 #include "BusyClock.h"
 #include "document/search/SearchPane.h"
 #include "pdf/DocumentId.h"
@@ -29,8 +30,6 @@
 using namespace tolvo;
 
 namespace {
-
-constexpr int kRuns = 5;
 
 double ms(const QElapsedTimer& timer)
 {
@@ -109,6 +108,8 @@ int main(int argc, char** argv)
     const QString pdfPath = args[0];
     const QString word = args.value(1, QStringLiteral("matrix"));
     const QStringList folders = args.mid(2);
+    const int runsSet = qEnvironmentVariableIntValue("BENCH_INDEX_RUNS");
+    const int runs = runsSet > 0 ? runsSet : 5;
     QTemporaryDir home;
     qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(QStringLiteral("cache"))));
     setPermanentIdReader(pdf::permanentDocumentId);
@@ -157,7 +158,7 @@ int main(int argc, char** argv)
     for (const QString& query : { word, QStringLiteral("the") }) {
         std::vector<double> firsts, alls, busy;
         Query q;
-        for (int run = 0; run < kRuns; ++run) {
+        for (int run = 0; run < runs; ++run) {
             q = typeQuery(search, pane, query, clock);
             firsts.push_back(q.firstRow);
             alls.push_back(q.allRows);
@@ -165,12 +166,14 @@ int main(int argc, char** argv)
         }
         std::printf("indexed search \"%s\": first row %.1f ms, all %d rows %.1f ms, main thread awake %.1f ms"
                     " (median of %d)\n",
-            qPrintable(query), median(firsts), q.rows, median(alls), median(busy), kRuns);
+            qPrintable(query), median(firsts), q.rows, median(alls), median(busy), runs);
     }
 
     // 4: the library search over every PDF in the folders.
     if (!folders.isEmpty()) {
-        const QString cli = QStringLiteral(TOLVO_CLI);
+        // BENCH_TOLVO_CLI names another build's program, for a side-by-side run of two builds.
+        const QString cli = qEnvironmentVariableIsSet("BENCH_TOLVO_CLI") ? qEnvironmentVariable("BENCH_TOLVO_CLI")
+                                                                         : QStringLiteral(TOLVO_CLI);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
@@ -185,14 +188,14 @@ int main(int argc, char** argv)
         QString out;
         const double indexing = timeProgram(cli, { "search", "--library", word }, &out, env);
         std::vector<double> times;
-        for (int run = 0; run < kRuns; ++run)
+        for (int run = 0; run < runs; ++run)
             times.push_back(timeProgram(cli, { "search", "--library", word }, &out, env));
         qint64 total = 0;
         for (const QFileInfo& f : QDir(indexDirectory()).entryInfoList(QDir::Files))
             total += f.size();
         std::printf("tolvo-cli search --library \"%s\" over %d PDFs: %lld rows; indexing them %.0f ms; indexed %.0f ms"
                     " (median of %d); all indexes %.1f MB\n",
-            qPrintable(word), routed, static_cast<long long>(out.count(u'\n')), indexing, median(times), kRuns,
+            qPrintable(word), routed, static_cast<long long>(out.count(u'\n')), indexing, median(times), runs,
             double(total) / 1e6);
     }
     return 0;

@@ -22,6 +22,7 @@
 #include "settings/DefaultsKeys.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QHash>
@@ -181,7 +182,16 @@ int runLibrarySearch(const QString& query, bool json, Output& io)
     }
     io.flush();
     LibrarySearchCallbacks callbacks;
-    callbacks.abandoned = [&io] { return io.abandoned(); };
+    // Asked before every row: a look at standard output every few milliseconds is enough.
+    QElapsedTimer sinceLook;
+    bool gone = false;
+    callbacks.abandoned = [&io, &sinceLook, &gone] {
+        if (!gone && (!sinceLook.isValid() || sinceLook.hasExpired(5))) {
+            gone = io.abandoned();
+            sinceLook.start();
+        }
+        return gone;
+    };
     int shownTenths = -1;
     callbacks.indexing = [&io, &shownTenths](const LibraryPdf& pdf, int percent) {
         // A line every tenth of the way is enough for a person watching, and little for a log.
@@ -194,7 +204,8 @@ int runLibrarySearch(const QString& query, bool json, Output& io)
     callbacks.failed = [&io](const LibraryPdf& pdf, const QString& reason) {
         io.err += QStringLiteral("tolvo-cli: search: %1 left out: %2\n").arg(pdf.path, reason);
     };
-    callbacks.hit = [&io, json](const LibraryHit& hit) {
+    bool first = true;
+    callbacks.hit = [&io, json, &first](const LibraryHit& hit) {
         if (json)
             io.out += QString::fromUtf8(QJsonDocument(
                           QJsonObject { { QStringLiteral("link"), hit.link }, { QStringLiteral("prefix"), hit.prefix },
@@ -205,9 +216,15 @@ int runLibrarySearch(const QString& query, bool json, Output& io)
                 + QLatin1Char('\n');
         else
             io.out += QStringLiteral("%1\t%2\t%3\n").arg(hit.link).arg(hit.count).arg(oneLine(hit.text));
-        io.flush();
+        // The first row at once, the rest a few kilobytes at a time: a write per row of thousands
+        // cost more than finding them. Indexing progress and the end flush what is left.
+        if (first || io.out.size() >= 4096) {
+            io.flush();
+            first = false;
+        }
     };
     searchLibrary(pdfs, query, indexLimitBytes(), callbacks);
+    io.flush();
     return Ok;
 }
 

@@ -108,15 +108,14 @@ std::optional<FindText> Document::findText(int pageIndex) const
     const PageTransform transform(text.cropBox, text.rotation);
     for (const TextWord& word : words(pageIndex)) {
         FindWord found;
-        found.text = word.text;
         found.box = transform.toDisplay(word.bounds);
         found.spaceAfter = word.spaceAfter;
         found.lineEndsAfter = word.lineEndsAfter;
         const qsizetype n = word.text.size();
-        found.edges.resize(size_t(n + 1));
+        std::vector<float> edges(size_t(n + 1));
         for (qsizetype i = 0; i <= n; ++i)
-            found.edges[size_t(i)] = float(found.box.left() + (n ? found.box.width() * double(i) / double(n) : 0.0));
-        text.words.push_back(std::move(found));
+            edges[size_t(i)] = float(found.box.left() + (n ? found.box.width() * double(i) / double(n) : 0.0));
+        text.append(found, word.text, edges.data(), int(edges.size()));
     }
     return text;
 }

@@ -96,11 +96,16 @@ struct SelectionLine {
 
 /// One word of a page's text as the find reads it: in layout space (the page turned so that most
 /// of its text reads upright, y down), with where each of its characters starts along the line.
+/// Its characters and edges lie in arrays of the page (FindText), so that a page of a thousand
+/// words is three blocks of memory rather than two thousand.
 struct FindWord {
-    QString text;
     QRectF box; ///< layout space
-    /// text.size() + 1 positions along the reading direction: unit i runs from edges[i] to edges[i + 1].
-    std::vector<float> edges;
+    int textFrom = 0; ///< its units in FindText::text
+    int textLength = 0;
+    /// Normally textLength + 1 positions along the reading direction in FindText::edges: unit i
+    /// runs from edge i to edge i + 1.
+    int edgeFrom = 0;
+    int edgeCount = 0;
     int turns = 0; ///< quarter turns of the word within the layout; 0 for upright text
     bool spaceAfter = false;
     bool lineEndsAfter = false;
@@ -111,6 +116,22 @@ struct FindText {
     QRectF cropBox; ///< page space
     int rotation = 0; ///< of the layout: the page's rotation plus the turns that made its text upright
     std::vector<FindWord> words;
+    QString text; ///< every word's units, one word after the other
+    std::vector<float> edges; ///< every word's edges, one word after the other
+
+    QStringView textOf(const FindWord& word) const { return QStringView(text).mid(word.textFrom, word.textLength); }
+    const float* edgesOf(const FindWord& word) const { return edges.data() + word.edgeFrom; }
+    /// Appends word, with its units and edges (its own text and edge fields are set here).
+    void append(FindWord word, QStringView units, const float* wordEdges, int edgeCount)
+    {
+        word.textFrom = int(text.size());
+        word.textLength = int(units.size());
+        text.append(units);
+        word.edgeFrom = int(edges.size());
+        word.edgeCount = edgeCount;
+        edges.insert(edges.end(), wordEdges, wordEdges + edgeCount);
+        words.push_back(word);
+    }
 };
 
 /// A link annotation of a page and where it leads.
@@ -152,6 +173,12 @@ public:
     /// A fresh Document over the same file, for a worker thread; nothing when the file can no longer be read.
     /// Safe from any thread while this Document lives.
     virtual std::unique_ptr<Document> reopen() const = 0;
+    /// A copy as reopen() gives, for reading the text of every page in turn. Poppler reads a file
+    /// a few hundred bytes at a time, a system call each, which costs a tenth of such a read: a
+    /// file of up to kScanInMemoryLimit bytes is read into memory once instead, shared by all such
+    /// copies while any of them lives.
+    virtual std::unique_ptr<Document> reopenForScan() const { return reopen(); }
+    static constexpr qint64 kScanInMemoryLimit = qint64(64) << 20;
 
     /// Whether the file at filePath() is still the one this Document was read from: the same
     /// place on disk, size and modification time. A worker that takes a fresh copy while the

@@ -92,8 +92,8 @@ std::optional<std::array<qint64, 5>> stampOf(const QString& path)
 
 } // namespace
 
-std::unique_ptr<PopplerDocument> PopplerDocument::open(
-    const QString& path, QString* error, const QByteArray& password, bool* needsPassword)
+std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QString* error, const QByteArray& password,
+    bool* needsPassword, std::shared_ptr<const QByteArray> bytes)
 {
     routePopplerMessages();
     const QFileInfo info(path);
@@ -111,7 +111,7 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(
 
     const QString absolute = info.absoluteFilePath();
     const auto stamp = stampOf(absolute);
-    CoreDocument::Opened opened = CoreDocument::open(absolute, password);
+    CoreDocument::Opened opened = CoreDocument::open(absolute, password, std::move(bytes));
     switch (opened.failure) {
     case CoreDocument::Failure::None:
         break;
@@ -176,6 +176,36 @@ std::unique_ptr<Document> PopplerDocument::reopen() const
 bool PopplerDocument::fileUnchanged() const
 {
     return m_stamp && stampOf(m_path) == m_stamp;
+}
+
+std::unique_ptr<Document> PopplerDocument::reopenForScan() const
+{
+    std::shared_ptr<const QByteArray> bytes;
+    {
+        const std::lock_guard lock(m_scanMutex);
+        bytes = m_scanBytes.lock();
+        if (!bytes) {
+            QFile file(m_path);
+            if (file.open(QIODevice::ReadOnly) && file.size() <= kScanInMemoryLimit) {
+                auto read = std::make_shared<QByteArray>(file.readAll());
+                if (read->size() == file.size())
+                    bytes = std::move(read);
+            }
+            m_scanBytes = bytes;
+        }
+    }
+    if (!bytes)
+        return reopen();
+    std::optional<QStringList> labels;
+    {
+        const std::lock_guard lock(m_labelsMutex);
+        labels = m_labels;
+    }
+    std::unique_ptr<PopplerDocument> copy = open(m_path, nullptr, m_password, nullptr, std::move(bytes));
+    if (!copy || copy->m_pageCount != m_pageCount)
+        return reopen();
+    copy->m_labels = std::move(labels);
+    return copy;
 }
 
 std::optional<QByteArray> PopplerDocument::permanentId() const

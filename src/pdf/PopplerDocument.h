@@ -28,13 +28,16 @@ class PopplerDocument final : public Document {
 public:
     /// Opens path; nothing, and a reason a person can read in error, when it cannot be read.
     /// An encrypted file needs its password; *needsPassword (when given) tells that it was missing or wrong.
-    static std::unique_ptr<PopplerDocument> open(
-        const QString& path, QString* error, const QByteArray& password = QByteArray(), bool* needsPassword = nullptr);
+    /// With bytes, the file's content read beforehand: the text is read from memory.
+    static std::unique_ptr<PopplerDocument> open(const QString& path, QString* error,
+        const QByteArray& password = QByteArray(), bool* needsPassword = nullptr,
+        std::shared_ptr<const QByteArray> bytes = nullptr);
     ~PopplerDocument() override;
 
     QString filePath() const override { return m_path; }
     std::unique_ptr<Document> reopen() const override;
     bool fileUnchanged() const override;
+    std::unique_ptr<Document> reopenForScan() const override;
     std::optional<QByteArray> permanentId() const override;
     int pageCount() const override { return m_pageCount; }
     QString pageLabel(int pageIndex) const override;
@@ -82,6 +85,9 @@ private:
     mutable std::mutex m_labelsMutex;
     mutable std::optional<QStringList> m_labels;
     mutable std::deque<PageText> m_textCache;
+    // The file's content shared by the copies of reopenForScan() while any of them lives.
+    mutable std::mutex m_scanMutex;
+    mutable std::weak_ptr<const QByteArray> m_scanBytes;
 };
 
 } // namespace tolvo::pdf

@@ -21,7 +21,9 @@ bool abandoned(const LibrarySearchCallbacks& callbacks)
     return callbacks.abandoned && callbacks.abandoned();
 }
 
-// Writes the index of one PDF, page by page; nothing when it was abandoned or could not be written.
+// Writes the index of one PDF, its pages shared out between this thread and a helper with a copy
+// of the PDF of its own (a page's text takes milliseconds, the writing little); nothing when it was
+// abandoned or could not be written. Progress is reported from this thread.
 std::unique_ptr<TextIndex> writeIndex(
     const LibraryPdf& pdf, const pdf::Document& document, qint64 limitBytes, const LibrarySearchCallbacks& callbacks)
 {
@@ -29,23 +31,49 @@ std::unique_ptr<TextIndex> writeIndex(
     std::unique_ptr<IndexWriter> writer = IndexWriter::start(pdf.key, pages, document.pageLabels());
     if (!writer)
         return nullptr;
-    const pdf::AbortScope scope([&callbacks] { return abandoned(callbacks); });
-    int shown = -1;
-    for (int page = 0; page < pages; ++page) {
-        std::optional<pdf::FindText> text = document.findText(page);
-        if (abandoned(callbacks))
-            return nullptr;
-        if (!text)
-            text = pdf::FindText();
-        roundAsStored(*text);
-        if (!writer->put(page, *text))
-            return nullptr;
-        const int percent = int(qint64(page + 1) * 100 / pages);
-        if (percent != shown && callbacks.indexing) {
-            shown = percent;
-            callbacks.indexing(pdf, percent);
+    std::atomic<int> next { 0 };
+    std::atomic<bool> failed { false };
+    std::atomic<bool> stopped { false };
+    // Takes pages until none is left, or until the search is abandoned or a page cannot be written.
+    const auto work = [&](const pdf::Document& from, bool reports) {
+        const pdf::AbortScope scope(
+            [&] { return stopped.load(std::memory_order_relaxed) || (reports && abandoned(callbacks)); });
+        int shown = -1;
+        for (int page; !stopped.load() && (page = next.fetch_add(1)) < pages;) {
+            std::optional<pdf::FindText> text = from.findText(page);
+            // A read ended half way is no page's text.
+            if (stopped.load() || (reports && abandoned(callbacks))) {
+                stopped = true;
+                return;
+            }
+            if (!text)
+                text = pdf::FindText();
+            roundAsStored(*text);
+            if (!writer->put(page, *text)) {
+                failed = true;
+                stopped = true;
+                return;
+            }
+            if (!reports)
+                continue;
+            const int percent = int(qint64(writer->written()) * 100 / pages);
+            if (percent != shown && percent < 100 && callbacks.indexing) {
+                shown = percent;
+                callbacks.indexing(pdf, percent);
+            }
         }
-    }
+    };
+    std::unique_ptr<pdf::Document> copy = pages > 1 ? document.reopenForScan() : nullptr;
+    std::thread helper;
+    if (copy)
+        helper = std::thread([&] { work(*copy, false); });
+    work(document, true);
+    if (helper.joinable())
+        helper.join();
+    if (failed || stopped || abandoned(callbacks) || !writer->isComplete())
+        return nullptr;
+    if (callbacks.indexing)
+        callbacks.indexing(pdf, 100);
     if (!writer->finish(limitBytes))
         return nullptr;
     return TextIndex::open(pdf.key, pages);
@@ -67,13 +95,13 @@ void searchIndex(const LibraryPdf& pdf, TextIndex& index, const QString& query, 
 {
     const QStringList& labels = index.pageLabels();
     const std::optional<std::vector<int>> pages = index.candidatePages(folded);
+    pdf::FindText text; // its room serves every page
     for (const int page : pages.value_or(std::vector<int>())) {
         if (stop())
             return;
-        const std::optional<pdf::FindText> text = index.page(page);
-        if (!text)
+        if (!index.page(page, text))
             continue;
-        const std::vector<PageMatch> matches = findMatches(*text, query);
+        const std::vector<PageMatch> matches = findMatches(text, query);
         if (matches.empty())
             continue;
         LibraryHit hit;
@@ -82,7 +110,7 @@ void searchIndex(const LibraryPdf& pdf, TextIndex& index, const QString& query, 
         hit.pageIndex = page;
         hit.pageLabel = labels.value(page, QString::number(page + 1));
         hit.count = int(matches.size());
-        hit.text = textAround(*text, matches.front());
+        hit.text = textAround(text, matches.front());
         hit.link = urlText(pdf.prefix, LinkPlace::page(hit.pageLabel));
         hits.push_back(std::move(hit));
     }

@@ -14,17 +14,21 @@ bool isHyphen(QChar c)
     return c == u'-' || c == QChar(0x00ad) || c == QChar(0x2010);
 }
 
-// Appends the folding of one character (a surrogate pair counts as one) and says how many units it gave.
-int appendFolded(QString& out, const QChar* unit, int length)
+// The folding of one character that is not ASCII (a surrogate pair counts as one).
+QString foldOne(const QChar* unit, int length)
+{
+    return QString(unit, length).normalized(QString::NormalizationForm_KC).toLower();
+}
+
+// Appends the folding of one character (a surrogate pair counts as one).
+void appendFolded(QString& out, const QChar* unit, int length)
 {
     if (length == 1 && unit->unicode() < 0x80) {
         const char16_t c = unit->unicode();
         out += QChar(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
-        return 1;
+        return;
     }
-    const QString folded = QString(unit, length).normalized(QString::NormalizationForm_KC).toLower();
-    out += folded;
-    return int(folded.size());
+    out += foldOne(unit, length);
 }
 
 // The page as one folded string; each unit knows the word and the unit of the word it comes from.
@@ -38,34 +42,57 @@ struct Spelled {
     std::vector<Origin> origins;
 };
 
-Spelled spell(const pdf::FindText& page)
+// Spells page into spelled, whose room is used again.
+void spell(const pdf::FindText& page, Spelled& spelled)
 {
-    Spelled spelled;
     const auto& words = page.words;
-    size_t units = 0;
-    for (const pdf::FindWord& word : words)
-        units += size_t(word.text.size()) + 1;
-    spelled.text.reserve(qsizetype(units));
-    spelled.origins.reserve(units);
+    // Written through pointers into room made beforehand: a page is thousands of units, and
+    // appending them one by one cost more than the find itself. Folding may give more units than
+    // it takes (ligatures); the room grows then.
+    qsizetype room = page.text.size() + qsizetype(words.size());
+    spelled.text.resize(room);
+    spelled.origins.resize(size_t(room));
+    char16_t* out = reinterpret_cast<char16_t*>(spelled.text.data());
+    Spelled::Origin* origin = spelled.origins.data();
+    qsizetype at = 0;
+    const auto put = [&](char16_t c, Spelled::Origin from) {
+        if (at == room) {
+            room = room * 2 + 16;
+            spelled.text.resize(room);
+            spelled.origins.resize(size_t(room));
+            out = reinterpret_cast<char16_t*>(spelled.text.data());
+            origin = spelled.origins.data();
+        }
+        out[at] = c;
+        origin[at] = from;
+        ++at;
+    };
     for (int w = 0; w < int(words.size()); ++w) {
-        const QString& text = words[size_t(w)].text;
+        const QStringView text = page.textOf(words[size_t(w)]);
         const bool last = w + 1 == int(words.size());
         const bool lineEnd = words[size_t(w)].lineEndsAfter && !last;
         const bool hyphenated = lineEnd && text.size() > 1 && isHyphen(text.back());
-        for (int u = 0; u < int(text.size());) {
-            const int length = (text[u].isHighSurrogate() && u + 1 < int(text.size())) ? 2 : 1;
-            const int added = appendFolded(spelled.text, text.constData() + u, length);
-            const bool soft = hyphenated && u == int(text.size()) - 1;
-            for (int i = 0; i < added; ++i)
-                spelled.origins.push_back({ w, u, soft });
+        const char16_t* units = text.utf16();
+        const int size = int(text.size());
+        for (int u = 0; u < size;) {
+            const bool soft = hyphenated && u == size - 1;
+            if (units[u] < 0x80) {
+                const char16_t c = units[u];
+                put(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c, { w, u, soft });
+                ++u;
+                continue;
+            }
+            const int length = (QChar::isHighSurrogate(units[u]) && u + 1 < size) ? 2 : 1;
+            const QString folded = foldOne(text.constData() + u, length);
+            for (const QChar c : folded)
+                put(c.unicode(), { w, u, soft });
             u += length;
         }
-        if (!last && !hyphenated && (lineEnd || words[size_t(w)].spaceAfter)) {
-            spelled.text += u' ';
-            spelled.origins.push_back({ w, -1, false });
-        }
+        if (!last && !hyphenated && (lineEnd || words[size_t(w)].spaceAfter))
+            put(u' ', { w, -1, false });
     }
-    return spelled;
+    spelled.text.resize(at);
+    spelled.origins.resize(size_t(at));
 }
 
 // The end (one past) of a match of query starting at start, or -1. A soft hyphen is passed over
@@ -93,13 +120,13 @@ struct Span {
     double to = 0;
 };
 
-Span unitSpan(const pdf::FindWord& word, int unit)
+Span unitSpan(const pdf::FindText& page, const pdf::FindWord& word, int unit)
 {
-    const auto& e = word.edges;
-    if (e.empty())
+    if (word.edgeCount <= 0)
         return { word.box.left(), word.box.right() };
-    const size_t i = std::min(size_t(unit), e.size() - 1);
-    const size_t j = std::min(size_t(unit) + 1, e.size() - 1);
+    const float* e = page.edgesOf(word);
+    const int i = std::min(unit, word.edgeCount - 1);
+    const int j = std::min(unit + 1, word.edgeCount - 1);
     return { std::min(e[i], e[j]), std::max(e[i], e[j]) };
 }
 
@@ -151,27 +178,28 @@ PageMatch makeMatch(const pdf::FindText& page, const Spelled& spelled, int from,
                 continue;
             // The blank between two words of a line runs from the one to the other.
             const pdf::FindWord& next = page.words[size_t(origin.word) + 1];
-            const Span a = unitSpan(word, int(word.text.size()) - 1);
-            const Span b = unitSpan(next, 0);
+            const Span a = unitSpan(page, word, word.textLength - 1);
+            const Span b = unitSpan(page, next, 0);
             if (haveSpan) {
                 along.from = std::min({ along.from, a.to, b.from });
                 along.to = std::max({ along.to, a.to, b.from });
             }
             continue;
         }
+        const QStringView units = page.textOf(word);
         if (origin.softHyphen && p + 1 < to)
             ; // the hyphen is not part of what the page says, but it is covered
         else
-            match.text += word.text[origin.unit];
-        if (origin.unit + 1 < int(word.text.size()) && word.text[origin.unit].isHighSurrogate())
-            match.text += word.text[origin.unit + 1];
+            match.text += units[origin.unit];
+        if (origin.unit + 1 < int(units.size()) && units[origin.unit].isHighSurrogate())
+            match.text += units[origin.unit + 1];
         const int wordLine = lineOf[size_t(origin.word)];
         if (wordLine != line) {
             flush();
             line = wordLine;
             sidewaysLine = sideways(word);
         }
-        const Span s = unitSpan(word, origin.unit);
+        const Span s = unitSpan(page, word, origin.unit);
         if (!haveSpan) {
             along = s;
             haveSpan = true;
@@ -207,14 +235,14 @@ QString textAround(const pdf::FindText& page, const PageMatch& match, int radius
     int from = match.firstWord;
     int length = 0;
     while (from > 0 && length < radius)
-        length += int(words[size_t(--from)].text.size()) + 1;
+        length += words[size_t(--from)].textLength + 1;
     int to = match.lastWord;
     length = 0;
     while (to + 1 < int(words.size()) && length < radius)
-        length += int(words[size_t(++to)].text.size()) + 1;
+        length += words[size_t(++to)].textLength + 1;
     QString text;
     for (int w = from; w <= to; ++w) {
-        text += words[size_t(w)].text;
+        text += page.textOf(words[size_t(w)]);
         if (w < to && blankAfter(w))
             text += u' ';
     }
@@ -223,12 +251,16 @@ QString textAround(const pdf::FindText& page, const PageMatch& match, int radius
 
 QString findableText(const pdf::FindText& page)
 {
-    const Spelled spelled = spell(page);
-    QString text;
-    text.reserve(spelled.text.size());
+    Spelled spelled;
+    spell(page, spelled);
+    QString text(spelled.text.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    const QChar* in = spelled.text.constData();
+    qsizetype at = 0;
     for (qsizetype i = 0; i < spelled.text.size(); ++i)
         if (!spelled.origins[size_t(i)].softHyphen)
-            text += spelled.text[i];
+            out[at++] = in[i].unicode();
+    text.truncate(at);
     return text;
 }
 
@@ -238,7 +270,9 @@ std::vector<PageMatch> findMatches(const pdf::FindText& page, const QString& que
     const QString folded = foldForFind(query);
     if (folded.isEmpty() || page.words.empty())
         return matches;
-    const Spelled spelled = spell(page);
+    // A search runs through hundreds of pages on one thread: their spellings share one room.
+    thread_local Spelled spelled;
+    spell(page, spelled);
 
     std::vector<int> lineOf(page.words.size());
     std::vector<Span> lineAcross;

@@ -91,7 +91,7 @@ std::unique_ptr<TextFinder> TextFinder::forDocument(const pdf::Document& documen
 {
     std::vector<std::unique_ptr<pdf::Document>> copies;
     for (int i = 0; i < workers; ++i) {
-        if (std::unique_ptr<pdf::Document> copy = document.reopen())
+        if (std::unique_ptr<pdf::Document> copy = document.reopenForScan())
             copies.push_back(std::move(copy));
         else
             qCWarning(lcFind).noquote() << "Cannot read" << document.filePath() << "for the text find";
@@ -206,11 +206,12 @@ void TextFinder::workerLoop(const pdf::Document& document)
             if (damaged)
                 dropDamagedIndex(readerVersion, document);
         }
+        bool indexComplete = false;
         if (!job->fromIndex || job->indexDamaged) {
             // After a damaged index the PDF gives the pages not delivered yet, once no worker reads the index.
             while (job->readingIndex.load() > 0)
                 std::this_thread::yield();
-            findInPages(job, document);
+            indexComplete = findInPages(job, document);
         }
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
         if (job->finishedWorkers.fetch_add(1) + 1 == job->workers && !job->cancelled.load()) {
@@ -218,6 +219,9 @@ void TextFinder::workerLoop(const pdf::Document& document)
             QMetaObject::invokeMethod(
                 this, [this, generation] { deliverEnd(generation); }, Qt::QueuedConnection);
         }
+        // The find's end does not wait for the index to be committed and put in place.
+        if (indexComplete)
+            finishIndex();
     }
 }
 
@@ -244,6 +248,7 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
     }
     const std::vector<int>& pages = *job->candidates;
     const int count = int(pages.size());
+    pdf::FindText text; // its room serves every page
     while (!job->cancelled.load(std::memory_order_relaxed) && !job->indexDamaged.load()) {
         const int k = job->nextCandidate.fetch_add(1);
         if (k > count)
@@ -258,12 +263,11 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
             break;
         }
         const int page = pages[size_t(k)];
-        const std::optional<pdf::FindText> text = index.page(page);
-        if (!text) {
+        if (!index.page(page, text)) {
             job->indexDamaged = true;
             return true;
         }
-        std::vector<PageMatch> matches = findMatches(*text, job->text);
+        std::vector<PageMatch> matches = findMatches(text, job->text);
         job->markDone(from, page + 1);
         QMetaObject::invokeMethod(
             this,
@@ -275,8 +279,9 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
     return false;
 }
 
-void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document)
+bool TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document)
 {
+    bool completed = false;
     IndexWriter* writer = nullptr;
     {
         std::lock_guard lock(m_store->mutex);
@@ -296,7 +301,7 @@ void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Documen
                     text = pdf::FindText();
                 roundAsStored(*text);
                 if (writer->put(page, *text))
-                    reportIndexProgress();
+                    completed = reportIndexProgress() || completed;
             }
             continue;
         }
@@ -323,30 +328,41 @@ void TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Documen
             },
             Qt::QueuedConnection);
         if (read && text && writer && writer->put(page, *text))
-            reportIndexProgress();
+            completed = reportIndexProgress() || completed;
     }
+    return completed;
 }
 
-void TextFinder::reportIndexProgress()
+bool TextFinder::reportIndexProgress()
 {
     IndexWriter* writer = m_store->writer.get();
     if (!writer)
-        return;
+        return false;
     const int percent = writer->pageCount() ? int(qint64(writer->written()) * 100 / writer->pageCount()) : 100;
+    // 100 only once the index is in place (finishIndex).
+    const int shown = std::min(percent, 99);
+    if (m_store->percent.exchange(shown) != shown)
+        QMetaObject::invokeMethod(
+            this, [this, shown] { emit indexProgress(shown); }, Qt::QueuedConnection);
+    return writer->isComplete();
+}
+
+void TextFinder::finishIndex()
+{
     bool finished = false;
-    if (writer->isComplete()) {
+    {
         std::lock_guard lock(m_store->mutex);
+        IndexWriter* writer = m_store->writer.get();
         // The worker that wrote the last page puts the index in place; the finds read it from then on.
-        if (m_store->writer.get() == writer && writer->finish(m_store->limitBytes)) {
+        if (writer && writer->isComplete() && writer->finish(m_store->limitBytes)) {
             m_store->index = TextIndex::open(m_store->key, m_store->pageCount);
             ++m_store->indexVersion;
             finished = m_store->index != nullptr;
         }
     }
-    const int shown = finished ? 100 : std::min(percent, 99);
-    if (m_store->percent.exchange(shown) != shown)
+    if (finished && m_store->percent.exchange(100) != 100)
         QMetaObject::invokeMethod(
-            this, [this, shown] { emit indexProgress(shown); }, Qt::QueuedConnection);
+            this, [this] { emit indexProgress(100); }, Qt::QueuedConnection);
 }
 
 void TextFinder::deliverPage(

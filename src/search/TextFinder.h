@@ -76,8 +76,12 @@ private:
     bool findInIndex(const std::shared_ptr<Job>& job, TextIndex& index);
     /// Deletes the index of version (unless the other worker did) and starts writing a new one.
     void dropDamagedIndex(quint64 version, const pdf::Document& document);
-    void findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document);
-    void reportIndexProgress();
+    /// Searches the pages of the PDF; true when this worker wrote the index's last page.
+    bool findInPages(const std::shared_ptr<Job>& job, const pdf::Document& document);
+    /// Reports how much of the index is written; true once every page is in.
+    bool reportIndexProgress();
+    /// Once every page is in: puts the index in place and reports 100.
+    void finishIndex();
     /// The matches on pageIndex (-1: none) of a find, and pages searchedFrom to searchedTo - 1 searched.
     void deliverPage(
         quint64 generation, int pageIndex, const std::vector<PageMatch>& matches, int searchedFrom, int searchedTo);

@@ -27,10 +27,10 @@ Q_LOGGING_CATEGORY(lcIndex, "tolvo.index")
 namespace {
 
 // Raised whenever the tables or the page encoding change; a file of another layout is rebuilt.
-constexpr int kSchemaVersion = 2;
+constexpr int kSchemaVersion = 3;
 // Marks Tolvo's index files (PRAGMA application_id), so that a foreign SQLite file is never read.
 constexpr int kApplicationId = 0x546f6c76; // "Tolv"
-constexpr quint8 kPageFormat = 2;
+constexpr quint8 kPageFormat = 3;
 // Between the page labels kept in one value: a control character no label has.
 constexpr char16_t kLabelSeparator = 0x1f;
 // Character edges are kept as steps of 1/64 point from the word's first edge.
@@ -138,18 +138,26 @@ bool prepareReadPage(sqlite3* db, sqlite3_stmt** statement)
         == SQLITE_OK;
 }
 
-// One page through the prepared statement of prepareReadPage; nothing when it is not there or damaged.
-std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
+// One page through the prepared statement of prepareReadPage, into text; false when it is not
+// there or damaged.
+bool readPage(sqlite3_stmt* statement, int pageIndex, pdf::FindText& text)
 {
     sqlite3_reset(statement);
     sqlite3_bind_int64(statement, 1, pageIndex);
     if (sqlite3_step(statement) != SQLITE_ROW)
-        return std::nullopt;
+        return false;
     // The blob is valid until the next step or reset; it is copied by the decoding.
-    const QByteArray bytes = QByteArray::fromRawData(
-        static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0));
-    std::optional<pdf::FindText> text = decodeFindText(bytes);
+    const bool read = decodeFindText(
+        static_cast<const char*>(sqlite3_column_blob(statement, 0)), sqlite3_column_bytes(statement, 0), text);
     sqlite3_reset(statement);
+    return read;
+}
+
+std::optional<pdf::FindText> readPage(sqlite3_stmt* statement, int pageIndex)
+{
+    pdf::FindText text;
+    if (!readPage(statement, pageIndex, text))
+        return std::nullopt;
     return text;
 }
 
@@ -178,29 +186,26 @@ void roundAsStored(pdf::FindText& text)
         const QRectF& b = word.box;
         word.box
             = QRectF(double(float(b.x())), double(float(b.y())), double(float(b.width())), double(float(b.height())));
-        if (word.edges.empty())
+        if (word.edgeCount <= 0)
             continue;
-        const double first = double(word.edges.front());
-        for (size_t i = 1; i < word.edges.size(); ++i) {
-            const double step = std::clamp(std::round((double(word.edges[i]) - first) * kEdgeUnit), -2e9, 2e9);
-            word.edges[i] = float(first + double(qint32(step)) / kEdgeUnit);
+        float* edges = text.edges.data() + word.edgeFrom;
+        const double first = double(edges[0]);
+        for (int i = 1; i < word.edgeCount; ++i) {
+            const double step = std::clamp(std::round((double(edges[i]) - first) * kEdgeUnit), -2e9, 2e9);
+            edges[i] = float(first + double(qint32(step)) / kEdgeUnit);
         }
     }
 }
 
 namespace {
 
-// Plain bytes in the machine's order: the index is a cache of this machine, and reading it
-// field by field through a stream would cost more than the matching itself.
+// Plain bytes in the machine's order, not compressed: the index is a cache of this machine, and
+// a later search reads hundreds of pages, where unpacking them cost more than the matching itself.
 class ByteWriter {
 public:
     template <typename T> void put(T value) { m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value); }
-    void putText(const QString& text)
-    {
-        put(quint32(text.size()));
-        m_bytes.append(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-    }
-    const QByteArray& bytes() const { return m_bytes; }
+    void putRaw(const void* data, qsizetype size) { m_bytes.append(static_cast<const char*>(data), size); }
+    QByteArray& bytes() { return m_bytes; }
 
 private:
     QByteArray m_bytes;
@@ -208,9 +213,9 @@ private:
 
 class ByteReader {
 public:
-    explicit ByteReader(const QByteArray& bytes)
-        : m_at(bytes.constData())
-        , m_end(bytes.constData() + bytes.size())
+    explicit ByteReader(const char* data, qsizetype size)
+        : m_at(data)
+        , m_end(data + size)
     {
     }
     template <typename T> T get()
@@ -224,17 +229,16 @@ public:
         m_at += sizeof value;
         return value;
     }
-    QString getText()
+    /// size bytes from here, or nothing when there are not so many.
+    const char* take(quint64 size)
     {
-        const quint32 length = get<quint32>();
-        if (!m_ok || quint64(m_end - m_at) < quint64(length) * 2) {
+        if (!m_ok || quint64(m_end - m_at) < size) {
             m_ok = false;
-            return QString();
+            return nullptr;
         }
-        QString text(qsizetype(length), Qt::Uninitialized);
-        std::memcpy(text.data(), m_at, size_t(length) * 2);
-        m_at += qsizetype(length) * 2;
-        return text;
+        const char* at = m_at;
+        m_at += size;
+        return at;
     }
     /// Whether count items of at least size bytes each can still be there.
     bool fits(quint64 count, quint64 size) const { return m_ok && count * size <= quint64(m_end - m_at); }
@@ -247,71 +251,177 @@ private:
     bool m_ok = true;
 };
 
+// Word flags.
+constexpr quint8 kSpaceAfter = 1;
+constexpr quint8 kLineEndsAfter = 2;
+constexpr int kTurnsShift = 2; // two bits
+constexpr quint8 kWideSteps = 16; ///< edge steps of 32 bits rather than 16 (a word over 512 points)
+constexpr quint8 kOddEdges = 32; ///< an edge count other than the text's length + 1 follows
+constexpr quint8 kFirstEdgeAtX = 64; ///< the first edge is the box's left: not stored again
+constexpr quint8 kSameLine = 128; ///< the box's top and height are the word before's: not stored again
+// A text length of 16 bits, or this and one of 32 bits.
+constexpr quint16 kLongText = 0xffff;
+
 } // namespace
 
-// Page encoding: format byte, crop box, rotation, then per word its text, box, flags, first
-// edge and the steps to the others; compressed, as the steps repeat a lot.
+// Page encoding: format byte, crop box, rotation, counts, then all the words' text in one block
+// (Latin-1 where every unit fits, else UTF-16), then per word its flags, box, text length, first
+// edge and the steps from it to the others in 1/64 point. Most words fit 16-bit lengths and steps,
+// start at their first edge and share their top and height with the word before: those are
+// stored once.
 QByteArray encodeFindText(const pdf::FindText& text)
 {
     ByteWriter out;
+    const QString& units = text.text;
+    const bool latin1 = std::all_of(units.cbegin(), units.cend(), [](QChar c) { return c.unicode() < 0x100; });
+    out.bytes().reserve(
+        64 + units.size() * (latin1 ? 1 : 2) + qsizetype(text.words.size()) * 15 + qsizetype(text.edges.size()) * 2);
     out.put(kPageFormat);
     for (const double v : { text.cropBox.x(), text.cropBox.y(), text.cropBox.width(), text.cropBox.height() })
         out.put(v);
     out.put(qint32(text.rotation));
     out.put(quint32(text.words.size()));
+    out.put(quint32(units.size()));
+    out.put(quint8(latin1 ? 1 : 2));
+    if (latin1) {
+        const QByteArray bytes = units.toLatin1();
+        out.putRaw(bytes.constData(), bytes.size());
+    } else {
+        out.putRaw(units.utf16(), units.size() * 2);
+    }
+    std::vector<qint32> steps;
+    float lineTop = 0, lineHeight = 0;
+    bool haveLine = false;
     for (const pdf::FindWord& word : text.words) {
-        out.putText(word.text);
-        for (const double v : { word.box.x(), word.box.y(), word.box.width(), word.box.height() })
-            out.put(float(v));
-        out.put(quint8((word.spaceAfter ? 1 : 0) | (word.lineEndsAfter ? 2 : 0) | ((word.turns & 3) << 2)));
-        const float first = word.edges.empty() ? 0.0f : word.edges.front();
-        out.put(first);
-        out.put(quint32(word.edges.size()));
-        for (size_t i = 1; i < word.edges.size(); ++i) {
-            const double step = std::round((double(word.edges[i]) - double(first)) * kEdgeUnit);
-            out.put(qint32(std::clamp(step, -2e9, 2e9)));
+        const float x = float(word.box.x()), y = float(word.box.y());
+        const float width = float(word.box.width()), height = float(word.box.height());
+        const int edgeCount = std::max(word.edgeCount, 0);
+        const float* edges = text.edgesOf(word);
+        const float first = edgeCount ? edges[0] : 0.0f;
+        steps.clear();
+        bool wide = false;
+        for (int i = 1; i < edgeCount; ++i) {
+            const double step = std::round((double(edges[i]) - double(first)) * kEdgeUnit);
+            steps.push_back(qint32(std::clamp(step, -2e9, 2e9)));
+            wide = wide || steps.back() < -32768 || steps.back() > 32767;
+        }
+        const bool odd = edgeCount != word.textLength + 1;
+        const bool firstAtX = edgeCount > 0 && first == x;
+        const bool sameLine = haveLine && y == lineTop && height == lineHeight;
+        lineTop = y;
+        lineHeight = height;
+        haveLine = true;
+        out.put(quint8((word.spaceAfter ? kSpaceAfter : 0) | (word.lineEndsAfter ? kLineEndsAfter : 0)
+            | ((word.turns & 3) << kTurnsShift) | (wide ? kWideSteps : 0) | (odd ? kOddEdges : 0)
+            | (firstAtX ? kFirstEdgeAtX : 0) | (sameLine ? kSameLine : 0)));
+        out.put(x);
+        out.put(width);
+        if (!sameLine) {
+            out.put(y);
+            out.put(height);
+        }
+        if (word.textLength >= kLongText) {
+            out.put(kLongText);
+            out.put(quint32(word.textLength));
+        } else {
+            out.put(quint16(word.textLength));
+        }
+        if (odd)
+            out.put(quint32(edgeCount));
+        if (edgeCount == 0)
+            continue;
+        if (!firstAtX)
+            out.put(first);
+        for (const qint32 step : steps) {
+            if (wide)
+                out.put(step);
+            else
+                out.put(qint16(step));
         }
     }
-    return qCompress(out.bytes(), 1);
+    return out.bytes();
+}
+
+bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text)
+{
+    ByteReader in(data, size);
+    if (in.get<quint8>() != kPageFormat)
+        return false;
+    const double cropX = in.get<double>(), cropY = in.get<double>();
+    const double cropWidth = in.get<double>(), cropHeight = in.get<double>();
+    text.cropBox = QRectF(cropX, cropY, cropWidth, cropHeight);
+    text.rotation = in.get<qint32>();
+    const quint32 count = in.get<quint32>();
+    const quint32 unitCount = in.get<quint32>();
+    const quint8 unitSize = in.get<quint8>();
+    if (unitSize != 1 && unitSize != 2)
+        return false;
+    const char* units = in.take(quint64(unitCount) * unitSize);
+    if (!units || !in.fits(count, 11))
+        return false;
+    // Into the room text has from the page before, where there is enough.
+    text.text.resize(qsizetype(unitCount));
+    char16_t* to = reinterpret_cast<char16_t*>(text.text.data());
+    if (unitSize == 1) {
+        for (quint32 i = 0; i < unitCount; ++i)
+            to[i] = char16_t(quint8(units[i]));
+    } else {
+        std::memcpy(to, units, size_t(unitCount) * 2);
+    }
+    // Nearly every word has one edge more than units: room for them all at once.
+    text.edges.clear();
+    text.edges.reserve(size_t(unitCount) + count);
+    text.words.resize(count);
+    int textFrom = 0;
+    float lineTop = 0, lineHeight = 0;
+    for (pdf::FindWord& word : text.words) {
+        const quint8 flags = in.get<quint8>();
+        const float x = in.get<float>(), width = in.get<float>();
+        if (!(flags & kSameLine)) {
+            lineTop = in.get<float>();
+            lineHeight = in.get<float>();
+        }
+        word.box = QRectF(x, lineTop, width, lineHeight);
+        word.spaceAfter = flags & kSpaceAfter;
+        word.lineEndsAfter = flags & kLineEndsAfter;
+        word.turns = (flags >> kTurnsShift) & 3;
+        const quint16 shortLength = in.get<quint16>();
+        const quint32 length = shortLength == kLongText ? in.get<quint32>() : shortLength;
+        if (quint64(textFrom) + length > unitCount)
+            return false;
+        word.textFrom = textFrom;
+        word.textLength = int(length);
+        textFrom += int(length);
+        const quint32 edges = (flags & kOddEdges) ? in.get<quint32>() : length + 1;
+        word.edgeFrom = int(text.edges.size());
+        word.edgeCount = int(edges);
+        if (edges == 0)
+            continue;
+        const float first = (flags & kFirstEdgeAtX) ? x : in.get<float>();
+        const quint64 stepSize = (flags & kWideSteps) ? 4 : 2;
+        const char* steps = in.take(quint64(edges - 1) * stepSize);
+        if (!steps)
+            return false;
+        text.edges.push_back(first);
+        for (quint32 i = 1; i < edges; ++i) {
+            qint32 step;
+            if (stepSize == 4) {
+                std::memcpy(&step, steps + (i - 1) * 4, 4);
+            } else {
+                qint16 narrow;
+                std::memcpy(&narrow, steps + (i - 1) * 2, 2);
+                step = narrow;
+            }
+            text.edges.push_back(float(double(first) + double(step) / kEdgeUnit));
+        }
+    }
+    return in.ok() && in.atEnd() && quint32(textFrom) == unitCount;
 }
 
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes)
 {
-    const QByteArray raw = qUncompress(bytes);
-    if (raw.isEmpty())
-        return std::nullopt;
-    ByteReader in(raw);
     pdf::FindText text;
-    if (in.get<quint8>() != kPageFormat)
-        return std::nullopt;
-    const double x = in.get<double>(), y = in.get<double>(), w = in.get<double>(), h = in.get<double>();
-    text.cropBox = QRectF(x, y, w, h);
-    text.rotation = in.get<qint32>();
-    const quint32 count = in.get<quint32>();
-    if (!in.fits(count, 29))
-        return std::nullopt;
-    text.words.resize(count);
-    for (pdf::FindWord& word : text.words) {
-        word.text = in.getText();
-        const float bx = in.get<float>(), by = in.get<float>(), bw = in.get<float>(), bh = in.get<float>();
-        word.box = QRectF(bx, by, bw, bh);
-        const quint8 flags = in.get<quint8>();
-        word.spaceAfter = flags & 1;
-        word.lineEndsAfter = flags & 2;
-        word.turns = (flags >> 2) & 3;
-        const float first = in.get<float>();
-        const quint32 edges = in.get<quint32>();
-        if (edges > 0 && !in.fits(edges - 1, 4))
-            return std::nullopt;
-        word.edges.reserve(edges);
-        if (edges > 0)
-            word.edges.push_back(first);
-        for (quint32 i = 1; i < edges; ++i)
-            word.edges.push_back(float(double(first) + double(in.get<qint32>()) / kEdgeUnit));
-        if (!in.ok())
-            return std::nullopt;
-    }
-    if (!in.ok() || !in.atEnd())
+    if (!decodeFindText(bytes.constData(), bytes.size(), text))
         return std::nullopt;
     return text;
 }
@@ -351,7 +461,10 @@ std::unique_ptr<TextIndex> TextIndex::open(const IndexKey& key, int pageCount)
         return nullptr;
     sqlite3* db = nullptr;
     const int opened = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    if (opened != SQLITE_OK || !isIndexOf(db, key, pageCount)) {
+    // A complete index is never written again (a new one replaces the file): the read lock is taken
+    // once rather than around each of the hundreds of pages a search reads, with the checks for a
+    // journal that go with it.
+    if (opened != SQLITE_OK || !exec(db, "PRAGMA locking_mode=EXCLUSIVE") || !isIndexOf(db, key, pageCount)) {
         closeDb(db);
         qCInfo(lcIndex).noquote() << "discarding the index" << path << "(damaged, foreign or out of date)";
         QFile::remove(path);
@@ -399,11 +512,19 @@ std::optional<std::vector<int>> TextIndex::candidatePages(const QString& folded)
 
 std::optional<pdf::FindText> TextIndex::page(int pageIndex)
 {
+    pdf::FindText text;
+    if (!page(pageIndex, text))
+        return std::nullopt;
+    return text;
+}
+
+bool TextIndex::page(int pageIndex, pdf::FindText& into)
+{
     if (!m_db)
-        return std::nullopt;
+        return false;
     if (!m_readPage && !prepareReadPage(m_db, &m_readPage))
-        return std::nullopt;
-    return readPage(m_readPage, pageIndex);
+        return false;
+    return readPage(m_readPage, pageIndex, into);
 }
 
 // ---- writing ----

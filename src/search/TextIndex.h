@@ -5,7 +5,7 @@
 // no page of it. One SQLite file per PDF, named by the PDF's permanent
 // identifier and holding its content fingerprint: a PDF saved again with other
 // text gets a new index, a moved or renamed one keeps its own. Per page the
-// file holds the words with the edges of their characters (compressed), so the
+// file holds the words with the edges of their characters, so the
 // rectangles of a match come from the index as well, and a full-text table of
 // the folded page text (FTS5, trigrams) picks the pages worth reading.
 //
@@ -60,6 +60,8 @@ public:
     std::optional<std::vector<int>> candidatePages(const QString& folded);
     /// One page's text; nothing when the file cannot be read.
     std::optional<pdf::FindText> page(int pageIndex);
+    /// The same into into, whose room is used again: false when the file cannot be read.
+    bool page(int pageIndex, pdf::FindText& into);
     /// Deletes the file (it turned out damaged); this object reads nothing more.
     void discard();
 
@@ -122,5 +124,7 @@ void roundAsStored(pdf::FindText& text);
 /// A page's text as stored, and back; nothing for bytes that are no page.
 QByteArray encodeFindText(const pdf::FindText& text);
 std::optional<pdf::FindText> decodeFindText(const QByteArray& bytes);
+/// Decodes into text, using its room again; false for bytes that are no page.
+bool decodeFindText(const char* data, qsizetype size, pdf::FindText& text);
 
 } // namespace tolvo

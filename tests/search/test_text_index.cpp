@@ -265,6 +265,8 @@ private slots:
         QTest::newRow("cut short") << "truncated";
         QTest::newRow("another program's database") << "foreign";
         QTest::newRow("another layout") << "schema";
+        // Written by an earlier version, whose pages were laid out otherwise: never read, rebuilt.
+        QTest::newRow("the format before") << "old format";
         QTest::newRow("another PDF's index under this name") << "identity";
         QTest::newRow("a page that does not decode") << "page";
         // Found while the pages before it were delivered from the index: none of them twice.
@@ -301,6 +303,8 @@ private slots:
             QVERIFY(sql("CREATE TABLE meta(key, value); INSERT INTO meta VALUES ('schema', '1');"));
         } else if (damage == QLatin1String("schema"))
             QVERIFY(sql("UPDATE meta SET value = '999' WHERE key = 'schema'"));
+        else if (damage == QLatin1String("old format"))
+            QVERIFY(sql("UPDATE meta SET value = '2' WHERE key = 'schema'"));
         else if (damage == QLatin1String("identity"))
             QVERIFY(sql("UPDATE meta SET value = 'ffff' WHERE key = 'fingerprint'"));
         else if (damage == QLatin1String("page"))
@@ -318,6 +322,68 @@ private slots:
         const Run indexed = runSearch(*document, QStringLiteral("needle"), key);
         QVERIFY(indexed.indexed);
         QCOMPARE(indexed.rows, plain.rows);
+    }
+
+    // A page as stored reads back as the same page, in every variant the encoding has a case for.
+    void pageEncodingRoundTrips_data()
+    {
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QList<float>>("edges"); ///< from 100; empty: text.size() + 1 edges 5 apart
+        QTest::addColumn<int>("turns");
+        QTest::newRow("plain words") << "Matrix" << QList<float>() << 0;
+        QTest::newRow("Latin-1 beyond ASCII") << QStringLiteral("caf\u00e9") << QList<float>() << 0;
+        QTest::newRow("beyond Latin-1") << QStringLiteral("\u03b1\u03b2 \U0001D400") << QList<float>() << 0;
+        QTest::newRow("a word wider than 512 points") << "ab" << QList<float> { 100, 400, 900 } << 0;
+        QTest::newRow("edges running backwards") << "ab" << QList<float> { 100, 90.5f, 80.25f } << 2;
+        QTest::newRow("no edges") << "abc" << QList<float> {} << 1;
+        QTest::newRow("more edges than units") << "a" << QList<float> { 100, 101, 102, 103 } << 3;
+        QTest::newRow("an empty word") << "" << QList<float> { 100 } << 0;
+    }
+    void pageEncodingRoundTrips()
+    {
+        QFETCH(QString, units);
+        QFETCH(QList<float>, edges);
+        QFETCH(int, turns);
+        const bool noEdges = QByteArray(QTest::currentDataTag()) == "no edges";
+        if (edges.isEmpty() && !noEdges)
+            for (qsizetype i = 0; i <= units.size(); ++i)
+                edges << 100.0f + 5.0f * float(i);
+        pdf::FindText page;
+        page.cropBox = QRectF(0, 0, 612, 792);
+        page.rotation = 90;
+        pdf::FindWord word;
+        word.box = QRectF(100.1, 200.2, 50.3, 10.4);
+        word.turns = turns;
+        word.spaceAfter = true;
+        const std::vector<float> wordEdges(edges.begin(), edges.end());
+        page.append(word, QStringLiteral("Before"), std::vector<float>(7, 1.0f).data(), 7);
+        page.append(word, units, wordEdges.data(), int(wordEdges.size()));
+        word.spaceAfter = false;
+        word.lineEndsAfter = true;
+        page.append(word, QStringLiteral("after"), std::vector<float>(6, 2.0f).data(), 6);
+        roundAsStored(page);
+
+        const std::optional<pdf::FindText> back = decodeFindText(encodeFindText(page));
+        QVERIFY(back);
+        QCOMPARE(back->cropBox, page.cropBox);
+        QCOMPARE(back->rotation, page.rotation);
+        QCOMPARE(back->text, page.text);
+        QCOMPARE(back->edges, page.edges);
+        QCOMPARE(back->words.size(), page.words.size());
+        for (size_t w = 0; w < page.words.size(); ++w) {
+            const pdf::FindWord& a = back->words[w];
+            const pdf::FindWord& b = page.words[w];
+            QCOMPARE(a.box, b.box);
+            QCOMPARE(back->textOf(a), page.textOf(b));
+            QCOMPARE(a.edgeCount, b.edgeCount);
+            QCOMPARE(a.turns, b.turns);
+            QCOMPARE(a.spaceAfter, b.spaceAfter);
+            QCOMPARE(a.lineEndsAfter, b.lineEndsAfter);
+        }
+        // Cut anywhere, it is no page.
+        const QByteArray bytes = encodeFindText(page);
+        for (qsizetype cut = 0; cut < bytes.size(); cut += 7)
+            QVERIFY(!decodeFindText(bytes.left(cut)));
     }
 
     void sizeBoundDropsLeastRecentlyUsed_data()

@@ -13,6 +13,7 @@
 #include <GlobalParams.h>
 #include <Object.h>
 #include <PDFDoc.h>
+#include <Stream.h>
 #include <XRef.h>
 #include <goo/GooString.h>
 
@@ -37,12 +38,14 @@ constexpr int kMaxPermanentIdBytes = 256;
 struct CoreDocument::Private {
     // Declared first, destroyed last: Poppler's global state must outlive the document.
     std::unique_ptr<GlobalParamsIniter> init;
+    std::shared_ptr<const QByteArray> bytes; ///< what doc reads, when it reads from memory
     std::unique_ptr<PDFDoc> doc;
     // Made at the first link read: it maps every page object and indexes named destinations once.
     std::unique_ptr<LinkReader> links;
 };
 
-CoreDocument::Opened CoreDocument::open(const QString& absolutePath, const QByteArray& password)
+CoreDocument::Opened CoreDocument::open(
+    const QString& absolutePath, const QByteArray& password, std::shared_ptr<const QByteArray> bytes)
 {
     Opened result;
     auto data = std::make_unique<Private>();
@@ -52,8 +55,15 @@ CoreDocument::Opened CoreDocument::open(const QString& absolutePath, const QByte
     std::optional<GooString> given;
     if (!password.isEmpty())
         given.emplace(password.constData(), int(password.size()));
-    data->doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()),
-        given, given, nullptr, [repaired] { *repaired = true; });
+    if (bytes) {
+        data->bytes = std::move(bytes);
+        data->doc
+            = std::make_unique<PDFDoc>(new MemStream(data->bytes->constData(), 0, data->bytes->size(), Object(objNull)),
+                given, given, nullptr, [repaired] { *repaired = true; });
+    } else {
+        data->doc = std::make_unique<PDFDoc>(std::make_unique<GooString>(QFile::encodeName(absolutePath).toStdString()),
+            given, given, nullptr, [repaired] { *repaired = true; });
+    }
     PDFDoc& doc = *data->doc;
     if (!doc.isOk()) {
         switch (doc.getErrorCode()) {

@@ -51,7 +51,9 @@ public:
 
     /// Opens the file at an absolute path; an encrypted file with the password given (tried as
     /// the owner's and as the user's password). A wrong or missing password fails as Encrypted.
-    static Opened open(const QString& absolutePath, const QByteArray& password = QByteArray());
+    /// With bytes, the file's content read beforehand is read from memory (kept while the document lives).
+    static Opened open(const QString& absolutePath, const QByteArray& password = QByteArray(),
+        std::shared_ptr<const QByteArray> bytes = nullptr);
     /// The raw bytes of the first string of the trailer's /ID of the file at an absolute
     /// path; empty when it has none or is no readable PDF. Reads the trailer only.
     static QByteArray permanentId(const QString& absolutePath);

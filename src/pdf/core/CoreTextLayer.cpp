@@ -130,6 +130,8 @@ std::optional<FindText> readFindText(PDFDoc& doc, int pageIndex)
         return text;
     const std::unique_ptr<TextWordList> list = extraction.page->makeWordList(false);
     text.words.reserve(size_t(list ? list->getLength() : 0));
+    QString units;
+    std::vector<float> edges;
     for (int i = 0; list && i < list->getLength(); ++i) {
         const ::TextWord* source = list->get(i);
         double x1, y1, x2, y2;
@@ -140,22 +142,23 @@ std::optional<FindText> readFindText(PDFDoc& doc, int pageIndex)
         word.spaceAfter = source->hasSpaceAfter();
         word.lineEndsAfter = source->nextWord() == nullptr;
         const int length = source->getLength();
-        word.edges.reserve(size_t(length + 1));
+        units.clear();
+        edges.clear();
         for (int c = 0; c < length; ++c) {
             const char32_t u = char32_t(*source->getChar(c));
             const float edge = float(source->getEdge(c));
             if (QChar::requiresSurrogates(u)) {
-                word.text += QChar(QChar::highSurrogate(u));
-                word.text += QChar(QChar::lowSurrogate(u));
-                word.edges.push_back(edge);
-                word.edges.push_back(edge);
+                units += QChar(QChar::highSurrogate(u));
+                units += QChar(QChar::lowSurrogate(u));
+                edges.push_back(edge);
+                edges.push_back(edge);
             } else {
-                word.text += QChar(char16_t(u));
-                word.edges.push_back(edge);
+                units += QChar(char16_t(u));
+                edges.push_back(edge);
             }
         }
-        word.edges.push_back(float(source->getEdge(length)));
-        text.words.push_back(std::move(word));
+        edges.push_back(float(source->getEdge(length)));
+        text.append(word, units, edges.data(), int(edges.size()));
     }
     return text;
 }
