@@ -8,6 +8,7 @@
 // Usage: bench_memory [PDF] [WINDOW-PDF]   (defaults: R's fullrefman.pdf and R-intro.pdf)
 //        bench_memory --scroll PDF default|max [PAGES]
 //        bench_memory --windows PDF COUNT
+#include "WaitDrawn.h"
 #include "document/DocumentController.h"
 #include "document/DocumentWindow.h"
 #include "document/MyDocument.h"
@@ -55,20 +56,6 @@ void settle(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-// Runs the event loop until the view has painted every visible page from its image.
-bool waitDrawn(LabelPDFView& view, int timeoutMs = 60000)
-{
-    if (view.visiblePagesReady()) {
-        view.viewport()->repaint();
-        return true;
-    }
-    QEventLoop loop;
-    QObject::connect(&view, &LabelPDFView::visiblePagesDrawn, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return view.visiblePagesReady();
 }
 
 // The settings and notes of a scratch user, so that the benchmark leaves the real ones alone.

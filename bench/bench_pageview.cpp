@@ -5,6 +5,7 @@
 //   2. pages drawn per second while scrolling through 100 pages, vs pdftoppm -f 1 -l 100;
 //   3. peak resident memory after scrolling through a whole 2,000-page PDF.
 // Usage: bench_pageview [PDFDIR]  (the generated PDFs are kept in PDFDIR between runs).
+#include "WaitDrawn.h"
 #include "pageview/LabelPDFView.h"
 #include "pdf/PdfDocument.h"
 
@@ -46,20 +47,6 @@ double pdftoppm(const QString& pdf, int first, int last)
     if (!process.waitForFinished(600000) || process.exitCode() != 0)
         return -1;
     return double(timer.nsecsElapsed()) / 1e6;
-}
-
-// Runs the event loop until the view has painted every visible page from its image.
-bool waitDrawn(LabelPDFView& view, int timeoutMs = 60000)
-{
-    if (view.visiblePagesReady()) {
-        view.viewport()->repaint();
-        return true;
-    }
-    QEventLoop loop;
-    QObject::connect(&view, &LabelPDFView::visiblePagesDrawn, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    loop.exec();
-    return view.visiblePagesReady();
 }
 
 struct Window {
