@@ -46,8 +46,11 @@ private slots:
             QVERIFY2(!drawn.at(i).at(3).value<QImage>().isNull(), qPrintable(QString::number(i)));
         }
         const int copies = doc.log()->reopened;
+        // A worker takes a fresh copy once it has drawn a hundred pages and has nothing waiting,
+        // and after two hundred in any case: over 250 drawings that is one or two fresh copies,
+        // depending on whether the next page was already asked for.
         if (freshCopies)
-            QCOMPARE(copies, 3); // the first, then one after each hundred pages
+            QVERIFY2(copies >= 2 && copies <= 3, qPrintable(QString::number(copies)));
         else if (file == "gone")
             QVERIFY(copies > 1); // tried, failed, and the old copy went on drawing
         else
