@@ -14,6 +14,7 @@
 #include "document/MyDocument.h"
 #include "document/NotesStore.h"
 #include "pageview/LabelPDFView.h"
+#include "render/PageImageMemory.h"
 #include "render/PageRenderer.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -100,10 +101,10 @@ int scrollRun(const QString& pdf, bool maxZoom, int pages)
     std::printf("%s at zoom %.2f (%s), %d of %d pages, view %dx%d, cache bound %.0f MiB, goal %.1f MiB\n",
         qPrintable(QFileInfo(pdf).fileName()), view.scaleFactor(), maxZoom ? "maximum" : "a new window's", count,
         view.pageCount(), view.viewport()->width(), view.viewport()->height(), view.cacheLimit() / 1048576.0, boundMiB);
-    std::printf("%8s %8s %10s %10s %10s\n", "page", "s", "VmHWM MiB", "VmRSS MiB", "cache MiB");
+    std::printf("%8s %8s %10s %10s %10s %10s\n", "page", "s", "VmHWM MiB", "VmRSS MiB", "cache MiB", "images MiB");
     auto line = [&](int page, double s) {
-        std::printf("%8d %8.1f %10.1f %10.1f %10.1f\n", page + 1, s, statusMiB("VmHWM"), statusMiB("VmRSS"),
-            view.cachedBytes() / 1048576.0);
+        std::printf("%8d %8.1f %10.1f %10.1f %10.1f %10.1f\n", page + 1, s, statusMiB("VmHWM"), statusMiB("VmRSS"),
+            view.cachedBytes() / 1048576.0, tolvo::pageview::bytesInOwnMappings() / 1048576.0);
         std::fflush(stdout);
     };
     // Pages drawn more than once were let go of before they were wanted again: scrolling waits for them.

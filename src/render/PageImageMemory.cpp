@@ -1,32 +1,65 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/PageImageMemory.h"
 
-#include <mutex>
+#include <QColorSpace>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
+#include <sys/mman.h>
+
+#include <atomic>
+#include <cstring>
 
 namespace tolvo::pageview {
 
 namespace {
-constexpr int kOwnMappingFrom = 1024 * 1024;
+
+// Smaller images are few (thumbnails, tiny zooms) and the heap serves them well.
+constexpr qsizetype kOwnMappingFrom = 512 * 1024;
+
+std::atomic<qint64> mappedBytes { 0 };
+
+struct Mapping {
+    void* address;
+    std::size_t bytes;
+};
+
+void unmap(void* info)
+{
+    auto* mapping = static_cast<Mapping*>(info);
+    munmap(mapping->address, mapping->bytes);
+    mappedBytes.fetch_sub(qint64(mapping->bytes), std::memory_order_relaxed);
+    delete mapping;
+}
+
 } // namespace
 
-void returnLargeBlocksToSystem()
+// Page images are drawn on the rendering workers, kept in the page cache for a while, and freed
+// on the window's thread. From the heap, each would sit in a worker's arena between the
+// short-lived blocks of the drawings after it, and an arena only shrinks from its top: scrolling
+// through a long PDF kept some 100 MB beyond the cache that way. Lowering the heap's mapping
+// threshold for the whole process avoided that, but made every large block of every drawing a
+// fresh mapping, and drawing half as fast. So only the images that are kept get mappings.
+QImage inOwnMapping(const QImage& image)
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-#if defined(__GLIBC__)
-        // Page images are made on the rendering workers and freed on the window's thread. glibc
-        // raises its mapping threshold to the size of every large block freed, so that after the
-        // first page image the next ones come from the workers' heaps, which only shrink from the
-        // top: scrolling through a long PDF left some 100 MB beyond the page cache that way, and 60
-        // windows opened and closed kept half as much again as the first. A fixed threshold also
-        // stops that raising. Its price is the zeroing of each new image's pages, paid by the workers.
-        mallopt(M_MMAP_THRESHOLD, kOwnMappingFrom);
-#endif
-    });
+    const qsizetype bytes = image.sizeInBytes();
+    if (image.isNull() || bytes < kOwnMappingFrom || image.colorCount() > 0)
+        return image;
+    void* address = mmap(nullptr, std::size_t(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address == MAP_FAILED)
+        return image;
+    mappedBytes.fetch_add(bytes, std::memory_order_relaxed);
+    std::memcpy(address, image.constBits(), std::size_t(bytes));
+    QImage kept(static_cast<uchar*>(address), image.width(), image.height(), image.bytesPerLine(), image.format(),
+        unmap, new Mapping { address, std::size_t(bytes) });
+    kept.setDevicePixelRatio(image.devicePixelRatio());
+    kept.setDotsPerMeterX(image.dotsPerMeterX());
+    kept.setDotsPerMeterY(image.dotsPerMeterY());
+    kept.setColorSpace(image.colorSpace());
+    return kept;
+}
+
+qint64 bytesInOwnMappings()
+{
+    return mappedBytes.load(std::memory_order_relaxed);
 }
 
 } // namespace tolvo::pageview

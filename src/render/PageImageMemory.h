@@ -1,11 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
-// How the process allocates page images, so that memory freed with them goes back to the system.
+// Where page images live, so that the memory of one that leaves the page cache goes back to
+// the system.
+
+#include <QImage>
 
 namespace tolvo::pageview {
 
-/// Makes every block of a mebibyte or more (page images, Poppler's bitmaps) a mapping of
-/// its own, returned to the system when it is freed. Once per process; later calls do nothing.
-void returnLargeBlocksToSystem();
+/// A copy of image in a mapping of its own, unmapped when the last copy of the result goes;
+/// image itself when it is small or no mapping can be had.
+QImage inOwnMapping(const QImage& image);
+
+/// Bytes of the images in mappings of their own now alive, wherever they are held.
+qint64 bytesInOwnMappings();
 
 } // namespace tolvo::pageview
