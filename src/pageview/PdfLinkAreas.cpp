@@ -47,6 +47,8 @@ void PdfLinkAreas::setDocument(const pdf::Document* document)
     stop();
     m_document = document;
     m_pages.clear();
+    m_readOrder.clear();
+    m_wanted.clear();
 }
 
 void PdfLinkAreas::start()
@@ -87,6 +89,7 @@ void PdfLinkAreas::want(const QVector<int>& pages)
 {
     if (!m_document)
         return;
+    m_wanted = QSet<int>(pages.begin(), pages.end());
     std::deque<int> wanted;
     for (int page : pages)
         if (page >= 0 && page < m_document->pageCount() && !m_pages.contains(page))
@@ -108,6 +111,17 @@ void PdfLinkAreas::deliver(const std::shared_ptr<Shared>& shared, int pageIndex,
     if (shared != m_shared || m_pages.contains(pageIndex))
         return;
     m_pages.insert(pageIndex, std::move(links));
+    m_readOrder.push_back(pageIndex);
+    // The pages read longest ago go first, unless they are still in view: a view showing more
+    // pages than are kept keeps them all rather than read them again and again.
+    for (auto it = m_readOrder.begin(); m_pages.size() > kPagesKept && it != m_readOrder.end();) {
+        if (m_wanted.contains(*it)) {
+            ++it;
+        } else {
+            m_pages.remove(*it);
+            it = m_readOrder.erase(it);
+        }
+    }
     emit pageRead(pageIndex);
 }
 

@@ -4,6 +4,8 @@
 // kept per page: a manual can hold tens of thousands of links, and an index page
 // hundreds, so neither opening a PDF nor scrolling waits for them. The thread
 // works on its own copy of the document, made when the first page is asked for.
+// Only the pages read last are kept: a reader who goes through a whole manual
+// would otherwise hold every link of it.
 
 #include "pdf/PdfDocument.h"
 
@@ -12,6 +14,9 @@
 #include <QPointF>
 #include <QVector>
 
+#include <QSet>
+
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -27,6 +32,9 @@ struct LinkArea {
 class PdfLinkAreas : public QObject {
     Q_OBJECT
 public:
+    /// Pages whose links are kept, besides those last asked for.
+    static constexpr int kPagesKept = 64;
+
     explicit PdfLinkAreas(QObject* parent = nullptr);
     /// Stops the reading thread and waits for it.
     ~PdfLinkAreas() override;
@@ -57,6 +65,8 @@ private:
     const pdf::Document* m_document = nullptr;
     std::shared_ptr<Shared> m_shared;
     QHash<int, std::vector<LinkArea>> m_pages;
+    std::deque<int> m_readOrder; ///< the pages of m_pages, the one read first first
+    QSet<int> m_wanted; ///< the pages last asked for, which are never let go of
 };
 
 } // namespace tolvo::pageview
