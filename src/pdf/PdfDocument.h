@@ -186,6 +186,11 @@ public:
     /// being read as it was opened. Any thread.
     virtual bool fileUnchanged() const { return true; }
 
+    /// Annotations of the pages this Document has drawn, each page counted once: Poppler keeps a
+    /// drawn page's annotations parsed for as long as the Document lives, which for the index of
+    /// a long manual (two hundred links a page) is more than the page itself.
+    virtual qint64 annotationsOfDrawnPages() const { return 0; }
+
     /// The PDF's permanent identifier as permanentDocumentId() gives it (hex; empty: none),
     /// known without reading the file again; nothing when this Document cannot tell.
     virtual std::optional<QByteArray> permanentId() const { return std::nullopt; }

@@ -130,27 +130,41 @@ std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QStr
     if (opened.repaired || !headerFound)
         qCInfo(lcPdf).noquote() << name << "was repaired while opening;" << opened.lostPages << "of"
                                 << opened.document->pageCount() << "pages could not be read";
-    std::unique_ptr<CoreDocument> core = std::move(opened.document);
-    const int pageCount = core->pageCount();
-
-    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(absolute, password, password);
-    if (!qt || qt->isLocked() || qt->numPages() != pageCount)
-        return fail(readProblem(name, QStringLiteral("the file changed while it was being opened")));
-    qt->setRenderHint(Poppler::Document::Antialiasing);
-    qt->setRenderHint(Poppler::Document::TextAntialiasing);
-    std::unique_ptr<PopplerDocument> document(new PopplerDocument(absolute, std::move(core), std::move(qt)));
+    std::unique_ptr<PopplerDocument> document(new PopplerDocument(absolute, std::move(opened.document)));
     document->m_password = password;
     document->m_stamp = stamp;
     return document;
 }
 
-PopplerDocument::PopplerDocument(
-    QString path, std::unique_ptr<CoreDocument> core, std::unique_ptr<Poppler::Document> qt)
+PopplerDocument::PopplerDocument(QString path, std::unique_ptr<CoreDocument> core)
     : m_path(std::move(path))
     , m_core(std::move(core))
-    , m_qt(std::move(qt))
     , m_pageCount(m_core->pageCount())
 {
+}
+
+// Only drawing needs Poppler's Qt document, a second reading of the whole file: the copies that
+// read links, annotations, text or page sizes, and the window's own document, never make one.
+const Poppler::Document* PopplerDocument::drawingDocument() const
+{
+    std::lock_guard lock(m_qtMutex);
+    if (m_qtTried)
+        return m_qt.get();
+    m_qtTried = true;
+    // Pages of another file are never drawn into this one's view.
+    if (m_stamp && stampOf(m_path) != m_stamp) {
+        qCInfo(lcPdf).noquote() << m_path << "changed after it was opened; its pages are not drawn from this copy";
+        return nullptr;
+    }
+    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(m_path, m_password, m_password);
+    if (!qt || qt->isLocked() || qt->numPages() != m_pageCount) {
+        qCInfo(lcPdf).noquote() << m_path << "could not be read again for drawing";
+        return nullptr;
+    }
+    qt->setRenderHint(Poppler::Document::Antialiasing);
+    qt->setRenderHint(Poppler::Document::TextAntialiasing);
+    m_qt = std::move(qt);
+    return m_qt.get();
 }
 
 PopplerDocument::~PopplerDocument()
@@ -353,6 +367,21 @@ QVector<QRectF> PopplerDocument::imageAreas(int pageIndex) const
     return isPage(pageIndex) ? m_core->imageAreas(pageIndex).value_or(QVector<QRectF>()) : QVector<QRectF>();
 }
 
+void PopplerDocument::noteDrawn(int pageIndex) const
+{
+    if (m_drawn.empty())
+        m_drawn.resize(std::size_t(m_pageCount), false);
+    if (m_drawn[std::size_t(pageIndex)])
+        return;
+    m_drawn[std::size_t(pageIndex)] = true;
+    m_drawnAnnotations += m_core->annotationCount(pageIndex);
+}
+
+qint64 PopplerDocument::annotationsOfDrawnPages() const
+{
+    return m_drawnAnnotations;
+}
+
 QImage PopplerDocument::render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const
 {
     if (!isPage(pageIndex) || !std::isfinite(scale) || scale <= 0)
@@ -364,9 +393,13 @@ QImage PopplerDocument::render(int pageIndex, double scale, const std::function<
         qCInfo(lcPdf) << "not drawing page" << pageIndex << "at" << size << "pixels";
         return QImage();
     }
-    const std::unique_ptr<Poppler::Page> page = m_qt->page(pageIndex);
+    const Poppler::Document* qt = drawingDocument();
+    if (!qt)
+        return QImage();
+    const std::unique_ptr<Poppler::Page> page = qt->page(pageIndex);
     if (!page)
         return QImage();
+    noteDrawn(pageIndex);
     const double dpi = 72.0 * scale;
     if (!shouldAbort)
         return page->renderToImage(dpi, dpi);

@@ -37,6 +37,7 @@ public:
     QString filePath() const override { return m_path; }
     std::unique_ptr<Document> reopen() const override;
     bool fileUnchanged() const override;
+    qint64 annotationsOfDrawnPages() const override;
     std::unique_ptr<Document> reopenForScan() const override;
     std::optional<QByteArray> permanentId() const override;
     int pageCount() const override { return m_pageCount; }
@@ -64,8 +65,12 @@ private:
         std::vector<TextLine> lines;
     };
 
-    PopplerDocument(QString path, std::unique_ptr<CoreDocument> core, std::unique_ptr<Poppler::Document> qt);
+    PopplerDocument(QString path, std::unique_ptr<CoreDocument> core);
+    /// Poppler's Qt document for drawing, read at the first drawing; nullptr when the file can no
+    /// longer be read as it was opened.
+    const Poppler::Document* drawingDocument() const;
 
+    void noteDrawn(int pageIndex) const;
     bool isPage(int pageIndex) const { return pageIndex >= 0 && pageIndex < m_pageCount; }
     /// The page's text layer, from a small cache: selections ask for the same page again and again.
     const PageText* pageText(int pageIndex) const;
@@ -79,13 +84,17 @@ private:
     QByteArray m_password; ///< for the copies that reopen() makes
     // Declared first, destroyed last: it holds Poppler's global state, which the Qt document uses too.
     std::unique_ptr<CoreDocument> m_core;
-    std::unique_ptr<Poppler::Document> m_qt;
+    mutable std::mutex m_qtMutex;
+    mutable bool m_qtTried = false;
+    mutable std::unique_ptr<Poppler::Document> m_qt;
     int m_pageCount = 0;
     // Filled at the first question; guarded because reopen() may run on a worker meanwhile.
     mutable std::mutex m_labelsMutex;
     mutable std::optional<QStringList> m_labels;
     mutable std::deque<PageText> m_textCache;
     // The file's content shared by the copies of reopenForScan() while any of them lives.
+    mutable std::vector<bool> m_drawn; ///< pages drawn, so that each counts once
+    mutable qint64 m_drawnAnnotations = 0;
     mutable std::mutex m_scanMutex;
     mutable std::weak_ptr<const QByteArray> m_scanBytes;
 };

@@ -22,6 +22,15 @@ namespace {
 // annotations) as long as the document is open: a worker takes a fresh copy after this many pages,
 // when it has nothing else to do, so that a long PDF read to its end holds no more than a short one.
 constexpr int kPagesPerCopy = 100;
+// A page's annotations weigh as much as the page itself from this many on: the index pages of a
+// long manual, two hundred links each, would otherwise hold some 25 MB in a worker's copy.
+constexpr int kAnnotationsPerPage = 20;
+
+// How many pages' worth a copy holds, after drawing pages, drawn pages counting once each.
+qint64 weightHeld(const pdf::Document& copy, int drawn)
+{
+    return drawn + copy.annotationsOfDrawnPages() / kAnnotationsPerPage;
+}
 
 struct Job {
     PageImageKey key;
@@ -157,8 +166,8 @@ void PageRenderer::startWorker(
             Job job;
             {
                 std::unique_lock lock(shared->mutex);
-                if (copy && drawnWithCopy >= kPagesPerCopy
-                    && (shared->queue.empty() || drawnWithCopy >= 2 * kPagesPerCopy)) {
+                const qint64 held = copy ? weightHeld(*copy, drawnWithCopy) : 0;
+                if (held >= kPagesPerCopy && (shared->queue.empty() || held >= 2 * kPagesPerCopy)) {
                     lock.unlock();
                     // Only a copy of the very file the window shows replaces the old one; a file
                     // rewritten, moved or gone keeps being drawn from the copy at hand.

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -81,6 +82,9 @@ public:
     void setFailingPage(int pageIndex) { m_failingPage = pageIndex; }
     /// Every page has a raster image over this rectangle (page space).
     void setImageArea(const QRectF& area) { m_imageArea = area; }
+    /// Every page has this many annotations, each a link to the page after it (the last page's
+    /// to the first), one above the other.
+    void setLinksPerPage(int links) { m_linksPerPage = links; }
 
     QString filePath() const override { return QStringLiteral("/fake.pdf"); }
     std::unique_ptr<Document> reopen() const override
@@ -95,6 +99,7 @@ public:
         copy->m_delay = m_delay;
         copy->m_failingPage = m_failingPage;
         copy->m_imageArea = m_imageArea;
+        copy->m_linksPerPage = m_linksPerPage;
         return copy;
     }
     int pageCount() const override { return int(m_pages.size()); }
@@ -162,6 +167,23 @@ public:
         return m_imageArea.isEmpty() ? QVector<QRectF>() : QVector<QRectF> { m_imageArea };
     }
 
+    std::vector<pdf::PageLink> links(int pageIndex) const override
+    {
+        std::vector<pdf::PageLink> result;
+        for (int i = 0; i < m_linksPerPage; ++i) {
+            pdf::PageLink link;
+            link.area = QRectF(72, 72 + 12 * i, 100, 10);
+            link.destination.pageIndex = (pageIndex + 1) % pageCount();
+            result.push_back(link);
+        }
+        return result;
+    }
+    qint64 annotationsOfDrawnPages() const override
+    {
+        QMutexLocker lock(&m_log->mutex);
+        return qint64(m_drawn.size()) * m_linksPerPage;
+    }
+
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
     {
         ++m_log->drawing;
@@ -176,6 +198,7 @@ public:
         {
             QMutexLocker lock(&m_log->mutex);
             m_log->entries.push_back({ pageIndex, scale, QThread::currentThread(), aborted });
+            m_drawn.insert(pageIndex);
         }
         --m_log->drawing;
         if (aborted || pageIndex == m_failingPage)
@@ -211,6 +234,8 @@ private:
     std::atomic<bool> m_fileChanged { false };
     int m_failingPage = -1;
     QRectF m_imageArea;
+    int m_linksPerPage = 0;
+    mutable std::set<int> m_drawn; // guarded by the log's mutex
 };
 
 } // namespace tolvo::test

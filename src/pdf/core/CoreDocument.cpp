@@ -162,6 +162,17 @@ std::vector<Annotation> CoreDocument::annotations(int pageIndex) const
     return readAnnotations(*d->doc, pageIndex);
 }
 
+int CoreDocument::annotationCount(int pageIndex) const
+{
+    if (pageIndex < 0 || pageIndex >= d->doc->getNumPages())
+        return 0;
+    Page* page = d->doc->getPage(pageIndex + 1);
+    if (!page)
+        return 0;
+    const Object annots = page->getAnnotsObject();
+    return annots.isArray() ? annots.arrayGetLength() : 0;
+}
+
 std::optional<TextLayer> CoreDocument::textLayer(int pageIndex) const
 {
     return readTextLayer(*d->doc, pageIndex);

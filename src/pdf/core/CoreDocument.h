@@ -72,6 +72,9 @@ public:
     std::vector<OutlineEntry> outline() const;
     /// The annotations of one page in the order of its /Annots array.
     std::vector<Annotation> annotations(int pageIndex) const;
+    /// How many entries the page's /Annots array has (0 for none or a damaged one), without
+    /// reading the annotations themselves.
+    int annotationCount(int pageIndex) const;
     /// The page's text layer; nothing when the page cannot be read. Annotations contribute no text.
     std::optional<TextLayer> textLayer(int pageIndex) const;
     /// The links of one page that lead somewhere (core/CoreLinks.h).
