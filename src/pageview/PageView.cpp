@@ -3,6 +3,7 @@
 
 #include "render/DisplaySpace.h"
 #include "render/PageGeometryScanner.h"
+#include "render/PageImageMemory.h"
 #include "render/PageRenderer.h"
 
 #include <QCursor>
@@ -44,6 +45,7 @@ PageView::PageView(QWidget* parent)
     , m_cache(cacheBytesFromEnvironment())
     , m_links(new PdfLinkAreas(this))
 {
+    returnLargeBlocksToSystem();
     setFocusPolicy(Qt::StrongFocus);
     setFrameShape(QFrame::NoFrame);
     viewport()->setAutoFillBackground(false);
