@@ -12,9 +12,8 @@
 #include <QHash>
 #include <QObject>
 #include <QPointF>
-#include <QVector>
-
 #include <QSet>
+#include <QVector>
 
 #include <deque>
 #include <memory>

@@ -47,7 +47,7 @@ void unmap(void* info)
 // after which Poppler's bitmaps for great zooms come from the heaps as well: sixty windows opened
 // and closed kept 40 % more than the first. A fixed threshold stops that raising. It is not lower
 // because every block above it is a fresh mapping, zeroed page by page: at 1 MiB, the bitmaps of
-// every ordinary drawing were, and drawing took half as long again.
+// every ordinary drawing were, and drawing took nearly twice as long.
 void returnLargeBlocksToSystem()
 {
     static std::once_flag once;
