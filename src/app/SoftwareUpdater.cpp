@@ -29,7 +29,6 @@ SoftwareUpdater::SoftwareUpdater(QObject* parent)
 SoftwareUpdater::SoftwareUpdater(Defaults& defaults, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
-    , m_network(std::make_unique<QNetworkAccessManager>())
     , m_timer(std::make_unique<QTimer>())
     , m_currentVersion(updates::tolvoVersion())
 {
@@ -85,6 +84,9 @@ bool SoftwareUpdater::startCheck(const QUrl& feed)
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(5);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tolvo/%1").arg(updates::tolvoVersion()));
+    // Made on the first check: a network manager costs every start something, and most never check.
+    if (!m_network)
+        m_network = std::make_unique<QNetworkAccessManager>();
     m_reply = m_network->get(request);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
         if (received > kMaxFeedBytes && m_reply) {
