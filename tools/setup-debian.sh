@@ -8,7 +8,7 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config git clang-format ccache
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 libqt6printsupport6
-  libpoppler-qt6-dev libpoppler-private-dev libsqlite3-dev
+  libpoppler-qt6-dev libpoppler-private-dev libsqlite3-dev libfontconfig-dev
   libbenchmark-dev
   # run: fonts, desktop integration, the file manager hand-off
   fonts-dejavu-core xdg-utils desktop-file-utils shared-mime-info

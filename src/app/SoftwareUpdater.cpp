@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SoftwareUpdater.h"
 
+#include "app/FeedFetch.h"
 #include "app/SoftwareUpdaterVersion.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
@@ -9,9 +10,6 @@
 #include <QDesktopServices>
 #include <QLoggingCategory>
 #include <QMessageBox>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPushButton>
 #include <QTimer>
 
@@ -29,25 +27,18 @@ SoftwareUpdater::SoftwareUpdater(QObject* parent)
 SoftwareUpdater::SoftwareUpdater(Defaults& defaults, QObject* parent)
     : QObject(parent)
     , m_defaults(defaults)
-    , m_network(std::make_unique<QNetworkAccessManager>())
     , m_timer(std::make_unique<QTimer>())
     , m_currentVersion(updates::tolvoVersion())
 {
     m_timer->setSingleShot(true);
-    connect(m_timer.get(), &QTimer::timeout, this, [this] {
-        m_timedOut = true;
-        if (m_reply)
-            m_reply->abort();
-    });
+    connect(m_timer.get(), &QTimer::timeout, this, [this] { stopFetch(UpdateCheckResult::Kind::Timeout); });
 }
 
 SoftwareUpdater::~SoftwareUpdater()
 {
-    // The reply belongs to the network manager; no answer is wanted any more.
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-    }
+    // No answer is wanted any more.
+    if (m_fetch)
+        m_fetch->abort();
     delete m_progress;
 }
 
@@ -68,7 +59,7 @@ QUrl SoftwareUpdater::feedUrl(const QString& address)
 
 bool SoftwareUpdater::isChecking() const
 {
-    return m_reply || m_pendingResult;
+    return m_fetching || m_pendingResult;
 }
 
 bool SoftwareUpdater::startCheck(const QUrl& feed)
@@ -76,23 +67,22 @@ bool SoftwareUpdater::startCheck(const QUrl& feed)
     if (isChecking())
         return false;
     m_feed = feed;
-    m_timedOut = m_cancelled = m_tooLarge = false;
     if (!feedUrl(feed.toString()).isValid()) {
         finishLater(UpdateCheckResult::Kind::BadAddress, feed.toString());
         return true;
     }
-    QNetworkRequest request(feed);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    request.setMaximumRedirectsAllowed(5);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Tolvo/%1").arg(updates::tolvoVersion()));
-    m_reply = m_network->get(request);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > kMaxFeedBytes && m_reply) {
-            m_tooLarge = true;
-            m_reply->abort();
+    // The network module is loaded by the first check: most starts never check.
+    if (!m_fetch) {
+        QString problem;
+        m_fetch = updates::loadFeedFetch(&problem);
+        if (!m_fetch) {
+            finishLater(UpdateCheckResult::Kind::NetworkError, problem);
+            return true;
         }
-    });
-    connect(m_reply, &QNetworkReply::finished, this, &SoftwareUpdater::replyFinished);
+    }
+    m_fetching = true;
+    m_fetch->start(feed, QStringLiteral("Tolvo/%1").arg(updates::tolvoVersion()), kMaxFeedBytes,
+        [this](const updates::FeedAnswer& answer) { fetchFinished(answer); });
     m_timer->start(m_timeoutMs);
     return true;
 }
@@ -112,45 +102,47 @@ void SoftwareUpdater::finishLater(UpdateCheckResult::Kind kind, const QString& d
 
 void SoftwareUpdater::cancelCheck()
 {
-    if (!m_reply)
-        return;
-    m_cancelled = true;
-    m_reply->abort();
+    stopFetch(UpdateCheckResult::Kind::Cancelled);
 }
 
-void SoftwareUpdater::replyFinished()
+void SoftwareUpdater::stopFetch(UpdateCheckResult::Kind why)
 {
-    QNetworkReply* reply = m_reply;
-    if (!reply)
+    if (!m_fetching)
         return;
-    m_reply = nullptr;
+    m_fetching = false;
     m_timer->stop();
-    reply->deleteLater();
+    m_fetch->abort();
+    UpdateCheckResult result;
+    result.kind = why;
+    finish(result);
+}
+
+void SoftwareUpdater::fetchFinished(const updates::FeedAnswer& answer)
+{
+    if (!m_fetching)
+        return;
+    m_fetching = false;
+    m_timer->stop();
 
     UpdateCheckResult result;
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (m_cancelled) {
-        result.kind = UpdateCheckResult::Kind::Cancelled;
-    } else if (m_timedOut) {
-        result.kind = UpdateCheckResult::Kind::Timeout;
-    } else if (m_tooLarge) {
+    const int status = answer.httpStatus;
+    if (answer.tooLarge) {
         result.kind = UpdateCheckResult::Kind::BadFeed;
         result.detail = QStringLiteral("the answer is larger than any update feed");
-    } else if (status.isValid() && status.toInt() >= 400) {
+    } else if (status >= 400) {
         result.kind = UpdateCheckResult::Kind::HttpError;
-        result.httpStatus = status.toInt();
-        result.detail = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-    } else if (reply->error() != QNetworkReply::NoError) {
+        result.httpStatus = status;
+        result.detail = answer.reason;
+    } else if (answer.failed) {
         result.kind = UpdateCheckResult::Kind::NetworkError;
-        result.detail = reply->errorString();
-    } else if (status.isValid() && status.toInt() != 200) {
+        result.detail = answer.error;
+    } else if (status != 0 && status != 200) {
         // A redirect that was not followed, or another answer without a feed in it.
         result.kind = UpdateCheckResult::Kind::HttpError;
-        result.httpStatus = status.toInt();
-        result.detail = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        result.httpStatus = status;
+        result.detail = answer.reason;
     } else {
-        result
-            = updates::decideUpdate(reply->readAll(), m_currentVersion, QUrl(QString::fromLatin1(addresses::kWebPage)));
+        result = updates::decideUpdate(answer.body, m_currentVersion, QUrl(QString::fromLatin1(addresses::kWebPage)));
     }
     finish(result);
 }

@@ -13,14 +13,16 @@
 #include <memory>
 
 class QMessageBox;
-class QNetworkAccessManager;
-class QNetworkReply;
 class QTimer;
 class QWidget;
 
 namespace tolvo {
 
 class Defaults;
+namespace updates {
+class FeedFetch;
+struct FeedAnswer;
+} // namespace updates
 
 /// Reads the update feed named by the store's feed address, compares its newest
 /// release with this build and shows the answer. One check runs at a time.
@@ -63,7 +65,9 @@ signals:
     void checkFinished(const tolvo::updates::UpdateCheckResult& result);
 
 private:
-    void replyFinished();
+    void fetchFinished(const updates::FeedAnswer& answer);
+    /// Ends the fetch under way with why (a cancel or the time-out).
+    void stopFetch(updates::UpdateCheckResult::Kind why);
     void finish(updates::UpdateCheckResult result);
     /// Gives a result without fetching anything, from the event loop.
     void finishLater(updates::UpdateCheckResult::Kind kind, const QString& detail);
@@ -71,13 +75,10 @@ private:
     void present(const updates::UpdateCheckResult& result, QWidget* window);
 
     Defaults& m_defaults;
-    std::unique_ptr<QNetworkAccessManager> m_network;
-    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<updates::FeedFetch> m_fetch;
+    bool m_fetching = false;
     std::unique_ptr<QTimer> m_timer;
     QUrl m_feed;
-    bool m_timedOut = false;
-    bool m_cancelled = false;
-    bool m_tooLarge = false;
     bool m_pendingResult = false;
     int m_timeoutMs = kDefaultTimeoutMs;
     QString m_currentVersion;

@@ -4,6 +4,7 @@
 // any GUI is built.
 #include "app/CommandLine.h"
 #include "app/DesktopIntegration.h"
+#include "app/FontWarmUp.h"
 #include "app/VantrelAppDelegate.h"
 #include "document/BenchmarkOpen.h"
 #include "document/OpenAhead.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv)
     std::optional<tolvo::OpenAhead> ahead;
     if (const QString first = firstFileOperand(line.operands, cwd); !first.isEmpty())
         ahead.emplace(first, firstPageInputs());
+    const tolvo::app::FontWarmUp fonts;
     QApplication app(argc, argv);
     tolvo::startupStep("application made");
     QApplication::setApplicationDisplayName(QStringLiteral("Tolvo"));

@@ -5,10 +5,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLoggingCategory>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cerrno>
@@ -234,66 +233,214 @@ Claim claim(const QList<QJsonObject>& messages)
     return result;
 }
 
+namespace {
+
+// One connection: what it sent so far, what is still to be written back, and its idle timer.
+class InstanceClient : public QObject {
+    Q_OBJECT
+public:
+    InstanceClient(int fd, const InstanceServer::Handler& handler, int timeoutMs, QObject* server)
+        : QObject(server)
+        , m_fd(fd)
+        , m_handler(handler)
+        , m_timeoutMs(timeoutMs)
+        , m_reading(fd, QSocketNotifier::Read, this)
+        , m_writing(fd, QSocketNotifier::Write, this)
+    {
+        m_writing.setEnabled(false);
+        m_idle.setSingleShot(true);
+        connect(&m_idle, &QTimer::timeout, this, [this] {
+            qCInfo(lcInstance) << "Dropping a client that sent no message in time";
+            drop();
+        });
+        connect(&m_reading, &QSocketNotifier::activated, this, &InstanceClient::readable);
+        connect(&m_writing, &QSocketNotifier::activated, this, &InstanceClient::writable);
+        m_idle.start(m_timeoutMs);
+    }
+    ~InstanceClient() override { ::close(m_fd); }
+    InstanceClient(const InstanceClient&) = delete;
+    InstanceClient& operator=(const InstanceClient&) = delete;
+
+private:
+    void readable()
+    {
+        char buffer[16384];
+        for (;;) {
+            const ssize_t n = ::recv(m_fd, buffer, sizeof buffer, 0);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                return;
+            if (n <= 0) {
+                // The peer is gone (or the socket failed): nothing more comes, and replies still
+                // to be written have nobody to read them.
+                drop();
+                return;
+            }
+            // Each piece is looked at as it comes, so that an oversized frame is refused before
+            // more of it is read.
+            m_reader.feed(QByteArray(buffer, n));
+            if (!answerMessages())
+                return;
+        }
+    }
+
+    // Answers every whole message received; false when the client was dropped.
+    bool answerMessages()
+    {
+        for (;;) {
+            QJsonObject message;
+            const FrameReader::State state = m_reader.next(&message);
+            if (state == FrameReader::State::NeedMore)
+                return true;
+            if (state == FrameReader::State::Broken) {
+                qCInfo(lcInstance).noquote() << "Dropping a client:" << m_reader.problem();
+                drop();
+                return false;
+            }
+            m_idle.start(m_timeoutMs);
+            QPointer<InstanceClient> guard(this);
+            const QJsonObject reply = m_handler(message);
+            if (!guard)
+                return false;
+            m_output += encodeReply(reply);
+            if (!writable())
+                return false;
+        }
+    }
+
+    // Writes what it can of the replies; false when the client was dropped.
+    bool writable()
+    {
+        while (!m_output.isEmpty()) {
+            const ssize_t n = ::send(m_fd, m_output.constData(), size_t(m_output.size()), MSG_NOSIGNAL);
+            if (n > 0) {
+                m_output.remove(0, n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+                break;
+            drop();
+            return false;
+        }
+        m_writing.setEnabled(!m_output.isEmpty());
+        return true;
+    }
+
+    void drop()
+    {
+        m_reading.setEnabled(false);
+        m_writing.setEnabled(false);
+        m_idle.stop();
+        // Out of the server's clients now; deleted once the event loop is back.
+        setParent(nullptr);
+        deleteLater();
+    }
+
+    int m_fd;
+    // The server's, which outlives every client that can still call it.
+    const InstanceServer::Handler& m_handler;
+    int m_timeoutMs;
+    QSocketNotifier m_reading;
+    QSocketNotifier m_writing;
+    QTimer m_idle;
+    FrameReader m_reader;
+    QByteArray m_output;
+};
+
+} // namespace
+
 InstanceServer::InstanceServer(Handler handler, QObject* parent)
     : QObject(parent)
     , m_handler(std::move(handler))
-    , m_server(new QLocalServer(this))
+    , m_clientTimeoutMs(kClientTimeoutMs)
 {
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_server, &QLocalServer::newConnection, this, &InstanceServer::accept);
 }
 
-InstanceServer::~InstanceServer() = default;
+InstanceServer::~InstanceServer()
+{
+    close();
+}
 
 bool InstanceServer::listen(int listeningSocket)
 {
-    return m_server->listen(qintptr(listeningSocket));
+    close();
+    if (listeningSocket < 0)
+        return false;
+    m_listener = listeningSocket;
+    sockaddr_un address {};
+    socklen_t length = sizeof address;
+    if (::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) == 0 && address.sun_family == AF_UNIX
+        && address.sun_path[0] != 0)
+        m_path = QByteArray(address.sun_path, qsizetype(::strnlen(address.sun_path, sizeof address.sun_path)));
+    const int flags = ::fcntl(m_listener, F_GETFL);
+    if (flags < 0 || ::fcntl(m_listener, F_SETFL, flags | O_NONBLOCK) != 0
+        || ::fcntl(m_listener, F_SETFD, FD_CLOEXEC) != 0) {
+        close();
+        return false;
+    }
+    m_acceptor = new QSocketNotifier(m_listener, QSocketNotifier::Read, this);
+    connect(m_acceptor, &QSocketNotifier::activated, this, &InstanceServer::accept);
+    return true;
 }
 
 bool InstanceServer::listen(const QString& path)
 {
-    QLocalServer::removeServer(path);
-    return m_server->listen(path);
+    close();
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un address {};
+    if (!fillAddress(encoded, &address))
+        return false;
+    ::unlink(encoded.constData());
+    Fd listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    // Owner-only from the moment it exists: nobody else may pose as a client.
+    const mode_t oldMask = ::umask(077);
+    const bool bound
+        = listener.get() >= 0 && ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::umask(oldMask);
+    if (!bound || ::listen(listener.get(), 64) != 0)
+        return false;
+    return listen(listener.release());
+}
+
+int InstanceServer::clientCount() const
+{
+    return int(findChildren<InstanceClient*>(Qt::FindDirectChildrenOnly).size());
 }
 
 void InstanceServer::accept()
 {
-    while (QLocalSocket* socket = m_server->nextPendingConnection())
-        serve(socket);
+    for (;;) {
+        const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            new InstanceClient(fd, m_handler, m_clientTimeoutMs, this);
+            continue;
+        }
+        if (errno == EINTR || errno == ECONNABORTED)
+            continue;
+        // EAGAIN: all taken. Anything else (out of descriptors, say) is tried again on the next wake-up.
+        if (errno != EAGAIN && errno != EWOULDBLOCK)
+            qCInfo(lcInstance).noquote() << "Cannot accept a client:" << QString::fromLocal8Bit(std::strerror(errno));
+        return;
+    }
 }
 
-void InstanceServer::serve(QLocalSocket* socket)
+void InstanceServer::close()
 {
-    auto reader = std::make_shared<FrameReader>();
-    auto* idle = new QTimer(socket);
-    idle->setSingleShot(true);
-    idle->start(kClientTimeoutMs);
-    connect(idle, &QTimer::timeout, socket, [socket] {
-        qCInfo(lcInstance) << "Dropping a client that sent no message in time";
-        socket->abort();
-    });
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket, reader, idle] {
-        reader->feed(socket->readAll());
-        QJsonObject message;
-        for (;;) {
-            const FrameReader::State state = reader->next(&message);
-            if (state == FrameReader::State::NeedMore)
-                return;
-            if (state == FrameReader::State::Broken) {
-                qCInfo(lcInstance).noquote() << "Dropping a client:" << reader->problem();
-                socket->abort();
-                return;
-            }
-            idle->start(kClientTimeoutMs);
-            QPointer<QLocalSocket> guard(socket);
-            const QJsonObject reply = m_handler(message);
-            if (!guard)
-                return;
-            socket->write(encodeReply(reply));
-            socket->flush();
-        }
-    });
+    delete m_acceptor;
+    m_acceptor = nullptr;
+    qDeleteAll(findChildren<InstanceClient*>(Qt::FindDirectChildrenOnly));
+    if (m_listener >= 0)
+        ::close(m_listener);
+    m_listener = -1;
+    // The socket file goes with the instance, so that the next start need not find it dead.
+    if (!m_path.isEmpty())
+        ::unlink(m_path.constData());
+    m_path.clear();
 }
 
 } // namespace tolvo::instance
+
+#include "SingleInstance.moc"

@@ -3,8 +3,9 @@
 // One Tolvo per user: the first process listens on a local socket, later ones
 // hand their arguments to it and exit.
 //
-// The hand-over side uses plain POSIX sockets, so a process that only hands
-// over never builds a QApplication and exits within milliseconds.
+// Both sides use plain POSIX sockets: a process that only hands over never builds
+// a QApplication and exits within milliseconds, and the instance serves its socket
+// from the event loop without a networking library to load at every start.
 
 #include <QJsonObject>
 #include <QObject>
@@ -13,8 +14,7 @@
 #include <functional>
 #include <optional>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 namespace tolvo::instance {
 
@@ -55,6 +55,8 @@ struct Claim {
 Claim claim(const QList<QJsonObject>& messages);
 
 /// The instance's side: accepts connections, reads framed messages and answers each.
+/// A client that sends a broken frame, or nothing for a while, is dropped; the socket
+/// file goes when the server does.
 class InstanceServer : public QObject {
     Q_OBJECT
 public:
@@ -65,17 +67,25 @@ public:
     explicit InstanceServer(Handler handler, QObject* parent = nullptr);
     ~InstanceServer() override;
 
-    /// Serves on a socket that claim() bound.
+    /// Serves on a socket that claim() bound; the server owns it from now on, even when this fails.
     bool listen(int listeningSocket);
-    /// Binds and serves the socket path itself (for tests and when claim() was not used).
+    /// Binds and serves the socket path itself, owner-only (for tests and when claim() was not used).
     bool listen(const QString& path);
+
+    /// How long a client may stay silent before it is dropped.
+    void setClientTimeout(int milliseconds) { m_clientTimeoutMs = milliseconds; }
+    /// The clients connected now.
+    int clientCount() const;
 
 private:
     void accept();
-    void serve(QLocalSocket* socket);
+    void close();
 
     Handler m_handler;
-    QLocalServer* m_server = nullptr;
+    int m_listener = -1;
+    QByteArray m_path;
+    QSocketNotifier* m_acceptor = nullptr;
+    int m_clientTimeoutMs;
 };
 
 } // namespace tolvo::instance

@@ -86,6 +86,8 @@ class TestAppCommands : public QObject {
 private slots:
     void initTestCase()
     {
+        // The update check's network module sits beside tolvo in the build tree, not beside this test.
+        QCoreApplication::addLibraryPath(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src"));
         qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
         qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("data")).toLocal8Bit());
         m_defaults = std::make_unique<Defaults>(storePath());

@@ -113,6 +113,8 @@ private slots:
     void initTestCase()
     {
         qRegisterMetaType<UpdateCheckResult>();
+        // The network module sits beside tolvo in the build tree, not beside this test.
+        QCoreApplication::addLibraryPath(qEnvironmentVariable("TOLVO_BINARY_DIR") + QStringLiteral("/src"));
         QVERIFY(m_server.listen(QHostAddress::LocalHost));
         m_defaults = std::make_unique<Defaults>(m_dir.filePath(QStringLiteral("defaults.json")));
         registerTolvoDefaults(*m_defaults);

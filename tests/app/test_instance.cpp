@@ -9,7 +9,9 @@
 
 #include <future>
 
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,6 +21,36 @@ class TestInstance : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_runtime;
+
+    // A client of the server in this thread, on a raw socket, so that it can misbehave.
+    static int connectRaw(const QString& path)
+    {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un a {};
+        a.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(path);
+        std::memcpy(a.sun_path, p.constData(), size_t(p.size()));
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+            ::close(fd);
+            return -1;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        return fd;
+    }
+
+    // Reads what has come; false once the server closed the connection.
+    static bool readSome(int fd, QByteArray* into)
+    {
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n > 0) {
+                into->append(buffer, n);
+                continue;
+            }
+            return n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK);
+        }
+    }
 
     template <typename F> auto inThread(F f)
     {
@@ -184,6 +216,153 @@ private slots:
         QVERIFY(sent);
         const auto reply = inThread([] { return request(QJsonObject { { "type", "status" } }); });
         QVERIFY(reply.answered());
+    }
+
+    // What a client does, piece by piece: "w:TEXT" writes a frame holding {"n": TEXT}, "h:TEXT"
+    // only the first half of one and "r:TEXT" the rest, "c" closes the client. Then whether the
+    // server answered and which messages it was given.
+    void clientsThatMisbehave_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("replies");
+        QTest::addColumn<QStringList>("handled");
+        QTest::newRow("one whole frame") << QStringList { "w:a" } << 1 << QStringList { "a" };
+        QTest::newRow("a frame in two pieces") << QStringList { "h:a", "r:a" } << 1 << QStringList { "a" };
+        QTest::newRow("two frames, answered in order") << QStringList { "w:a", "w:b" } << 2 << QStringList { "a", "b" };
+        QTest::newRow("gone in the middle of a frame") << QStringList { "h:a", "c" } << 0 << QStringList {};
+        QTest::newRow("gone before its reply") << QStringList { "w:a", "c" } << 0 << QStringList { "a" };
+        QTest::newRow("a broken frame after a good one") << QStringList { "w:a", "x" } << 1 << QStringList { "a" };
+        QTest::newRow("silent until dropped") << QStringList {} << 0 << QStringList {};
+    }
+    void clientsThatMisbehave()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, replies);
+        QFETCH(QStringList, handled);
+        QStringList seen;
+        InstanceServer server([&](const QJsonObject& m) {
+            seen << m.value("n").toString();
+            return QJsonObject { { "ok", m.value("n") } };
+        });
+        server.setClientTimeout(100);
+        const QString path = m_runtime.filePath("misbehave");
+        QVERIFY(server.listen(path));
+        int fd = connectRaw(path);
+        QVERIFY(fd >= 0);
+        QTRY_COMPARE(server.clientCount(), 1);
+        for (const QString& step : steps) {
+            const QByteArray frame = encodeFrame(QJsonObject { { "n", step.mid(2) } });
+            QByteArray bytes = step.startsWith("w:") ? frame
+                : step.startsWith("h:")              ? frame.left(frame.size() / 2)
+                : step.startsWith("r:")              ? frame.mid(frame.size() / 2)
+                : step == "x"                        ? QByteArray("\x7f\xff\xff\xff", 4)
+                                                     : QByteArray();
+            if (step == "c") {
+                ::close(fd);
+                fd = -1;
+                break;
+            }
+            QCOMPARE(::send(fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL), ssize_t(bytes.size()));
+            // The server reads between the pieces.
+            QCoreApplication::processEvents();
+        }
+        // Whatever it did, the server ends with no client: answered and dropped, or dropped.
+        QByteArray received;
+        QTRY_COMPARE(server.clientCount(), 0);
+        if (fd >= 0) {
+            readSome(fd, &received);
+            ::close(fd);
+        }
+        QCOMPARE(seen, handled);
+        FrameReader reader;
+        reader.feed(received);
+        QJsonObject reply;
+        int count = 0;
+        while (reader.next(&reply) == FrameReader::State::Message) {
+            QCOMPARE(reply.value("ok").toString(), handled.value(count));
+            ++count;
+        }
+        QCOMPARE(count, replies);
+        // And it serves the next one.
+        const bool answered = inThread([path] {
+            const int c = connectRaw(path);
+            const QByteArray frame = encodeFrame(QJsonObject { { "n", "next" } });
+            ::fcntl(c, F_SETFL, ::fcntl(c, F_GETFL) & ~O_NONBLOCK);
+            bool ok = ::send(c, frame.constData(), size_t(frame.size()), MSG_NOSIGNAL) == frame.size();
+            char header[4];
+            ok = ok && ::recv(c, header, 4, MSG_WAITALL) == 4;
+            ::close(c);
+            return ok;
+        });
+        QVERIFY(answered);
+    }
+
+    void repliesLargerThanTheSocketBufferArriveWhole()
+    {
+        // Many requests sent at once, each answered at length, before the client reads any:
+        // the server writes as the client makes room.
+        const QString big(30000, u'r');
+        InstanceServer server([&](const QJsonObject& m) {
+            return QJsonObject { { "n", m.value("n") }, { "text", big } };
+        });
+        const QString path = m_runtime.filePath("large");
+        QVERIFY(server.listen(path));
+        const int fd = connectRaw(path);
+        QVERIFY(fd >= 0);
+        const int count = 200;
+        for (int i = 0; i < count; ++i) {
+            const QByteArray frame = encodeFrame(QJsonObject { { "n", i } });
+            QCOMPARE(::send(fd, frame.constData(), size_t(frame.size()), MSG_NOSIGNAL), ssize_t(frame.size()));
+        }
+        FrameReader reader;
+        int got = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(
+            [&] {
+                QByteArray bytes;
+                readSome(fd, &bytes);
+                reader.feed(bytes);
+                QJsonObject reply;
+                while (reader.next(&reply) == FrameReader::State::Message) {
+                    if (reply.value("n").toInt() != got || reply.value("text").toString() != big)
+                        return false;
+                    ++got;
+                }
+                return got == count;
+            }(),
+            20000);
+        ::close(fd);
+    }
+
+    void socketFileIsOwnerOnlyAndGoesWithTheServer_data()
+    {
+        QTest::addColumn<bool>("fromClaim");
+        QTest::newRow("bound by the server") << false;
+        QTest::newRow("bound by claim()") << true;
+    }
+    void socketFileIsOwnerOnlyAndGoesWithTheServer()
+    {
+        QFETCH(bool, fromClaim);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+        const mode_t oldMask = ::umask(0);
+        QString path;
+        {
+            InstanceServer server([](const QJsonObject&) { return QJsonObject {}; });
+            if (fromClaim) {
+                const Claim c = claim({ openMessage({}, "/") });
+                QCOMPARE(c.role, Claim::Role::Primary);
+                QVERIFY(server.listen(c.listeningSocket));
+                path = socketPath();
+            } else {
+                path = m_runtime.filePath("owner-only");
+                QVERIFY(server.listen(path));
+            }
+            struct stat st { };
+            QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+            QVERIFY(S_ISSOCK(st.st_mode));
+            QCOMPARE(int(st.st_mode & 077), 0);
+        }
+        ::umask(oldMask);
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void deadInstanceSocketIsTakenOver()

@@ -27,7 +27,7 @@ LAYERS = {
     "pdf": (("outline", "links", "settings"), {"Core", "Gui"}, True),
     "render": (("pdf", "outline", "links", "settings"), {"Core", "Gui", "Svg"}, False),
     "search": (("pdf", "outline", "links", "settings"), {"Core", "Gui"}, False),
-    "instance": ((), {"Core", "Network"}, False),
+    "instance": ((), CORE, False),
     "widgets": ((), {"Core", "Gui", "Widgets"}, False),
     "pageview": (("render", "widgets", "pdf", "outline", "links", "settings"),
                  {"Core", "Gui", "Widgets", "Svg"}, False),
@@ -38,7 +38,7 @@ LAYERS = {
              "routing", "outline", "links", "settings"),
             {"Core", "Gui", "Widgets", "Network", "DBus", "Svg"}, False),
     "cli": (("render", "search", "instance", "pdf", "routing", "outline", "links", "settings"),
-            {"Core", "Gui", "Network"}, False),
+            {"Core", "Gui"}, False),
 }
 
 # The only folder that includes Poppler's core headers, and its one header for the rest of pdf/.

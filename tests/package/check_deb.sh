@@ -46,6 +46,8 @@ for path in ./usr/bin/tolvo ./usr/bin/tolvo-cli \
     ./usr/share/doc/tolvo/changelog.gz; do
     printf '%s\n' "$contents" | grep -qxF "$path" || fail "not in the package: $path"
 done
+# The update check's network module, which tolvo loads from its library folder.
+printf '%s\n' "$contents" | grep -qE '^\./usr/lib/([^/]+/)?tolvo/tolvo-network\.so$' || fail "not in the package: the network module"
 # Nothing of the build or of the tests leaks in, and nothing lands outside /usr.
 printf '%s\n' "$contents" | grep -v '^\./usr/' | grep -v '^\./$' && fail "files outside /usr"
 printf '%s\n' "$contents" | grep -E 'test_|/include/|\.a$' && fail "build or test files in the package"
