@@ -3,7 +3,6 @@
 
 #include "pdf/WorkAbort.h"
 #include "render/DisplaySpace.h"
-#include "render/PageImageMemory.h"
 
 #include <cmath>
 
@@ -33,11 +32,8 @@ QImage drawPage(const pdf::Document& document, int pageIndex, double scale, Page
     QImage image = document.render(pageIndex, scale, shouldAbort);
     if (shouldAbort && shouldAbort())
         return QImage();
-    if (image.isNull())
+    if (image.isNull() || style == PageStyle::Day)
         return image;
-    // What is drawn here is kept in the page cache.
-    if (style == PageStyle::Day)
-        return inOwnMapping(image);
     QVector<QRect> keep;
     if (style == PageStyle::NightKeepingImages) {
         std::optional<QVector<QRectF>> areas;
@@ -54,7 +50,7 @@ QImage drawPage(const pdf::Document& document, int pageIndex, double scale, Page
             return QImage();
         keep = toPixels(*areas, document.pageGeometry(pageIndex), scale);
     }
-    return inOwnMapping(nightImage(image, keep));
+    return nightImage(image, keep);
 }
 
 } // namespace tolvo::pageview

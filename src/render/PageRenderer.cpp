@@ -4,6 +4,7 @@
 #include "pdf/WorkAbort.h"
 #include "render/ImageCache.h"
 #include "render/PageDrawing.h"
+#include "render/PageImageMemory.h"
 #include "settings/StartupTrace.h"
 
 #include <algorithm>
@@ -191,9 +192,12 @@ void PageRenderer::startWorker(
 
             ++drawnWithCopy;
             if (copy) {
-                image = drawPage(
+                // Kept in the page cache for a while and freed on the window's thread: see
+                // inOwnMapping(). The page drawn ahead at the start is one image, not worth the
+                // copy on the way to the first page shown.
+                image = inOwnMapping(drawPage(
                     *copy, job.key.pageIndex, job.scale, job.style, [abort = job.abort] { return abort->load(); },
-                    [&](int) { return shared->imageAreas.areas(*copy, job); });
+                    [&](int) { return shared->imageAreas.areas(*copy, job); }));
             }
             startupStep("page drawn");
             const bool aborted = job.abort->load();
