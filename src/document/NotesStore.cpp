@@ -143,9 +143,21 @@ NotesStore::~NotesStore()
     flush();
     // The writer and its timer belong to the writer's thread: they end there.
     QMetaObject::invokeMethod(
-        m_writer, [this] { delete m_writer; }, Qt::BlockingQueuedConnection);
+        m_writer,
+        [this] {
+            delete m_writer;
+            m_writer = nullptr;
+        },
+        Qt::BlockingQueuedConnection);
     m_thread->quit();
     m_thread->wait();
+    // A store that outlives the application object (the shared one, which it owns) is told too
+    // late: calls queued to other threads are dropped by then, unrun. Its writer's thread is over
+    // now, so the writer is ended here, after writing what it still holds.
+    if (m_writer) {
+        m_writer->writeNow();
+        delete m_writer;
+    }
 }
 
 NotesStore& NotesStore::shared()
@@ -283,7 +295,8 @@ bool NotesStore::flush()
 {
     if (!hasUnsavedEdits())
         return true;
-    QString problem;
+    // A call Qt drops unrun (see the destructor) is no write: it does not count as done.
+    QString problem = tr("the notes could not be handed to their writer");
     QMetaObject::invokeMethod(
         m_writer, [this, &problem] { problem = m_writer->writeNow(); }, Qt::BlockingQueuedConnection);
     // The writer's reports are queued behind this call: take them in now.

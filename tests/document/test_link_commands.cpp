@@ -66,7 +66,8 @@ struct Answer {
 std::shared_ptr<Answer> answerNextQuestion(const QString& button)
 {
     auto answer = std::make_shared<Answer>();
-    auto* timer = new QTimer;
+    // The application's, so that a question never asked does not leave it behind.
+    auto* timer = new QTimer(qApp);
     timer->setInterval(10);
     auto tries = std::make_shared<int>(100);
     QObject::connect(timer, &QTimer::timeout, [=] {
