@@ -12,6 +12,9 @@ namespace {
 
 using NewFeedFetch = FeedFetch* (*)();
 
+// The module once loaded, never unloaded nor deleted: its code runs until the process ends.
+QLibrary* networkModule = nullptr;
+
 // Where the module may be: beside the program (a build tree), in the installed library
 // folder relative to it, then Qt's library paths.
 QStringList moduleFolders()
@@ -26,7 +29,7 @@ QStringList moduleFolders()
 
 std::unique_ptr<FeedFetch> loadFeedFetch(QString* problem)
 {
-    // Loaded once and kept: the fetches it makes live in it.
+    // Loaded once and kept for the process's life: the fetches it makes live in it.
     static NewFeedFetch make = nullptr;
     if (!make) {
         QStringList tried;
@@ -34,12 +37,13 @@ std::unique_ptr<FeedFetch> loadFeedFetch(QString* problem)
             const QString path = folder + u'/' + QLatin1String(kNetworkModuleName);
             if (!QFileInfo::exists(path))
                 continue;
-            auto* library = new QLibrary(path);
+            auto library = std::make_unique<QLibrary>(path);
             make = reinterpret_cast<NewFeedFetch>(library->resolve(kNetworkModuleEntry));
-            if (make)
+            if (make) {
+                networkModule = library.release();
                 break;
+            }
             tried << library->errorString();
-            delete library;
         }
         if (!make) {
             if (problem)
