@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up the machine, builds Tolvo with warnings as errors and runs every test.
 #   tools/test.sh              build in build/ci and run the suite
-#   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan
+#   tools/test.sh --sanitize   the same in build/asan with AddressSanitizer and UBSan; with TOLVO_LEAKS=1,
+#                              LeakSanitizer too (tools/lsan.supp holds what it should not report)
 #   tools/test.sh --fuzz       build the fuzz targets in build/fuzz (clang, ASan, UBSan) and run
 #                              each for TOLVO_FUZZ_SECONDS (45), then every input that once crashed
 set -euo pipefail
@@ -31,7 +32,8 @@ if [ "${1:-}" = "--sanitize" ]; then
          -DTOLVO_BUILD_BENCH=OFF)
   # The package is built and checked by the plain build; under the sanitizers it only takes long.
   skip=(--exclude-regex '^debian_package$')
-  export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+  export ASAN_OPTIONS=detect_leaks=${TOLVO_LEAKS:-0}:abort_on_error=1
+  export LSAN_OPTIONS="suppressions=$PWD/tools/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 
