@@ -207,7 +207,7 @@ private slots:
         const Run r = run(QStringLiteral("tolvo-cli"),
             { QStringLiteral("search"), fixture(QStringLiteral("search.pdf")), QStringLiteral("blue whale"),
                 QStringLiteral("--json") });
-        QCOMPARE(r.code, 0);
+        QVERIFY2(r.code == 0, r.err.constData());
         const QList<QByteArray> lines = r.out.split('\n');
         QCOMPARE(lines.size(), 4);
         QVERIFY(lines.last().isEmpty());
