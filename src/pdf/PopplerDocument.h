@@ -92,9 +92,9 @@ private:
     mutable std::mutex m_labelsMutex;
     mutable std::optional<QStringList> m_labels;
     mutable std::deque<PageText> m_textCache;
-    // The file's content shared by the copies of reopenForScan() while any of them lives.
     mutable std::vector<bool> m_drawn; ///< pages drawn, so that each counts once
     mutable qint64 m_drawnAnnotations = 0;
+    // The file's content shared by the copies of reopenForScan() while any of them lives.
     mutable std::mutex m_scanMutex;
     mutable std::weak_ptr<const QByteArray> m_scanBytes;
 };
