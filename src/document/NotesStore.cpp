@@ -4,6 +4,7 @@
 #include "document/NotesWriter.h"
 #include "settings/Defaults.h"
 #include "settings/DefaultsKeys.h"
+#include "settings/HandOver.h"
 #include "settings/NotesFiles.h"
 #include "settings/NotesHistory.h"
 
@@ -64,11 +65,17 @@ NotesStore::NotesStore(Defaults& defaults, const QString& folder, QObject* paren
     m_thread->setObjectName(QStringLiteral("notes writer"));
     m_writer = new NotesWriter(m_folder, kWriteIntervalMs);
     m_writer->moveToThread(m_thread);
-    connect(m_writer, &NotesWriter::written, this, [this](int area, quint64 counted, qint64 mtimeNs, qint64 size) {
-        m_written[area] = std::max(m_written[area], counted);
-        m_stamps[area] = { mtimeNs, size };
+    // The writer's reports come from its thread (see settings/HandOver.h).
+    connect(m_writer, &NotesWriter::written, this,
+        [this, writer = m_writer](int area, quint64 counted, qint64 mtimeNs, qint64 size) {
+            takingOver(writer);
+            m_written[area] = std::max(m_written[area], counted);
+            m_stamps[area] = { mtimeNs, size };
+        });
+    connect(m_writer, &NotesWriter::problemChanged, this, [this, writer = m_writer](const QString& problem) {
+        takingOver(writer);
+        setWriteProblem(problem);
     });
-    connect(m_writer, &NotesWriter::problemChanged, this, &NotesStore::setWriteProblem);
     m_thread->start();
 
     std::array<QString, kAreaCount> fromDefaults;
@@ -104,8 +111,7 @@ NotesStore::NotesStore(Defaults& defaults, const QString& folder, QObject* paren
         }
     }
     // The writer keeps them before it writes anything of this launch.
-    QMetaObject::invokeMethod(
-        m_writer, [writer = m_writer, beforeLaunch] { writer->keepLaunchVersions(beforeLaunch); });
+    handOver(m_writer, [writer = m_writer, beforeLaunch] { writer->keepLaunchVersions(beforeLaunch); });
     migrateFromDefaults(fromDefaults);
 
     // A damaged settings file: what this process holds goes back at once, and the user hears of it.
@@ -142,13 +148,10 @@ NotesStore::~NotesStore()
 {
     flush();
     // The writer and its timer belong to the writer's thread: they end there.
-    QMetaObject::invokeMethod(
-        m_writer,
-        [this] {
-            delete m_writer;
-            m_writer = nullptr;
-        },
-        Qt::BlockingQueuedConnection);
+    handOverAndWait(m_writer, [this] {
+        delete m_writer;
+        m_writer = nullptr;
+    });
     m_thread->quit();
     m_thread->wait();
     // A store that outlives the application object (the shared one, which it owns) is told too
@@ -227,13 +230,13 @@ void NotesStore::sendToWriter(int area, const NotesEdit& edit, bool needsWrite)
         QTextDocument* copy = m_documents[area]->clone();
         (void)copy->rootFrame();
         copy->moveToThread(m_thread);
-        QMetaObject::invokeMethod(m_writer,
+        handOver(m_writer,
             [writer = m_writer, area, copy, counted, needsWrite] { writer->replace(area, copy, counted, needsWrite); });
         return;
     }
     NotesEdit forWriter = edit;
     forWriter.inserted = QTextDocumentFragment();
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, area, forWriter, counted, needsWrite] {
+    handOver(m_writer, [writer = m_writer, area, forWriter, counted, needsWrite] {
         writer->apply(area, forWriter, counted, needsWrite);
     });
 }
@@ -271,10 +274,9 @@ QString NotesStore::restoreVersion(int area, const QString& html)
 {
     if (area < 0 || area >= kAreaCount)
         return QString();
-    QString problem;
-    QMetaObject::invokeMethod(
-        m_writer, [this, area, &problem] { problem = m_writer->keepVersion(area, noteshistory::Kind::Restore); },
-        Qt::BlockingQueuedConnection);
+    const QString problem = handOverAndWait(m_writer, [writer = m_writer, area] {
+        return writer->keepVersion(area, noteshistory::Kind::Restore);
+    }).value_or(tr("the notes could not be handed to their writer"));
     if (!problem.isEmpty())
         return problem;
     NotesEdit edit = replaceAllEdit(*m_documents[area], html);
@@ -288,7 +290,7 @@ QString NotesStore::restoreVersion(int area, const QString& html)
 
 void NotesStore::setClock(std::function<QDateTime()> clock)
 {
-    QMetaObject::invokeMethod(m_writer, [writer = m_writer, clock] { writer->setClock(clock); });
+    handOver(m_writer, [writer = m_writer, clock] { writer->setClock(clock); });
 }
 
 bool NotesStore::flush()
@@ -296,9 +298,9 @@ bool NotesStore::flush()
     if (!hasUnsavedEdits())
         return true;
     // A call Qt drops unrun (see the destructor) is no write: it does not count as done.
-    QString problem = tr("the notes could not be handed to their writer");
-    QMetaObject::invokeMethod(
-        m_writer, [this, &problem] { problem = m_writer->writeNow(); }, Qt::BlockingQueuedConnection);
+    const QString problem = handOverAndWait(m_writer, [writer = m_writer] {
+        return writer->writeNow();
+    }).value_or(tr("the notes could not be handed to their writer"));
     // The writer's reports are queued behind this call: take them in now.
     QCoreApplication::sendPostedEvents(this);
     setWriteProblem(problem);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "document/NotesWriter.h"
 
+#include "settings/HandOver.h"
 #include "settings/NotesFiles.h"
 
 #include <QFile>
@@ -130,6 +131,7 @@ QString NotesWriter::writeNow()
         m_changed[area] = false;
         struct stat st { };
         ::stat(QFile::encodeName(path).constData(), &st);
+        handingOver(this);
         emit written(
             area, m_counted[area], qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, qint64(st.st_size));
     }
@@ -138,6 +140,7 @@ QString NotesWriter::writeNow()
             qCWarning(lcNotesWriter).noquote()
                 << "The notes could not be saved in" << m_folder << ":" << problem << "- trying again";
         m_problem = problem;
+        handingOver(this);
         emit problemChanged(problem);
     }
     if (!problem.isEmpty())

@@ -4,6 +4,7 @@
 #include "render/DisplaySpace.h"
 #include "render/PageAhead.h"
 #include "render/PageRenderer.h"
+#include "settings/HandOver.h"
 #include "settings/StartupTrace.h"
 
 #include <QPaintEvent>
@@ -186,7 +187,7 @@ int PageView::pageComingAhead(bool painting)
         return -1;
     }
     // Asked again when it is drawn, which takes it (or drops it, should the view have changed).
-    m_ahead->whenDone([this] { QMetaObject::invokeMethod(this, &PageView::requestRendering, Qt::QueuedConnection); });
+    m_ahead->whenDone([this] { handOver(this, [this] { requestRendering(); }); });
     return plan->pageIndex;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pageview/PdfLinkAreas.h"
 
+#include "settings/HandOver.h"
+
 #include <QMetaObject>
 
 #include <condition_variable>
@@ -77,10 +79,8 @@ void PdfLinkAreas::start()
                     area.targetLabel = copy->pageLabel(area.link.destination.pageIndex);
                 links.push_back(std::move(area));
             }
-            QMetaObject::invokeMethod(
-                this,
-                [this, shared, page, links = std::move(links)]() mutable { deliver(shared, page, std::move(links)); },
-                Qt::QueuedConnection);
+            handOver(this,
+                [this, shared, page, links = std::move(links)]() mutable { deliver(shared, page, std::move(links)); });
         }
     });
 }

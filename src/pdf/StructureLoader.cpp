@@ -3,6 +3,7 @@
 
 #include "pdf/OutlineFromPdf.h"
 #include "pdf/PdfDocument.h"
+#include "settings/HandOver.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -45,13 +46,10 @@ void StructureLoader::start(const pdf::Document& document)
     // destructor joins, so the call never outlives the object's first moment of destruction.
     m_thread = std::thread([this, task = std::move(task)]() mutable {
         task();
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!m_taken)
-                    emit ready();
-            },
-            Qt::QueuedConnection);
+        handOver(this, [this] {
+            if (!m_taken)
+                emit ready();
+        });
     });
 }
 

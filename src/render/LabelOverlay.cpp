@@ -10,11 +10,11 @@
 #include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QMutex>
 #include <QRegularExpression>
 #include <QSvgRenderer>
 
 #include <algorithm>
+#include <mutex>
 
 // Resources of a static library are registered by hand (outside any namespace).
 static void initPageviewResources()
@@ -105,9 +105,9 @@ QTransform transformForPageInDisplaySpace(const pdf::PageGeometry& geometry)
 
 QString resolvedFontFamily(const QString& fontName)
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     static QHash<QString, QString> resolved;
-    QMutexLocker lock(&mutex);
+    std::lock_guard lock(mutex);
     if (auto it = resolved.constFind(fontName); it != resolved.constEnd())
         return *it;
     QString family;
@@ -132,9 +132,9 @@ namespace {
 // one step heavier; bold when the family has none.
 QFont::Weight heavierWeight(const QString& family)
 {
-    static QMutex mutex;
+    static std::mutex mutex;
     static QHash<QString, QFont::Weight> weights;
-    QMutexLocker lock(&mutex);
+    std::lock_guard lock(mutex);
     if (auto it = weights.constFind(family); it != weights.constEnd())
         return *it;
     int best = 0;
@@ -168,14 +168,14 @@ double fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QS
     if (areaSize.width() == 0 && areaSize.height() == 0)
         return 0;
     // Nothing but these three decide the answer, so it is found once.
-    static QMutex mutex;
+    static std::mutex mutex;
     static QHash<QString, double> answers;
     const QString key = QStringLiteral("%1|%2|%3|%4")
                             .arg(areaSize.width(), 0, 'g', 17)
                             .arg(areaSize.height(), 0, 'g', 17)
                             .arg(fontName, text);
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard lock(mutex);
         if (auto it = answers.constFind(key); it != answers.constEnd())
             return *it;
     }
@@ -201,7 +201,7 @@ double fontSizeForAreaSize(const QSizeF& areaSize, const QString& text, const QS
             ++first;
     }
     const double answer = first > kLargest ? 9999 : first - 2;
-    QMutexLocker lock(&mutex);
+    std::lock_guard lock(mutex);
     if (answers.size() > 4096)
         answers.clear();
     answers.insert(key, answer);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "render/PageGeometryScanner.h"
 
+#include "settings/HandOver.h"
+
 #include <atomic>
 #include <thread>
 
@@ -54,13 +56,10 @@ void PageGeometryScanner::start(const pdf::Document* document, int first)
             for (int i = from; i < std::min(count, from + kChunk) && !scan->stopped; ++i)
                 pages.append(copy->pageGeometry(i));
             // Queued to the owner; a delivery of a scan that was stopped meanwhile is dropped there.
-            QMetaObject::invokeMethod(
-                this,
-                [this, scan, from, pages] {
-                    if (scan == m_scan && !scan->stopped)
-                        emit geometryRead(from, pages);
-                },
-                Qt::QueuedConnection);
+            handOver(this, [this, scan, from, pages] {
+                if (scan == m_scan && !scan->stopped)
+                    emit geometryRead(from, pages);
+            });
         }
     });
 }

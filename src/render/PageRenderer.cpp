@@ -5,6 +5,7 @@
 #include "render/ImageCache.h"
 #include "render/PageDrawing.h"
 #include "render/PageImageMemory.h"
+#include "settings/HandOver.h"
 #include "settings/StartupTrace.h"
 
 #include <algorithm>
@@ -215,17 +216,14 @@ void PageRenderer::startWorker(
             const PageStyle style = job.style;
             const Posted posted = postedOf(job.key, job.style);
             // Queued to the owner's thread; a result for an earlier document is dropped there.
-            QMetaObject::invokeMethod(
-                this,
-                [this, shared, page, scale, style, posted, image] {
-                    {
-                        std::lock_guard lock(shared->mutex);
-                        shared->posted.remove(posted);
-                    }
-                    if (shared == m_shared)
-                        emit pageRendered(page, scale, style, image);
-                },
-                Qt::QueuedConnection);
+            handOver(this, [this, shared, page, scale, style, posted, image] {
+                {
+                    std::lock_guard lock(shared->mutex);
+                    shared->posted.remove(posted);
+                }
+                if (shared == m_shared)
+                    emit pageRendered(page, scale, style, image);
+            });
         }
     });
 }

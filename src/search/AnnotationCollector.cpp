@@ -2,6 +2,7 @@
 #include "search/AnnotationCollector.h"
 
 #include "pdf/WorkAbort.h"
+#include "settings/HandOver.h"
 
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -41,8 +42,7 @@ bool AnnotationCollector::start(std::unique_ptr<pdf::Document> own)
     m_started = true;
     if (!own) {
         auto empty = std::make_shared<AnnotationList>();
-        QMetaObject::invokeMethod(
-            this, [this, empty] { deliver(empty); }, Qt::QueuedConnection);
+        handOver(this, [this, empty] { deliver(empty); });
         return false;
     }
     m_thread = std::thread([this, stop = m_stop, document = std::move(own)]() {
@@ -54,8 +54,7 @@ bool AnnotationCollector::start(std::unique_ptr<pdf::Document> own)
             return;
         // Posted to this object's thread; the destructor joins before the object goes, and
         // posted events die with it.
-        QMetaObject::invokeMethod(
-            this, [this, list] { deliver(list); }, Qt::QueuedConnection);
+        handOver(this, [this, list] { deliver(list); });
     });
     return true;
 }

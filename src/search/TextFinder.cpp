@@ -2,6 +2,7 @@
 #include "search/TextFinder.h"
 
 #include "pdf/WorkAbort.h"
+#include "settings/HandOver.h"
 
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -153,8 +154,7 @@ void TextFinder::beginFindString(const QString& text)
     if (!m_finding)
         return;
     if (m_threads.empty() || m_pageCount == 0) {
-        QMetaObject::invokeMethod(
-            this, [this, generation] { deliverEnd(generation); }, Qt::QueuedConnection);
+        handOver(this, [this, generation] { deliverEnd(generation); });
         return;
     }
     m_shared->wake.notify_all();
@@ -216,8 +216,7 @@ void TextFinder::workerLoop(const pdf::Document& document)
         // The last worker to finish a find that ran to its end reports the end, after every match of it.
         if (job->finishedWorkers.fetch_add(1) + 1 == job->workers && !job->cancelled.load()) {
             const quint64 generation = job->generation;
-            QMetaObject::invokeMethod(
-                this, [this, generation] { deliverEnd(generation); }, Qt::QueuedConnection);
+            handOver(this, [this, generation] { deliverEnd(generation); });
         }
         // The find's end does not wait for the index to be committed and put in place.
         if (indexComplete)
@@ -257,9 +256,8 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
         const int from = k == 0 ? 0 : pages[size_t(k) - 1] + 1;
         if (k == count) {
             job->markDone(from, job->pageCount);
-            QMetaObject::invokeMethod(
-                this, [this, generation, from, to = job->pageCount] { deliverPage(generation, -1, {}, from, to); },
-                Qt::QueuedConnection);
+            handOver(
+                this, [this, generation, from, to = job->pageCount] { deliverPage(generation, -1, {}, from, to); });
             break;
         }
         const int page = pages[size_t(k)];
@@ -269,12 +267,9 @@ bool TextFinder::findInIndex(const std::shared_ptr<Job>& job, TextIndex& index)
         }
         std::vector<PageMatch> matches = findMatches(text, job->text);
         job->markDone(from, page + 1);
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, page, from, found = std::move(matches)] {
-                deliverPage(generation, page, found, from, page + 1);
-            },
-            Qt::QueuedConnection);
+        handOver(this, [this, generation, page, from, found = std::move(matches)] {
+            deliverPage(generation, page, found, from, page + 1);
+        });
     }
     return false;
 }
@@ -321,12 +316,9 @@ bool TextFinder::findInPages(const std::shared_ptr<Job>& job, const pdf::Documen
         // Pages without matches are reported too, so that the reader knows which pages are done.
         // The row goes out before the page is written into the index: the find does not wait for that.
         const quint64 generation = job->generation;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation, page, found = std::move(matches)] {
-                deliverPage(generation, page, found, page, page + 1);
-            },
-            Qt::QueuedConnection);
+        handOver(this, [this, generation, page, found = std::move(matches)] {
+            deliverPage(generation, page, found, page, page + 1);
+        });
         if (read && text && writer && writer->put(page, *text))
             completed = reportIndexProgress() || completed;
     }
@@ -342,8 +334,7 @@ bool TextFinder::reportIndexProgress()
     // 100 only once the index is in place (finishIndex).
     const int shown = std::min(percent, 99);
     if (m_store->percent.exchange(shown) != shown)
-        QMetaObject::invokeMethod(
-            this, [this, shown] { emit indexProgress(shown); }, Qt::QueuedConnection);
+        handOver(this, [this, shown] { emit indexProgress(shown); });
     return writer->isComplete();
 }
 
@@ -361,8 +352,7 @@ void TextFinder::finishIndex()
         }
     }
     if (finished && m_store->percent.exchange(100) != 100)
-        QMetaObject::invokeMethod(
-            this, [this] { emit indexProgress(100); }, Qt::QueuedConnection);
+        handOver(this, [this] { emit indexProgress(100); });
 }
 
 void TextFinder::deliverPage(

@@ -7,13 +7,13 @@
 #include "pdf/PdfDocument.h"
 
 #include <QColor>
-#include <QMutex>
 #include <QThread>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <vector>
@@ -22,7 +22,7 @@ namespace tolvo::test {
 
 /// What the fake's drawings did, shared by a document and its copies.
 struct RenderLog {
-    QMutex mutex;
+    std::mutex mutex;
     struct Entry {
         int pageIndex;
         double scale;
@@ -30,18 +30,18 @@ struct RenderLog {
         bool aborted;
     };
     std::vector<Entry> entries;
-    int reopened = 0;
+    std::atomic<int> reopened { 0 };
     /// Drawings begun and not yet ended, so a test can wait for the workers to be idle.
     std::atomic<int> drawing { 0 };
 
     void clear()
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard lock(mutex);
         entries.clear();
     }
     std::vector<Entry> snapshot()
     {
-        QMutexLocker lock(&mutex);
+        std::lock_guard lock(mutex);
         return entries;
     }
 };
@@ -90,7 +90,7 @@ public:
     std::unique_ptr<Document> reopen() const override
     {
         {
-            QMutexLocker lock(&m_log->mutex);
+            std::lock_guard lock(m_log->mutex);
             ++m_log->reopened;
         }
         if (m_reopenFails)
@@ -180,7 +180,7 @@ public:
     }
     qint64 annotationsOfDrawnPages() const override
     {
-        QMutexLocker lock(&m_log->mutex);
+        std::lock_guard lock(m_log->mutex);
         return qint64(m_drawn.size()) * m_linksPerPage;
     }
 
@@ -196,7 +196,7 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         {
-            QMutexLocker lock(&m_log->mutex);
+            std::lock_guard lock(m_log->mutex);
             m_log->entries.push_back({ pageIndex, scale, QThread::currentThread(), aborted });
             m_drawn.insert(pageIndex);
         }

@@ -44,7 +44,7 @@ private slots:
         renderer.setDocument(&doc, 1);
         renderer.startAllWorkers();
         // The first copy is made; what happens to the file afterwards decides the later ones.
-        QTRY_COMPARE(doc.log()->reopened, 1);
+        QTRY_COMPARE(doc.log()->reopened.load(), 1);
         if (file == "changed")
             doc.setFileChanged(true);
         if (file == "gone")
@@ -56,7 +56,7 @@ private slots:
             QVERIFY(drawn.size() > i || drawn.wait(10000));
             QVERIFY2(!drawn.at(i).at(3).value<QImage>().isNull(), qPrintable(QString::number(i)));
         }
-        const int copies = doc.log()->reopened;
+        const int copies = doc.log()->reopened.load();
         QVERIFY2(copies >= fewestCopies && copies <= mostCopies, qPrintable(QString::number(copies)));
     }
 };

@@ -4,6 +4,7 @@
 #include "routing/FileIdentity.h"
 #include "routing/RoutingTable.h"
 #include "settings/Defaults.h"
+#include "settings/HandOver.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -105,13 +106,10 @@ void LibrarySearchDialog::search()
     const QPointer<LibrarySearchDialog> self(this);
     // Everything reaches the dialog on its own thread, and only for the search it still shows.
     const auto post = [self, generation](std::function<void(LibrarySearchDialog&)> step) {
-        QMetaObject::invokeMethod(
-            self.data(),
-            [self, generation, step = std::move(step)] {
-                if (self && self->m_generation == generation)
-                    step(*self);
-            },
-            Qt::QueuedConnection);
+        handOver(self.data(), [self, generation, step = std::move(step)] {
+            if (self && self->m_generation == generation)
+                step(*self);
+        });
     };
     LibrarySearchCallbacks callbacks;
     callbacks.abandoned = [cancelled = m_cancelled] { return cancelled->load(); };
