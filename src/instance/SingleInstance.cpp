@@ -31,6 +31,8 @@ namespace {
 // A client that sends nothing for this long is dropped, so that it cannot
 // hold the instance's attention.
 constexpr int kClientTimeoutMs = 5000;
+// How long listening pauses when a connection cannot be taken (out of descriptors).
+constexpr int kAcceptPauseMs = 250;
 
 QByteArray folderPath()
 {
@@ -415,14 +417,25 @@ void InstanceServer::accept()
     for (;;) {
         const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
+            m_acceptFailing = false;
             new InstanceClient(fd, m_handler, m_clientTimeoutMs, this);
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
             continue;
-        // EAGAIN: all taken. Anything else (out of descriptors, say) is tried again on the next wake-up.
-        if (errno != EAGAIN && errno != EWOULDBLOCK)
-            qCInfo(lcInstance).noquote() << "Cannot accept a client:" << QString::fromLocal8Bit(std::strerror(errno));
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            m_acceptFailing = false;
+            return; // all taken
+        }
+        // Out of descriptors, say: the connection stays queued, and the notifier would wake this
+        // again at once, round and round. Listening pauses instead, and takes it up afterwards.
+        const int error = errno;
+        if (!m_acceptFailing)
+            qCInfo(lcInstance).noquote() << "Cannot accept a client, trying again:"
+                                         << QString::fromLocal8Bit(std::strerror(error));
+        m_acceptFailing = true;
+        m_acceptor->setEnabled(false);
+        QTimer::singleShot(kAcceptPauseMs, m_acceptor, [acceptor = m_acceptor] { acceptor->setEnabled(true); });
         return;
     }
 }

@@ -85,6 +85,7 @@ private:
     int m_listener = -1;
     QByteArray m_path;
     QSocketNotifier* m_acceptor = nullptr;
+    bool m_acceptFailing = false; // said once until a connection is taken again
     int m_clientTimeoutMs;
 };
 

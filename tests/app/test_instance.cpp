@@ -7,9 +7,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <future>
+#include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -214,6 +217,48 @@ private slots:
             return ok;
         });
         QVERIFY(sent);
+        const auto reply = inThread([] { return request(QJsonObject { { "type", "status" } }); });
+        QVERIFY(reply.answered());
+    }
+
+    // Out of descriptors, a waiting connection cannot be taken: the server says so once, rather
+    // than wake again at once for ever (and log each time), and takes it once descriptors are free.
+    void outOfDescriptorsPausesAndRecovers()
+    {
+        InstanceServer server([](const QJsonObject&) { return QJsonObject { { "ok", true } }; });
+        QVERIFY(server.listen(socketPath()));
+        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(client >= 0);
+        rlimit before {};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &before) == 0);
+        rlimit low = before;
+        low.rlim_cur = std::min<rlim_t>(before.rlim_cur, 256);
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+        std::vector<int> held;
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            held.push_back(fd);
+
+        static std::atomic<int> said { 0 };
+        said = 0;
+        const QtMessageHandler earlier
+            = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+                  said += text.startsWith("Cannot accept");
+              });
+        sockaddr_un a {};
+        a.sun_family = AF_UNIX;
+        const QByteArray p = QFile::encodeName(socketPath());
+        std::memcpy(a.sun_path, p.constData(), size_t(p.size()));
+        const bool connected = ::connect(client, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+        // A window in which a server that does not pause wakes thousands of times.
+        QTest::qWait(400);
+        for (int fd : held)
+            ::close(fd);
+        ::setrlimit(RLIMIT_NOFILE, &before);
+        QVERIFY(connected);
+        QTRY_COMPARE(server.clientCount(), 1);
+        qInstallMessageHandler(earlier);
+        QCOMPARE(said.load(), 1);
+        ::close(client);
         const auto reply = inThread([] { return request(QJsonObject { { "type", "status" } }); });
         QVERIFY(reply.answered());
     }
