@@ -51,13 +51,14 @@ inline void takingOver([[maybe_unused]] const void* token)
 #endif
 }
 
-/// Runs `f` later on the thread of `context`, unless `context` is gone by then.
-template <typename F> void handOver(QObject* context, F&& f)
+namespace detail {
+
+/// Runs `*call` on the thread of `context`, queued or blocking.
+template <typename Call> void post(QObject* context, const std::shared_ptr<Call>& call, Qt::ConnectionType type)
 {
 #ifdef TOLVO_THREAD_SANITIZER
-    // The function is marked by its own address, which makes the compiler finish writing it, and
-    // all it points to, before the mark.
-    const auto call = std::make_shared<std::decay_t<F>>(std::forward<F>(f));
+    // The call is marked by its own address, which makes the compiler finish writing it, and all
+    // it points to, before the mark. The copy of the pointer that Qt keeps is left out.
     handingOver(call.get());
     AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
     QMetaObject::invokeMethod(
@@ -65,12 +66,24 @@ template <typename F> void handOver(QObject* context, F&& f)
         [call] {
             takingOver(call.get());
             (*call)();
+            handingOver(call.get());
         },
-        Qt::QueuedConnection);
+        type);
     AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
+    if (type == Qt::BlockingQueuedConnection)
+        takingOver(call.get()); // what the call did
 #else
-    QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        context, [call] { (*call)(); }, type);
 #endif
+}
+
+} // namespace detail
+
+/// Runs `f` later on the thread of `context`, unless `context` is gone by then.
+template <typename F> void handOver(QObject* context, F&& f)
+{
+    detail::post(context, std::make_shared<std::decay_t<F>>(std::forward<F>(f)), Qt::QueuedConnection);
 }
 
 /// What handOverAndWait() gives back: whether `f` ran, or what it returned.
@@ -85,13 +98,12 @@ using HandOverResult = std::conditional_t<std::is_void_v<std::invoke_result_t<st
 template <typename F> HandOverResult<F> handOverAndWait(QObject* context, F&& f)
 {
     using Function = std::decay_t<F>;
-    using Result = std::invoke_result_t<Function&>;
     struct Call {
         Function f;
         HandOverResult<F> result {};
-        void run()
+        void operator()()
         {
-            if constexpr (std::is_void_v<Result>) {
+            if constexpr (std::is_void_v<std::invoke_result_t<Function&>>) {
                 f();
                 result = true;
             } else {
@@ -100,25 +112,7 @@ template <typename F> HandOverResult<F> handOverAndWait(QObject* context, F&& f)
         }
     };
     const auto call = std::make_shared<Call>(Call { std::forward<F>(f) });
-#ifdef TOLVO_THREAD_SANITIZER
-    // The call is marked by its own address, which makes the compiler finish writing it before
-    // the mark; its result is marked back the same way.
-    handingOver(call.get());
-    AnnotateIgnoreWritesBegin(__FILE__, __LINE__);
-    QMetaObject::invokeMethod(
-        context,
-        [call] {
-            takingOver(call.get());
-            call->run();
-            handingOver(call.get());
-        },
-        Qt::BlockingQueuedConnection);
-    AnnotateIgnoreWritesEnd(__FILE__, __LINE__);
-    takingOver(call.get());
-#else
-    QMetaObject::invokeMethod(
-        context, [call] { call->run(); }, Qt::BlockingQueuedConnection);
-#endif
+    detail::post(context, call, Qt::BlockingQueuedConnection);
     return std::move(call->result);
 }
 
