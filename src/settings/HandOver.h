@@ -83,7 +83,12 @@ template <typename Call> void post(QObject* context, const std::shared_ptr<Call>
 /// Runs `f` later on the thread of `context`, unless `context` is gone by then.
 template <typename F> void handOver(QObject* context, F&& f)
 {
+#ifdef TOLVO_THREAD_SANITIZER
     detail::post(context, std::make_shared<std::decay_t<F>>(std::forward<F>(f)), Qt::QueuedConnection);
+#else
+    // Nothing to mark: the function goes to Qt as it is, with no holder of its own.
+    QMetaObject::invokeMethod(context, std::forward<F>(f), Qt::QueuedConnection);
+#endif
 }
 
 /// What handOverAndWait() gives back: whether `f` ran, or what it returned.
