@@ -22,6 +22,10 @@ if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$PWD"
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache -DTOLVO_PCH=OFF)
 fi
+# A build with debug information (the sanitizer and fuzz builds) records the directory it was
+# built in, and the cache counts that directory, so a fresh clone would miss every file. Naming the
+# checkout "." there makes clones alike again; reports then name files relative to the checkout.
+debug_flags="-g1 -fdebug-prefix-map=$PWD=."
 
 # Optimised and without debug information: the suite needs neither a debugger nor line numbers,
 # and leaving them out makes the build a good deal shorter.
@@ -31,8 +35,8 @@ ctest_args=()
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build/asan
   # -g1 keeps the file and line of each frame in the sanitizers' reports, without the rest.
-  flags=(-DTOLVO_WERROR=ON -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1
-         -DTOLVO_BUILD_BENCH=OFF)
+  flags=(-DTOLVO_WERROR=ON -DTOLVO_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+         "-DCMAKE_CXX_FLAGS_DEBUG=$debug_flags" -DTOLVO_BUILD_BENCH=OFF)
   # The package is built and checked by the plain build; under the sanitizers it only takes long.
   ctest_args=(--exclude-regex '^debian_package$')
   export ASAN_OPTIONS=detect_leaks=${TOLVO_LEAKS:-1}:abort_on_error=1
@@ -46,6 +50,7 @@ fi
 if [ "${1:-}" = "--fuzz" ]; then
   # Only the fuzz targets and the layers they read are built, instrumented for coverage.
   cmake -S . -B build/fuzz -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 $debug_flags -DNDEBUG" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DTOLVO_FUZZ=ON -DTOLVO_BUILD_TESTS=OFF \
     -DTOLVO_BUILD_BENCH=OFF -DTOLVO_FUZZ_SECONDS="${TOLVO_FUZZ_SECONDS:-45}"
   cmake --build build/fuzz --parallel "$(nproc)" --target fuzz_targets
@@ -56,7 +61,7 @@ fi
 targets=()
 if [ "${1:-}" = "--tsan" ]; then
   dir=build/tsan
-  flags=(-DTOLVO_WERROR=ON -DTOLVO_TSAN=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g1 -O1"
+  flags=(-DTOLVO_WERROR=ON -DTOLVO_TSAN=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=$debug_flags -O1"
          -DTOLVO_BUILD_BENCH=OFF)
   # The suites that run the renderer, the page drawn ahead, link areas, the text finder and its
   # index, the annotation collector, the library search and the notes writer on their threads.
