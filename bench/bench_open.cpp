@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // From starting Tolvo on a PDF to its window showing the first page, against
 // pdftoppm drawing that page, whole process against whole process:
-// `tolvo --benchmark-open FILE` starts as `tolvo FILE` does and ends the moment
-// the first page is on screen; both are timed from outside. Tolvo's own steps
-// (its start-up log) give the breakdown of where the time goes.
+// `tolvo --benchmark-open FILE` starts as `tolvo FILE` does, writes a line the
+// moment the first page is on screen and ends. Both are timed from outside: Tolvo
+// to that line, pdftoppm to its end. Tolvo's own steps (its start-up log) give the
+// breakdown of where the time goes.
 //
 //   bench_open [--app PATH] [--runs N] [FILE.pdf]
 // Without FILE, the generated 1,000-page PDF with a 500-entry outline is used.
@@ -36,8 +37,13 @@ double median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Runs a program to its end; the wall time in ms, or a negative value when it failed.
-double timeRun(const QString& program, const QStringList& args, const QProcessEnvironment& env, QByteArray* out,
+struct Timed {
+    double line = -1; ///< ms until the program wrote its first line; negative when it wrote none
+    double wall = -1; ///< ms until it ended; negative when it failed
+};
+
+// Runs a program to its end, timing from its start until it writes its first line and until it ends.
+Timed timeRun(const QString& program, const QStringList& args, const QProcessEnvironment& env, QByteArray* out,
     QByteArray* err = nullptr)
 {
     QProcess process;
@@ -46,18 +52,28 @@ double timeRun(const QString& program, const QStringList& args, const QProcessEn
     QElapsedTimer timer;
     timer.start();
     process.start(program, args);
-    if (!process.waitForStarted(10000) || !process.waitForFinished(120000))
-        return -1;
+    Timed timed;
+    if (!process.waitForStarted(10000))
+        return timed;
+    QByteArray written;
+    while (!written.contains('\n') && process.waitForReadyRead(120000))
+        written += process.readAllStandardOutput();
+    if (written.contains('\n'))
+        timed.line = double(timer.nsecsElapsed()) / 1e6;
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(120000))
+        return timed;
     const double ms = double(timer.nsecsElapsed()) / 1e6;
+    written += process.readAllStandardOutput();
     if (out)
-        *out = process.readAllStandardOutput();
+        *out = written;
     if (err)
         *err = process.readAllStandardError();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         std::fprintf(stderr, "%s failed: %s\n", qPrintable(program), err ? err->constData() : "");
-        return -1;
+        return timed;
     }
-    return ms;
+    timed.wall = ms;
+    return timed;
 }
 
 // "tolvo.startup: 123.4 window made" lines: each step with its time since the process started,
@@ -113,7 +129,7 @@ int main(int argc, char** argv)
     }
     env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("tolvo.startup.debug=true"));
 
-    std::vector<double> reported, tolvoWall, popplerWall;
+    std::vector<double> reported, tolvoShown, tolvoWall, popplerWall;
     // Each step's time since the process started, over the runs; steps in the order first seen.
     std::vector<QString> stepOrder;
     std::map<QString, std::vector<double>> stepTimes;
@@ -122,7 +138,7 @@ int main(int argc, char** argv)
     // files into the page cache, as pdftoppm's first run does for it.
     {
         QByteArray out;
-        if (timeRun(tolvo, { QStringLiteral("--benchmark-open"), file }, env, &out) < 0)
+        if (timeRun(tolvo, { QStringLiteral("--benchmark-open"), file }, env, &out).wall < 0)
             return 1;
         timeRun(QStringLiteral("pdftoppm"),
             { QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"), QStringLiteral("1"),
@@ -132,7 +148,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < runs; ++i) {
         QByteArray out;
         QByteArray err;
-        const double wall = timeRun(tolvo, { QStringLiteral("--benchmark-open"), file }, env, &out, &err);
+        const Timed timed = timeRun(tolvo, { QStringLiteral("--benchmark-open"), file }, env, &out, &err);
+        const double wall = timed.wall;
         for (const auto& [step, ms] : startupSteps(err)) {
             if (!stepTimes.count(step))
                 stepOrder.push_back(step);
@@ -145,22 +162,31 @@ int main(int argc, char** argv)
             return 1;
         }
         reported.push_back(ms);
+        tolvoShown.push_back(timed.line);
         tolvoWall.push_back(wall);
         const double poppler = timeRun(QStringLiteral("pdftoppm"),
             { QStringLiteral("-r"), QStringLiteral("96"), QStringLiteral("-f"), QStringLiteral("1"),
                 QStringLiteral("-l"), QStringLiteral("1"), file, scratch.filePath(QStringLiteral("page")) },
-            env, nullptr);
+            env, nullptr)
+                                   .wall;
         if (poppler < 0)
             return 1;
         popplerWall.push_back(poppler);
     }
     const double first = median(reported);
     const double poppler = median(popplerWall);
+    const double shown = median(tolvoShown);
     const double whole = median(tolvoWall);
+    // Tolvo says when the page is on screen and then ends at once, but ending is not free: closing
+    // the notes folder's file watch waits for the kernel (about 15 ms), which has nothing to do
+    // with opening. So the run is timed to the moment it says so, from outside; its end is shown too.
     std::printf("file: %s (%d runs, medians)\n", qPrintable(file), runs);
-    std::printf("tolvo FILE, whole run to the first page shown: %8.1f ms (by its own clock %.0f ms)\n", whole, first);
-    std::printf("pdftoppm -r 96 -f 1 -l 1, whole run:          %8.1f ms\n", poppler);
-    std::printf("ratio: %.2f (goal: at most 1.5)\n", poppler > 0 ? whole / poppler : 0.0);
+    std::printf(
+        "tolvo FILE, from its start to the first page shown: %8.1f ms (by its own clock %.0f ms)\n", shown, first);
+    std::printf("tolvo FILE, to the end of the process:              %8.1f ms\n", whole);
+    std::printf("pdftoppm -r 96 -f 1 -l 1, whole run:                %8.1f ms\n", poppler);
+    std::printf("ratio: %.2f (goal: at most 1.5); to the end of the process %.2f\n",
+        poppler > 0 ? shown / poppler : 0.0, poppler > 0 ? whole / poppler : 0.0);
     std::printf("\nsteps, ms since the process started (the kernel's start time has 10 ms steps):\n");
     for (const QString& step : stepOrder)
         std::printf("  %7.1f  %s\n", median(stepTimes[step]), qPrintable(step));

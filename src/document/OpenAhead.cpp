@@ -10,57 +10,97 @@ namespace {
 
 OpenAhead* g_current = nullptr;
 
-// Draws the planned first page with the copy, unless the window dropped it meanwhile.
-void drawFirstPage(
-    const pdf::Document& copy, const QString& path, const FirstPageInputs& inputs, pageview::PageAhead& ahead)
+// The window's first page as the window's own reading of the PDF foresees it: the drawing,
+// the file as that reading found it, and the page's geometry for a night page's images.
+struct FirstPageWork {
+    pageview::PageAhead::Plan plan;
+    std::optional<FileStat> before;
+    pdf::PageGeometry geometry;
+};
+
+template <typename T> std::shared_ptr<std::future<T>> futureOf(std::promise<T>& promise)
 {
-    const std::optional<pageview::PageAhead::Plan> plan = planFirstPage(copy, path, inputs);
-    if (!plan) {
-        ahead.finish(QImage());
-        return;
-    }
-    if (!ahead.start(*plan))
+    return std::make_shared<std::future<T>>(promise.get_future());
+}
+
+// Draws the planned first page with the drawing copy, unless the window dropped it meanwhile.
+// A night page that keeps its images waits for where they are (read with the other copy).
+void drawFirstPage(const pdf::DrawingCopy& drawing, const FirstPageWork& work, pageview::PageAhead& ahead,
+    std::future<QVector<QRectF>>& imageAreas)
+{
+    if (!ahead.start(work.plan))
         return;
     startupStep("drawing the first page ahead");
-    ahead.finish(
-        pageview::drawPage(copy, plan->pageIndex, plan->scale, plan->style, [&ahead] { return ahead.dropped(); }));
+    const pageview::PageAhead::Plan& plan = work.plan;
+    QImage image = drawing.render(plan.pageIndex, plan.scale, [&ahead] { return ahead.dropped(); });
+    const bool keepsImages = !image.isNull() && plan.style == PageStyle::NightKeepingImages;
+    image = pageview::styledPage(
+        std::move(image), plan.scale, plan.style, keepsImages ? imageAreas.get() : QVector<QRectF>(), work.geometry);
+    ahead.finish(ahead.dropped() ? QImage() : image);
     startupStep("first page drawn ahead");
 }
 
 } // namespace
 
+// Two threads read the file at once. One opens the document the window will show and plans its
+// first page with it; the other reads the file for drawing only, which is all the first page needs,
+// and draws it as soon as the plan is known. The first thread then opens the rest of a second copy
+// for the page view's first drawing worker, which takes the drawing reading into it.
 OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs> firstPage)
     : m_path(absolutePath)
 {
     auto done = std::make_shared<std::promise<OpenedAhead>>();
-    auto spare = std::make_shared<std::promise<std::unique_ptr<pdf::Document>>>();
+    auto planned = std::make_shared<std::promise<std::optional<FirstPageWork>>>();
+    auto copy = std::make_shared<std::promise<std::unique_ptr<pdf::Document>>>();
+    auto drawing = std::make_shared<std::promise<std::unique_ptr<pdf::DrawingCopy>>>();
+    auto imageAreas = std::make_shared<std::promise<QVector<QRectF>>>();
     m_opened = done->get_future();
     auto ahead = firstPage ? std::make_shared<pageview::PageAhead>() : nullptr;
-    m_thread = std::thread([absolutePath, done, spare, ahead] {
+    m_thread = std::thread([absolutePath, done, planned, copy, drawing, imageAreas, ahead, firstPage] {
         OpenedAhead result;
         result.before = statFile(absolutePath);
         result.result = pdf::openDocument(absolutePath);
         startupStep("PDF read ahead");
-        if (result.result.document) {
-            auto copy = std::make_shared<std::future<std::unique_ptr<pdf::Document>>>(spare->get_future());
-            result.spareCopy = [copy] { return copy->valid() ? copy->get() : nullptr; };
-            result.firstPage = ahead;
-        } else if (ahead) {
-            ahead->finish(QImage());
+        const pdf::Document* document = result.result.document.get();
+        std::optional<FirstPageWork> work;
+        if (document && firstPage) {
+            if (const auto plan = planFirstPage(*document, absolutePath, *firstPage))
+                work = FirstPageWork { *plan, result.before, document->pageGeometry(plan->pageIndex) };
         }
+        const bool keepsImages = work && work->plan.style == PageStyle::NightKeepingImages;
+        const int page = work ? work->plan.pageIndex : 0;
+        planned->set_value(std::move(work));
+        if (document) {
+            result.spareCopy = [copied = futureOf(*copy), read = futureOf(*drawing)] {
+                std::unique_ptr<pdf::Document> spare = copied->valid() ? copied->get() : nullptr;
+                std::unique_ptr<pdf::DrawingCopy> reading = read->valid() ? read->get() : nullptr;
+                if (spare && reading)
+                    spare->adoptDrawingCopy(std::move(reading));
+                return spare;
+            };
+            result.firstPage = ahead;
+        }
+        const bool opened = document != nullptr;
         done->set_value(std::move(result));
-    });
-    // The copy is opened from the file at the same time, on a thread of its own, so that it
-    // does not depend on the document's lifetime and the first page is drawn with it as soon
-    // as can be; it then goes to the page view's first worker.
-    m_copyThread = std::thread([absolutePath, spare, ahead, firstPage = std::move(firstPage)] {
-        std::unique_ptr<pdf::Document> copy = pdf::openDocument(absolutePath).document;
+        std::unique_ptr<pdf::Document> second = opened ? pdf::openDocument(absolutePath).document : nullptr;
         startupStep("second copy read ahead");
-        if (ahead && copy)
-            drawFirstPage(*copy, absolutePath, *firstPage, *ahead);
-        else if (ahead)
-            ahead->finish(QImage());
-        spare->set_value(std::move(copy));
+        imageAreas->set_value(keepsImages && second ? second->imageAreas(page) : QVector<QRectF>());
+        copy->set_value(std::move(second));
+    });
+    m_copyThread = std::thread([absolutePath, planned, drawing, imageAreas, ahead] {
+        const std::optional<FileStat> before = statFile(absolutePath);
+        std::unique_ptr<pdf::DrawingCopy> reading = pdf::openDrawingCopy(absolutePath);
+        startupStep("drawing copy read ahead");
+        if (ahead) {
+            std::future<QVector<QRectF>> areas = imageAreas->get_future();
+            const std::optional<FirstPageWork> work = planned->get_future().get();
+            // Only the version of the file that the window shows is drawn for it.
+            if (reading && work && before && work->before && sameFile(*before, *work->before))
+                drawFirstPage(*reading, *work, *ahead, areas);
+            else
+                ahead->finish(QImage());
+        }
+        drawing->set_value(std::move(reading));
     });
     g_current = this;
 }

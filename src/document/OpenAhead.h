@@ -20,9 +20,8 @@
 namespace tolvo {
 
 /// What was opened ahead: the file's stat from before the read, the result, a second copy of
-/// the document for the page view's first drawing worker (opened beside the first, on another
-/// thread; empty when the first could not be opened), and the first page being drawn with that
-/// copy before it is handed over (nullptr: none is).
+/// the document for the page view's first drawing worker (empty when the first could not be
+/// opened), and the first page being drawn before the window shows (nullptr: none is).
 struct OpenedAhead {
     std::optional<FileStat> before;
     pdf::OpenResult result;

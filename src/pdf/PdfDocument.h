@@ -31,6 +31,8 @@
 
 namespace tolvo::pdf {
 
+class DrawingCopy;
+
 /// Where an outline entry or a link leads: a page and, when the PDF names one, a point on it.
 /// /XYZ gives (left, top); a left or top written as null is taken from the corner of the page
 /// that shows top-left (both null: no point). /FitH and /FitBH give their top, /FitV and /FitBV
@@ -257,6 +259,15 @@ public:
         return {};
     }
 
+    /// Takes a drawing copy of this same file (openDrawingCopy()), so that drawing does not read the
+    /// file again; false, and the copy let go, when it was read from another version of the file
+    /// or this document draws without one. Before the first drawing only.
+    virtual bool adoptDrawingCopy(std::unique_ptr<DrawingCopy> copy)
+    {
+        (void)copy;
+        return false;
+    }
+
     /// Writes this PDF with the edits applied to destination, as an incremental update: the
     /// file's bytes come first unchanged and its /ID stays. Then reads destination back and
     /// checks its pages and that each edit is there. False, with a reason in *error, when
@@ -270,6 +281,20 @@ public:
         return false;
     }
 };
+
+/// A PDF read for drawing only. Reading it is the part of opening a PDF that the first page waits
+/// for, so it may be read beside the Document it will later join (Document::adoptDrawingCopy())
+/// and draw before that Document is open. One thread at a time, as a Document.
+class DrawingCopy {
+public:
+    virtual ~DrawingCopy() = default;
+    virtual int pageCount() const = 0;
+    /// As Document::render(), in the page's own size as the drawing sees it.
+    virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
+};
+
+/// Reads path for drawing; nothing when it cannot be read or needs a password that was not given.
+std::unique_ptr<DrawingCopy> openDrawingCopy(const QString& path, const QByteArray& password = QByteArray());
 
 /// Gives a copy of a document opened elsewhere, waiting for it when it is still being opened;
 /// nothing when that failed. Called once, on the thread that will use the copy.

@@ -67,18 +67,44 @@ bool abortRender(const QVariant& closure)
     return state->aborted;
 }
 
-} // namespace
-
-OpenResult openDocument(const QString& path, const QByteArray& password)
+// Whether a page of size (points) may be drawn at scale: not a page too small to show, nor one
+// whose bitmap would take gigabytes.
+bool drawableAt(const QSizeF& pageSize, double scale, int pageIndex)
 {
-    OpenResult result;
-    std::unique_ptr<PopplerDocument> document
-        = PopplerDocument::open(path, &result.error, password, &result.needsPassword);
-    result.document = std::move(document);
-    return result;
+    if (!std::isfinite(scale) || scale <= 0)
+        return false;
+    const QSizeF size = pageSize * scale;
+    if (size.width() < 0.5 || size.height() < 0.5)
+        return false;
+    if (size.width() > maxImageSide || size.height() > maxImageSide || size.width() * size.height() > maxImagePixels) {
+        qCInfo(lcPdf) << "not drawing page" << pageIndex << "at" << size << "pixels";
+        return false;
+    }
+    return true;
 }
 
-namespace {
+QImage renderQtPage(const Poppler::Page& page, double scale, const std::function<bool()>& shouldAbort)
+{
+    const double dpi = 72.0 * scale;
+    if (!shouldAbort)
+        return page.renderToImage(dpi, dpi);
+    AbortState state;
+    state.shouldAbort = &shouldAbort;
+    QImage image = page.renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, abortRender,
+        QVariant::fromValue(quintptr(&state)));
+    return state.aborted ? QImage() : image;
+}
+
+// Poppler's Qt document over path, set up for drawing; nothing when it cannot be read or stays locked.
+std::unique_ptr<Poppler::Document> loadForDrawing(const QString& path, const QByteArray& password)
+{
+    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(path, password, password);
+    if (!qt || qt->isLocked())
+        return nullptr;
+    qt->setRenderHint(Poppler::Document::Antialiasing);
+    qt->setRenderHint(Poppler::Document::TextAntialiasing);
+    return qt;
+}
 
 // What tells a file's versions apart without reading it: device, inode, size and modification time.
 std::optional<std::array<qint64, 5>> stampOf(const QString& path)
@@ -90,7 +116,61 @@ std::optional<std::array<qint64, 5>> stampOf(const QString& path)
         qint64(st.st_mtim.tv_nsec) };
 }
 
+class PopplerDrawingCopy final : public DrawingCopy {
+public:
+    PopplerDrawingCopy(std::unique_ptr<Poppler::Document> qt, std::optional<std::array<qint64, 5>> stamp)
+        : m_qt(std::move(qt))
+        , m_stamp(stamp)
+        , m_pageCount(m_qt->numPages())
+    {
+    }
+
+    int pageCount() const override { return m_pageCount; }
+
+    QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
+    {
+        if (pageIndex < 0 || pageIndex >= m_pageCount)
+            return QImage();
+        const std::unique_ptr<Poppler::Page> page = m_qt->page(pageIndex);
+        if (!page || !drawableAt(page->pageSizeF(), scale, pageIndex))
+            return QImage();
+        m_drawn.push_back(pageIndex);
+        return renderQtPage(*page, scale, shouldAbort);
+    }
+
+    /// The file as it was just before it was read; empty when it could not be asked.
+    std::optional<std::array<qint64, 5>> stamp() const { return m_stamp; }
+    std::unique_ptr<Poppler::Document> takeDocument() { return std::move(m_qt); }
+    const std::vector<int>& drawn() const { return m_drawn; }
+
+private:
+    std::unique_ptr<Poppler::Document> m_qt;
+    std::optional<std::array<qint64, 5>> m_stamp;
+    int m_pageCount = 0;
+    mutable std::vector<int> m_drawn;
+};
+
 } // namespace
+
+std::unique_ptr<DrawingCopy> openDrawingCopy(const QString& path, const QByteArray& password)
+{
+    routePopplerMessages();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const auto stamp = stampOf(absolute);
+    std::unique_ptr<Poppler::Document> qt = loadForDrawing(absolute, password);
+    if (!qt || qt->numPages() <= 0)
+        return nullptr;
+    return std::make_unique<PopplerDrawingCopy>(std::move(qt), stamp);
+}
+
+OpenResult openDocument(const QString& path, const QByteArray& password)
+{
+    OpenResult result;
+    std::unique_ptr<PopplerDocument> document
+        = PopplerDocument::open(path, &result.error, password, &result.needsPassword);
+    result.document = std::move(document);
+    return result;
+}
 
 std::unique_ptr<PopplerDocument> PopplerDocument::open(const QString& path, QString* error, const QByteArray& password,
     bool* needsPassword, std::shared_ptr<const QByteArray> bytes)
@@ -156,15 +236,27 @@ const Poppler::Document* PopplerDocument::drawingDocument() const
         qCInfo(lcPdf).noquote() << m_path << "changed after it was opened; its pages are not drawn from this copy";
         return nullptr;
     }
-    std::unique_ptr<Poppler::Document> qt = Poppler::Document::load(m_path, m_password, m_password);
-    if (!qt || qt->isLocked() || qt->numPages() != m_pageCount) {
+    std::unique_ptr<Poppler::Document> qt = loadForDrawing(m_path, m_password);
+    if (!qt || qt->numPages() != m_pageCount) {
         qCInfo(lcPdf).noquote() << m_path << "could not be read again for drawing";
         return nullptr;
     }
-    qt->setRenderHint(Poppler::Document::Antialiasing);
-    qt->setRenderHint(Poppler::Document::TextAntialiasing);
     m_qt = std::move(qt);
     return m_qt.get();
+}
+
+bool PopplerDocument::adoptDrawingCopy(std::unique_ptr<DrawingCopy> copy)
+{
+    auto* drawing = dynamic_cast<PopplerDrawingCopy*>(copy.get());
+    std::lock_guard lock(m_qtMutex);
+    // Only a reading of the very version this document read draws its pages.
+    if (!drawing || m_qtTried || !m_stamp || drawing->stamp() != m_stamp || drawing->pageCount() != m_pageCount)
+        return false;
+    m_qtTried = true;
+    m_qt = drawing->takeDocument();
+    for (int page : drawing->drawn())
+        noteDrawn(page);
+    return true;
 }
 
 PopplerDocument::~PopplerDocument()
@@ -384,15 +476,9 @@ qint64 PopplerDocument::annotationsOfDrawnPages() const
 
 QImage PopplerDocument::render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const
 {
-    if (!isPage(pageIndex) || !std::isfinite(scale) || scale <= 0)
+    // A page that cannot be read has no size, and is not drawn.
+    if (!isPage(pageIndex) || !drawableAt(pageGeometry(pageIndex).displaySize(), scale, pageIndex))
         return QImage();
-    const QSizeF size = pageGeometry(pageIndex).displaySize() * scale;
-    if (size.width() < 0.5 || size.height() < 0.5)
-        return QImage(); // a page that cannot be read, or one too small to show
-    if (size.width() > maxImageSide || size.height() > maxImageSide || size.width() * size.height() > maxImagePixels) {
-        qCInfo(lcPdf) << "not drawing page" << pageIndex << "at" << size << "pixels";
-        return QImage();
-    }
     const Poppler::Document* qt = drawingDocument();
     if (!qt)
         return QImage();
@@ -400,14 +486,7 @@ QImage PopplerDocument::render(int pageIndex, double scale, const std::function<
     if (!page)
         return QImage();
     noteDrawn(pageIndex);
-    const double dpi = 72.0 * scale;
-    if (!shouldAbort)
-        return page->renderToImage(dpi, dpi);
-    AbortState state;
-    state.shouldAbort = &shouldAbort;
-    QImage image = page->renderToImage(dpi, dpi, -1, -1, -1, -1, Poppler::Page::Rotate0, nullptr, nullptr, abortRender,
-        QVariant::fromValue(quintptr(&state)));
-    return state.aborted ? QImage() : image;
+    return renderQtPage(*page, scale, shouldAbort);
 }
 
 } // namespace tolvo::pdf

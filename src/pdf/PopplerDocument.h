@@ -54,6 +54,7 @@ public:
     std::optional<FindText> findText(int pageIndex) const override;
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const override;
     QVector<QRectF> imageAreas(int pageIndex) const override;
+    bool adoptDrawingCopy(std::unique_ptr<DrawingCopy> copy) override;
     bool writeMarks(const std::vector<MarkEdit>& edits, const QString& destination, QString* error) const override;
 
 private:

@@ -34,7 +34,6 @@ QImage drawPage(const pdf::Document& document, int pageIndex, double scale, Page
         return QImage();
     if (image.isNull() || style == PageStyle::Day)
         return image;
-    QVector<QRect> keep;
     if (style == PageStyle::NightKeepingImages) {
         std::optional<QVector<QRectF>> areas;
         if (images) {
@@ -48,9 +47,18 @@ QImage drawPage(const pdf::Document& document, int pageIndex, double scale, Page
         }
         if (!areas)
             return QImage();
-        keep = toPixels(*areas, document.pageGeometry(pageIndex), scale);
+        return styledPage(std::move(image), scale, style, *areas, document.pageGeometry(pageIndex));
     }
-    return nightImage(image, keep);
+    return nightImage(image, {});
+}
+
+QImage styledPage(
+    QImage drawn, double scale, PageStyle style, const QVector<QRectF>& imageAreas, const pdf::PageGeometry& geometry)
+{
+    if (drawn.isNull() || style == PageStyle::Day)
+        return drawn;
+    return nightImage(
+        drawn, style == PageStyle::NightKeepingImages ? toPixels(imageAreas, geometry, scale) : QVector<QRect>());
 }
 
 } // namespace tolvo::pageview

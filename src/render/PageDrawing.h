@@ -22,4 +22,9 @@ using ImageAreaSource = std::function<std::optional<QVector<QRectF>>(int pageInd
 QImage drawPage(const pdf::Document& document, int pageIndex, double scale, PageStyle style,
     const std::function<bool()>& shouldAbort, const ImageAreaSource& images = {});
 
+/// A page drawn by day at scale, turned to style. A night page keeps the pixels of the page's
+/// images, at imageAreas (page space, on a page of that geometry), when style says so.
+QImage styledPage(
+    QImage drawn, double scale, PageStyle style, const QVector<QRectF>& imageAreas, const pdf::PageGeometry& geometry);
+
 } // namespace tolvo::pageview

@@ -45,12 +45,6 @@ KnownIds& knownIds()
     return known;
 }
 
-bool sameFile(const FileStat& a, const FileStat& b)
-{
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedMs == b.modifiedMs
-        && a.bornMs == b.bornMs && a.isRegularFile == b.isRegularFile;
-}
-
 void keepId(const QString& path, const FileStat& stat, const QByteArray& id)
 {
     KnownIds& known = knownIds();
@@ -62,6 +56,12 @@ void keepId(const QString& path, const FileStat& stat, const QByteArray& id)
 }
 
 } // namespace
+
+bool sameFile(const FileStat& a, const FileStat& b)
+{
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && a.modifiedMs == b.modifiedMs
+        && a.bornMs == b.bornMs && a.isRegularFile == b.isRegularFile;
+}
 
 std::optional<FileStat> statFile(const QString& path)
 {

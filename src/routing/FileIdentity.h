@@ -25,6 +25,9 @@ struct FileStat {
 /// The identity of the file at path, following symbolic links; nothing when nothing is there.
 std::optional<FileStat> statFile(const QString& path);
 
+/// Whether two stats are of the same version of the same file.
+bool sameFile(const FileStat& a, const FileStat& b);
+
 /// SHA-1 (hex) of the first and last 64 KiB of the file, with its size mixed in; empty when unreadable.
 /// Reads at most 128 KiB, so a fingerprint costs about the same for any size of PDF.
 QByteArray contentFingerprint(const QString& path);

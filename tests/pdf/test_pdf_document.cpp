@@ -772,6 +772,110 @@ private slots:
         QVERIFY(!doc->render(0, 1, [] { return false; }).isNull());
     }
 
+    // A reading for drawing only draws every page as the document does, and refuses what it refuses.
+    void drawingCopyDrawsAsTheDocument_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("upright") << 0 << 1.0 << true;
+        QTest::newRow("turned 90") << 1 << 1.0 << true;
+        QTest::newRow("cropped and turned") << 5 << 2.0 << true;
+        QTest::newRow("inherited, half") << 7 << 0.5 << true;
+        QTest::newRow("before the first page") << -1 << 1.0 << false;
+        QTest::newRow("after the last page") << 8 << 1.0 << false;
+        QTest::newRow("no scale") << 0 << 0.0 << false;
+        QTest::newRow("scale not a number") << 0 << std::numeric_limits<double>::quiet_NaN() << false;
+        QTest::newRow("a bitmap of gigabytes") << 0 << 1e6 << false;
+    }
+    void drawingCopyDrawsAsTheDocument()
+    {
+        QFETCH(int, page);
+        QFETCH(double, scale);
+        QFETCH(bool, drawn);
+        const std::unique_ptr<Document> doc = openFixture("geometry.pdf");
+        const std::unique_ptr<DrawingCopy> copy = openDrawingCopy(fixture("geometry.pdf"));
+        QVERIFY(doc && copy);
+        QCOMPARE(copy->pageCount(), doc->pageCount());
+        const QImage image = copy->render(page, scale);
+        QCOMPARE(!image.isNull(), drawn);
+        QCOMPARE(image, doc->render(page, scale));
+        if (drawn)
+            QVERIFY(copy->render(page, scale, [] { return true; }).isNull());
+    }
+
+    void drawingCopyOfWhatCannotBeDrawn_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("encrypted, no password") << "encrypted.pdf" << QByteArray() << false;
+        QTest::newRow("encrypted, wrong password") << "encrypted.pdf" << QByteArray("wrong") << false;
+        QTest::newRow("encrypted, its password") << "encrypted.pdf" << QByteArray("secret") << true;
+        QTest::newRow("not a pdf") << "not-a-pdf.pdf" << QByteArray() << false;
+        QTest::newRow("no pages") << "no-pages.pdf" << QByteArray() << false;
+        QTest::newRow("missing") << "gone.pdf" << QByteArray() << false;
+    }
+    void drawingCopyOfWhatCannotBeDrawn()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, password);
+        QFETCH(bool, read);
+        const std::unique_ptr<DrawingCopy> copy = openDrawingCopy(fixture(name), password);
+        QCOMPARE(copy != nullptr, read);
+        if (copy)
+            QVERIFY(!copy->render(0, 0.5).isNull());
+    }
+
+    // A document takes a reading for drawing only of the very version of the file it read, and
+    // only before it has drawn; a refused one leaves it drawing from its own reading, as before.
+    void drawingCopyAdoption_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("adopted");
+        QTest::addColumn<bool>("drawsAfter");
+        QTest::newRow("same file") << "none" << true << true;
+        QTest::newRow("read before the file was rewritten") << "rewrite" << false << true;
+        QTest::newRow("read before the file was replaced") << "replace" << false << true;
+        QTest::newRow("read from another file") << "other" << false << true;
+        QTest::newRow("document has drawn already") << "drawn" << false << true;
+    }
+    void drawingCopyAdoption()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, adopted);
+        QFETCH(bool, drawsAfter);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("doc.pdf");
+        const QString other = dir.filePath("other.pdf");
+        QVERIFY(QFile::copy(fixture("geometry.pdf"), path));
+        QVERIFY(QFile::copy(fixture("labels.pdf"), other));
+        // A reading of the file before it changed, as one made beside a document being opened.
+        std::unique_ptr<DrawingCopy> copy = openDrawingCopy(change == "other" ? other : path);
+        QVERIFY(copy);
+        const QImage expected = openFixture("geometry.pdf")->render(1, 0.5);
+        if (change == "rewrite") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QFile source(other);
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            file.resize(0);
+            file.write(source.readAll());
+        } else if (change == "replace") {
+            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        }
+        OpenResult opened = openDocument(path);
+        QVERIFY(opened.document);
+        const Document& doc = *opened.document;
+        if (change == "drawn")
+            QVERIFY(!doc.render(0, 0.5).isNull());
+        QCOMPARE(opened.document->adoptDrawingCopy(std::move(copy)), adopted);
+        const QImage image = doc.render(1, 0.5);
+        QCOMPARE(!image.isNull(), drawsAfter);
+        if (change != "rewrite" && change != "replace")
+            QCOMPARE(image, expected);
+    }
+
     void workersUseTheirOwnCopies()
     {
         const std::unique_ptr<Document> doc = openFixture("annotations.pdf");
