@@ -44,8 +44,9 @@ void drawFirstPage(const pdf::DrawingCopy& drawing, const FirstPageWork& work, p
 
 // Two threads read the file at once. One opens the document the window will show and plans its
 // first page with it; the other reads the file for drawing only, which is all the first page needs,
-// and draws it as soon as the plan is known. The first thread then opens the rest of a second copy
-// for the page view's first drawing worker, which takes the drawing reading into it.
+// and draws it as soon as the plan is known. Once the page is drawn, the first thread opens a
+// second document for the page view's first drawing worker, which takes the drawing reading into
+// it; reading it any sooner only took the machine from the drawing and from the window being made.
 OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs> firstPage)
     : m_path(absolutePath)
 {
@@ -54,9 +55,10 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
     auto copy = std::make_shared<std::promise<std::unique_ptr<pdf::Document>>>();
     auto drawing = std::make_shared<std::promise<std::unique_ptr<pdf::DrawingCopy>>>();
     auto imageAreas = std::make_shared<std::promise<QVector<QRectF>>>();
+    auto drawn = std::make_shared<std::promise<void>>();
     m_opened = done->get_future();
     auto ahead = firstPage ? std::make_shared<pageview::PageAhead>() : nullptr;
-    m_thread = std::thread([absolutePath, done, planned, copy, drawing, imageAreas, ahead, firstPage] {
+    m_thread = std::thread([absolutePath, done, planned, copy, drawing, imageAreas, drawn, ahead, firstPage] {
         OpenedAhead result;
         result.before = statFile(absolutePath);
         result.result = pdf::openDocument(absolutePath);
@@ -82,12 +84,15 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
         }
         const bool opened = document != nullptr;
         done->set_value(std::move(result));
+        // A night page that keeps its images is told where they are by this second document.
+        if (ahead && !keepsImages)
+            drawn->get_future().wait();
         std::unique_ptr<pdf::Document> second = opened ? pdf::openDocument(absolutePath).document : nullptr;
         startupStep("second copy read ahead");
         imageAreas->set_value(keepsImages && second ? second->imageAreas(page) : QVector<QRectF>());
         copy->set_value(std::move(second));
     });
-    m_copyThread = std::thread([absolutePath, planned, drawing, imageAreas, ahead] {
+    m_copyThread = std::thread([absolutePath, planned, drawing, imageAreas, drawn, ahead] {
         const std::optional<FileStat> before = statFile(absolutePath);
         std::unique_ptr<pdf::DrawingCopy> reading = pdf::openDrawingCopy(absolutePath);
         startupStep("drawing copy read ahead");
@@ -100,6 +105,7 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
             else
                 ahead->finish(QImage());
         }
+        drawn->set_value();
         drawing->set_value(std::move(reading));
     });
     g_current = this;

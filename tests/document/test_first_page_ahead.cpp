@@ -135,13 +135,15 @@ private slots:
         QTest::addColumn<bool>("night");
         QTest::addColumn<int>("layoutChange"); // since the view was learnt, in pixels
         QTest::addColumn<bool>("remembered"); // a place with a window size and a zoom of its own
+        QTest::addColumn<bool>("keepsImages"); // at night, planned and shown
         QTest::addColumn<bool>("used");
-        QTest::newRow("as the last window showed it") << false << false << 0 << false << true;
-        QTest::newRow("night in both") << true << true << 0 << false << true;
-        QTest::newRow("night mode turned on since") << false << true << 0 << false << false;
-        QTest::newRow("night mode turned off since") << true << false << 0 << false << false;
-        QTest::newRow("the window's panes changed since") << false << false << -60 << false << false;
-        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << true;
+        QTest::newRow("as the last window showed it") << false << false << 0 << false << false << true;
+        QTest::newRow("night in both") << true << true << 0 << false << false << true;
+        QTest::newRow("night keeping images in both") << true << true << 0 << false << true << true;
+        QTest::newRow("night mode turned on since") << false << true << 0 << false << false << false;
+        QTest::newRow("night mode turned off since") << true << false << 0 << false << false << false;
+        QTest::newRow("the window's panes changed since") << false << false << -60 << false << false << false;
+        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << false << true;
     }
     void firstPageDrawnAhead()
     {
@@ -149,6 +151,7 @@ private slots:
         QFETCH(bool, night);
         QFETCH(int, layoutChange);
         QFETCH(bool, remembered);
+        QFETCH(bool, keepsImages);
         QFETCH(bool, used);
         const QString path = fixture("Report.pdf");
         if (remembered) {
@@ -172,7 +175,9 @@ private slots:
         QVERIFY(m_views->remember(*learnt));
 
         m_store.defaults->setValue(QString::fromLatin1(keys::kNightMode), night);
-        const FirstPageInputs inputs { plannedAtNight ? PageStyle::Night : PageStyle::Day, m_places->filePath(),
+        m_store.defaults->setValue(QString::fromLatin1(keys::kNightModeKeepsImages), keepsImages);
+        const PageStyle nightStyle = keepsImages ? PageStyle::NightKeepingImages : PageStyle::Night;
+        const FirstPageInputs inputs { plannedAtNight ? nightStyle : PageStyle::Day, m_places->filePath(),
             m_dir->filePath(QStringLiteral("first-view.json")) };
         OpenAhead ahead(path, inputs);
         ahead.wait();
