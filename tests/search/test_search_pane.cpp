@@ -94,6 +94,11 @@ private slots:
         QVERIFY(p->pane->searchProgressIndicator()->isHidden());
         QCOMPARE(shownRows(*p), 3);
         QCOMPARE(p->pane->searchResultsTableView()->model()->index(2, 1).data().toString(), QStringLiteral("2"));
+        // What was typed goes again with the field's clear button.
+        const QList<QToolButton*> buttons = p->pane->searchField()->findChildren<QToolButton*>();
+        QCOMPARE(buttons.size(), 1);
+        buttons.first()->click();
+        QVERIFY(p->pane->searchField()->text().isEmpty());
     }
 
     // Deselecting all three segments empties the table and keeps the results; each segment shows its kind.

@@ -26,7 +26,13 @@ SearchPane::SearchPane(DocumentSearch& search, QWidget* parent)
     setObjectName(QStringLiteral("searchPane"));
     m_field->setObjectName(QStringLiteral("searchField"));
     m_field->setPlaceholderText(tr("Search"));
-    m_field->setClearButtonEnabled(true);
+    // The clear button shows only over text, and its icon comes from the desktop's icon theme,
+    // which takes a new window several milliseconds on its way to the first page: it is added
+    // with the first text.
+    connect(m_field, &QLineEdit::textChanged, this, [this] {
+        if (!m_field->isClearButtonEnabled())
+            m_field->setClearButtonEnabled(true);
+    });
 
     const QString names[3] = { tr("Text"), tr("Annotations"), tr("TOC") };
     const QString tips[3] = { tr("Show text matches"), tr("Show notes, highlights, underlines and strike-throughs"),
