@@ -36,6 +36,20 @@ std::unique_ptr<Document> openFixture(const QString& name)
     return std::move(result.document);
 }
 
+// Gives path the content of other: written over in place ("rewrite"), or other renamed onto it
+// ("replace"). False when that failed.
+bool putInPlace(const QString& change, const QString& path, const QString& other)
+{
+    if (change == "replace")
+        return ::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0;
+    QFile file(path);
+    QFile source(other);
+    if (!file.open(QIODevice::ReadWrite) || !source.open(QIODevice::ReadOnly) || !file.resize(0))
+        return false;
+    const QByteArray bytes = source.readAll();
+    return file.write(bytes) == bytes.size();
+}
+
 // Where the fixture's words sit on every page of geometry.pdf: x of the left edge, baseline, width
 // by Helvetica's metrics at 12 points.
 struct PlacedWord {
@@ -212,15 +226,8 @@ private slots:
         QVERIFY(doc.reopen()->fileUnchanged());
         const QString other = dir.filePath("other.pdf");
         QVERIFY(QFile::copy(fixture("outline.pdf"), other));
-        if (change == "rewrite") {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QFile source(other);
-            QVERIFY(source.open(QIODevice::ReadOnly));
-            file.resize(0);
-            file.write(source.readAll());
-        } else if (change == "replace") {
-            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        if (change == "rewrite" || change == "replace") {
+            QVERIFY(putInPlace(change, path, other));
         } else if (change == "touch") {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
@@ -854,16 +861,8 @@ private slots:
         std::unique_ptr<DrawingCopy> copy = openDrawingCopy(change == "other" ? other : path);
         QVERIFY(copy);
         const QImage expected = openFixture("geometry.pdf")->render(1, 0.5);
-        if (change == "rewrite") {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QFile source(other);
-            QVERIFY(source.open(QIODevice::ReadOnly));
-            file.resize(0);
-            file.write(source.readAll());
-        } else if (change == "replace") {
-            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
-        }
+        if (change == "rewrite" || change == "replace")
+            QVERIFY(putInPlace(change, path, other));
         OpenResult opened = openDocument(path);
         QVERIFY(opened.document);
         const Document& doc = *opened.document;
