@@ -89,6 +89,7 @@ void PageView::setDocument(const pdf::Document* document, pdf::DocumentCopySourc
     m_selectionAnchor = {};
     m_navigator->clear();
     m_shownPage = 0;
+    m_firstPagesShown = false;
     if (document) {
         const int count = std::max(0, document->pageCount());
         const int first = std::min(count, kPagesMeasuredFirst);
@@ -99,14 +100,16 @@ void PageView::setDocument(const pdf::Document* document, pdf::DocumentCopySourc
         m_geometry.resize(count, first > 0 ? m_geometry.back() : pdf::PageGeometry {});
         m_measured.resize(count, false);
         m_renderer->setDocument(document, 2, std::move(spareCopy));
-        // The second worker and the measuring of the remaining pages wait until the first pages are
-        // on screen (or a moment has passed), so that they do not hold up drawing them.
+        // The second worker, the measuring of the remaining pages and the drawing of the pages
+        // around wait until the first pages are on screen (or a moment has passed), so that they
+        // do not hold up drawing and showing them.
         auto warmUp = std::make_shared<std::function<void()>>();
         auto done = std::make_shared<bool>(false);
         *warmUp = [this, document, first, count, done] {
             if (*done || m_document != document)
                 return;
             *done = true;
+            m_firstPagesShown = true;
             m_renderer->startAllWorkers();
             if (first < count)
                 m_scanner->start(document, first);

@@ -314,6 +314,7 @@ private:
     MarkSource m_markSource;
     std::optional<pdf::Mark> m_selectedMark;
     std::shared_ptr<PageAhead> m_ahead;
+    bool m_firstPagesShown = false; ///< the document's first pages are on screen: the ones around may be drawn
     QHash<int, QImage> m_staleImages; // shown after reloadPages() until a page's new image arrives
     bool m_night = false;
     bool m_nightKeepsImages = false;

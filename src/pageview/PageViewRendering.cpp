@@ -132,7 +132,7 @@ void PageView::requestRendering()
         want(m_currentPage, false);
     for (int page : visible)
         want(page, false);
-    if (!visible.isEmpty()) {
+    if (!visible.isEmpty() && m_firstPagesShown) {
         for (int i = 1; i <= kPagesAhead; ++i)
             want(visible.back() + i, true);
         for (int i = 1; i <= kPagesBehind; ++i)

@@ -155,14 +155,13 @@ void PageRenderer::startAllWorkers()
 void PageRenderer::startWorker(
     const std::shared_ptr<Shared>& shared, const pdf::Document* document, pdf::DocumentCopySource given)
 {
-    // The worker opens its copy itself: the window's thread goes on meanwhile, and a first
-    // page wanted before the copy is open waits in the queue. The owner outlives the worker
-    // (stopWorkers() joins it before the document may go).
+    // The worker opens its copy itself, when it is first given a page to draw: the window's
+    // thread goes on meanwhile, and a worker with nothing to draw yet (a first page drawn ahead,
+    // a one-page PDF) reads nothing. The owner outlives the worker (stopWorkers() joins it
+    // before the document may go).
     shared->threads.emplace_back([shared, document, this, given = std::move(given)]() mutable {
-        std::unique_ptr<pdf::Document> copy = given ? given() : nullptr;
-        if (!copy)
-            copy = document->reopen();
-        startupStep("renderer copy open");
+        std::unique_ptr<pdf::Document> copy;
+        bool opened = false;
         int drawnWithCopy = 0;
         for (;;) {
             Job job;
@@ -187,6 +186,13 @@ void PageRenderer::startWorker(
                 job = shared->queue.front();
                 shared->queue.pop_front();
                 shared->running.push_back(job);
+            }
+            if (!opened) {
+                opened = true;
+                copy = given ? given() : nullptr;
+                if (!copy)
+                    copy = document->reopen();
+                startupStep("renderer copy open");
             }
             QImage image;
             startupStep("drawing a page");

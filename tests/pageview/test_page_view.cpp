@@ -341,6 +341,36 @@ private slots:
         QCOMPARE(entries.front().pageIndex, 0);
     }
 
+    // The pages around the visible ones are drawn once those are on screen, not beside them.
+    void pagesAroundWaitForTheVisibleOnes()
+    {
+        m_doc = std::make_unique<FakeDocument>(FakeDocument::letterPages(30));
+        m_view = std::make_unique<PageView>();
+        m_view->setLogicalDpi(72);
+        m_view->resize(800, 600);
+        m_view->show();
+        QSet<int> drawnBeforeShown;
+        connect(
+            m_view.get(), &PageView::visiblePagesDrawn, this,
+            [&] {
+                for (const auto& entry : m_doc->log()->snapshot())
+                    drawnBeforeShown.insert(entry.pageIndex);
+            },
+            Qt::SingleShotConnection);
+        m_view->setDocument(m_doc.get());
+        QTRY_VERIFY(!drawnBeforeShown.isEmpty());
+        const QVector<int> visible = m_view->visiblePages();
+        for (int page : drawnBeforeShown)
+            QVERIFY2(visible.contains(page), qPrintable(QString::number(page)));
+        const auto after = [&] {
+            for (const auto& entry : m_doc->log()->snapshot())
+                if (entry.pageIndex > visible.back())
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY(after());
+    }
+
     // A window builds its view hidden and shows it at its own size: drawing at the size the view
     // had before would be thrown away. With a copy opened elsewhere already, the first worker
     // takes it (or opens its own when that failed).
