@@ -44,7 +44,7 @@ std::optional<pageview::PageAhead::Plan> planFirstPage(
     const std::optional<double> scale = pageview::firstDrawingScale(view, 0);
     if (!scale)
         return std::nullopt;
-    return pageview::PageAhead::Plan { 0, *scale, inputs.style };
+    return pageview::PageAhead::Plan { kFirstPlannedPage, *scale, inputs.style };
 }
 
 } // namespace tolvo

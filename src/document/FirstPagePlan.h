@@ -20,6 +20,9 @@ struct FirstPageInputs {
     QString firstViewsPath; ///< the FirstViewMemory's file
 };
 
+/// The page a plan draws: a new window shows the top of the first page.
+inline constexpr int kFirstPlannedPage = 0;
+
 /// The drawing of the page a window made for the PDF at path will show first; nothing when it
 /// cannot be foreseen (no window has shown yet, or the PDF has no pages).
 std::optional<pageview::PageAhead::Plan> planFirstPage(

@@ -85,6 +85,12 @@ bool MyDocument::readFromURL(const QString& path)
         return m_pdfdoc != nullptr;
     if (!m_pdfdoc) {
         startupStep("opening the PDF");
+        // The window needs nothing from the file: it is made while the file is still read,
+        // rather than after.
+        if (isOpeningAhead(absolute)) {
+            m_windowAhead = std::make_unique<DocumentWindow>();
+            startupStep("window made ahead");
+        }
         std::optional<OpenedAhead> ahead = takeOpenedAhead(absolute);
         if (!ahead)
             ahead = OpenedAhead { statFile(absolute), pdf::openDocument(absolute), {}, nullptr };
@@ -128,7 +134,7 @@ void MyDocument::makeWindowControllers()
 {
     if (m_window)
         return;
-    m_window = std::make_unique<DocumentWindow>();
+    m_window = m_windowAhead ? std::move(m_windowAhead) : std::make_unique<DocumentWindow>();
     startupStep("window made");
     connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] {
         if (m_place)

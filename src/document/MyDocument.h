@@ -436,6 +436,8 @@ private:
     /// A copy opened ahead with it, until the page view's first worker takes it.
     pdf::DocumentCopySource m_spareCopy;
     std::shared_ptr<pageview::PageAhead> m_firstPageAhead;
+    /// The window made while the PDF was still being read ahead, until makeWindowControllers().
+    std::unique_ptr<DocumentWindow> m_windowAhead;
     std::unique_ptr<OutlineTree> m_outline;
     PageLabelIndex m_labels;
     std::unique_ptr<DocumentPrefix> m_prefix;

@@ -4,6 +4,8 @@
 #include "render/PageDrawing.h"
 #include "settings/StartupTrace.h"
 
+#include <chrono>
+
 namespace tolvo {
 
 namespace {
@@ -44,9 +46,9 @@ void drawFirstPage(const pdf::DrawingCopy& drawing, const FirstPageWork& work, p
 
 // Two threads read the file at once. One opens the document the window will show and plans its
 // first page with it; the other reads the file for drawing only, which is all the first page needs,
-// and draws it as soon as the plan is known. Once the page is drawn, the first thread opens a
-// second document for the page view's first drawing worker, which takes the drawing reading into
-// it; reading it any sooner only took the machine from the drawing and from the window being made.
+// and draws it as soon as the plan is known. The page view's first drawing worker opens a second
+// document when it is first given a page to draw, and takes the drawing reading into it; reading
+// it any sooner only took the machine from the drawing and from the window being made and shown.
 OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs> firstPage)
     : m_path(absolutePath)
 {
@@ -55,10 +57,9 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
     auto copy = std::make_shared<std::promise<std::unique_ptr<pdf::Document>>>();
     auto drawing = std::make_shared<std::promise<std::unique_ptr<pdf::DrawingCopy>>>();
     auto imageAreas = std::make_shared<std::promise<QVector<QRectF>>>();
-    auto drawn = std::make_shared<std::promise<void>>();
     m_opened = done->get_future();
     auto ahead = firstPage ? std::make_shared<pageview::PageAhead>() : nullptr;
-    m_thread = std::thread([absolutePath, done, planned, copy, drawing, imageAreas, drawn, ahead, firstPage] {
+    m_thread = std::thread([absolutePath, done, planned, copy, drawing, imageAreas, ahead, firstPage] {
         OpenedAhead result;
         result.before = statFile(absolutePath);
         result.result = pdf::openDocument(absolutePath);
@@ -73,8 +74,10 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
         const int page = work ? work->plan.pageIndex : 0;
         planned->set_value(std::move(work));
         if (document) {
-            result.spareCopy = [copied = futureOf(*copy), read = futureOf(*drawing)] {
+            result.spareCopy = [absolutePath, copied = futureOf(*copy), read = futureOf(*drawing)] {
                 std::unique_ptr<pdf::Document> spare = copied->valid() ? copied->get() : nullptr;
+                if (!spare)
+                    spare = pdf::openDocument(absolutePath).document;
                 std::unique_ptr<pdf::DrawingCopy> reading = read->valid() ? read->get() : nullptr;
                 if (spare && reading)
                     spare->adoptDrawingCopy(std::move(reading));
@@ -82,21 +85,21 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
             };
             result.firstPage = ahead;
         }
-        const bool opened = document != nullptr;
         done->set_value(std::move(result));
-        // A night page that keeps its images is told where they are by this second document.
-        if (ahead && !keepsImages)
-            drawn->get_future().wait();
-        std::unique_ptr<pdf::Document> second = opened ? pdf::openDocument(absolutePath).document : nullptr;
-        startupStep("second copy read ahead");
-        imageAreas->set_value(keepsImages && second ? second->imageAreas(page) : QVector<QRectF>());
+        // A night page that keeps its images is told where they are by a second document, which
+        // then goes to the first drawing worker.
+        std::unique_ptr<pdf::Document> second = keepsImages ? pdf::openDocument(absolutePath).document : nullptr;
+        imageAreas->set_value(second ? second->imageAreas(page) : QVector<QRectF>());
         copy->set_value(std::move(second));
     });
-    m_copyThread = std::thread([absolutePath, planned, drawing, imageAreas, drawn, ahead] {
+    m_copyThread = std::thread([absolutePath, planned, drawing, imageAreas, ahead] {
         const std::optional<FileStat> before = statFile(absolutePath);
         std::unique_ptr<pdf::DrawingCopy> reading = pdf::openDrawingCopy(absolutePath);
         startupStep("drawing copy read ahead");
         if (ahead) {
+            // What the drawing reads besides the page itself is read while the plan is made.
+            if (reading)
+                reading->preparePage(kFirstPlannedPage);
             std::future<QVector<QRectF>> areas = imageAreas->get_future();
             const std::optional<FirstPageWork> work = planned->get_future().get();
             // Only the version of the file that the window shows is drawn for it.
@@ -105,7 +108,6 @@ OpenAhead::OpenAhead(const QString& absolutePath, std::optional<FirstPageInputs>
             else
                 ahead->finish(QImage());
         }
-        drawn->set_value();
         drawing->set_value(std::move(reading));
     });
     g_current = this;
@@ -124,6 +126,13 @@ void OpenAhead::wait()
     for (std::thread* thread : { &m_thread, &m_copyThread })
         if (thread->joinable())
             thread->join();
+}
+
+bool isOpeningAhead(const QString& absolutePath)
+{
+    const OpenAhead* ahead = g_current;
+    return ahead && !ahead->m_taken && ahead->m_path == absolutePath
+        && ahead->m_opened.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
 }
 
 std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath)

@@ -20,8 +20,9 @@
 namespace tolvo {
 
 /// What was opened ahead: the file's stat from before the read, the result, a second copy of
-/// the document for the page view's first drawing worker (empty when the first could not be
-/// opened), and the first page being drawn before the window shows (nullptr: none is).
+/// the document for the page view's first drawing worker (read when the worker asks for it, with
+/// the first page's drawing reading in it; empty when the first could not be opened), and the
+/// first page being drawn before the window shows (nullptr: none is).
 struct OpenedAhead {
     std::optional<FileStat> before;
     pdf::OpenResult result;
@@ -44,6 +45,7 @@ public:
     void wait();
 
 private:
+    friend bool isOpeningAhead(const QString& absolutePath);
     friend std::optional<OpenedAhead> takeOpenedAhead(const QString& absolutePath);
     QString m_path;
     std::future<OpenedAhead> m_opened;
@@ -51,6 +53,10 @@ private:
     std::thread m_copyThread;
     bool m_taken = false;
 };
+
+/// Whether the document for absolutePath is still being opened ahead: taking it now would wait.
+/// The window's thread only.
+bool isOpeningAhead(const QString& absolutePath);
 
 /// The document opened ahead for absolutePath, waiting for its thread; once only.
 /// Nothing when no OpenAhead for that path lives. The window's thread only.

@@ -289,6 +289,9 @@ class DrawingCopy {
 public:
     virtual ~DrawingCopy() = default;
     virtual int pageCount() const = 0;
+    /// Reads what drawing pageIndex needs from the file's structure, so that a render() that
+    /// follows only draws. Nothing happens for a page out of range.
+    virtual void preparePage(int pageIndex) const = 0;
     /// As Document::render(), in the page's own size as the drawing sees it.
     virtual QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort = {}) const = 0;
 };

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -127,11 +128,23 @@ public:
 
     int pageCount() const override { return m_pageCount; }
 
+    // Finding a page in a big PDF reads its page tree and the object streams on the way, which
+    // Poppler keeps; the page itself is kept for the drawing.
+    void preparePage(int pageIndex) const override
+    {
+        if (pageIndex >= 0 && pageIndex < m_pageCount && m_preparedIndex != pageIndex) {
+            m_prepared = m_qt->page(pageIndex);
+            m_preparedIndex = pageIndex;
+        }
+    }
+
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
     {
         if (pageIndex < 0 || pageIndex >= m_pageCount)
             return QImage();
-        const std::unique_ptr<Poppler::Page> page = m_qt->page(pageIndex);
+        preparePage(pageIndex);
+        const std::unique_ptr<Poppler::Page> page = std::exchange(m_prepared, nullptr);
+        m_preparedIndex = -1;
         if (!page || !drawableAt(page->pageSizeF(), scale, pageIndex))
             return QImage();
         m_drawn.push_back(pageIndex);
@@ -140,13 +153,21 @@ public:
 
     /// The file as it was just before it was read; empty when it could not be asked.
     std::optional<std::array<qint64, 5>> stamp() const { return m_stamp; }
-    std::unique_ptr<Poppler::Document> takeDocument() { return std::move(m_qt); }
+    std::unique_ptr<Poppler::Document> takeDocument()
+    {
+        // A page does not outlive the document it belongs to.
+        m_prepared.reset();
+        m_preparedIndex = -1;
+        return std::move(m_qt);
+    }
     const std::vector<int>& drawn() const { return m_drawn; }
 
 private:
     std::unique_ptr<Poppler::Document> m_qt;
     std::optional<std::array<qint64, 5>> m_stamp;
     int m_pageCount = 0;
+    mutable std::unique_ptr<Poppler::Page> m_prepared;
+    mutable int m_preparedIndex = -1;
     mutable std::vector<int> m_drawn;
 };
 
