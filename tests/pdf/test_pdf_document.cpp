@@ -784,26 +784,35 @@ private slots:
     {
         QTest::addColumn<int>("page");
         QTest::addColumn<double>("scale");
+        QTest::addColumn<int>("prepared"); // the page prepared before the drawing; -1 none
         QTest::addColumn<bool>("drawn");
-        QTest::newRow("upright") << 0 << 1.0 << true;
-        QTest::newRow("turned 90") << 1 << 1.0 << true;
-        QTest::newRow("cropped and turned") << 5 << 2.0 << true;
-        QTest::newRow("inherited, half") << 7 << 0.5 << true;
-        QTest::newRow("before the first page") << -1 << 1.0 << false;
-        QTest::newRow("after the last page") << 8 << 1.0 << false;
-        QTest::newRow("no scale") << 0 << 0.0 << false;
-        QTest::newRow("scale not a number") << 0 << std::numeric_limits<double>::quiet_NaN() << false;
-        QTest::newRow("a bitmap of gigabytes") << 0 << 1e6 << false;
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("upright") << 0 << 1.0 << -1 << true;
+        QTest::newRow("turned 90") << 1 << 1.0 << -1 << true;
+        QTest::newRow("cropped and turned") << 5 << 2.0 << -1 << true;
+        QTest::newRow("inherited, half") << 7 << 0.5 << -1 << true;
+        QTest::newRow("before the first page") << -1 << 1.0 << -1 << false;
+        QTest::newRow("after the last page") << 8 << 1.0 << -1 << false;
+        QTest::newRow("no scale") << 0 << 0.0 << -1 << false;
+        QTest::newRow("scale not a number") << 0 << nan << -1 << false;
+        QTest::newRow("a bitmap of gigabytes") << 0 << 1e6 << -1 << false;
+        QTest::newRow("prepared, then drawn") << 5 << 2.0 << 5 << true;
+        QTest::newRow("another page prepared") << 1 << 1.0 << 5 << true;
+        QTest::newRow("a page out of range prepared") << 0 << 1.0 << 8 << true;
+        QTest::newRow("prepared, not drawable") << 0 << 1e6 << 0 << false;
     }
     void drawingCopyDrawsAsTheDocument()
     {
         QFETCH(int, page);
         QFETCH(double, scale);
+        QFETCH(int, prepared);
         QFETCH(bool, drawn);
         const std::unique_ptr<Document> doc = openFixture("geometry.pdf");
         const std::unique_ptr<DrawingCopy> copy = openDrawingCopy(fixture("geometry.pdf"));
         QVERIFY(doc && copy);
         QCOMPARE(copy->pageCount(), doc->pageCount());
+        if (prepared >= 0)
+            copy->preparePage(prepared);
         const QImage image = copy->render(page, scale);
         QCOMPARE(!image.isNull(), drawn);
         QCOMPARE(image, doc->render(page, scale));
@@ -842,6 +851,7 @@ private slots:
         QTest::addColumn<bool>("adopted");
         QTest::addColumn<bool>("drawsAfter");
         QTest::newRow("same file") << "none" << true << true;
+        QTest::newRow("same file, a page prepared") << "prepared" << true << true;
         QTest::newRow("read before the file was rewritten") << "rewrite" << false << true;
         QTest::newRow("read before the file was replaced") << "replace" << false << true;
         QTest::newRow("read from another file") << "other" << false << true;
@@ -860,6 +870,8 @@ private slots:
         // A reading of the file before it changed, as one made beside a document being opened.
         std::unique_ptr<DrawingCopy> copy = openDrawingCopy(change == "other" ? other : path);
         QVERIFY(copy);
+        if (change == "prepared")
+            copy->preparePage(1);
         const QImage expected = openFixture("geometry.pdf")->render(1, 0.5);
         if (change == "rewrite" || change == "replace")
             QVERIFY(putInPlace(change, path, other));
