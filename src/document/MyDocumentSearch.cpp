@@ -30,7 +30,10 @@ void MyDocument::setUpSearch()
     sources.pageLabel2pageIndex = [this] { return pageLabel2pageIndex(); };
     m_search = std::make_unique<DocumentSearch>(*m_pdfdoc, std::move(sources));
     // The first search writes the PDF's text index; later ones, in this window or another, read it.
-    m_search->setIndexKey({ permanentIdOf(m_path), contentFingerprint(m_path) });
+    // It is the index of the version of the file this window read: a file changed since has none.
+    m_search->setIndexKey([path = m_path, document = m_pdfdoc.get()] {
+        return document->fileUnchanged() ? IndexKey { permanentIdOf(path), contentFingerprint(path) } : IndexKey();
+    });
     auto* pane = new SearchPane(*m_search, ui.searchPane);
     ui.searchPaneLayout->addWidget(pane);
     m_searchPane = pane;

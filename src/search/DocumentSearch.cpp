@@ -68,8 +68,8 @@ TextFinder& DocumentSearch::finder()
 {
     if (!m_finder) {
         m_finder = TextFinder::forDocument(m_document, kFindWorkers);
-        if (m_indexKey.isValid())
-            m_finder->useIndex(m_indexKey, indexLimitBytes());
+        if (const IndexKey key = m_indexKey ? m_indexKey() : IndexKey(); key.isValid())
+            m_finder->useIndex(key, indexLimitBytes());
         connectFinder();
     }
     return *m_finder;
@@ -77,7 +77,12 @@ TextFinder& DocumentSearch::finder()
 
 void DocumentSearch::setIndexKey(const IndexKey& key)
 {
-    m_indexKey = key;
+    m_indexKey = [key] { return key; };
+}
+
+void DocumentSearch::setIndexKey(std::function<IndexKey()> key)
+{
+    m_indexKey = std::move(key);
 }
 
 bool DocumentSearch::isFinding() const

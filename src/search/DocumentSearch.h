@@ -43,6 +43,9 @@ public:
 
     /// The PDF's text index to read or write; takes effect with the first query.
     void setIndexKey(const IndexKey& key);
+    /// The same, found at the first query (which reads the file: not worth it for a window
+    /// nobody searches).
+    void setIndexKey(std::function<IndexKey()> key);
 
     /// searchResultsArray, in the order described at SearchResultsModel.
     SearchResultsModel* model() const { return m_model; }
@@ -94,7 +97,7 @@ private:
     const pdf::Document& m_document;
     Sources m_sources;
     std::unique_ptr<TextFinder> m_finder;
-    IndexKey m_indexKey;
+    std::function<IndexKey()> m_indexKey;
     SearchResultsModel* m_model;
     SearchResultsFilter* m_filter;
     std::shared_ptr<const AnnotationList> m_annotations;

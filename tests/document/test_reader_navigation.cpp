@@ -11,7 +11,9 @@
 #include "document/search/SearchPane.h"
 #include "pageview/LabelPDFView.h"
 #include "pageview/PageViewTestSupport.h"
+#include "routing/FileIdentity.h"
 #include "search/DocumentSearch.h"
+#include "search/TextIndex.h"
 #include "support/ScratchStore.h"
 #include "support/WindowWaits.h"
 
@@ -61,12 +63,14 @@ class TestReaderNavigation : public QObject {
     std::vector<std::unique_ptr<MyDocument>> m_docs;
     QList<QUrl> m_external;
 
-    MyDocument* open(const QString& name)
+    MyDocument* open(const QString& name) { return openFile(fixture(name)); }
+
+    MyDocument* openFile(const QString& path)
     {
         DocumentEnvironment env = m_store.environment();
         env.openExternalUrl = [this](const QUrl& url) { m_external.append(url); };
         auto doc = std::make_unique<MyDocument>(env);
-        if (!doc->readFromURL(fixture(name)))
+        if (!doc->readFromURL(path))
             return nullptr;
         doc->makeWindowControllers();
         doc->myWindow()->resize(1200, 900);
@@ -357,6 +361,49 @@ private slots:
             QCOMPARE(selection.lines.front().pageIndex, doc->findOnPage()->currentMatch()->pageIndex);
             QVERIFY(doc->pdfview()->visiblePages().contains(selection.lines.front().pageIndex));
         }
+    }
+
+    // The first search writes the PDF's text index, of the version of the file the window read:
+    // a file rewritten since gets none, which would hold the old text under the new file's name.
+    void searchIndexOfTheVersionRead_data()
+    {
+        QTest::addColumn<bool>("rewritten");
+        QTest::addColumn<bool>("indexed");
+        QTest::newRow("unchanged") << false << true;
+        QTest::newRow("rewritten since the window opened") << true << false;
+    }
+    void searchIndexOfTheVersionRead()
+    {
+        QFETCH(bool, rewritten);
+        QFETCH(bool, indexed);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Find.pdf"));
+        QVERIFY(QFile::copy(fixture(QStringLiteral("Find.pdf")), path));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        const auto indexOf = [](const QString& file) {
+            return indexDirectory() + u'/' + IndexKey { permanentIdOf(file), contentFingerprint(file) }.fileName();
+        };
+        const QString before = indexOf(path);
+        QFile::remove(before);
+        MyDocument* doc = openFile(path);
+        QVERIFY(doc);
+        QString after;
+        if (rewritten) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            QVERIFY(file.write("\n%% appended\n") > 0);
+            file.close();
+            after = indexOf(path);
+            QVERIFY(after != before);
+            QFile::remove(after);
+        }
+        doc->findInDocument();
+        doc->searchPane()->searchField()->setText(QStringLiteral("apple"));
+        QTRY_VERIFY(!doc->search()->isFinding());
+        QCOMPARE(doc->search()->matchesOnPage(0).size(), 2);
+        QCOMPARE(QFile::exists(before), indexed);
+        if (rewritten)
+            QVERIFY(!QFile::exists(after));
     }
 
     void everyMatchInViewIsHighlighted()
