@@ -134,10 +134,12 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
         connect(help->addAction(tr("&About Tolvo")), &QAction::triggered, window, [window] { showAboutBox(window); });
     });
     // The desktop's recently used files list the PDFs opened here too.
-    connect(m_documents.get(), &DocumentController::documentOpened, this, [](MyDocument* document) {
-        QString problem;
-        if (!addToRecentlyUsed(recentlyUsedPath(), document->filePath(), QDateTime::currentDateTimeUtc(), &problem))
-            qCInfo(lcApp).noquote() << "Not added to" << recentlyUsedPath() << ":" << problem;
+    connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {
+        connect(document, &MyDocument::recentlyOpened, this, [](MyDocument* opened) {
+            QString problem;
+            if (!addToRecentlyUsed(recentlyUsedPath(), opened->filePath(), QDateTime::currentDateTimeUtc(), &problem))
+                qCInfo(lcApp).noquote() << "Not added to" << recentlyUsedPath() << ":" << problem;
+        });
     });
     // Every document window's Edit menu opens the preference window (Linux keeps it there).
     connect(m_documents.get(), &DocumentController::documentOpened, this, [this](MyDocument* document) {

@@ -137,6 +137,7 @@ void MyDocument::makeWindowControllers()
     m_window = m_windowAhead ? std::move(m_windowAhead) : std::make_unique<DocumentWindow>();
     startupStep("window made");
     connect(m_window.get(), &DocumentWindow::windowWillClose, this, [this] {
+        noteRecentlyOpened();
         if (m_place)
             m_place->save();
         // Marks still waiting for their moment go into the PDF now; the journal keeps what cannot.
@@ -257,9 +258,25 @@ void MyDocument::windowControllerDidLoadNib()
     // The rest once the first page is on screen, or soon in any case.
     connect(
         m_pdfview, &pageview::PageView::visiblePagesDrawn, this,
-        [this] { QTimer::singleShot(0, this, &MyDocument::startStructureLoad); }, Qt::SingleShotConnection);
-    QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::startStructureLoad);
+        [this] { QTimer::singleShot(0, this, &MyDocument::firstPagesShown); }, Qt::SingleShotConnection);
+    QTimer::singleShot(kFinishSetUpLatestMs, this, &MyDocument::firstPagesShown);
     startupStep("window set up");
+}
+
+void MyDocument::firstPagesShown()
+{
+    startStructureLoad();
+    noteRecentlyOpened();
+}
+
+void MyDocument::noteRecentlyOpened()
+{
+    if (m_notedRecent || !m_pdfdoc)
+        return;
+    m_notedRecent = true;
+    if (m_place)
+        m_place->recordRecent();
+    emit recentlyOpened(this);
 }
 
 void MyDocument::startStructureLoad()

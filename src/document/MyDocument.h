@@ -397,6 +397,9 @@ signals:
     void prefixChanged(const QString& prefix);
     /// Once, when isFirstPositioningDone becomes true.
     void firstPositioningDone();
+    /// Once, when the window has shown the PDF (or closes before): it may go in the lists of
+    /// recently opened files now.
+    void recentlyOpened(tolvo::MyDocument* document);
 
 private:
     Defaults& defaults() const;
@@ -408,6 +411,10 @@ private:
     /// Shows a TOC entry's destination at the top-left corner of the page view.
     void showOutlineItem(const MyOutlineItem* item);
     void setUpPageView();
+    /// What waits for the first pages on screen (or a moment): the outline, the labels, the recent lists.
+    void firstPagesShown();
+    /// Records the PDF as recently opened, once.
+    void noteRecentlyOpened();
     /// Starts reading the outline and labels in the background; finishSetUp follows once they are read.
     void startStructureLoad();
     void setUpOutline(std::unique_ptr<DocumentStructure> structure);
@@ -469,6 +476,7 @@ private:
     QString m_slashedPrefix;
     int m_windowLevel = kNormalWindowLevel;
     bool m_setUpFinished = false;
+    bool m_notedRecent = false;
     bool m_firstPositioningDone = false;
     QPointer<QTimer> m_firstPositioning;
     FullScreenCommand* m_fullScreen = nullptr; // a child of the window

@@ -57,7 +57,6 @@ RememberedPlaces::RememberedPlaces(PlaceMemory& memory, QString path, QObject* p
     , m_identity(identityOf(m_path))
 {
     m_remembered = m_memory.place(m_identity);
-    m_memory.addRecentFile(m_path);
     m_saveTimer.setSingleShot(true);
     m_saveTimer.setInterval(kSaveDelayMs);
     connect(&m_saveTimer, &QTimer::timeout, this, &RememberedPlaces::save);
@@ -138,8 +137,17 @@ bool RememberedPlaces::goToRememberedPlace()
     return true;
 }
 
+void RememberedPlaces::recordRecent()
+{
+    if (m_recorded)
+        return;
+    m_recorded = true;
+    m_memory.addRecentFile(m_path);
+}
+
 void RememberedPlaces::save()
 {
+    recordRecent();
     m_saveTimer.stop();
     if (!m_view || !m_arrived || m_identity.isEmpty())
         return;

@@ -29,7 +29,7 @@ public:
     /// How long after the last change of page, zoom or mode the place is written.
     static constexpr int kSaveDelayMs = 1000;
 
-    /// Reads the place remembered for the PDF at path and puts the file first in the recent list.
+    /// Reads the place remembered for the PDF at path.
     RememberedPlaces(PlaceMemory& memory, QString path, QObject* parent = nullptr);
 
     /// The identity under which a PDF file's place is kept; empty when the file cannot be read.
@@ -50,8 +50,12 @@ public:
     /// The window's first positioning: moves the view to the remembered page and point (false when
     /// there is none to go to); from now on the place is written after each change.
     bool goToRememberedPlace();
-    /// Writes the place now (the window closes).
+    /// Writes the place now (the window closes); puts the file first in the recent list if that
+    /// was not done yet.
     void save();
+    /// Puts the file first in the recent list, once: when its window has shown it, which the
+    /// writing need not hold up.
+    void recordRecent();
 
 private:
     PlaceMemory& m_memory;
@@ -61,6 +65,7 @@ private:
     QPointer<pageview::PageView> m_view;
     QTimer m_saveTimer;
     bool m_arrived = false;
+    bool m_recorded = false;
 };
 
 } // namespace tolvo

@@ -302,6 +302,32 @@ private slots:
         QCOMPARE(files.count(files.first()), 1);
     }
 
+    // A PDF goes in the recent list once its window has shown it, or when the window closes first;
+    // once either way.
+    void recentOnceShownOrClosed_data()
+    {
+        QTest::addColumn<bool>("waitForShown");
+        QTest::newRow("shown") << true;
+        QTest::newRow("closed before it showed") << false;
+    }
+    void recentOnceShownOrClosed()
+    {
+        QFETCH(bool, waitForShown);
+        const QString path = copyOf("Report.pdf", "Report.pdf");
+        MyDocument* document = m_controller->openDocument(path);
+        QVERIFY(document);
+        QSignalSpy noted(document, &MyDocument::recentlyOpened);
+        if (waitForShown) {
+            QVERIFY(noted.wait());
+            QCOMPARE(m_places->recentFiles(), QStringList { path });
+        } else {
+            QVERIFY(m_places->recentFiles().isEmpty());
+        }
+        closeAll();
+        QCOMPARE(noted.size(), 1);
+        QCOMPARE(m_places->recentFiles(), QStringList { path });
+    }
+
     void openRecentMenu()
     {
         const QString report = copyOf("Report.pdf", "Report.pdf");
