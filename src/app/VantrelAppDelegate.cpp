@@ -50,6 +50,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcApp, "tolvo.app")
 
 namespace tolvo {
@@ -61,6 +63,10 @@ namespace {
 constexpr int kIncomingTargetDelayMs = 500;
 
 constexpr char kUserGuideFileName[] = "Tolvo User Guide.pdf";
+
+// A start for PDFs makes the guide's route and checks the routes this much later, once the PDFs
+// are on screen (or sooner, for a link that needs them).
+constexpr int kSettleRoutesMs = 500;
 
 void showWindows(MyDocument* document)
 {
@@ -165,12 +171,7 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     desktop::becomeSchemeHandler(QCoreApplication::applicationFilePath());
 
     // 4. (The preference tables are wired when their window is made.)
-    // The guide's route, whether or not the guide opens now: Help, the preference
-    // window's "?" buttons and tolvo://apphelp/ links from outside all go through it.
-    registerUserGuide();
-
-    // 5. The check, when so configured.
-    m_check->validateIfAutomatic(preferencesRowFilter());
+    // 5. The guide's route and the check follow from the event loop (settleRoutes()).
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &VantrelAppDelegate::applicationStateChanged);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [] { Defaults::standard().synchronize(); });
@@ -189,6 +190,14 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
     // else the preference window; a start for a file or a link shows that
     // instead, since opening the guide over it would bury it.
     QTimer::singleShot(0, this, [this, arguments, workingDirectory] {
+        // The guide's route, whether or not the guide opens now: Help, the preference window's
+        // "?" buttons and tolvo://apphelp/ links from outside all go through it. Making it reads
+        // and hashes the guide, which a start for PDFs does once they are on screen.
+        const bool onlyFiles = !arguments.isEmpty()
+            && std::none_of(
+                arguments.begin(), arguments.end(), [](const QString& a) { return a.startsWith(kLinkScheme); });
+        if (!onlyFiles)
+            settleRoutes();
         if (arguments.isEmpty()) {
             if (Defaults::standard().boolForKey(keys::kShowHelpOnStart))
                 openUserGuideCopy();
@@ -196,7 +205,15 @@ void VantrelAppDelegate::applicationDidFinishLaunching(const QStringList& argume
                 showPreferencesWindow();
         }
         handleArguments(arguments, workingDirectory);
+        if (onlyFiles)
+            QTimer::singleShot(kSettleRoutesMs, this, &VantrelAppDelegate::settleRoutes);
     });
+}
+
+void VantrelAppDelegate::settleRoutes()
+{
+    registerUserGuide();
+    m_check->validateIfAutomatic(preferencesRowFilter());
 }
 
 void VantrelAppDelegate::applicationStateChanged(Qt::ApplicationState state)
@@ -206,6 +223,9 @@ void VantrelAppDelegate::applicationStateChanged(Qt::ApplicationState state)
     // The notes live in the store: write them whenever the application comes or goes.
     if (state == Qt::ApplicationActive && !wasActive) {
         Defaults::standard().synchronize();
+        // The check sees the guide's route as this start makes it.
+        if (Defaults::standard().boolForKey(QString::fromLatin1(keys::kAutomaticallyValidate)))
+            registerUserGuide();
         m_check->validateIfAutomatic(preferencesRowFilter());
     } else if (state != Qt::ApplicationActive && wasActive) {
         Defaults::standard().synchronize();
@@ -260,6 +280,7 @@ void VantrelAppDelegate::handleArguments(const QStringList& arguments, const QSt
 
 void VantrelAppDelegate::openPDFforURLString(const QString& url)
 {
+    registerUserGuide();
     const DispatchDecision decision = dispatchIncomingURL(url, [this](const QString& text) {
         QStringList openPrefixes;
         for (MyDocument* document : m_documents->documents())
@@ -442,6 +463,9 @@ QString VantrelAppDelegate::refreshUserGuideCopy()
 
 void VantrelAppDelegate::registerUserGuide()
 {
+    if (m_guideRegistered)
+        return;
+    m_guideRegistered = true;
     const QString guide = refreshUserGuideCopy();
     if (guide.isEmpty())
         return;
@@ -462,6 +486,7 @@ void VantrelAppDelegate::openUserGuideCopy()
 
 void VantrelAppDelegate::showPreferencesWindow()
 {
+    registerUserGuide();
     if (!m_preferencesWindow) {
         PreferencesServices services;
         services.openFile = [this](const QString& path) { openFile(path); };

@@ -89,8 +89,11 @@ private:
     static QString prefixOfUnlocatedURL(const QString& url, const QString& fittedPrefix);
     /// Brings the guide's copy in the application data folder up to this version and opens it.
     void openUserGuideCopy();
-    /// Routes apphelp/ to the guide's copy (brought up to this version), at every start.
+    /// Routes apphelp/ to the guide's copy (brought up to this version), once a start: before the
+    /// first link is followed or the routes are checked or shown.
     void registerUserGuide();
+    /// The guide's route and the automatic check of the routes (when so configured).
+    void settleRoutes();
     /// The guide's copy, rewritten only when it differs from this version's guide; empty on failure.
     static QString refreshUserGuideCopy();
     static QString userGuideCopyPath();
@@ -114,6 +117,7 @@ private:
     QString m_firstUnlocatedPrefix;
     int m_moreUnlocated = 0;
     int m_listeningSocket = -1;
+    bool m_guideRegistered = false;
     Qt::ApplicationState m_lastState = Qt::ApplicationInactive;
 };
 
