@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdf/PageLabels.h"
 
+#include <algorithm>
+
 namespace tolvo::pdf {
 
 namespace {
@@ -45,6 +47,18 @@ QString formatPageNumber(NumberStyle style, qint64 number)
         break;
     }
     return QString::number(number);
+}
+
+QString pageLabelIn(const std::vector<PageLabelRange>& ranges, int pageIndex)
+{
+    const auto after = std::upper_bound(ranges.begin(), ranges.end(), qint64(pageIndex),
+        [](qint64 page, const PageLabelRange& range) { return page < range.start; });
+    QString label;
+    if (after != ranges.begin()) {
+        const PageLabelRange& range = *(after - 1);
+        label = range.prefix + formatPageNumber(range.style, pageIndex - range.start + range.first);
+    }
+    return label.isEmpty() ? QString::number(pageIndex + 1) : label;
 }
 
 } // namespace tolvo::pdf

@@ -353,9 +353,13 @@ QString PopplerDocument::pageLabel(int pageIndex) const
     if (!isPage(pageIndex))
         return QString();
     const std::lock_guard lock(m_labelsMutex);
-    if (!m_labels)
-        m_labels = m_core->pageLabels();
-    return m_labels->value(pageIndex);
+    if (m_labels)
+        return m_labels->value(pageIndex);
+    // A window's first page shows its label before anything needs them all: a big manual's
+    // whole list is thousands of labels written out.
+    if (!m_labelRanges)
+        m_labelRanges = m_core->pageLabelRanges();
+    return pageLabelIn(*m_labelRanges, pageIndex);
 }
 
 PageGeometry PopplerDocument::pageGeometry(int pageIndex) const

@@ -5,6 +5,7 @@
 // text (labels, geometry, destinations, annotations, the text layer, search) and
 // through Poppler-Qt6 for drawing. Coordinates are turned into page space here, once.
 
+#include "pdf/PageLabels.h"
 #include "pdf/PageSpace.h"
 #include "pdf/PdfDocument.h"
 #include "pdf/TextLayout.h"
@@ -14,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace Poppler {
 class Document;
@@ -92,6 +94,7 @@ private:
     // Filled at the first question; guarded because reopen() may run on a worker meanwhile.
     mutable std::mutex m_labelsMutex;
     mutable std::optional<QStringList> m_labels;
+    mutable std::optional<std::vector<PageLabelRange>> m_labelRanges;
     mutable std::deque<PageText> m_textCache;
     mutable std::vector<bool> m_drawn; ///< pages drawn, so that each counts once
     mutable qint64 m_drawnAnnotations = 0;

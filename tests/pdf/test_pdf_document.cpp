@@ -260,6 +260,9 @@ private slots:
         const std::unique_ptr<Document> doc = openFixture(file);
         QVERIFY(doc);
         QCOMPARE(doc->pageCount(), labels.size());
+        // One page's label, asked before the list and after it, is the list's.
+        for (int i = 0; i < labels.size(); ++i)
+            QCOMPARE(doc->pageLabel(i), labels[i]);
         QCOMPARE(doc->pageLabels(), labels);
         for (int i = 0; i < labels.size(); ++i)
             QCOMPARE(doc->pageLabel(i), labels[i]);

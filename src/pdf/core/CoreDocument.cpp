@@ -152,6 +152,11 @@ QStringList CoreDocument::pageLabels() const
     return readPageLabels(*d->doc);
 }
 
+std::vector<PageLabelRange> CoreDocument::pageLabelRanges() const
+{
+    return readPageLabelRanges(*d->doc);
+}
+
 std::vector<OutlineEntry> CoreDocument::outline() const
 {
     return readOutline(*d->doc);

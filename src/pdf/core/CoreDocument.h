@@ -16,6 +16,7 @@
 // warns on another year's release. Only the files of this folder include Poppler's core
 // headers (the layering test checks it), and the rest of src/pdf uses this header alone.
 
+#include "pdf/PageLabels.h"
 #include "pdf/PageSpace.h"
 #include "pdf/PdfDocument.h"
 
@@ -68,6 +69,8 @@ public:
     PageGeometry pageGeometry(int pageIndex) const;
     /// Every page's label, in page order; a page the file labels with nothing gets its number, "1", "2", ...
     QStringList pageLabels() const;
+    /// The label ranges, sorted by their first page: one page's label without every page's.
+    std::vector<PageLabelRange> pageLabelRanges() const;
     /// The outline entries, with exact destinations; a loop or endless nesting ends the walk.
     std::vector<OutlineEntry> outline() const;
     /// The annotations of one page in the order of its /Annots array.

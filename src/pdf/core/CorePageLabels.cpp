@@ -16,13 +16,6 @@ namespace tolvo::pdf {
 
 namespace {
 
-struct Range {
-    qint64 start = 0;
-    NumberStyle style = NumberStyle::None;
-    QString prefix;
-    qint64 first = 1;
-};
-
 // A number tree can be deep or, when damaged, cyclic; both are bounded.
 constexpr int maxTreeDepth = 32;
 constexpr size_t maxRanges = 100000;
@@ -42,7 +35,7 @@ NumberStyle styleOf(const Object& s)
     return NumberStyle::None;
 }
 
-void collectRanges(const Object& node, XRef* xref, int depth, std::set<int>& seen, std::vector<Range>& out)
+void collectRanges(const Object& node, XRef* xref, int depth, std::set<int>& seen, std::vector<PageLabelRange>& out)
 {
     if (!node.isDict() || depth > maxTreeDepth)
         return;
@@ -53,7 +46,7 @@ void collectRanges(const Object& node, XRef* xref, int depth, std::set<int>& see
             const Object value = nums.arrayGet(i + 1);
             if (!key.isInt() || key.getInt() < 0 || !value.isDict())
                 continue;
-            Range range;
+            PageLabelRange range;
             range.start = key.getInt();
             range.style = styleOf(value.dictLookup("S"));
             range.prefix = textOf(value.dictLookup("P")).value_or(QString());
@@ -76,10 +69,9 @@ void collectRanges(const Object& node, XRef* xref, int depth, std::set<int>& see
 
 } // namespace
 
-QStringList readPageLabels(PDFDoc& doc)
+std::vector<PageLabelRange> readPageLabelRanges(PDFDoc& doc)
 {
-    const int pageCount = doc.getNumPages();
-    std::vector<Range> ranges;
+    std::vector<PageLabelRange> ranges;
     if (XRef* xref = doc.getXRef()) {
         const Object catalog = xref->getCatalog();
         if (catalog.isDict()) {
@@ -88,20 +80,19 @@ QStringList readPageLabels(PDFDoc& doc)
         }
     }
     // The tree is meant to be sorted; a damaged one need not be.
-    std::stable_sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) { return a.start < b.start; });
+    std::stable_sort(ranges.begin(), ranges.end(),
+        [](const PageLabelRange& a, const PageLabelRange& b) { return a.start < b.start; });
+    return ranges;
+}
 
+QStringList readPageLabels(PDFDoc& doc)
+{
+    const std::vector<PageLabelRange> ranges = readPageLabelRanges(doc);
+    const int pageCount = doc.getNumPages();
     QStringList labels;
     labels.reserve(pageCount);
-    size_t next = 0;
-    const Range* current = nullptr;
-    for (int page = 0; page < pageCount; ++page) {
-        while (next < ranges.size() && ranges[next].start <= page)
-            current = &ranges[next++];
-        QString label;
-        if (current)
-            label = current->prefix + formatPageNumber(current->style, page - current->start + current->first);
-        labels.append(label.isEmpty() ? QString::number(page + 1) : label);
-    }
+    for (int page = 0; page < pageCount; ++page)
+        labels.append(pageLabelIn(ranges, page));
     return labels;
 }
 

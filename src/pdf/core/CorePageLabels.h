@@ -2,14 +2,20 @@
 #pragma once
 // Page labels read from the PDF's /PageLabels number tree. Internal to pdf/core.
 
+#include "pdf/PageLabels.h"
+
 #include <QStringList>
+
+#include <vector>
 
 class PDFDoc;
 
 namespace tolvo::pdf {
 
-/// Every page's label, in page order. A page that the PDF labels with nothing (outside every
-/// range, or a range with neither prefix nor style) gets its page number, "1", "2", ...
+/// The label ranges, sorted by their first page (pageLabelIn() gives each page's label).
+std::vector<PageLabelRange> readPageLabelRanges(PDFDoc& doc);
+
+/// Every page's label, in page order, as pageLabelIn() gives it.
 QStringList readPageLabels(PDFDoc& doc);
 
 } // namespace tolvo::pdf
