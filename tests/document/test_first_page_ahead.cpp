@@ -140,13 +140,17 @@ private slots:
         QTest::addColumn<bool>("remembered"); // a place with a window size and a zoom of its own
         QTest::addColumn<bool>("keepsImages"); // at night, planned and shown
         QTest::addColumn<bool>("used");
-        QTest::newRow("as the last window showed it") << false << false << 0 << false << false << true;
-        QTest::newRow("night in both") << true << true << 0 << false << false << true;
-        QTest::newRow("night keeping images in both") << true << true << 0 << false << true << true;
-        QTest::newRow("night mode turned on since") << false << true << 0 << false << false << false;
-        QTest::newRow("night mode turned off since") << true << false << 0 << false << false << false;
-        QTest::newRow("the window's panes changed since") << false << false << -60 << false << false << false;
-        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << false << true;
+        // The window is made once the PDF is read, or (no wait) while it is still being read.
+        QTest::addColumn<bool>("waited");
+        QTest::newRow("as the last window showed it") << false << false << 0 << false << false << true << true;
+        QTest::newRow("night in both") << true << true << 0 << false << false << true << true;
+        QTest::newRow("night keeping images in both") << true << true << 0 << false << true << true << true;
+        QTest::newRow("night mode turned on since") << false << true << 0 << false << false << false << true;
+        QTest::newRow("night mode turned off since") << true << false << 0 << false << false << false << true;
+        QTest::newRow("the window's panes changed since") << false << false << -60 << false << false << false << true;
+        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << false << true << true;
+        QTest::newRow("window made while the PDF is read") << false << false << 0 << false << false << true << false;
+        QTest::newRow("night keeping images, made while read") << true << true << 0 << false << true << true << false;
     }
     void firstPageDrawnAhead()
     {
@@ -156,6 +160,7 @@ private slots:
         QFETCH(bool, remembered);
         QFETCH(bool, keepsImages);
         QFETCH(bool, used);
+        QFETCH(bool, waited);
         const QString path = fixture("Report.pdf");
         if (remembered) {
             RememberedPlace place;
@@ -183,7 +188,8 @@ private slots:
         const FirstPageInputs inputs { plannedAtNight ? nightStyle : PageStyle::Day, m_places->filePath(),
             m_dir->filePath(QStringLiteral("first-view.json")) };
         OpenAhead ahead(path, inputs);
-        ahead.wait();
+        if (waited)
+            ahead.wait();
         MyDocument* document = m_controller->openDocument(path);
         QVERIFY(document);
         pageview::LabelPDFView* view = document->pdfview();
@@ -203,7 +209,12 @@ private slots:
         for (const QList<QVariant>& args : drawn)
             firstPageDrawings
                 += args.at(0).toInt() == 0 && pageview::PageImageKey::keyForScale(args.at(1).toDouble()) == shown;
-        QCOMPARE(firstPageDrawings, used ? 0 : 1);
+        // A window made while the PDF is read may show before the drawing ahead has begun, and
+        // then draws the page itself: once, either way.
+        if (waited)
+            QCOMPARE(firstPageDrawings, used ? 0 : 1);
+        else
+            QVERIFY(firstPageDrawings <= 1);
         // Whichever it was, it is the page in the window's style: mostly paper, light by day
         // and dark at night.
         const QImage shot = view->viewport()->grab().toImage();
