@@ -139,15 +139,11 @@ bool RememberedPlaces::goToRememberedPlace()
 
 void RememberedPlaces::recordRecent()
 {
-    if (m_recorded)
-        return;
-    m_recorded = true;
     m_memory.addRecentFile(m_path);
 }
 
 void RememberedPlaces::save()
 {
-    recordRecent();
     m_saveTimer.stop();
     if (!m_view || !m_arrived || m_identity.isEmpty())
         return;

@@ -50,11 +50,10 @@ public:
     /// The window's first positioning: moves the view to the remembered page and point (false when
     /// there is none to go to); from now on the place is written after each change.
     bool goToRememberedPlace();
-    /// Writes the place now (the window closes); puts the file first in the recent list if that
-    /// was not done yet.
+    /// Writes the place now (the window closes).
     void save();
-    /// Puts the file first in the recent list, once: when its window has shown it, which the
-    /// writing need not hold up.
+    /// Puts the file first in the recent list: when its window has shown it, which the writing
+    /// need not hold up.
     void recordRecent();
 
 private:
@@ -65,7 +64,6 @@ private:
     QPointer<pageview::PageView> m_view;
     QTimer m_saveTimer;
     bool m_arrived = false;
-    bool m_recorded = false;
 };
 
 } // namespace tolvo

@@ -132,10 +132,8 @@ public:
     // Poppler keeps; the page itself is kept for the drawing.
     void preparePage(int pageIndex) const override
     {
-        if (pageIndex >= 0 && pageIndex < m_pageCount && m_preparedIndex != pageIndex) {
+        if (pageIndex >= 0 && pageIndex < m_pageCount && (!m_prepared || m_prepared->index() != pageIndex))
             m_prepared = m_qt->page(pageIndex);
-            m_preparedIndex = pageIndex;
-        }
     }
 
     QImage render(int pageIndex, double scale, const std::function<bool()>& shouldAbort) const override
@@ -144,7 +142,6 @@ public:
             return QImage();
         preparePage(pageIndex);
         const std::unique_ptr<Poppler::Page> page = std::exchange(m_prepared, nullptr);
-        m_preparedIndex = -1;
         if (!page || !drawableAt(page->pageSizeF(), scale, pageIndex))
             return QImage();
         m_drawn.push_back(pageIndex);
@@ -157,7 +154,6 @@ public:
     {
         // A page does not outlive the document it belongs to.
         m_prepared.reset();
-        m_preparedIndex = -1;
         return std::move(m_qt);
     }
     const std::vector<int>& drawn() const { return m_drawn; }
@@ -167,7 +163,6 @@ private:
     std::optional<std::array<qint64, 5>> m_stamp;
     int m_pageCount = 0;
     mutable std::unique_ptr<Poppler::Page> m_prepared;
-    mutable int m_preparedIndex = -1;
     mutable std::vector<int> m_drawn;
 };
 
