@@ -41,10 +41,12 @@ std::optional<pageview::PageAhead::Plan> planFirstPage(
         if (!place->autoScales)
             view.zoom = pageview::ZoomSetting { std::nullopt, place->scale };
     }
-    const std::optional<double> scale = pageview::firstDrawingScale(view, 0);
+    // The window opens where the PDF was left (RememberedPlaces::applyView).
+    const int page = place && place->pageIndex < count ? place->pageIndex : kFirstPlannedPage;
+    const std::optional<double> scale = pageview::firstDrawingScale(view, page);
     if (!scale)
         return std::nullopt;
-    return pageview::PageAhead::Plan { kFirstPlannedPage, *scale, inputs.style };
+    return pageview::PageAhead::Plan { page, *scale, inputs.style };
 }
 
 } // namespace tolvo

@@ -20,7 +20,8 @@ struct FirstPageInputs {
     QString firstViewsPath; ///< the FirstViewMemory's file
 };
 
-/// The page a plan draws: a new window shows the top of the first page.
+/// The page a plan draws for a PDF without a remembered place: a new window shows the top of the
+/// first page. A PDF opened before shows the page it was left at.
 inline constexpr int kFirstPlannedPage = 0;
 
 /// The drawing of the page a window made for the PDF at path will show first; nothing when it

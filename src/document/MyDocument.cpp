@@ -203,7 +203,7 @@ void MyDocument::windowControllerDidLoadNib()
     // 4 and 5. The outline, like the label map of step 12, waits for the first page to show:
     // making it costs a big manual more than drawing that page (finishSetUp).
 
-    // 6. The page view's display, at the top of the first page.
+    // 6. The page view's display, at the top of the first page, or where the PDF was left.
     setUpPageView();
     m_pdfview->setLinkPrefixSource([this] { return linkPrefix(); });
 

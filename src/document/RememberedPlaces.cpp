@@ -106,6 +106,7 @@ void RememberedPlaces::applyView(pageview::PageView& view)
             view.setAutoScales(true);
         else
             view.setScaleFactor(m_remembered->scale);
+        moveToRememberedPlace();
     }
     auto later = [this] { m_saveTimer.start(); };
     connect(&view, &pageview::PageView::pageChanged, this, later);
@@ -128,6 +129,11 @@ bool RememberedPlaces::goToRememberedPlace()
 {
     // Until the window has arrived at its place, what it shows is no place to keep.
     m_arrived = true;
+    return moveToRememberedPlace();
+}
+
+bool RememberedPlaces::moveToRememberedPlace()
+{
     if (!m_view || !m_remembered || m_remembered->pageIndex >= m_view->pageCount())
         return false;
     if (m_remembered->point)

@@ -43,7 +43,8 @@ public:
 
     const std::optional<RememberedPlace>& remembered() const { return m_remembered; }
 
-    /// Gives the view the remembered display mode and zoom; from now on its changes are kept.
+    /// Gives the view the remembered display mode, zoom and place, so that its first frame shows
+    /// where the PDF was left; from now on its changes are kept.
     void applyView(pageview::PageView& view);
     /// Gives the window the remembered size.
     void applyWindowSize(QWidget& window) const;
@@ -57,6 +58,8 @@ public:
     void recordRecent();
 
 private:
+    bool moveToRememberedPlace();
+
     PlaceMemory& m_memory;
     QString m_path;
     QString m_identity;

@@ -138,19 +138,26 @@ private slots:
         QTest::addColumn<bool>("night");
         QTest::addColumn<int>("layoutChange"); // since the view was learnt, in pixels
         QTest::addColumn<bool>("remembered"); // a place with a window size and a zoom of its own
+        QTest::addColumn<int>("page"); // the page the place was left at, and the window shows first
         QTest::addColumn<bool>("keepsImages"); // at night, planned and shown
         QTest::addColumn<bool>("used");
         // The window is made once the PDF is read, or (no wait) while it is still being read.
         QTest::addColumn<bool>("waited");
-        QTest::newRow("as the last window showed it") << false << false << 0 << false << false << true << true;
-        QTest::newRow("night in both") << true << true << 0 << false << false << true << true;
-        QTest::newRow("night keeping images in both") << true << true << 0 << false << true << true << true;
-        QTest::newRow("night mode turned on since") << false << true << 0 << false << false << false << true;
-        QTest::newRow("night mode turned off since") << true << false << 0 << false << false << false << true;
-        QTest::newRow("the window's panes changed since") << false << false << -60 << false << false << false << true;
-        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << false << true << true;
-        QTest::newRow("window made while the PDF is read") << false << false << 0 << false << false << true << false;
-        QTest::newRow("night keeping images, made while read") << true << true << 0 << false << true << true << false;
+        QTest::newRow("as the last window showed it") << false << false << 0 << false << 0 << false << true << true;
+        QTest::newRow("night in both") << true << true << 0 << false << 0 << false << true << true;
+        QTest::newRow("night keeping images in both") << true << true << 0 << false << 0 << true << true << true;
+        QTest::newRow("night mode turned on since") << false << true << 0 << false << 0 << false << false << true;
+        QTest::newRow("night mode turned off since") << true << false << 0 << false << 0 << false << false << true;
+        QTest::newRow("the window's panes changed since")
+            << false << false << -60 << false << 0 << false << false << true;
+        QTest::newRow("a remembered window size and zoom") << false << false << 0 << true << 0 << false << true << true;
+        QTest::newRow("window made while the PDF is read")
+            << false << false << 0 << false << 0 << false << true << false;
+        QTest::newRow("night keeping images, made while read")
+            << true << true << 0 << false << 0 << true << true << false;
+        QTest::newRow("reopened where it was left") << false << false << 0 << true << 5 << false << true << true;
+        QTest::newRow("reopened where it was left, made while read")
+            << false << false << 0 << true << 5 << false << true << false;
     }
     void firstPageDrawnAhead()
     {
@@ -158,6 +165,7 @@ private slots:
         QFETCH(bool, night);
         QFETCH(int, layoutChange);
         QFETCH(bool, remembered);
+        QFETCH(int, page);
         QFETCH(bool, keepsImages);
         QFETCH(bool, used);
         QFETCH(bool, waited);
@@ -167,6 +175,7 @@ private slots:
             place.autoScales = false;
             place.scale = 1.25;
             place.windowSize = QSize(900, 700);
+            place.pageIndex = page;
             QVERIFY(m_places->remember(RememberedPlaces::identityOf(path), path, place));
         }
         // Windows show and teach what their page view is like (the first window of all leaves
@@ -193,22 +202,26 @@ private slots:
         MyDocument* document = m_controller->openDocument(path);
         QVERIFY(document);
         pageview::LabelPDFView* view = document->pdfview();
+        // The first frame shows where the PDF was left, not its first page until the window's
+        // first positioning moves there.
+        QVERIFY(!document->isFirstPositioningDone());
+        QCOMPARE(view->currentPage(), page);
         QSignalSpy drawn(view->findChild<pageview::PageRenderer*>(), &pageview::PageRenderer::pageRendered);
         QTRY_VERIFY(view->visiblePagesReady());
-        QVERIFY(view->visiblePages().contains(0));
+        QVERIFY(view->visiblePages().contains(page));
         QCOMPARE(view->nightMode(), night);
         if (!used)
             QTRY_VERIFY(!drawn.isEmpty());
         // The page drawn ahead, or once afresh by the window's own drawing, at the scale it is shown
         // at. While a new window's panes settle, the page may also be drawn at widths it passes
         // through on the way; those drawings are not what is counted here.
-        const qint64 shown
-            = pageview::PageImageKey::keyForScale(pageview::drawingScale(pageview::displaySizeOf(view->pageGeometry(0)),
-                view->pixelsPerPoint(), view->viewport()->devicePixelRatioF()));
+        const qint64 shown = pageview::PageImageKey::keyForScale(
+            pageview::drawingScale(pageview::displaySizeOf(view->pageGeometry(page)), view->pixelsPerPoint(),
+                view->viewport()->devicePixelRatioF()));
         int firstPageDrawings = 0;
         for (const QList<QVariant>& args : drawn)
             firstPageDrawings
-                += args.at(0).toInt() == 0 && pageview::PageImageKey::keyForScale(args.at(1).toDouble()) == shown;
+                += args.at(0).toInt() == page && pageview::PageImageKey::keyForScale(args.at(1).toDouble()) == shown;
         // A window made while the PDF is read may show before the drawing ahead has begun, and
         // then draws the page itself: once, either way.
         if (waited)
@@ -218,13 +231,13 @@ private slots:
         // Whichever it was, it is the page in the window's style: mostly paper, light by day
         // and dark at night.
         const QImage shot = view->viewport()->grab().toImage();
-        const QRect page = (view->pageRectInView(0) & QRectF(view->viewport()->rect())).toAlignedRect();
-        QVERIFY(!page.isEmpty());
+        const QRect paper = (view->pageRectInView(page) & QRectF(view->viewport()->rect())).toAlignedRect();
+        QVERIFY(!paper.isEmpty());
         double lightness = 0;
-        for (int y = page.top(); y <= page.bottom(); ++y)
-            for (int x = page.left(); x <= page.right(); ++x)
+        for (int y = paper.top(); y <= paper.bottom(); ++y)
+            for (int x = paper.left(); x <= paper.right(); ++x)
                 lightness += shot.pixelColor(QPoint(x, y) * shot.devicePixelRatio()).lightness();
-        lightness /= double(page.width()) * page.height();
+        lightness /= double(paper.width()) * paper.height();
         QCOMPARE(lightness > 128, !night);
     }
 };
