@@ -42,7 +42,7 @@ std::optional<pageview::PageAhead::Plan> planFirstPage(
             view.zoom = pageview::ZoomSetting { std::nullopt, place->scale };
     }
     // The window opens where the PDF was left (RememberedPlaces::applyView).
-    const int page = place && place->pageIndex < count ? place->pageIndex : kFirstPlannedPage;
+    const int page = RememberedPlaces::rememberedPage(place, count).value_or(kFirstPlannedPage);
     const std::optional<double> scale = pageview::firstDrawingScale(view, page);
     if (!scale)
         return std::nullopt;

@@ -132,14 +132,22 @@ bool RememberedPlaces::goToRememberedPlace()
     return moveToRememberedPlace();
 }
 
+std::optional<int> RememberedPlaces::rememberedPage(const std::optional<RememberedPlace>& place, int pageCount)
+{
+    if (!place || place->pageIndex >= pageCount)
+        return std::nullopt;
+    return place->pageIndex;
+}
+
 bool RememberedPlaces::moveToRememberedPlace()
 {
-    if (!m_view || !m_remembered || m_remembered->pageIndex >= m_view->pageCount())
+    const std::optional<int> page = m_view ? rememberedPage(m_remembered, m_view->pageCount()) : std::nullopt;
+    if (!page)
         return false;
     if (m_remembered->point)
-        m_view->goToDestination({ m_remembered->pageIndex, *m_remembered->point });
+        m_view->goToDestination({ *page, *m_remembered->point });
     else
-        m_view->goToPage(m_remembered->pageIndex);
+        m_view->goToPage(*page);
     return true;
 }
 

@@ -38,6 +38,9 @@ public:
     static QString identityOf(const QString& path, const QByteArray& permanentId);
     /// The display mode of a remembered place's mode tag; nothing for none.
     static std::optional<pageview::DisplayMode> displayModeOf(int tag);
+    /// The page a window opens at for a remembered place: nothing when there is none, or when the
+    /// PDF no longer has that page.
+    static std::optional<int> rememberedPage(const std::optional<RememberedPlace>& place, int pageCount);
     /// What a view and its window show now.
     static RememberedPlace placeOf(const pageview::PageView& view, const QWidget* window);
 
